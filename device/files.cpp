@@ -1,0 +1,279 @@
+#include "device/files.h"
+
+#include "device/device.h"
+#include "device/paths.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fnmatch.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace hv::dev {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool sameFile(int fd, const std::string& path) {
+    struct stat a {}, b {};
+    if (fstat(fd, &a) != 0 || stat(path.c_str(), &b) != 0)
+        return false;
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool writeFully(int fd, const void* data, size_t n) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+void syncDirectoryOf(const std::string& path) {
+    const std::string dir = fs::path(path).parent_path().string();
+    const int d = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (d >= 0) {
+        ::fsync(d);
+        ::close(d);
+    }
+}
+
+// A locked temporary file beside `path` holding `data`, flushed. -1 on failure.
+int writeLockedTemp(const std::string& path, const void* data, size_t n, std::string& tmpName) {
+    tmpName = path + ".~XXXXXX";
+    const int fd = ::mkostemp(tmpName.data(), O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    ::fchmod(fd, 0644);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !writeFully(fd, data, n) || ::fsync(fd) != 0) {
+        ::close(fd);
+        ::unlink(tmpName.c_str());
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+ExclusiveFile::~ExclusiveFile() { close(); }
+
+ExclusiveFile::ExclusiveFile(ExclusiveFile&& o) noexcept
+    : fd_(o.fd_), busy_(o.busy_), hostPath_(std::move(o.hostPath_)) {
+    o.fd_ = -1;
+}
+
+ExclusiveFile& ExclusiveFile::operator=(ExclusiveFile&& o) noexcept {
+    if (this != &o) {
+        close();
+        fd_ = o.fd_;
+        busy_ = o.busy_;
+        hostPath_ = std::move(o.hostPath_);
+        o.fd_ = -1;
+    }
+    return *this;
+}
+
+ExclusiveFile ExclusiveFile::open(std::u16string_view devicePath, OpenMode mode) {
+    ExclusiveFile f;
+    f.hostPath_ = hostPath(devicePath).string();
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case OpenMode::ReadExisting:
+        flags |= O_RDONLY;
+        break;
+    case OpenMode::ReadWriteExisting:
+        flags |= O_RDWR;
+        break;
+    case OpenMode::ReadWriteAlways:
+        flags |= O_RDWR | O_CREAT;
+        std::error_code ec;
+        fs::create_directories(fs::path(f.hostPath_).parent_path(), ec);
+        break;
+    }
+    // A save by another holder may replace the file between our open and our lock; then the
+    // locked inode is no longer the file's and we open again.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int fd = ::open(f.hostPath_.c_str(), flags, 0644);
+        if (fd < 0)
+            return f;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            f.busy_ = errno == EWOULDBLOCK;
+            ::close(fd);
+            return f;
+        }
+        if (sameFile(fd, f.hostPath_)) {
+            f.fd_ = fd;
+            return f;
+        }
+        ::close(fd);
+    }
+    f.busy_ = true;
+    return f;
+}
+
+std::optional<uint64_t> ExclusiveFile::size() const {
+    struct stat st {};
+    if (fd_ < 0 || fstat(fd_, &st) != 0)
+        return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+size_t ExclusiveFile::readAt(uint64_t offset, void* dst, size_t n) const {
+    if (fd_ < 0)
+        return 0;
+    size_t done = 0;
+    auto* p = static_cast<uint8_t*>(dst);
+    while (done < n) {
+        const ssize_t r = ::pread(fd_, p + done, n - done, static_cast<off_t>(offset + done));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        done += static_cast<size_t>(r);
+    }
+    return done;
+}
+
+std::vector<uint8_t> ExclusiveFile::readAll() const {
+    std::vector<uint8_t> out;
+    const auto sz = size();
+    if (!sz)
+        return out;
+    out.resize(static_cast<size_t>(*sz));
+    out.resize(readAt(0, out.data(), out.size()));
+    return out;
+}
+
+size_t ExclusiveFile::writeAt(uint64_t offset, const void* src, size_t n) {
+    if (fd_ < 0)
+        return 0;
+    size_t done = 0;
+    const auto* p = static_cast<const uint8_t*>(src);
+    while (done < n) {
+        const ssize_t w = ::pwrite(fd_, p + done, n - done, static_cast<off_t>(offset + done));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            break;
+        done += static_cast<size_t>(w);
+    }
+    return done;
+}
+
+bool ExclusiveFile::replaceContent(const void* data, size_t n) {
+    if (fd_ < 0)
+        return false;
+    std::string tmp;
+    const int nfd = writeLockedTemp(hostPath_, data, n, tmp);
+    if (nfd < 0)
+        return false;
+    if (::rename(tmp.c_str(), hostPath_.c_str()) != 0) {
+        ::close(nfd);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    syncDirectoryOf(hostPath_);
+    ::close(fd_);
+    fd_ = nfd;
+    return true;
+}
+
+bool ExclusiveFile::flush() { return fd_ >= 0 && ::fdatasync(fd_) == 0; }
+
+void ExclusiveFile::close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+std::optional<std::vector<uint8_t>> readWholeFile(std::u16string_view devicePath) {
+    ExclusiveFile f = ExclusiveFile::open(devicePath, OpenMode::ReadExisting);
+    if (!f.isOpen())
+        return std::nullopt;
+    const auto sz = f.size();
+    auto bytes = f.readAll();
+    if (!sz || bytes.size() != *sz)
+        return std::nullopt;
+    return bytes;
+}
+
+bool saveWholeFile(std::u16string_view devicePath, const void* data, size_t n) {
+    const std::string path = hostPath(devicePath).string();
+    std::error_code ec;
+    if (!fs::exists(path, ec)) {
+        // A new file appears whole or not at all: link() of the finished temporary file does not
+        // replace a file that another writer created meanwhile.
+        fs::create_directories(fs::path(path).parent_path(), ec);
+        std::string tmp;
+        const int fd = writeLockedTemp(path, data, n, tmp);
+        if (fd < 0)
+            return false;
+        const bool linked = ::link(tmp.c_str(), path.c_str()) == 0;
+        ::unlink(tmp.c_str());
+        ::close(fd);
+        if (linked) {
+            syncDirectoryOf(path);
+            return true;
+        }
+    }
+    ExclusiveFile f = ExclusiveFile::open(devicePath, OpenMode::ReadWriteAlways);
+    return f.isOpen() && f.replaceContent(data, n);
+}
+
+bool writeRecordInPlace(std::u16string_view devicePath, uint64_t offset, const void* data, size_t n) {
+    ExclusiveFile f = ExclusiveFile::open(devicePath, OpenMode::ReadWriteExisting);
+    return f.isOpen() && f.writeAt(offset, data, n) == n && f.flush();
+}
+
+bool deleteFile(std::u16string_view devicePath) {
+    return ::unlink(hostPath(devicePath).c_str()) == 0;
+}
+
+bool fileExists(std::u16string_view devicePath) {
+    std::error_code ec;
+    return fs::is_regular_file(hostPath(devicePath), ec);
+}
+
+bool createDirectory(std::u16string_view devicePath) {
+    std::error_code ec;
+    fs::create_directories(hostPath(devicePath), ec);
+    return !ec;
+}
+
+std::vector<std::u16string> findFiles(std::u16string_view folder, std::u16string_view pattern) {
+    std::vector<std::u16string> out;
+    std::error_code ec;
+    const std::string pat = toUtf8(pattern);
+    for (fs::directory_iterator it(hostPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec))
+            continue;
+        const std::string name = it->path().filename().string();
+        if (name.find(".~") != std::string::npos)
+            continue; // a temporary file of a save in progress
+        if (::fnmatch(pat.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
+            out.push_back(fromUtf8(name));
+    }
+    return out;
+}
+
+bool withRetry(int attempts, uint32_t pauseMs, const std::function<bool()>& attempt) {
+    for (int i = 0; i < attempts; ++i) {
+        if (attempt())
+            return true;
+        if (i + 1 < attempts)
+            current().clock().sleep(pauseMs);
+    }
+    return false;
+}
+
+} // namespace hv::dev

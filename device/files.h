@@ -1,0 +1,73 @@
+// Files of the device: exclusive opens, crash-safe whole-file saves, in-place record writes and
+// the retry helper that every loader and saver uses.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hv::dev {
+
+enum class OpenMode {
+    ReadExisting,   // OPEN_EXISTING, GENERIC_READ
+    ReadWriteExisting,
+    ReadWriteAlways, // OPEN_ALWAYS
+};
+
+// A file opened "without sharing": exclusive between processes and between opens in one
+// process. A second open fails at once (busy()) and the caller's retry loop waits.
+class ExclusiveFile {
+public:
+    ExclusiveFile() = default;
+    ~ExclusiveFile();
+    ExclusiveFile(ExclusiveFile&& o) noexcept;
+    ExclusiveFile& operator=(ExclusiveFile&& o) noexcept;
+    ExclusiveFile(const ExclusiveFile&) = delete;
+    ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+
+    // Device path below the current device's root.
+    static ExclusiveFile open(std::u16string_view devicePath, OpenMode mode);
+
+    bool isOpen() const { return fd_ >= 0; }
+    // The open failed because another holder has the file.
+    bool busy() const { return busy_; }
+    std::optional<uint64_t> size() const;
+    // Reads up to n bytes at the offset; returns the count read.
+    size_t readAt(uint64_t offset, void* dst, size_t n) const;
+    std::vector<uint8_t> readAll() const;
+    // Writes in place at the offset; returns the count written.
+    size_t writeAt(uint64_t offset, const void* src, size_t n);
+    // Replaces the whole content crash-safely: a temporary file beside it is written, flushed and
+    // renamed over this file while the lock is held. The handle then refers to the new file.
+    bool replaceContent(const void* data, size_t n);
+    bool flush();
+    void close();
+
+private:
+    int fd_ = -1;
+    bool busy_ = false;
+    std::string hostPath_;
+};
+
+// Reads a whole file (exclusive, one attempt). nullopt when missing, busy or unreadable.
+std::optional<std::vector<uint8_t>> readWholeFile(std::u16string_view devicePath);
+// Creates or replaces a file whole, crash-safe (one attempt). False when busy or on failure.
+bool saveWholeFile(std::u16string_view devicePath, const void* data, size_t n);
+inline bool saveWholeFile(std::u16string_view devicePath, const std::vector<uint8_t>& bytes) {
+    return saveWholeFile(devicePath, bytes.data(), bytes.size());
+}
+// Writes n bytes at the offset of an existing file, in place (one attempt).
+bool writeRecordInPlace(std::u16string_view devicePath, uint64_t offset, const void* data, size_t n);
+bool deleteFile(std::u16string_view devicePath);
+bool fileExists(std::u16string_view devicePath);
+bool createDirectory(std::u16string_view devicePath);
+// Names (not paths) of the files matching a pattern with * and ? in a device folder.
+std::vector<std::u16string> findFiles(std::u16string_view folder, std::u16string_view pattern);
+
+// Tries `attempt` up to `attempts` times, sleeping `pauseMs` on the device clock between tries.
+// Returns whether an attempt succeeded.
+bool withRetry(int attempts, uint32_t pauseMs, const std::function<bool()>& attempt);
+
+} // namespace hv::dev

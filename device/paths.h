@@ -1,0 +1,27 @@
+// The device root and device paths. Inside the programs a path is written with backslashes
+// (\Program Files\Brinwick\Horavel\Horavel.exe); it names a file below the device root.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace hv::dev {
+
+// HORAVEL_DEVICE, else $XDG_DATA_HOME/horavel/device, else ~/.local/share/horavel/device.
+std::filesystem::path defaultRoot();
+
+// The host file for a device path below the given root (or the current device's root).
+// Backslashes separate components; "." and ".." components are dropped so a path never leaves
+// the root.
+std::filesystem::path hostPath(const std::filesystem::path& root, std::u16string_view devicePath);
+std::filesystem::path hostPath(std::u16string_view devicePath);
+
+// The device path of a host file inside the root, or the bare file name for a file outside it.
+std::u16string devicePathOf(const std::filesystem::path& root, const std::filesystem::path& file);
+
+// UTF-8 <-> UTF-16 helpers used at the edges of the device layer.
+std::u16string fromUtf8(std::string_view s);
+std::string toUtf8(std::u16string_view s);
+
+} // namespace hv::dev

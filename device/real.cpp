@@ -1,0 +1,445 @@
+#include "device/real.h"
+
+#include "device/fake.h"
+#include "device/files.h"
+#include "device/paths.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace hv::dev {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kClockMagic[4] = {'H', 'V', 'C', 'K'};
+constexpr size_t kClockFileSize = 4 + 4 + 8 + 4 + sizeof(TimeZoneInformation);
+
+void putLe(std::vector<uint8_t>& b, uint64_t v, int n) {
+    for (int i = 0; i < n; ++i)
+        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+uint64_t getLe(const uint8_t* p, int n) {
+    uint64_t v = 0;
+    for (int i = n - 1; i >= 0; --i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+FileTime hostUtcNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return kUnixEpochFileTime + static_cast<FileTime>(ts.tv_sec) * kTicksPerSecond +
+           static_cast<FileTime>(ts.tv_nsec / 100);
+}
+
+// UTC offset of the host zone, in minutes east of UTC, at a Unix time.
+int hostOffsetMinutes(time_t t) {
+    tm lt{};
+    localtime_r(&t, &lt);
+    return static_cast<int>(lt.tm_gmtoff / 60);
+}
+
+class RealClock : public Clock {
+public:
+    explicit RealClock(const fs::path& root) : file_(root / ".system" / "clock.dat") {}
+
+    FileTime utcNow() override {
+        refresh();
+        return static_cast<FileTime>(static_cast<int64_t>(hostUtcNow()) + cached_.offsetTicks);
+    }
+    TimeZoneInformation zone() override {
+        refresh();
+        if (cached_.hasZone)
+            return cached_.zone;
+        const int year = toSystemTime(utcNow()).year;
+        if (year != hostZoneYear_) {
+            hostZone_ = hostZoneForYear(year);
+            hostZoneYear_ = year;
+        }
+        return hostZone_;
+    }
+    uint64_t tickCount() override {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec / 1000000);
+    }
+    void sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+private:
+    // The clock file is read again only when it changed (one stat a call).
+    void refresh() {
+        struct stat st {};
+        if (::stat(file_.c_str(), &st) != 0) {
+            cached_ = {};
+            stamp_ = {};
+            return;
+        }
+        const auto stamp = std::make_tuple(st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size);
+        if (stamp == stamp_)
+            return;
+        stamp_ = stamp;
+        cached_ = readClockFile(file_.parent_path().parent_path()).value_or(ClockFile{});
+    }
+    fs::path file_;
+    ClockFile cached_{};
+    std::tuple<ino_t, time_t, long, off_t> stamp_{};
+    TimeZoneInformation hostZone_{};
+    int hostZoneYear_ = -1;
+};
+
+// Sets the device clock and zone by rewriting the clock file; never touches the host clock.
+class FileTimeSetting : public TimeSetting {
+public:
+    FileTimeSetting(const fs::path& root, Clock& clock) : root_(root), clock_(clock) {}
+    bool setSystemTime(const SystemTime& utc) override {
+        const auto ft = toFileTime(utc);
+        if (!ft)
+            return false;
+        ClockFile cf = readClockFile(root_).value_or(ClockFile{});
+        cf.offsetTicks = static_cast<int64_t>(*ft) - static_cast<int64_t>(hostUtcNow());
+        return writeClockFile(root_, cf);
+    }
+    bool setLocalTime(const SystemTime& local) override {
+        const auto ft = toFileTime(local);
+        if (!ft)
+            return false;
+        return setSystemTime(toSystemTime(localToUtc(clock_.zone(), *ft)));
+    }
+    bool setTimeZone(const TimeZoneInformation& tz) override {
+        ClockFile cf = readClockFile(root_).value_or(ClockFile{});
+        cf.hasZone = true;
+        cf.zone = tz;
+        return writeClockFile(root_, cf);
+    }
+
+private:
+    fs::path root_;
+    Clock& clock_;
+};
+
+class EnvironmentLocale : public LocaleProvider {
+public:
+    const LocaleData& data() override {
+        std::call_once(once_, [this] { data_ = LocaleData::fromEnvironment(); });
+        return data_;
+    }
+
+private:
+    std::once_flag once_;
+    LocaleData data_;
+};
+
+class StderrMessageBoxes : public MessageBoxes {
+public:
+    MbResult show(const std::u16string& caption, const std::u16string& text, MbIcon,
+                  MbButtons buttons) override {
+        std::cerr << toUtf8(caption) << ": " << toUtf8(text) << '\n';
+        return buttons == MbButtons::YesNo || buttons == MbButtons::YesNoCancel ? MbResult::No
+                                                                                : MbResult::Ok;
+    }
+};
+
+// Starts argv detached (double fork, new session) with the device root in the environment.
+// Returns false when the program could not be executed.
+bool spawnDetached(const std::vector<std::string>& argv, const fs::path& root) {
+    int pipefd[2];
+    if (::pipe2(pipefd, O_CLOEXEC) != 0)
+        return false;
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(pipefd[0]);
+        ::close(pipefd[1]);
+        return false;
+    }
+    if (pid == 0) {
+        ::setsid();
+        const pid_t grandchild = ::fork();
+        if (grandchild != 0)
+            ::_exit(grandchild < 0 ? 1 : 0);
+        ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        const int devnull = ::open("/dev/null", O_RDONLY);
+        if (devnull >= 0)
+            ::dup2(devnull, 0);
+        ::execv(args[0], args.data());
+        const char failed = 1;
+        [[maybe_unused]] auto n = ::write(pipefd[1], &failed, 1);
+        ::_exit(127);
+    }
+    ::close(pipefd[1]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    char buf;
+    const ssize_t n = ::read(pipefd[0], &buf, 1); // EOF once exec succeeded
+    ::close(pipefd[0]);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
+}
+
+std::string readSmallFile(const fs::path& p) {
+    std::ifstream in(p);
+    std::string s;
+    std::getline(in, s);
+    return s;
+}
+
+class LinuxShell : public Shell {
+public:
+    explicit LinuxShell(const fs::path& root) : root_(root) {}
+    bool start(const std::u16string& devicePath, const std::u16string& arguments) override {
+        std::vector<std::string> argv{hostPath(root_, devicePath).string()};
+        if (!arguments.empty())
+            argv.push_back(toUtf8(arguments));
+        return spawnDetached(argv, root_);
+    }
+    std::vector<std::u16string> processNames() override {
+        std::vector<std::u16string> out;
+        std::error_code ec;
+        for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string pid = it->path().filename().string();
+            if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::error_code ec2;
+            const fs::path exe = fs::read_symlink(it->path() / "exe", ec2);
+            std::string name = ec2 ? readSmallFile(it->path() / "comm") : exe.filename().string();
+            if (const auto del = name.find(" (deleted)"); del != std::string::npos)
+                name.erase(del);
+            if (!name.empty())
+                out.push_back(fromUtf8(name));
+        }
+        return out;
+    }
+    bool onExternalPower() override {
+        bool battery = false, online = false;
+        std::error_code ec;
+        for (fs::directory_iterator it("/sys/class/power_supply", ec), end; !ec && it != end;
+             it.increment(ec)) {
+            const std::string type = readSmallFile(it->path() / "type");
+            if (type == "Battery")
+                battery = true;
+            else if (readSmallFile(it->path() / "online") == "1")
+                online = true;
+        }
+        return online || !battery;
+    }
+    void displayOn() override { resetIdleTimer(); }
+    void resetIdleTimer() override {
+        if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))
+            spawnDetached({"/usr/bin/xdg-screensaver", "reset"}, root_);
+    }
+    uint32_t systemMajorVersion() override { return 5; }
+
+private:
+    fs::path root_;
+};
+
+// Plays WAV files through the desktop's player (pw-play, paplay or aplay), the volume applied to
+// the samples here. A new sound ends the one playing.
+class PlayerSound : public Sound {
+public:
+    explicit PlayerSound(const fs::path& root) : root_(root) {}
+    ~PlayerSound() override { stop(); }
+    bool play(const std::u16string& devicePath) override {
+        stop();
+        std::ifstream in(hostPath(root_, devicePath), std::ios::binary);
+        if (!in)
+            return false;
+        std::vector<uint8_t> wav((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const auto scaled = scaleWavVolume(wav, volume_);
+        tmp_ = fs::temp_directory_path() / ("horavel-sound-" + std::to_string(::getpid()) + ".wav");
+        std::ofstream(tmp_, std::ios::binary).write(reinterpret_cast<const char*>(scaled.data()),
+                                                     static_cast<std::streamsize>(scaled.size()));
+        for (const char* player : {"/usr/bin/pw-play", "/usr/bin/paplay", "/usr/bin/aplay"}) {
+            if (::access(player, X_OK) != 0)
+                continue;
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                const int devnull = ::open("/dev/null", O_RDWR);
+                ::dup2(devnull, 1);
+                ::dup2(devnull, 2);
+                ::execl(player, player, tmp_.c_str(), static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            child_ = pid;
+            return pid > 0;
+        }
+        return false;
+    }
+    void stop() override {
+        if (child_ > 0) {
+            ::kill(child_, SIGTERM);
+            ::waitpid(child_, nullptr, 0);
+            child_ = -1;
+        }
+    }
+    void setVolume(uint32_t v) override { volume_ = v; }
+    uint32_t volume() override { return volume_; }
+
+private:
+    fs::path root_;
+    fs::path tmp_;
+    pid_t child_ = -1;
+    uint32_t volume_ = 0xFFFFFFFF;
+};
+
+} // namespace
+
+std::optional<ClockFile> readClockFile(const fs::path& root) {
+    std::ifstream in(root / ".system" / "clock.dat", std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::vector<uint8_t> b(kClockFileSize + 1);
+    in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    if (static_cast<size_t>(in.gcount()) != kClockFileSize || std::memcmp(b.data(), kClockMagic, 4) != 0 ||
+        getLe(b.data() + 4, 4) != 1)
+        return std::nullopt;
+    ClockFile cf;
+    cf.offsetTicks = static_cast<int64_t>(getLe(b.data() + 8, 8));
+    cf.hasZone = getLe(b.data() + 16, 4) != 0;
+    std::memcpy(&cf.zone, b.data() + 20, sizeof(TimeZoneInformation));
+    return cf;
+}
+
+bool writeClockFile(const fs::path& root, const ClockFile& cf) {
+    std::vector<uint8_t> b(kClockMagic, kClockMagic + 4);
+    putLe(b, 1, 4);
+    putLe(b, static_cast<uint64_t>(cf.offsetTicks), 8);
+    putLe(b, cf.hasZone ? 1 : 0, 4);
+    const auto* z = reinterpret_cast<const uint8_t*>(&cf.zone);
+    b.insert(b.end(), z, z + sizeof(TimeZoneInformation));
+    const std::u16string path = devicePathOf(root, root / ".system" / "clock.dat");
+    return withRetry(20, 10, [&] { return saveWholeFile(path, b); });
+}
+
+TimeZoneInformation hostZoneForYear(int year) {
+    TimeZoneInformation tz{};
+    tm start{};
+    start.tm_year = year - 1900;
+    start.tm_mday = 1;
+    const time_t jan1 = timegm(&start);
+    // Find the offset changes of the year: scan by day, then narrow to the minute.
+    struct Change {
+        time_t at;
+        int before, after;
+    };
+    std::vector<Change> changes;
+    int prev = hostOffsetMinutes(jan1);
+    for (time_t t = jan1 + 86400; t <= jan1 + 366 * 86400; t += 86400) {
+        const int cur = hostOffsetMinutes(t);
+        if (cur != prev) {
+            time_t lo = t - 86400, hi = t;
+            while (hi - lo > 60) {
+                const time_t mid = lo + (hi - lo) / 2;
+                (hostOffsetMinutes(mid) == prev ? lo : hi) = mid;
+            }
+            changes.push_back({hi, prev, cur});
+            prev = cur;
+        }
+    }
+    const int minOffset = changes.empty() ? prev : std::min(changes[0].before, changes[0].after);
+    tz.Bias = -minOffset;
+    tz.StandardBias = 0;
+    if (changes.size() >= 2) {
+        const int maxOffset = std::max(changes[0].before, changes[0].after);
+        tz.DaylightBias = -(maxOffset - minOffset);
+        for (const Change& c : changes) {
+            const bool toDaylight = c.after > c.before;
+            // The rule's hour is the local time before the change.
+            const time_t localBefore = c.at + c.before * 60;
+            tm lt{};
+            gmtime_r(&localBefore, &lt);
+            SystemTime r{};
+            r.month = static_cast<uint16_t>(lt.tm_mon + 1);
+            r.dayOfWeek = static_cast<uint16_t>(lt.tm_wday);
+            const unsigned dim = gregorianDaysInMonth(year, r.month);
+            r.day = static_cast<uint16_t>(lt.tm_mday + 7 > static_cast<int>(dim) ? 5 : (lt.tm_mday - 1) / 7 + 1);
+            r.hour = static_cast<uint16_t>(lt.tm_hour);
+            r.minute = static_cast<uint16_t>(lt.tm_min);
+            (toDaylight ? tz.DaylightDate : tz.StandardDate) = r;
+        }
+    }
+    tzset();
+    setZoneName(tz.StandardName, fromUtf8(tzname[0] ? tzname[0] : "").c_str());
+    setZoneName(tz.DaylightName, fromUtf8(tzname[1] ? tzname[1] : "").c_str());
+    return tz;
+}
+
+std::vector<uint8_t> scaleWavVolume(const std::vector<uint8_t>& wav, uint32_t volume) {
+    std::vector<uint8_t> out = wav;
+    const uint32_t left = volume & 0xFFFF, right = volume >> 16;
+    if (wav.size() < 12 || std::memcmp(wav.data(), "RIFF", 4) != 0 || std::memcmp(wav.data() + 8, "WAVE", 4) != 0)
+        return out;
+    uint16_t format = 0, channels = 0, bits = 0;
+    size_t pos = 12;
+    while (pos + 8 <= wav.size()) {
+        const uint64_t len = getLe(wav.data() + pos + 4, 4);
+        const size_t body = pos + 8;
+        if (len > wav.size() - body)
+            break;
+        if (std::memcmp(wav.data() + pos, "fmt ", 4) == 0 && len >= 16) {
+            format = static_cast<uint16_t>(getLe(wav.data() + body, 2));
+            channels = static_cast<uint16_t>(getLe(wav.data() + body + 2, 2));
+            bits = static_cast<uint16_t>(getLe(wav.data() + body + 14, 2));
+        } else if (std::memcmp(wav.data() + pos, "data", 4) == 0 && format == 1 && channels > 0 &&
+                   (bits == 8 || bits == 16)) {
+            const size_t step = bits / 8;
+            for (size_t i = 0; i + step <= len; i += step) {
+                const size_t ch = (i / step) % channels;
+                const uint32_t vol = channels >= 2 && ch == 1 ? right : left;
+                uint8_t* s = out.data() + body + i;
+                if (bits == 16) {
+                    const auto v = static_cast<int16_t>(getLe(s, 2));
+                    const auto w = static_cast<int16_t>(static_cast<int32_t>(v) * static_cast<int32_t>(vol) / 0xFFFF);
+                    s[0] = static_cast<uint8_t>(w & 0xFF);
+                    s[1] = static_cast<uint8_t>((static_cast<uint16_t>(w) >> 8) & 0xFF);
+                } else {
+                    const int v = static_cast<int>(*s) - 128;
+                    *s = static_cast<uint8_t>(128 + v * static_cast<int>(vol) / 0xFFFF);
+                }
+            }
+            break;
+        }
+        pos = body + static_cast<size_t>(len) + (len & 1);
+    }
+    return out;
+}
+
+RealDevice& RealDevice::instance() {
+    static RealDevice device;
+    return device;
+}
+
+RealDevice::RealDevice() : root_(defaultRoot()) {
+    clock_ = std::make_unique<RealClock>(root_);
+    timeSetting_ = std::make_unique<FileTimeSetting>(root_, *clock_);
+    notifications_ = std::make_unique<InProcessNotifications>();
+    events_ = std::make_unique<InProcessEvents>(clock_.get());
+    locale_ = std::make_unique<EnvironmentLocale>();
+    sound_ = std::make_unique<PlayerSound>(root_);
+    shell_ = std::make_unique<LinuxShell>(root_);
+    messageBoxes_ = std::make_unique<StderrMessageBoxes>();
+}
+
+std::u16string RealDevice::modulePath() const {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return u"Horavel.exe";
+    return devicePathOf(root_, exe);
+}
+
+} // namespace hv::dev

@@ -1,0 +1,30 @@
+// The device registry: typed values with exact byte contents, kept under <root>/.system/registry,
+// one file a value, written atomically so that processes can share it safely.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hv::dev {
+
+enum class RegHive { LocalMachine, CurrentUser };
+enum class RegType : uint32_t { None = 0, Sz = 1, ExpandSz = 2, Binary = 3, Dword = 4, MultiSz = 7 };
+
+struct RegValue {
+    RegType type = RegType::None;
+    std::vector<uint8_t> data;
+};
+
+// RegCreateKeyExW: creates every missing key on the path.
+bool regCreateKey(RegHive hive, std::u16string_view key);
+bool regKeyExists(RegHive hive, std::u16string_view key);
+// RegSetValueExW: the key must exist.
+bool regSetValue(RegHive hive, std::u16string_view key, std::u16string_view name, RegType type,
+                 const void* data, size_t n);
+std::optional<RegValue> regQueryValue(RegHive hive, std::u16string_view key, std::u16string_view name);
+bool regDeleteValue(RegHive hive, std::u16string_view key, std::u16string_view name);
+bool regDeleteKey(RegHive hive, std::u16string_view key); // with its values and subkeys
+
+} // namespace hv::dev

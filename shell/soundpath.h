@@ -1,0 +1,25 @@
+// Small UTF-16 text files in the data folder that hold one sound file's full device path with its
+// terminator (chimesnd.dat, alarmsnd<i>.dat, timersnd<i>.dat, es<id>.dat).
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace hv {
+
+inline constexpr size_t kMaxPathChars = 260;
+
+// Reads the text up to its terminator or the end of the file, at most maxChars characters; an odd
+// last byte is dropped. nullopt when the file cannot be opened.
+std::optional<std::u16string> readSoundPathFile(std::u16string_view devicePath, size_t maxChars = kMaxPathChars);
+// Creates or replaces the file with the text and its terminator.
+bool writeSoundPathFile(std::u16string_view devicePath, std::u16string_view text);
+// Decodes a file image the way readSoundPathFile does.
+std::u16string decodeSoundPath(const uint8_t* data, size_t size, size_t maxChars = kMaxPathChars);
+
+// The chime sound: data\chimesnd.dat, "\Windows\Alarm1.wav" when it cannot be read.
+inline constexpr char16_t kDefaultChimeSound[] = u"\\Windows\\Alarm1.wav";
+void readChimeSound();
+bool writeChimeSound();
+
+} // namespace hv
