@@ -18,8 +18,9 @@ using dev::SystemTime;
 int BeatsFromLocal(const SystemTime& local);
 // Beats 0..999 of a UTC instant.
 int BeatsFromUtc(dev::FileTime utc);
-// The local time (device zone) on the given date at which the beat count b begins; b is taken
-// modulo 1000 into 0..999. A date outside the calendar is returned unchanged.
+// The local time (device zone) on the given date at which beat b begins, cut to the whole
+// second (b x 86.4 s, truncated); b is taken modulo 1000 into 0..999. A date outside the
+// calendar is returned unchanged.
 SystemTime LocalFromBeats(int beats, const SystemTime& date);
 // Three digits with leading zeros: "007", "042", "999".
 std::u16string FormatBeats(int beats);
