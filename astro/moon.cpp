@@ -106,12 +106,16 @@ bool FileTimeOfJulianDay(double jd, dev::FileTime& out) {
     return dev::systemTimeToFileTime(st, out);
 }
 
+MoonClock MoonClockOf(int year, int month, int day, int hour, int minute, int second) {
+    MoonClock c;
+    c.jd = JulianDayOf(year, month, day, hour, minute, second);
+    c.year = year + (c.jd - JulianDayOf(year, 1, 1) - 1) / 365.25;
+    return c;
+}
+
 MoonClock MoonClockAt(dev::FileTime utc) {
     const dev::SystemTime st = dev::toSystemTime(utc);
-    MoonClock c;
-    c.jd = JulianDayOf(st.year, st.month, st.day, st.hour, st.minute, st.second);
-    c.year = st.year + (c.jd - JulianDayOf(st.year, 1, 1) - 1) / 365.25;
-    return c;
+    return MoonClockOf(st.year, st.month, st.day, st.hour, st.minute, st.second);
 }
 
 MoonClock MoonClockNow() { return MoonClockAt(dev::getSystemTimeAsFileTime()); }

@@ -36,6 +36,7 @@ struct MoonClock {
     double year = 0;
 };
 MoonClock MoonClockAt(dev::FileTime utc);
+MoonClock MoonClockOf(int year, int month, int day, int hour, int minute, int second);
 MoonClock MoonClockNow(); // from the device's UTC clock
 
 enum class PhaseKind : int { New = 0, FirstQuarter = 1, Full = 2, LastQuarter = 3 };

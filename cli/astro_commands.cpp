@@ -110,11 +110,11 @@ const char* KindWord(astro::PhaseKind k) {
 }
 
 int runMoon(const ParsedArgs& a, Io& io) {
-    dev::FileTime ft;
-    dev::SystemTime st;
-    if (!parseInstant(a.get("utc"), ft, st))
-        return usage(io, "moon", "--utc must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
-    const astro::MoonReport r = astro::EvaluateMoon(astro::MoonClockAt(ft), a.has("south"));
+    int y, mo, d, h, mi, s;
+    if (!parseDateTime(a.get("utc"), y, mo, d, h, mi, s) || y < 1 || y > 9999)
+        return usage(io, "moon", "--utc must be 'YYYY-MM-DD HH:MM:SS' (years 1..9999)");
+    const astro::MoonReport r =
+        astro::EvaluateMoon(astro::MoonClockOf(y, mo, d, h, mi, s), a.has("south"));
     std::ostream& o = io.out;
     o << "visible=" << r.position.visible << "\ndistance_km=" << r.position.distanceKm
       << "\nphase=" << dev::toUtf8(astro::PhaseNameText(r.look.name))
