@@ -46,15 +46,17 @@ bool IsNight(const Terminator& t, int x, int y) {
 std::vector<NightRun> NightRuns(const Terminator& t, int h) {
     std::vector<NightRun> runs;
     const int w = static_cast<int>(t.rows.size());
+    const int16_t* rows = t.rows.data();
+    const int sigma = t.sigma;
     for (int y = 0; y < h; ++y) {
         int x = 0;
         while (x < w) {
-            while (x < w && !IsNight(t, x, y))
+            while (x < w && (y - rows[x]) * sigma <= 0)
                 ++x;
             if (x >= w)
                 break;
             const int start = x;
-            while (x < w && IsNight(t, x, y))
+            while (x < w && (y - rows[x]) * sigma > 0)
                 ++x;
             runs.push_back({static_cast<int16_t>(y), static_cast<int16_t>(start),
                             static_cast<int16_t>(x)});
