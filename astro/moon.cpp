@@ -12,8 +12,12 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2 * kPi;
 constexpr double kDegToRad = 0.017453292519943295;
 
-double SinDeg(double deg) { return std::sin(deg * kDegToRad); }
-double CosDeg(double deg) { return std::cos(deg * kDegToRad); }
+double SinDeg(double deg) {
+    return std::sin(deg * kDegToRad);
+}
+double CosDeg(double deg) {
+    return std::cos(deg * kDegToRad);
+}
 
 // Degrees to radians reduced to [0, 2 pi).
 double Normalised(double deg) {
@@ -100,9 +104,14 @@ bool FileTimeOfJulianDay(double jd, dev::FileTime& out) {
     const CalendarMinute c = DateOfJulianDay(jd);
     if (c.year < 1601 || c.year > 30827)
         return false;
-    const dev::SystemTime st{static_cast<uint16_t>(c.year), static_cast<uint16_t>(c.month), 0,
-                             static_cast<uint16_t>(c.day),  static_cast<uint16_t>(c.hour),
-                             static_cast<uint16_t>(c.minute), 0, 0};
+    const dev::SystemTime st{static_cast<uint16_t>(c.year),
+                             static_cast<uint16_t>(c.month),
+                             0,
+                             static_cast<uint16_t>(c.day),
+                             static_cast<uint16_t>(c.hour),
+                             static_cast<uint16_t>(c.minute),
+                             0,
+                             0};
     return dev::systemTimeToFileTime(st, out);
 }
 
@@ -118,7 +127,9 @@ MoonClock MoonClockAt(dev::FileTime utc) {
     return MoonClockOf(st.year, st.month, st.day, st.hour, st.minute, st.second);
 }
 
-MoonClock MoonClockNow() { return MoonClockAt(dev::getSystemTimeAsFileTime()); }
+MoonClock MoonClockNow() {
+    return MoonClockAt(dev::getSystemTimeAsFileTime());
+}
 
 PhaseKind PhaseKindOf(double k) {
     const long q = std::lround((k - std::floor(k)) * 4);
@@ -128,8 +139,8 @@ PhaseKind PhaseKindOf(double k) {
 double PhaseTime(double k) {
     const double t = k / 1236.85;
     const double t2 = t * t, t3 = t2 * t, t4 = t3 * t;
-    double jde = 2451550.09765 + 29.530588853 * k + 0.0001337 * t2 - 0.00000015 * t3 +
-                 0.00000000073 * t4;
+    double jde =
+        2451550.09765 + 29.530588853 * k + 0.0001337 * t2 - 0.00000015 * t3 + 0.00000000073 * t4;
     const double e = 1 - 0.002516 * t - 0.0000074 * t2;
     const double m = 2.5534 + 29.10535669 * k - 0.0000218 * t2 - 0.00000011 * t3;
     const double mp =
@@ -250,8 +261,8 @@ MoonPosition MoonPositionAt(double jd) {
     double b = 0;
     for (const AfcTerm& a : kAfcLatitude)
         b += a.coefficient * EPower(e, a.ePower) * std::sin(argument(a));
-    const double latitude = b * (1 - 0.0004664 * std::cos(om * kDegToRad) -
-                                 0.0000754 * std::cos(omTerm * kDegToRad));
+    const double latitude =
+        b * (1 - 0.0004664 * std::cos(om * kDegToRad) - 0.0000754 * std::cos(omTerm * kDegToRad));
     double parallax = 0;
     for (const AfcTerm& a : kAfcParallax)
         parallax += a.coefficient * EPower(e, a.ePower) * std::cos(argument(a));
@@ -268,9 +279,9 @@ MoonPosition MoonPositionAt(double jd) {
     double cosPsi = CosDeg(latitude) * CosDeg(longitude - lambda0);
     cosPsi = std::fmin(1.0, std::fmax(-1.0, cosPsi));
     const double psi = std::acos(cosPsi) / kDegToRad;
-    const double i = 180 - psi -
-                     0.1468 * (1 - 0.0549 * std::sin(mpr)) / (1 - 0.0167 * std::sin(mr)) *
-                         SinDeg(psi);
+    const double i =
+        180 - psi -
+        0.1468 * (1 - 0.0549 * std::sin(mpr)) / (1 - 0.0167 * std::sin(mr)) * SinDeg(psi);
     int visible = static_cast<int>(std::trunc((1 + CosDeg(i)) * 50 + 0.5));
     r.visible = visible < 0 ? 0 : visible > 100 ? 100 : visible;
     return r;
@@ -316,7 +327,8 @@ PhaseLook PhaseLookOf(int visible, double q) {
         return waxing ? PhaseLook{PhaseName::WaxingCrescent, step(1, 1)}
                       : PhaseLook{PhaseName::WaningCrescent, step(23, -1)};
     if (p < 0.505)
-        return waxing ? PhaseLook{PhaseName::FirstQuarter, 6} : PhaseLook{PhaseName::LastQuarter, 18};
+        return waxing ? PhaseLook{PhaseName::FirstQuarter, 6}
+                      : PhaseLook{PhaseName::LastQuarter, 18};
     if (p >= 0.995)
         return {PhaseName::Full, 12};
     return waxing ? PhaseLook{PhaseName::WaxingGibbous, gibbous(7, 1)}
@@ -338,8 +350,12 @@ std::u16string AgeText(double days) {
     return std::u16string(s.begin(), s.end());
 }
 
-int SouthernPicture(int picture) { return picture == 0 ? 0 : 24 - picture; }
-int SouthernIconKind(int kind) { return ((4 - kind) % 4 + 4) % 4; }
+int SouthernPicture(int picture) {
+    return picture == 0 ? 0 : 24 - picture;
+}
+int SouthernIconKind(int kind) {
+    return ((4 - kind) % 4 + 4) % 4;
+}
 
 MoonReport EvaluateMoon(const MoonClock& now, bool southern) {
     MoonReport r;

@@ -16,7 +16,9 @@ constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kK1 = 0.26251616834300473;
 
 // The method's integer part: towards zero for x >= 0, and of x + 0.5 for x < 0.
-double Int(double x) { return x >= 0 ? std::trunc(x) : std::trunc(x + 0.5); }
+double Int(double x) {
+    return x >= 0 ? std::trunc(x) : std::trunc(x + 0.5);
+}
 
 struct SunPlace {
     double ra;  // right ascension, radians
@@ -182,9 +184,9 @@ SunTimes SunRiseSet(double latitude, double longitude, double zoneHours, double 
 }
 
 double DeviceZoneHours(int year, int month, int day) {
-    const auto local = dev::toFileTime(dev::SystemTime{static_cast<uint16_t>(year),
-                                                       static_cast<uint16_t>(month), 0,
-                                                       static_cast<uint16_t>(day), 12, 0, 0, 0});
+    const auto local =
+        dev::toFileTime(dev::SystemTime{static_cast<uint16_t>(year), static_cast<uint16_t>(month),
+                                        0, static_cast<uint16_t>(day), 12, 0, 0, 0});
     if (!local)
         return 0;
     const dev::FileTime utc = dev::localFileTimeToFileTime(*local);
@@ -196,9 +198,14 @@ double DeviceZoneHours(int year, int month, int day) {
 namespace {
 
 std::u16string TimeOfDayText(int minute, int year, int month, int day) {
-    dev::SystemTime st{static_cast<uint16_t>(year), static_cast<uint16_t>(month), 0,
-                       static_cast<uint16_t>(day),  static_cast<uint16_t>(minute / 60),
-                       static_cast<uint16_t>(minute % 60), 0, 0};
+    dev::SystemTime st{static_cast<uint16_t>(year),
+                       static_cast<uint16_t>(month),
+                       0,
+                       static_cast<uint16_t>(day),
+                       static_cast<uint16_t>(minute / 60),
+                       static_cast<uint16_t>(minute % 60),
+                       0,
+                       0};
     if (const auto ft = dev::toFileTime(st))
         st = dev::toSystemTime(*ft); // fills the day of the week for the formatter
     char16_t buf[16] = {};

@@ -58,8 +58,8 @@ std::vector<NightRun> NightRuns(const Terminator& t, int h) {
             const int start = x;
             while (x < w && (y - rows[x]) * sigma > 0)
                 ++x;
-            runs.push_back({static_cast<int16_t>(y), static_cast<int16_t>(start),
-                            static_cast<int16_t>(x)});
+            runs.push_back(
+                {static_cast<int16_t>(y), static_cast<int16_t>(start), static_cast<int16_t>(x)});
         }
     }
     return runs;
@@ -80,7 +80,8 @@ MapPlace PlaceAtPoint(int x, int y, int w, int h) {
     MapPlace r;
     if (w < 1 || h < 5)
         return r;
-    // Inverse of MarkPosition: x = w/2 +- round(lon w/360), y = (h-4)/2 -+ (trunc(lat h/180 + 1.5)).
+    // Inverse of MarkPosition: x = w/2 +- round(lon w/360), y = (h-4)/2 -+ (trunc(lat h/180
+    // + 1.5)).
     const int dx = x - w / 2;
     r.east = dx >= 0;
     int lon = static_cast<int>(std::lround(std::abs(dx) * 360.0 / w));

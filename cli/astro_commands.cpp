@@ -44,10 +44,14 @@ bool parseInstant(const std::string& s, dev::FileTime& ft, dev::SystemTime& st) 
     int y, mo, d, h, mi, se;
     if (!parseDateTime(s, y, mo, d, h, mi, se) || y < 1601 || y > 30827)
         return false;
-    st = dev::SystemTime{static_cast<uint16_t>(y),  static_cast<uint16_t>(mo),
-                         0,                         static_cast<uint16_t>(d),
-                         static_cast<uint16_t>(h),  static_cast<uint16_t>(mi),
-                         static_cast<uint16_t>(se), 0};
+    st = dev::SystemTime{static_cast<uint16_t>(y),
+                         static_cast<uint16_t>(mo),
+                         0,
+                         static_cast<uint16_t>(d),
+                         static_cast<uint16_t>(h),
+                         static_cast<uint16_t>(mi),
+                         static_cast<uint16_t>(se),
+                         0};
     if (!dev::systemTimeToFileTime(st, ft))
         return false;
     st = dev::toSystemTime(ft);
@@ -68,7 +72,8 @@ int runSun(const ParsedArgs& a, Io& io) {
         return usage(io, "sun", "--date must be YYYY-MM-DD (years 1..9999)");
     long long type = 0;
     if (a.has("type") && !parseInt(a.get("type"), 0, 3, type))
-        return usage(io, "sun", "--type must be 0..3 (rise and set, civil, nautical, astronomical)");
+        return usage(io, "sun",
+                     "--type must be 0..3 (rise and set, civil, nautical, astronomical)");
     if (a.has("city")) {
         if (a.has("lat") || a.has("lon") || a.has("offset-min"))
             return usage(io, "sun", "give either --city or --lat, --lon and --offset-min");
@@ -171,17 +176,20 @@ int runYearProgress(const ParsedArgs& a, Io& io) {
     dev::FileTime ft;
     dev::SystemTime now;
     if (!parseInstant(a.get("now"), ft, now))
-        return usage(io, "year-progress", "--now must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
+        return usage(io, "year-progress",
+                     "--now must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
     const YearProgressValues v = YearProgress(static_cast<int>(year), unit, now);
-    io.out << dev::toUtf8(FormatProgress(v.passed)) << ' ' << dev::toUtf8(FormatProgress(v.remained))
-           << '\n';
+    io.out << dev::toUtf8(FormatProgress(v.passed)) << ' '
+           << dev::toUtf8(FormatProgress(v.remained)) << '\n';
     return kExitOk;
 }
 
 } // namespace
 
 void registerAstroCommands(CommandTable& t) {
-    t.add({"sun", "", "print sunrise and sunset as minutes of the local day, then their texts",
+    t.add({"sun",
+           "",
+           "print sunrise and sunset as minutes of the local day, then their texts",
            "Prints 'RISE SET' (-1 when the event does not happen), then the two texts separated "
            "by a tab.\n--type 0 rise and set (default), 1 civil, 2 nautical, 3 astronomical "
            "twilight.\n--city C,I takes the place from the city database and the offset from the "
@@ -195,7 +203,9 @@ void registerAstroCommands(CommandTable& t) {
            0,
            0,
            runSun});
-    t.add({"moon", "", "print the Moon's data at a UTC instant as key=value lines",
+    t.add({"moon",
+           "",
+           "print the Moon's data at a UTC instant as key=value lines",
            "Keys: visible, distance_km, phase, picture, age, last_new, next_new, phase_1..phase_4 "
            "(KIND YYYY-MM-DD HH:MM, kinds new first full last), apogee and perigee "
            "(YYYY-MM-DD HH:MM KM). Times are UTC.\n--south mirrors the picture for a southern "
@@ -204,14 +214,18 @@ void registerAstroCommands(CommandTable& t) {
            0,
            0,
            runMoon});
-    t.add({"beats", "", "print the Internet time (three-digit beats) of a time",
+    t.add({"beats",
+           "",
+           "print the Internet time (three-digit beats) of a time",
            "--utc takes the time as UTC, --local as local time of the device zone.",
            {{"utc", true, false, "'YYYY-MM-DD HH:MM:SS'"},
             {"local", true, false, "'YYYY-MM-DD HH:MM:SS'"}},
            0,
            0,
            runBeats});
-    t.add({"timecalc", "", "print a city's wall time when the reference city's wall time is --at",
+    t.add({"timecalc",
+           "",
+           "print a city's wall time when the reference city's wall time is --at",
            "",
            {{"from", true, true, "C,I"},
             {"to", true, true, "C,I"},
@@ -219,7 +233,9 @@ void registerAstroCommands(CommandTable& t) {
            0,
            0,
            runTimeCalc});
-    t.add({"year-progress", "", "print how much of a year has passed and remains: PASSED REMAINED",
+    t.add({"year-progress",
+           "",
+           "print how much of a year has passed and remains: PASSED REMAINED",
            "",
            {{"year", true, true, "Y"},
             {"unit", true, true, "hours|days|weeks|months"},

@@ -28,7 +28,9 @@ int64_t SecondsOf(int64_t year, unsigned month, unsigned day, int64_t secondOfDa
            secondOfDay;
 }
 
-FileTime ClampedFileTime(int64_t ticks) { return ticks < 0 ? 0 : static_cast<FileTime>(ticks); }
+FileTime ClampedFileTime(int64_t ticks) {
+    return ticks < 0 ? 0 : static_cast<FileTime>(ticks);
+}
 
 } // namespace
 
@@ -39,7 +41,9 @@ int BeatsFromLocal(const SystemTime& local) {
     return BeatsOfBeatZoneTime(dev::localFileTimeToFileTime(ft));
 }
 
-int BeatsFromUtc(FileTime utc) { return BeatsOfBeatZoneTime(utc); }
+int BeatsFromUtc(FileTime utc) {
+    return BeatsOfBeatZoneTime(utc);
+}
 
 SystemTime LocalFromBeats(int beats, const SystemTime& date) {
     const int b = ((beats % 1000) + 1000) % 1000;
@@ -158,9 +162,8 @@ YearProgressValues YearProgress(int year, ProgressUnit unit, const SystemTime& n
     YearProgressValues r;
     if (nowLocal.month < 1 || nowLocal.month > 12 || nowLocal.day < 1 || nowLocal.day > 31)
         return r;
-    const int64_t nowSec =
-        SecondsOf(nowLocal.year, nowLocal.month, nowLocal.day,
-                  nowLocal.hour * 3600 + nowLocal.minute * 60 + nowLocal.second);
+    const int64_t nowSec = SecondsOf(nowLocal.year, nowLocal.month, nowLocal.day,
+                                     nowLocal.hour * 3600 + nowLocal.minute * 60 + nowLocal.second);
     const int64_t today = dev::daysFromCivil(nowLocal.year, nowLocal.month, nowLocal.day);
     int64_t ePassed = 0, dPassed = 0, eRemained = 0, dRemained = 0;
     if (year <= nowLocal.year) {

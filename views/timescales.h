@@ -46,9 +46,9 @@ struct CityZone {
 };
 
 template <class Record> CityZone CityZoneOf(const Record& r) {
-    return CityZone{static_cast<int16_t>(r.gmtOffset),    static_cast<uint8_t>(r.dstUsed),
-                    static_cast<uint8_t>(r.dstStart),     static_cast<uint8_t>(r.dstStartMonth),
-                    static_cast<uint8_t>(r.dstEnd),       static_cast<uint8_t>(r.dstEndMonth)};
+    return CityZone{static_cast<int16_t>(r.gmtOffset), static_cast<uint8_t>(r.dstUsed),
+                    static_cast<uint8_t>(r.dstStart),  static_cast<uint8_t>(r.dstStartMonth),
+                    static_cast<uint8_t>(r.dstEnd),    static_cast<uint8_t>(r.dstEndMonth)};
 }
 
 // Whether the city's daylight-saving rule is in force at a UTC instant: the transitions of the

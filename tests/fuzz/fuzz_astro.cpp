@@ -46,17 +46,22 @@ void Computations(Reader& r) {
                                   SunZenithForType(r.pick(0, 3)), year, month, day);
     Check(s.rise >= -1 && s.rise < 1440 && s.set >= -1 && s.set < 1440);
 
-    const MoonReport m = EvaluateMoon(MoonClockOf(year, month, day, r.pick(0, 23), r.pick(0, 59),
-                                                  r.pick(0, 59)),
-                                      r.pick(0, 1) == 1);
+    const MoonReport m =
+        EvaluateMoon(MoonClockOf(year, month, day, r.pick(0, 23), r.pick(0, 59), r.pick(0, 59)),
+                     r.pick(0, 1) == 1);
     Check(m.position.visible >= 0 && m.position.visible <= 100);
     Check(m.look.picture >= 0 && m.look.picture <= 23);
     Check(m.phases.next[0].jd >= m.clock.jd && m.phases.lastNew < m.clock.jd);
 
     const int w = r.pick(1, 800), h = r.pick(1, 800);
-    const hv::dev::SystemTime utc{2006, static_cast<uint16_t>(month), 0, static_cast<uint16_t>(r.pick(1, 31)),
-                                  static_cast<uint16_t>(r.pick(0, 23)), static_cast<uint16_t>(r.pick(0, 59)),
-                                  0, 0};
+    const hv::dev::SystemTime utc{2006,
+                                  static_cast<uint16_t>(month),
+                                  0,
+                                  static_cast<uint16_t>(r.pick(1, 31)),
+                                  static_cast<uint16_t>(r.pick(0, 23)),
+                                  static_cast<uint16_t>(r.pick(0, 59)),
+                                  0,
+                                  0};
     const Terminator t = TerminatorAt(utc, w, h);
     for (int16_t y : t.rows)
         Check(y >= 0 && y <= h);
@@ -67,13 +72,20 @@ void Computations(Reader& r) {
 
     // Any bytes as city rules.
     const uint32_t a = r.u32(), b = r.u32();
-    const hv::CityZone ref{static_cast<int16_t>(a), static_cast<uint8_t>(a >> 16), static_cast<uint8_t>(a >> 24),
-                           static_cast<uint8_t>(b), static_cast<uint8_t>(b >> 8), static_cast<uint8_t>(b >> 16)};
-    const hv::CityZone row{static_cast<int16_t>(b), static_cast<uint8_t>(b >> 16), static_cast<uint8_t>(a),
-                           static_cast<uint8_t>(a >> 8), static_cast<uint8_t>(b >> 24), static_cast<uint8_t>(a >> 24)};
-    const hv::dev::SystemTime local{static_cast<uint16_t>(r.pick(1601, 30827)), static_cast<uint16_t>(r.pick(0, 13)),
-                                    0, static_cast<uint16_t>(r.pick(0, 32)), static_cast<uint16_t>(r.pick(0, 25)),
-                                    static_cast<uint16_t>(r.pick(0, 61)), 0, 0};
+    const hv::CityZone ref{static_cast<int16_t>(a),       static_cast<uint8_t>(a >> 16),
+                           static_cast<uint8_t>(a >> 24), static_cast<uint8_t>(b),
+                           static_cast<uint8_t>(b >> 8),  static_cast<uint8_t>(b >> 16)};
+    const hv::CityZone row{static_cast<int16_t>(b),       static_cast<uint8_t>(b >> 16),
+                           static_cast<uint8_t>(a),       static_cast<uint8_t>(a >> 8),
+                           static_cast<uint8_t>(b >> 24), static_cast<uint8_t>(a >> 24)};
+    const hv::dev::SystemTime local{static_cast<uint16_t>(r.pick(1601, 30827)),
+                                    static_cast<uint16_t>(r.pick(0, 13)),
+                                    0,
+                                    static_cast<uint16_t>(r.pick(0, 32)),
+                                    static_cast<uint16_t>(r.pick(0, 25)),
+                                    static_cast<uint16_t>(r.pick(0, 61)),
+                                    0,
+                                    0};
     (void)hv::TimeCalcRow(ref, local, row);
     const hv::YearProgressValues v =
         hv::YearProgress(r.pick(1, 30826), static_cast<hv::ProgressUnit>(r.pick(0, 3)), local);

@@ -11,9 +11,9 @@ using namespace hv::astro;
 namespace {
 
 hv::dev::FileTime Utc(int y, int mo, int d, int h, int mi, int s = 0) {
-    return *hv::dev::toFileTime(hv::dev::SystemTime{static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0,
-                                                    static_cast<uint16_t>(d), static_cast<uint16_t>(h),
-                                                    static_cast<uint16_t>(mi), static_cast<uint16_t>(s), 0});
+    return *hv::dev::toFileTime(hv::dev::SystemTime{
+        static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
+        static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(s), 0});
 }
 
 } // namespace

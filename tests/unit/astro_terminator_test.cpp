@@ -8,8 +8,14 @@ using hv::dev::SystemTime;
 namespace {
 
 SystemTime Utc(int mo, int d, int h, int mi) {
-    return SystemTime{2006, static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
-                      static_cast<uint16_t>(h), static_cast<uint16_t>(mi), 0, 0};
+    return SystemTime{2006,
+                      static_cast<uint16_t>(mo),
+                      0,
+                      static_cast<uint16_t>(d),
+                      static_cast<uint16_t>(h),
+                      static_cast<uint16_t>(mi),
+                      0,
+                      0};
 }
 
 constexpr int kW = 480, kH = 240;
@@ -21,8 +27,8 @@ TEST(AstroTerminator, MarchEquinoxIsNearlyAPairOfMeridians) {
     ASSERT_EQ(t.rows.size(), size_t(kW));
     EXPECT_EQ(t.sigma, 1); // s = 0.001 > 0: the Sun counts as just north of the equator
     // Away from the two terminator meridians the curve runs along the top or bottom edge.
-    EXPECT_EQ(t.rows[kW / 2], kH - 1);  // noon column: lit from top to bottom
-    EXPECT_EQ(t.rows[0], 0);            // midnight column: dark from top to bottom
+    EXPECT_EQ(t.rows[kW / 2], kH - 1); // noon column: lit from top to bottom
+    EXPECT_EQ(t.rows[0], 0);           // midnight column: dark from top to bottom
     EXPECT_TRUE(IsNight(t, 0, kH / 2));
     EXPECT_FALSE(IsNight(t, kW / 2, kH / 2));
     int crossings = 0;

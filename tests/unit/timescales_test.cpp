@@ -10,8 +10,14 @@ using dev::SystemTime;
 namespace {
 
 SystemTime At(int y, int mo, int d, int h, int mi, int s) {
-    return SystemTime{static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
-                      static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(s), 0};
+    return SystemTime{static_cast<uint16_t>(y),
+                      static_cast<uint16_t>(mo),
+                      0,
+                      static_cast<uint16_t>(d),
+                      static_cast<uint16_t>(h),
+                      static_cast<uint16_t>(mi),
+                      static_cast<uint16_t>(s),
+                      0};
 }
 
 dev::TimeZoneInformation FixedZone(int minutesEast) {
@@ -57,7 +63,8 @@ TEST(TimeScales, BeatsThroughADaylightZone) {
     // 12:00 UTC is 08:00 in New York in July, 07:00 in January.
     EXPECT_EQ(BeatsFromLocal(At(2006, 7, 3, 8, 0, 0)), 541);
     EXPECT_EQ(BeatsFromLocal(At(2006, 1, 3, 7, 0, 0)), 541);
-    EXPECT_EQ(LocalFromBeats(500, At(2006, 7, 3, 0, 0, 0)), dev::toSystemTime(*dev::toFileTime(At(2006, 7, 3, 7, 0, 0))));
+    EXPECT_EQ(LocalFromBeats(500, At(2006, 7, 3, 0, 0, 0)),
+              dev::toSystemTime(*dev::toFileTime(At(2006, 7, 3, 7, 0, 0))));
 }
 
 TEST(TimeScales, LocalFromBeatsInUtcAndRoundTrip) {
@@ -106,11 +113,13 @@ TEST(TimeScales, DaylightRulesOfCities) {
 
 TEST(TimeScales, TimeCalcRows) {
     // The reference city itself, even on the night of its change.
-    for (const SystemTime& t : {At(2006, 7, 1, 12, 0, 0), At(2006, 3, 26, 0, 30, 0), At(2006, 10, 29, 0, 0, 0)})
+    for (const SystemTime& t :
+         {At(2006, 7, 1, 12, 0, 0), At(2006, 3, 26, 0, 30, 0), At(2006, 10, 29, 0, 0, 0)})
         EXPECT_EQ(TimeCalcRow(kLondon, t, kLondon), t);
     EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 7, 1, 12, 0, 0), kNewYork).hour, 7);
     EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 1, 10, 12, 0, 0), kNewYork).hour, 7);
-    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 1, 10, 12, 0, 0), kSydney), dev::toSystemTime(*dev::toFileTime(At(2006, 1, 10, 23, 0, 0))));
+    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 1, 10, 12, 0, 0), kSydney),
+              dev::toSystemTime(*dev::toFileTime(At(2006, 1, 10, 23, 0, 0))));
     const SystemTime k = TimeCalcRow(kNewYork, At(2006, 12, 31, 20, 0, 0), kKathmandu);
     EXPECT_EQ(k.year, 2007);
     EXPECT_EQ(k.day, 1);
