@@ -84,8 +84,9 @@ TEST(AstroTerminator, MarkPositions) {
             ASSERT_LE(p.lonDegrees, 180);
             const MapPoint m = MarkPosition(p.latDegrees, p.lonDegrees, p.north, p.east, kW, kH);
             ASSERT_LE(std::abs(m.x - x), 1) << x << ',' << y;
-            if (y > 4 && y < kH - 6)
+            if (y > 4 && y < kH - 6) {
                 ASSERT_LE(std::abs(m.y - y), 1) << x << ',' << y;
+            }
         }
 }
 
