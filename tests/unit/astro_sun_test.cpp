@@ -84,3 +84,19 @@ TEST(AstroSun, StaysInRangeEverywhere) {
                         ASSERT_LT(t.set, 1440);
                     }
 }
+
+TEST(AstroSun, DayForTheDeviceZone) {
+    hv::dev::FakeDevice fake;
+    hv::dev::ScopedDevice use(fake);
+    fake.clockImpl.setZone(hv::dev::zoneUsEastern());
+    EXPECT_EQ(DeviceZoneHours(2006, 7, 1), -4);
+    EXPECT_EQ(DeviceZoneHours(2006, 1, 1), -5);
+    const double lat = SignedDegrees(40, 44, true), lon = SignedDegrees(73, 55, false);
+    const SunDay d = SunDayFor(lat, lon, 0, 2006, 7, 1);
+    EXPECT_EQ(d.times, (SunTimes{328, 1231}));
+    EXPECT_NE(d.texts.rise, kNoSunrise);
+    EXPECT_NE(d.texts.set, kNoSunset);
+    const SunDay bad = SunDayFor(lat, lon, 7, 2006, 7, 1);
+    EXPECT_EQ(bad.times, (SunTimes{-1, -1}));
+    EXPECT_EQ(bad.texts.rise, kNoSunrise);
+}
