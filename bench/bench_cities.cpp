@@ -15,13 +15,15 @@ namespace {
 std::array<std::vector<uint8_t>, hv::kContinentFiles> shippedImages() {
     std::array<std::vector<uint8_t>, hv::kContinentFiles> images;
     for (size_t c = 0; c < images.size(); ++c) {
-        std::ifstream in(std::string(HV_DATA_DIR) + "/" + hv::dev::toUtf8(hv::kCityFileNames[c]), std::ios::binary);
+        std::ifstream in(std::string(HV_DATA_DIR) + "/" + hv::dev::toUtf8(hv::kCityFileNames[c]),
+                         std::ios::binary);
         images[c].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return images;
 }
 
-constexpr hv::dev::FileTime kJuly2026 = hv::dev::kUnixEpochFileTime + 20635ULL * hv::dev::kTicksPerDay;
+constexpr hv::dev::FileTime kJuly2026 =
+    hv::dev::kUnixEpochFileTime + 20635ULL * hv::dev::kTicksPerDay;
 
 } // namespace
 

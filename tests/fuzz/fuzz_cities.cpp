@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (c + 1 == hv::kContinentFiles)
             n = size - at;
         n = std::min(n, size - at);
-        std::ofstream(fake.host(u"\\data\\" + std::u16string(hv::kCityFileNames[c])), std::ios::binary | std::ios::trunc)
+        std::ofstream(fake.host(u"\\data\\" + std::u16string(hv::kCityFileNames[c])),
+                      std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(data + at), static_cast<std::streamsize>(n));
         at += n;
     }
@@ -37,14 +38,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     db.load();
     const int slot = db.takeSlot(hv::kAllContinents, shares[0]);
     db.setHome(shares[1] % 8 - 1, shares[2]);
-    const hv::dev::FileTime utc = hv::dev::kUnixEpochFileTime + uint64_t(shares[3]) * 97 * hv::dev::kTicksPerDay;
+    const hv::dev::FileTime utc =
+        hv::dev::kUnixEpochFileTime + uint64_t(shares[3]) * 97 * hv::dev::kTicksPerDay;
     for (int list = 0; list < hv::kCityLists; ++list) {
         for (int i = 0; i < db.count(list); ++i) {
             const hv::CityRecord* r = db.recordAt(list, i);
             const hv::dev::FileTime wall = hv::CityWallTime(*r, utc);
             hv::CityUtcOf(*r, wall);
             hv::ZonesDiffer(hv::CityZone(*r), hv::CityZone(db, list, i));
-            if (list == hv::kAllContinents && db.indexWithinContinent(db.continentOfMerged(i), i) < 0)
+            if (list == hv::kAllContinents &&
+                db.indexWithinContinent(db.continentOfMerged(i), i) < 0)
                 __builtin_trap(); // every merged entry is in its continent list
         }
     }

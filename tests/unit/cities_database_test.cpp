@@ -1,7 +1,7 @@
 #include "cities/citydatabase.h"
+#include "cities_test_support.h"
 #include "device/files.h"
 #include "device/wordsort.h"
-#include "cities_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -27,12 +27,25 @@ protected:
 
 TEST(CityRecord, FieldsSitAtTheirByteOffsets) {
     uint8_t b[64] = {};
-    b[0] = 0xC8; b[1] = 0x0F;                    // id 4040
-    b[2] = 'L'; b[4] = 'o'; b[6] = 'n';          // "Lon"
-    b[46] = 0xC4; b[47] = 0xFF;                  // gmtOffset -60
-    b[48] = 51; b[50] = 30; b[52] = 0; b[54] = 7;
-    b[56] = 1; b[57] = 0; b[58] = 3; b[59] = 1;
-    b[60] = 0x40; b[61] = 2; b[62] = 0x43; b[63] = 9;
+    b[0] = 0xC8;
+    b[1] = 0x0F; // id 4040
+    b[2] = 'L';
+    b[4] = 'o';
+    b[6] = 'n'; // "Lon"
+    b[46] = 0xC4;
+    b[47] = 0xFF; // gmtOffset -60
+    b[48] = 51;
+    b[50] = 30;
+    b[52] = 0;
+    b[54] = 7;
+    b[56] = 1;
+    b[57] = 0;
+    b[58] = 3;
+    b[59] = 1;
+    b[60] = 0x40;
+    b[61] = 2;
+    b[62] = 0x43;
+    b[63] = 9;
     CityRecord r;
     std::memcpy(&r, b, sizeof r);
     EXPECT_EQ(r.id, 4040);
@@ -67,10 +80,12 @@ TEST_F(ShippedCities, CountsOrderAndMergedList) {
         EXPECT_EQ(db.count(c), expected[c]);
         EXPECT_EQ(db.displayCount(c), expected[c]);
         for (int i = 1; i < db.count(c); ++i)
-            EXPECT_LE(compareCityNames(*db.recordAt(c, i - 1), *db.recordAt(c, i)), 0) << nameAt(db, c, i);
+            EXPECT_LE(compareCityNames(*db.recordAt(c, i - 1), *db.recordAt(c, i)), 0)
+                << nameAt(db, c, i);
         // Ids: 1000 * (continent + 1) + position, the last with 50000 more.
         for (int i = 0; i < db.count(c); ++i)
-            EXPECT_EQ(db.recordAt(c, i)->id, 1000 * (c + 1) + i + (i + 1 == expected[c] ? 50000 : 0));
+            EXPECT_EQ(db.recordAt(c, i)->id,
+                      1000 * (c + 1) + i + (i + 1 == expected[c] ? 50000 : 0));
     }
     EXPECT_EQ(db.count(kAllContinents), 512);
     EXPECT_EQ(db.displayCount(kAllContinents), 512);
@@ -86,9 +101,11 @@ TEST_F(ShippedCities, CountsOrderAndMergedList) {
     EXPECT_EQ(nameAt(db, kEurope, 71), "St-Peterburg");
     EXPECT_EQ(nameAt(db, kNorthAmerica, 132), "San Jose");
     EXPECT_EQ(nameAt(db, kNorthAmerica, 133), "San Jose");
-    // Equal names in the merged list: the lower continent first (Birmingham: Europe, then North America).
+    // Equal names in the merged list: the lower continent first (Birmingham: Europe, then North
+    // America).
     for (int i = 0; i < 511; ++i)
-        if (compareCityNames(*db.recordAt(6, i), *db.recordAt(6, i + 1)) == 0 && db.continentOfMerged(i) != db.continentOfMerged(i + 1)) {
+        if (compareCityNames(*db.recordAt(6, i), *db.recordAt(6, i + 1)) == 0 &&
+            db.continentOfMerged(i) != db.continentOfMerged(i + 1)) {
             EXPECT_LT(db.continentOfMerged(i), db.continentOfMerged(i + 1)) << nameAt(db, 6, i);
         }
     EXPECT_EQ(db.recordAt(7, 0), nullptr);
@@ -102,10 +119,14 @@ TEST_F(ShippedCities, TabledRecordsDecodeAsTabled) {
         const char* name;
     };
     const Row rows[] = {
-        {3, 40, 4040, 0, 51, 30, 1, 0, 7, 0, "London"},       {4, 97, 5097, -300, 40, 44, 1, 73, 55, 0, "New York"},
-        {2, 26, 3026, 600, 33, 55, 0, 151, 17, 1, "Sydney"},  {2, 3, 3003, 720, 36, 55, 0, 174, 45, 1, "Auckland"},
-        {0, 14, 1014, 120, 30, 0, 1, 31, 17, 1, "Cairo"},     {1, 67, 2067, 330, 22, 32, 1, 88, 22, 1, "Kolkata"},
-        {1, 64, 2064, 345, 27, 42, 1, 85, 19, 1, "Kathmandu"}, {1, 129, 2129, 540, 35, 41, 1, 139, 44, 1, "Tokyo"},
+        {3, 40, 4040, 0, 51, 30, 1, 0, 7, 0, "London"},
+        {4, 97, 5097, -300, 40, 44, 1, 73, 55, 0, "New York"},
+        {2, 26, 3026, 600, 33, 55, 0, 151, 17, 1, "Sydney"},
+        {2, 3, 3003, 720, 36, 55, 0, 174, 45, 1, "Auckland"},
+        {0, 14, 1014, 120, 30, 0, 1, 31, 17, 1, "Cairo"},
+        {1, 67, 2067, 330, 22, 32, 1, 88, 22, 1, "Kolkata"},
+        {1, 64, 2064, 345, 27, 42, 1, 85, 19, 1, "Kathmandu"},
+        {1, 129, 2129, 540, 35, 41, 1, 139, 44, 1, "Tokyo"},
     };
     for (const Row& w : rows) {
         const CityRecord* r = db.recordAt(w.list, w.index);
@@ -240,7 +261,8 @@ TEST(CityDatabase, AdditionsAndSlotsAreBounded) {
     CityDatabase db;
     db.loadImages(test::shippedImages());
     for (int i = 0; i < kCityAdditions; ++i)
-        ASSERT_GE(db.addCity(i % 6, makeCity(u"City " + std::u16string(1, char16_t(u'A' + i % 26)))), 0);
+        ASSERT_GE(
+            db.addCity(i % 6, makeCity(u"City " + std::u16string(1, char16_t(u'A' + i % 26)))), 0);
     EXPECT_EQ(db.additionsLeft(), 0);
     EXPECT_EQ(db.addCity(0, makeCity(u"One too many")), -1);
     EXPECT_EQ(db.count(6), 512 + kCityAdditions);

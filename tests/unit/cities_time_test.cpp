@@ -1,7 +1,7 @@
 #include "cities/citytime.h"
+#include "cities_test_support.h"
 #include "cli/commands.h"
 #include "shell/settings.h"
-#include "cities_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,8 @@ using test::utcAt;
 
 namespace {
 
-CityRecord ruleCity(int16_t offset, uint8_t start, uint8_t startMonth, uint8_t end, uint8_t endMonth) {
+CityRecord ruleCity(int16_t offset, uint8_t start, uint8_t startMonth, uint8_t end,
+                    uint8_t endMonth) {
     CityRecord r = test::makeCity(u"Test", offset);
     r.dstUsed = 1;
     r.dstStart = start;
@@ -26,7 +27,9 @@ dev::SystemTime wallAt(const CityRecord& c, dev::FileTime utc, bool* dst = nullp
     return dev::toSystemTime(CityWallTime(c, utc, dst));
 }
 
-int dayOf(std::optional<dev::FileTime> t) { return t ? dev::toSystemTime(*t).day : -1; }
+int dayOf(std::optional<dev::FileTime> t) {
+    return t ? dev::toSystemTime(*t).day : -1;
+}
 
 dev::SystemTime rule(int month, int week, int weekday) {
     dev::SystemTime r{};
@@ -110,7 +113,8 @@ TEST(CityTime, OddOffsetsAndRoundTrips) {
     EXPECT_EQ(c.day, 1);
 
     const CityRecord central = ruleCity(60, 0x40, 2, 0x40, 9);
-    for (dev::FileTime t : {utcAt(2026, 1, 15, 9), utcAt(2026, 7, 15, 23, 30), utcAt(2026, 3, 29, 12)})
+    for (dev::FileTime t :
+         {utcAt(2026, 1, 15, 9), utcAt(2026, 7, 15, 23, 30), utcAt(2026, 3, 29, 12)})
         EXPECT_EQ(CityUtcOf(central, CityWallTime(central, t)), t);
 }
 
@@ -161,21 +165,26 @@ protected:
 };
 
 TEST_F(HomeLocation, CancelAndNoChangeNothing) {
-    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::Cancel, true)), HomeApplyResult::StaysOpen);
-    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::No, true)), HomeApplyResult::Closed);
+    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::Cancel, true)),
+              HomeApplyResult::StaysOpen);
+    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::No, true)),
+              HomeApplyResult::Closed);
     state.forced = true;
-    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::No, false)), HomeApplyResult::StaysOpen);
+    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::No, false)),
+              HomeApplyResult::StaysOpen);
     EXPECT_FALSE(state.shiftClock);
     EXPECT_EQ(asked, 3);
     EXPECT_EQ(fake.timeSettingImpl.changes, 0);
     EXPECT_EQ(db.home().continent, 0);
     EXPECT_EQ(db.home().index, 0);
-    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 500, answer(ConfirmAnswer::Yes, true)), HomeApplyResult::Failed);
+    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 500, answer(ConfirmAnswer::Yes, true)),
+              HomeApplyResult::Failed);
 }
 
 TEST_F(HomeLocation, YesWithShiftKeepsTheInstant) {
     int repaints = 0;
-    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::Yes, true), [&] { ++repaints; }),
+    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::Yes, true),
+                                [&] { ++repaints; }),
               HomeApplyResult::Applied);
     EXPECT_EQ(repaints, 1);
     EXPECT_EQ(fake.clockImpl.zone().Bias, -540);
@@ -189,7 +198,8 @@ TEST_F(HomeLocation, YesWithShiftKeepsTheInstant) {
 
     // The same zone again: no question, and the remembered flag still applies.
     asked = 0;
-    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::Cancel, false)), HomeApplyResult::Applied);
+    EXPECT_EQ(ApplyHomeLocation(db, state, kAsia, 129, answer(ConfirmAnswer::Cancel, false)),
+              HomeApplyResult::Applied);
     EXPECT_EQ(asked, 0);
     EXPECT_EQ(fake.clockImpl.utcNow(), utcAt(2026, 7, 1, 12));
 }
@@ -200,8 +210,9 @@ TEST_F(HomeLocation, YesWithoutShiftKeepsTheWallClock) {
     for (int i = 0; i < db.count(6); ++i)
         if (db.recordAt(6, i) == db.recordAt(kEurope, 40))
             london = i;
-    EXPECT_EQ(ApplyHomeLocation(db, state, kAllContinents, london, answer(ConfirmAnswer::Yes, false)),
-              HomeApplyResult::Applied);
+    EXPECT_EQ(
+        ApplyHomeLocation(db, state, kAllContinents, london, answer(ConfirmAnswer::Yes, false)),
+        HomeApplyResult::Applied);
     EXPECT_EQ(db.home().continent, kEurope);
     EXPECT_EQ(db.home().index, 40);
     EXPECT_EQ(app().settings.homeContinent, uint32_t(kEurope));
@@ -221,35 +232,42 @@ TEST(CitiesCli, ListsAndCityTimes) {
     };
     std::string out, err;
     ASSERT_EQ(run({"cities", "--continent", "3", "--data", data}, out, err), 0) << err;
-    EXPECT_NE(out.find("40\t4040\tLondon\t0\t51.5000\t-0.1167\t1\t0x40/2\t0x40/9\n"), std::string::npos);
+    EXPECT_NE(out.find("40\t4040\tLondon\t0\t51.5000\t-0.1167\t1\t0x40/2\t0x40/9\n"),
+              std::string::npos);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 85);
     ASSERT_EQ(run({"cities", "--data", data}, out, err), 0);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 512);
-    EXPECT_NE(out.find("\t2064\tKathmandu\t345\t27.7000\t85.3167\t0\t0x00/0\t0x00/0\n"), std::string::npos);
+    EXPECT_NE(out.find("\t2064\tKathmandu\t345\t27.7000\t85.3167\t0\t0x00/0\t0x00/0\n"),
+              std::string::npos);
 
-    ASSERT_EQ(run({"city-time", "--continent", "3", "--index", "40", "--utc", "2026-07-01 12:00:00", "--data", data},
+    ASSERT_EQ(run({"city-time", "--continent", "3", "--index", "40", "--utc", "2026-07-01 12:00:00",
+                   "--data", data},
                   out, err),
               0);
     EXPECT_EQ(out, "2026-07-01 13:00:00 dst\n");
-    ASSERT_EQ(run({"city-time", "--continent", "2", "--index", "26", "--utc", "2026-07-01 12:00:00", "--data", data},
+    ASSERT_EQ(run({"city-time", "--continent", "2", "--index", "26", "--utc", "2026-07-01 12:00:00",
+                   "--data", data},
                   out, err),
               0);
     EXPECT_EQ(out, "2026-07-01 22:00:00\n");
-    ASSERT_EQ(run({"city-time", "--continent", "1", "--index", "64", "--utc", "2026-12-31 20:00:00", "--data", data},
+    ASSERT_EQ(run({"city-time", "--continent", "1", "--index", "64", "--utc", "2026-12-31 20:00:00",
+                   "--data", data},
                   out, err),
               0);
     EXPECT_EQ(out, "2027-01-01 01:45:00\n");
 
     EXPECT_EQ(run({"cities", "--continent", "7", "--data", data}, out, err), 2);
-    EXPECT_EQ(run({"city-time", "--continent", "3", "--index", "85", "--utc", "2026-07-01 12:00:00", "--data", data},
+    EXPECT_EQ(run({"city-time", "--continent", "3", "--index", "85", "--utc", "2026-07-01 12:00:00",
+                   "--data", data},
                   out, err),
               2);
     EXPECT_NE(err.find("has no city 85"), std::string::npos);
-    EXPECT_EQ(run({"city-time", "--continent", "3", "--index", "1", "--utc", "2026-02-30 12:00:00", "--data", data},
+    EXPECT_EQ(run({"city-time", "--continent", "3", "--index", "1", "--utc", "2026-02-30 12:00:00",
+                   "--data", data},
                   out, err),
               2);
-    EXPECT_EQ(run({"city-time", "--continent", "3", "--index", "1", "--utc", "2026-07-01 12:00:00", "--data",
-                   "/nonexistent"},
+    EXPECT_EQ(run({"city-time", "--continent", "3", "--index", "1", "--utc", "2026-07-01 12:00:00",
+                   "--data", "/nonexistent"},
                   out, err),
               1);
 }
