@@ -220,6 +220,44 @@ bool writePreviews(const Catalogue& c, const QString& dir) {
         p.end();
         ok &= moons.save(QDir(dir).filePath("moon-phases.png"));
     }
+    {
+        // title strip and status bar of the main window, from the strips
+        const QImage& ui = c.at(211);
+        const QImage& icons = c.at(212);
+        QImage bars(480, 140, QImage::Format_RGB32);
+        bars.fill(Qt::white);
+        QPainter p(&bars);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.drawImage(QRect(0, 0, 480, 44), ui, QRect(0, 0, 1, 44));
+        keyed(bars, frame(icons, 12, 9), 12, 8, 34, 34, 0xffff00ff);
+        QFont f("DejaVu Sans");
+        f.setPixelSize(28);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(QColor(0xD9, 0xE8, 0xF6));
+        p.drawText(QRect(51, 7, 172, 28), Qt::AlignVCenter, "General");
+        p.setPen(QColor(0x29, 0x3E, 0x51));
+        p.drawText(QRect(50, 6, 172, 28), Qt::AlignVCenter, "General");
+        p.drawImage(QRect(0, 52, 480, 8), ui, QRect(56, 33, 1, 6));
+        p.drawImage(QRect(0, 96, 480, 44), ui, QRect(1, 0, 1, 44));
+        p.drawImage(156, 96, ui.copy(176, 0, 4, 44));
+        p.drawImage(320, 96, ui.copy(176, 0, 4, 44));
+        f.setPixelSize(24);
+        f.setBold(false);
+        p.setFont(f);
+        p.setPen(Qt::black);
+        const char* texts[3] = {"7:30", "12/24/26", "@432"};
+        const int kinds[3] = {0, 6, 5};
+        for (int i = 0; i < 3; ++i) {
+            const int x = i == 0 ? 0 : i == 1 ? 160 : 324;
+            const int w = p.fontMetrics().horizontalAdvance(texts[i]);
+            keyed(bars, frame(icons, 12, kinds[i]), x + (118 - w) / 2 - 4, 96 + 5, 34, 34,
+                  0xffff00ff);
+            p.drawText(QPoint(x + (118 - w) / 2 + 42, 96 + 8 + p.fontMetrics().ascent()), texts[i]);
+        }
+        p.end();
+        ok &= bars.save(QDir(dir).filePath("header-status.png"));
+    }
     ok &= citizen(c, morning).save(QDir(dir).filePath("citizen-1008.png"));
     ok &= citizen(c, evening).save(QDir(dir).filePath("citizen-2147.png"));
     ok &= casio(c, morning).save(QDir(dir).filePath("casio-1008.png"));

@@ -513,7 +513,7 @@ void drawSkins(Catalogue& out) {
         dayStrip(28, 19, kCitizenLcd, kDayNames2, 13, 0.5).convertToFormat(QImage::Format_RGB32);
     const QColor steelBody(44, 48, 58), steelRidge(170, 176, 190), steelEdge(20, 22, 28);
     out[160] = handStrip(114, {12, 102}, kCitizenDial,
-                         dauphine(82, 20, 5.5, 6.5, steelBody, steelRidge, steelEdge));
+                         dauphine(94, 22, 5.5, 6.5, steelBody, steelRidge, steelEdge));
     out[161] = handStrip(130, {12, 118}, kCitizenDial,
                          dauphine(114, 24, 4.5, 5.2, steelBody, steelRidge, steelEdge));
     out[162] = handStrip(198, {52, 146}, kCitizenDial,
