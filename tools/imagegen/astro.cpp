@@ -306,7 +306,40 @@ double rowOf(double latitude) {
     return (90.0 - latitude) * kMapH / 180.0;
 }
 
-QImage worldMap(const QPainterPath& land, bool night) {
+// How close each pixel lies to land, 0..1: the land mask blurred a few
+// pixels wide; used to lighten the shallow water along the coasts.
+std::vector<float> coastGlow(const QPainterPath& land) {
+    QImage mask(kMapW, kMapH, QImage::Format_Grayscale8);
+    mask.fill(0);
+    QPainter p(&mask);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillPath(land, Qt::white);
+    p.end();
+    std::vector<float> a(kMapW * kMapH), b(kMapW * kMapH);
+    for (int y = 0; y < kMapH; ++y)
+        for (int x = 0; x < kMapW; ++x)
+            a[y * kMapW + x] = mask.constScanLine(y)[x] / 255.0f;
+    constexpr int r = 3;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int y = 0; y < kMapH; ++y)
+            for (int x = 0; x < kMapW; ++x) {
+                float sum = 0;
+                for (int k = -r; k <= r; ++k)
+                    sum += a[y * kMapW + (x + k + kMapW) % kMapW]; // the map wraps east-west
+                b[y * kMapW + x] = sum / (2 * r + 1);
+            }
+        for (int y = 0; y < kMapH; ++y)
+            for (int x = 0; x < kMapW; ++x) {
+                float sum = 0;
+                for (int k = -r; k <= r; ++k)
+                    sum += b[std::clamp(y + k, 0, kMapH - 1) * kMapW + x];
+                a[y * kMapW + x] = sum / (2 * r + 1);
+            }
+    }
+    return a;
+}
+
+QImage worldMap(const QPainterPath& land, const std::vector<float>& glow, bool night) {
     QImage img = blank(kMapW, kMapH, Qt::black);
     QPainter p;
     begin(p, img);
@@ -321,6 +354,15 @@ QImage worldMap(const QPainterPath& land, bool night) {
         sea.setColorAt(1, QColor(96, 146, 200));
     }
     p.fillRect(img.rect(), sea);
+    p.end();
+    const QColor shallow = night ? QColor(26, 40, 72) : QColor(120, 176, 220);
+    for (int y = 0; y < kMapH; ++y)
+        for (int x = 0; x < kMapW; ++x) {
+            const double t = std::min(1.0, glow[y * kMapW + x] * 2.2);
+            if (t > 0)
+                img.setPixel(x, y, mix(img.pixelColor(x, y), shallow, t).rgb());
+        }
+    begin(p, img);
     // graticule every 30 degrees
     p.setPen(QPen(night ? QColor(40, 54, 90) : QColor(130, 170, 214), 1));
     for (int lon = -150; lon <= 150; lon += 30)
@@ -369,8 +411,9 @@ void drawAstro(Catalogue& out, const std::vector<std::vector<QPointF>>& land) {
     out[122] = phaseIcons();
     out[123] = sunPicture();
     const QPainterPath path = landPath(land);
-    out[118] = worldMap(path, false);
-    out[138] = worldMap(path, true);
+    const std::vector<float> glow = coastGlow(path);
+    out[118] = worldMap(path, glow, false);
+    out[138] = worldMap(path, glow, true);
 }
 
 } // namespace imagegen
