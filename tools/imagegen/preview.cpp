@@ -189,13 +189,18 @@ bool writePreviews(const Catalogue& c, const QString& dir) {
     }
     {
         // small strips, enlarged three times, on a neutral grey
-        QImage sheet(1240, 900, QImage::Format_RGB32);
+        const int ids[] = {211, 212, 203, 198, 158, 180, 164, 165, 166, 169, 170, 171, 172, 178};
+        auto scale = [](const QImage& img) { return img.width() * 3 > 1230 ? 2 : 3; };
+        int height = 6;
+        for (int id : ids)
+            height += c.at(id).height() * scale(c.at(id)) + 6;
+        QImage sheet(1240, height, QImage::Format_RGB32);
         sheet.fill(QColor(200, 200, 204));
         QPainter p(&sheet);
         int y = 6;
-        for (int id : {211, 212, 203, 198, 158, 180, 164, 165, 166, 169, 170, 171, 172, 178}) {
+        for (int id : ids) {
             const QImage& img = c.at(id);
-            const int k = img.width() * 3 > 1230 ? 2 : 3;
+            const int k = scale(img);
             p.drawImage(QPoint(6, y),
                         img.scaled(img.size() * k, Qt::IgnoreAspectRatio, Qt::FastTransformation));
             y += img.height() * k + 6;
