@@ -159,6 +159,7 @@ CommandTable buildCommandTable() {
     CommandTable t;
     registerCalendarCommands(t);
     registerSettingsCommands(t);
+    registerItemsCommands(t);
     return t;
 }
 
