@@ -90,14 +90,17 @@ int runAlarms(const ParsedArgs& a, Io& io) {
     for (int i = 0; i < kAlarmCount; ++i) {
         const AlarmRecord& r = img.records[static_cast<size_t>(i)];
         io.out << "alarm " << std::setw(2) << std::setfill('0') << i + 1 << std::setfill(' ')
-               << " notificationHandle=" << r.notificationHandle << " note=" << quoted(textOf(r.note))
-               << " soundIndex=" << r.soundIndex << " repeatIndex=" << int(r.repeatIndex)
-               << " pauseIndex=" << int(r.pauseIndex) << " snoozeCountIndex=" << int(r.snoozeCountIndex)
-               << " snoozeIntervalIndex=" << int(r.snoozeIntervalIndex) << " daysMask=" << hex2(r.daysMask)
+               << " notificationHandle=" << r.notificationHandle
+               << " note=" << quoted(textOf(r.note)) << " soundIndex=" << r.soundIndex
+               << " repeatIndex=" << int(r.repeatIndex) << " pauseIndex=" << int(r.pauseIndex)
+               << " snoozeCountIndex=" << int(r.snoozeCountIndex)
+               << " snoozeIntervalIndex=" << int(r.snoozeIntervalIndex)
+               << " daysMask=" << hex2(r.daysMask)
                << " alarmTime=" << quoted(dev::fromUtf8(localTimeText(r.alarmTime)))
                << " enabled=" << int(r.enabled) << " repeating=" << int(r.repeating)
-               << " showDescription=" << int(r.showDescription)
-               << " sound=" << soundOf(folder + u"alarmsnd" + dev::fromUtf8(std::to_string(i)) + u".dat") << '\n';
+               << " showDescription=" << int(r.showDescription) << " sound="
+               << soundOf(folder + u"alarmsnd" + dev::fromUtf8(std::to_string(i)) + u".dat")
+               << '\n';
     }
     return kExitOk;
 }
@@ -112,18 +115,20 @@ int runTimers(const ParsedArgs& a, Io& io) {
     fillTimerDefaults(records, 0);
     std::memcpy(records.data(), bytes->data(), std::min(bytes->size(), kTimersFileSize));
     if (bytes->size() != kTimersFileSize)
-        io.err << "horavel-cli items timers: " << dev::toUtf8(path) << " has " << bytes->size() << " bytes, not "
-               << kTimersFileSize << '\n';
+        io.err << "horavel-cli items timers: " << dev::toUtf8(path) << " has " << bytes->size()
+               << " bytes, not " << kTimersFileSize << '\n';
     for (int i = 0; i < kTimerCount; ++i) {
         const TimerRecord& r = records[static_cast<size_t>(i)];
-        io.out << "timer " << i << " notificationHandle=" << r.notificationHandle << " note=" << quoted(textOf(r.note))
+        io.out << "timer " << i << " notificationHandle=" << r.notificationHandle
+               << " note=" << quoted(textOf(r.note))
                << " countdownTime=" << quoted(dev::fromUtf8(localTimeText(r.countdownTime)))
                << " soundIndex=" << r.soundIndex << " repeatIndex=" << int(r.repeatIndex)
                << " pauseIndex=" << int(r.pauseIndex) << " showNote=" << int(r.showNote)
                << " running=" << int(r.running) << " initial=" << std::setfill('0') << std::setw(2)
-               << int(r.initialHours) << ':' << std::setw(2) << int(r.initialMinutes) << ':' << std::setw(2)
-               << int(r.initialSeconds) << std::setfill(' ')
-               << " sound=" << soundOf(folder + u"timersnd" + dev::fromUtf8(std::to_string(i)) + u".dat") << '\n';
+               << int(r.initialHours) << ':' << std::setw(2) << int(r.initialMinutes) << ':'
+               << std::setw(2) << int(r.initialSeconds) << std::setfill(' ') << " sound="
+               << soundOf(folder + u"timersnd" + dev::fromUtf8(std::to_string(i)) + u".dat")
+               << '\n';
     }
     return kExitOk;
 }
@@ -138,22 +143,23 @@ int runEvents(const ParsedArgs& a, Io& io) {
     }
     const EventsImage img = parseEvents(bytes->data(), bytes->size());
     if (!img.ok) {
-        io.err << "horavel-cli items events: " << dev::toUtf8(path) << " has a short header (" << bytes->size()
-               << " bytes)\n";
+        io.err << "horavel-cli items events: " << dev::toUtf8(path) << " has a short header ("
+               << bytes->size() << " bytes)\n";
         return kExitFailure;
     }
     io.out << "count=" << img.declaredCount << " noteCounter=" << img.noteCounter << '\n';
     if (img.records.size() != img.declaredCount)
-        io.err << "horavel-cli items events: the file holds " << img.records.size() << " of " << img.declaredCount
-               << " events\n";
+        io.err << "horavel-cli items events: the file holds " << img.records.size() << " of "
+               << img.declaredCount << " events\n";
     for (const EventRecord& r : img.records) {
         io.out << "event " << r.eventId << " notificationHandle=" << r.notificationHandle
                << " name=" << quoted(textOf(r.name))
                << " eventTime=" << quoted(dev::fromUtf8(localTimeText(r.eventTime)))
                << " soundIndex=" << r.soundIndex << " repeatIndex=" << int(r.repeatIndex)
                << " pauseIndex=" << int(r.pauseIndex) << " noteNumber=" << r.noteNumber
-               << " argument=" << dev::toUtf8(eventArgument(r.notificationHandle))
-               << " sound=" << soundOf(folder + u"es" + dev::fromUtf8(std::to_string(r.eventId)) + u".dat") << '\n';
+               << " argument=" << dev::toUtf8(eventArgument(r.notificationHandle)) << " sound="
+               << soundOf(folder + u"es" + dev::fromUtf8(std::to_string(r.eventId)) + u".dat")
+               << '\n';
     }
     return kExitOk;
 }
@@ -163,7 +169,8 @@ int runStopwatch(const ParsedArgs& a, Io& io) {
     if (const auto s = readFile(folder + u"settings.dat")) {
         SettingsRecord r;
         if (parseSettings(s->data(), s->size(), r)) {
-            io.out << "stopwatchRunning=" << int(r.stopwatchRunning) << " stopwatchTime=" << r.stopwatchTime;
+            io.out << "stopwatchRunning=" << int(r.stopwatchRunning)
+                   << " stopwatchTime=" << r.stopwatchTime;
             if (r.stopwatchRunning)
                 io.out << " startedUtc=" << quoted(dev::fromUtf8(localTimeText(r.stopwatchTime)));
             io.out << '\n';
@@ -181,14 +188,14 @@ int runStopwatch(const ParsedArgs& a, Io& io) {
 } // namespace
 
 void registerItemsCommands(CommandTable& t) {
-    t.add({"items alarms", "", "print the 20 stored alarms, one line each", kFolderHelp, kFolderOption, 0, 0,
-           runAlarms});
-    t.add({"items timers", "", "print the 4 stored timers, one line each", kFolderHelp, kFolderOption, 0, 0,
-           runTimers});
-    t.add({"items events", "", "print the stored events, one line each", kFolderHelp, kFolderOption, 0, 0,
-           runEvents});
-    t.add({"items stopwatch", "", "print the stopwatch state and the stored splits", kFolderHelp, kFolderOption, 0,
-           0, runStopwatch});
+    t.add({"items alarms", "", "print the 20 stored alarms, one line each", kFolderHelp,
+           kFolderOption, 0, 0, runAlarms});
+    t.add({"items timers", "", "print the 4 stored timers, one line each", kFolderHelp,
+           kFolderOption, 0, 0, runTimers});
+    t.add({"items events", "", "print the stored events, one line each", kFolderHelp, kFolderOption,
+           0, 0, runEvents});
+    t.add({"items stopwatch", "", "print the stopwatch state and the stored splits", kFolderHelp,
+           kFolderOption, 0, 0, runStopwatch});
 }
 
 } // namespace hv::cli

@@ -11,7 +11,9 @@ namespace hv::items {
 
 namespace {
 
-std::u16string ascii(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string ascii(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 dev::FileTime todayAtMidnight() {
     dev::SystemTime t = dev::getLocalTime();
@@ -19,11 +21,15 @@ dev::FileTime todayAtMidnight() {
     return dev::toFileTime(t).value_or(0);
 }
 
-bool validIndex(int index) { return index >= 0 && index < kAlarmCount; }
+bool validIndex(int index) {
+    return index >= 0 && index < kAlarmCount;
+}
 
 } // namespace
 
-std::u16string alarmArgument(int index) { return u"a" + twoDigits(static_cast<uint64_t>(index + 1)); }
+std::u16string alarmArgument(int index) {
+    return u"a" + twoDigits(static_cast<uint64_t>(index + 1));
+}
 
 std::u16string alarmSoundFile(int index) {
     return dataFilePath(u"alarmsnd" + ascii(std::to_string(index)) + u".dat");
@@ -51,7 +57,9 @@ AlarmsImage parseAlarms(const uint8_t* data, size_t size, dev::FileTime todayMid
     return img;
 }
 
-Alarms::Alarms() { fillAlarmDefaults(records, 0); }
+Alarms::Alarms() {
+    fillAlarmDefaults(records, 0);
+}
 
 Alarms& alarms() {
     static Alarms table;
@@ -86,8 +94,9 @@ bool Alarms::load() {
 
 bool Alarms::save() {
     const std::u16string path = dataFilePath(kAlarmsFileName);
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
-                                   [&] { return dev::saveWholeFile(path, records.data(), kAlarmsFileSize); });
+    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+        return dev::saveWholeFile(path, records.data(), kAlarmsFileSize);
+    });
     if (!ok)
         dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
     return ok;
@@ -115,7 +124,8 @@ std::optional<dev::SystemTime> Alarms::nextOccurrence(int index) const {
     while (!(mask & (1u << ((now.dayOfWeek + k) % 7))))
         ++k;
     dev::SystemTime out;
-    if (!dev::fileTimeToSystemTime(*candidateFt + static_cast<dev::FileTime>(k) * dev::kTicksPerDay, out))
+    if (!dev::fileTimeToSystemTime(*candidateFt + static_cast<dev::FileTime>(k) * dev::kTicksPerDay,
+                                   out))
         return std::nullopt;
     return out;
 }
@@ -156,7 +166,8 @@ void Alarms::schedule(int index, const std::optional<dev::SystemTime>& occurrenc
     }
     const dev::SystemTime end = dev::toSystemTime(*start + kAlarmWindow);
     r.alarmTime = *start;
-    r.notificationHandle = service.setTimed(0, kReminderPath, alarmArgument(index), dev::toSystemTime(*start), end);
+    r.notificationHandle =
+        service.setTimed(0, kReminderPath, alarmArgument(index), dev::toSystemTime(*start), end);
     if (r.notificationHandle == 0)
         dev::messageBox(kDebugCaption, kAlarmNotRegistered, dev::MbIcon::None);
     save();
@@ -209,7 +220,9 @@ void AlarmSettingsDraft::toggleDay(int day) {
         workingMask ^= static_cast<uint8_t>(1u << day);
 }
 
-bool AlarmSettingsDraft::daySelected(int day) const { return day >= 0 && day < 7 && (workingMask >> day) & 1; }
+bool AlarmSettingsDraft::daySelected(int day) const {
+    return day >= 0 && day < 7 && (workingMask >> day) & 1;
+}
 
 void AlarmSettingsDraft::reset() {
     workingMask = 0xFF;

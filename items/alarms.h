@@ -85,8 +85,8 @@ struct AlarmSettingsDraft {
     uint8_t workingMask = 0;
     std::u16string note;
     uint32_t soundIndex = 0;
-    std::u16string soundPath;       // what the sound picker was given / returns
-    bool soundFolderReset = false;  // "Reset" put the picker back on the \Windows folder
+    std::u16string soundPath;      // what the sound picker was given / returns
+    bool soundFolderReset = false; // "Reset" put the picker back on the \Windows folder
     uint8_t repeatIndex = 0, pauseIndex = 0, snoozeCountIndex = 0, snoozeIntervalIndex = 0;
     bool showDescription = false;
     bool repeating = false;
@@ -95,7 +95,9 @@ struct AlarmSettingsDraft {
     void toggleDay(int day);
     bool daySelected(int day) const;
     void reset();
-    SoundTestPlan soundTest() const { return planSoundTest(soundIndex, soundPath, repeatIndex, pauseIndex); }
+    SoundTestPlan soundTest() const {
+        return planSoundTest(soundIndex, soundPath, repeatIndex, pauseIndex);
+    }
 };
 AlarmSettingsDraft openAlarmSettings(const Alarms& table, int index);
 // OK: stores the draft, writes the sound path file, then re-registers the alarm.

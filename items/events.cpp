@@ -21,11 +21,17 @@ std::u16string decimal(uint64_t v) {
 
 } // namespace
 
-std::u16string eventArgument(uint32_t handle) { return u"e" + decimal(handle); }
+std::u16string eventArgument(uint32_t handle) {
+    return u"e" + decimal(handle);
+}
 
-std::u16string eventSoundFile(uint32_t eventId) { return dataFilePath(u"es" + decimal(eventId) + u".dat"); }
+std::u16string eventSoundFile(uint32_t eventId) {
+    return dataFilePath(u"es" + decimal(eventId) + u".dat");
+}
 
-std::u16string noteFile(uint32_t noteNumber) { return dataFilePath(decimal(noteNumber) + u".dat"); }
+std::u16string noteFile(uint32_t noteNumber) {
+    return dataFilePath(decimal(noteNumber) + u".dat");
+}
 
 std::u16string readEventSound(uint32_t eventId) {
     return readSoundPathFile(eventSoundFile(eventId)).value_or(kDefaultSoundPath);
@@ -57,7 +63,8 @@ EventsImage parseEvents(const uint8_t* data, size_t size) {
     return img;
 }
 
-std::vector<uint8_t> serializeEvents(const std::vector<EventRecord>& records, uint32_t noteCounter) {
+std::vector<uint8_t> serializeEvents(const std::vector<EventRecord>& records,
+                                     uint32_t noteCounter) {
     const size_t n = std::min<size_t>(records.size(), 0xFFFF);
     EventsFileHeader h{static_cast<uint16_t>(n), 0, noteCounter};
     std::vector<uint8_t> out(kEventsHeaderSize + n * sizeof(EventRecord));
@@ -90,7 +97,8 @@ bool Events::load() {
             std::memcpy(&h, bytes.data(), sizeof h);
             const size_t want = static_cast<size_t>(h.count) * sizeof(EventRecord);
             bytes.resize(kEventsHeaderSize + want);
-            bytes.resize(kEventsHeaderSize + f.readAt(kEventsHeaderSize, bytes.data() + kEventsHeaderSize, want));
+            bytes.resize(kEventsHeaderSize +
+                         f.readAt(kEventsHeaderSize, bytes.data() + kEventsHeaderSize, want));
         }
         img = parseEvents(bytes.data(), bytes.size());
         return img.ok;
@@ -114,7 +122,8 @@ bool Events::load() {
 bool Events::save() {
     const std::u16string path = dataFilePath(kEventsFileName);
     const std::vector<uint8_t> bytes = serializeEvents(records, noteCounter);
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] { return dev::saveWholeFile(path, bytes); });
+    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
+                                   [&] { return dev::saveWholeFile(path, bytes); });
     if (!ok)
         dev::messageBox(kCaption, kCantSaveEvents, dev::MbIcon::Error);
     return ok;
@@ -181,7 +190,8 @@ bool Events::registerEvent(EventDraft& d) {
     if (*eventTime >= dev::kTicksPerSecond && *eventTime - dev::kTicksPerSecond > now) {
         auto& service = dev::current().notifications();
         const dev::SystemTime start = dev::toSystemTime(*eventTime);
-        const uint32_t h = service.setTimed(r.notificationHandle, kReminderPath, u"e", start, dev::SystemTime{});
+        const uint32_t h =
+            service.setTimed(r.notificationHandle, kReminderPath, u"e", start, dev::SystemTime{});
         // The argument names the handle, which is known only once the service has given it.
         if (h != 0) {
             service.setTimed(h, kReminderPath, eventArgument(h), start, dev::SystemTime{});
@@ -199,8 +209,8 @@ bool Events::registerEvent(EventDraft& d) {
 }
 
 bool Events::deleteEvent(size_t index) {
-    if (dev::messageBox(kCaption, kDeleteEventQuestion, dev::MbIcon::Question, dev::MbButtons::YesNo) !=
-        dev::MbResult::Yes)
+    if (dev::messageBox(kCaption, kDeleteEventQuestion, dev::MbIcon::Question,
+                        dev::MbButtons::YesNo) != dev::MbResult::Yes)
         return false;
     if (index >= records.size())
         return false;
@@ -249,10 +259,12 @@ bool Events::saveNote(EventRecord& working, const std::u16string& text) {
 std::u16string Events::loadNote(uint32_t noteNumber) {
     if (noteNumber == 0)
         return {};
-    dev::ExclusiveFile f = dev::ExclusiveFile::open(noteFile(noteNumber), dev::OpenMode::ReadExisting);
+    dev::ExclusiveFile f =
+        dev::ExclusiveFile::open(noteFile(noteNumber), dev::OpenMode::ReadExisting);
     if (!f.isOpen())
         return {};
-    std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(f.size().value_or(0), kMaxNoteBytes)));
+    std::vector<uint8_t> bytes(
+        static_cast<size_t>(std::min<uint64_t>(f.size().value_or(0), kMaxNoteBytes)));
     bytes.resize(f.readAt(0, bytes.data(), bytes.size()) & ~size_t{1});
     return decodeSoundPath(bytes.data(), bytes.size(), bytes.size() / 2);
 }

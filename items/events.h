@@ -19,7 +19,8 @@ inline constexpr char16_t kCantSaveEvents[] = u"Can't save event settings";
 inline constexpr char16_t kCantSaveNote[] = u"Can't save event note";
 inline constexpr char16_t kCantStoreNote[] = u"Can't storage event note";
 inline constexpr char16_t kNoName[] = u"No Name";
-inline constexpr char16_t kDeleteEventQuestion[] = u"Are you sure you want to delete the selected event?";
+inline constexpr char16_t kDeleteEventQuestion[] =
+    u"Are you sure you want to delete the selected event?";
 // Notes longer than this are cut when read (the note edit holds far less).
 inline constexpr size_t kMaxNoteBytes = 1 << 20;
 
@@ -31,7 +32,9 @@ std::u16string readEventSound(uint32_t eventId);
 // The name shown in the list: "No Name" for an empty one.
 std::u16string displayName(const EventRecord& r);
 // Row height of the list: taller when the event has a note.
-inline int eventRowHeight(const EventRecord& r) { return r.noteNumber != 0 ? 110 : 48; }
+inline int eventRowHeight(const EventRecord& r) {
+    return r.noteNumber != 0 ? 110 : 48;
+}
 
 // A parsed file image. A header shorter than 8 bytes fails; records past the end of the image
 // are not invented (the count is what the image really holds).
@@ -46,11 +49,11 @@ std::vector<uint8_t> serializeEvents(const std::vector<EventRecord>& records, ui
 
 // The "Event Settings" window's working copy.
 struct EventDraft {
-    int index = -1;                 // the row being edited, -1 for a new event
+    int index = -1; // the row being edited, -1 for a new event
     EventRecord record{};
     std::u16string soundPath;
-    dev::SystemTime date{};         // the date picker's value (its seconds and milliseconds are kept)
-    uint16_t hour = 0, minute = 0;  // the time picker's hour and minute
+    dev::SystemTime date{}; // the date picker's value (its seconds and milliseconds are kept)
+    uint16_t hour = 0, minute = 0; // the time picker's hour and minute
     SoundTestPlan soundTest() const {
         return planSoundTest(record.soundIndex, soundPath, record.repeatIndex, record.pauseIndex);
     }

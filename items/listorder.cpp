@@ -14,11 +14,13 @@ struct UnitSteps {
     int64_t unit;
     int64_t tenth;
 };
-constexpr UnitSteps kSteps[kTimeUnitCount] = {{1, 1},           {60, 6},           {3600, 360},
-                                              {86400, 8640},    {604800, 60480},   {2628288, 262829},
-                                              {31536000, 3153600}};
+constexpr UnitSteps kSteps[kTimeUnitCount] = {
+    {1, 1},          {60, 6},           {3600, 360},        {86400, 8640},
+    {604800, 60480}, {2628288, 262829}, {31536000, 3153600}};
 
-std::u16string ascii(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string ascii(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 } // namespace
 

@@ -35,8 +35,8 @@ std::string localTimeText(dev::FileTime t) {
     if (!dev::fileTimeToSystemTime(t, st))
         return "invalid(" + std::to_string(t) + ")";
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", st.year, st.month, st.day, st.hour, st.minute,
-                  st.second);
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", st.year, st.month, st.day,
+                  st.hour, st.minute, st.second);
     return buf;
 }
 

@@ -34,7 +34,7 @@ struct AlarmRecord {
     uint8_t snoozeIntervalIndex; // 60, 120, 180, 300, 600, 900 seconds
     uint8_t daysMask;            // bit 0 Sunday .. bit 6 Saturday
     uint8_t padding61[3];
-    dev::FileTime alarmTime;     // local wall-clock time
+    dev::FileTime alarmTime; // local wall-clock time
     uint8_t enabled;
     uint8_t repeating;
     uint8_t showDescription;

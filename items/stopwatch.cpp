@@ -12,7 +12,9 @@ namespace hv::items {
 
 namespace {
 
-SettingsRecord& state() { return app().settings; }
+SettingsRecord& state() {
+    return app().settings;
+}
 
 void appendUtf16(std::vector<uint8_t>& out, const std::u16string& s) {
     for (char16_t c : s) {
@@ -60,8 +62,12 @@ Stopwatch& stopwatch() {
     return sw;
 }
 
-bool Stopwatch::running() const { return state().stopwatchRunning != 0; }
-uint64_t Stopwatch::storedTime() const { return state().stopwatchTime; }
+bool Stopwatch::running() const {
+    return state().stopwatchRunning != 0;
+}
+uint64_t Stopwatch::storedTime() const {
+    return state().stopwatchTime;
+}
 
 void Stopwatch::startStopResume() {
     // Device UTC directly: a detour through local time would be ambiguous in the repeated hour.
@@ -132,7 +138,9 @@ int Stopwatch::tick() {
     return hundredths_;
 }
 
-std::u16string Stopwatch::hundredthsText() const { return twoDigits(static_cast<uint64_t>(hundredths_)); }
+std::u16string Stopwatch::hundredthsText() const {
+    return twoDigits(static_cast<uint64_t>(hundredths_));
+}
 
 StartButton Stopwatch::startButton() const {
     if (running())
@@ -175,10 +183,12 @@ bool Stopwatch::saveSplits() const {
 }
 
 void Stopwatch::loadSplits() {
-    dev::ExclusiveFile f = dev::ExclusiveFile::open(dataFilePath(kStopwatchFileName), dev::OpenMode::ReadExisting);
+    dev::ExclusiveFile f =
+        dev::ExclusiveFile::open(dataFilePath(kStopwatchFileName), dev::OpenMode::ReadExisting);
     if (!f.isOpen())
         return;
-    std::vector<uint8_t> bytes(static_cast<size_t>(std::min<uint64_t>(f.size().value_or(0), kMaxStopwatchFileBytes)));
+    std::vector<uint8_t> bytes(
+        static_cast<size_t>(std::min<uint64_t>(f.size().value_or(0), kMaxStopwatchFileBytes)));
     bytes.resize(f.readAt(0, bytes.data(), bytes.size()));
     for (Split& s : parseSplits(bytes.data(), bytes.size()))
         splits.push_back(std::move(s));

@@ -11,9 +11,13 @@ namespace hv::items {
 
 namespace {
 
-bool validIndex(int i) { return i >= 0 && i < kTimerCount; }
+bool validIndex(int i) {
+    return i >= 0 && i < kTimerCount;
+}
 
-dev::FileTime midnightOf(dev::FileTime t) { return t - t % dev::kTicksPerDay; }
+dev::FileTime midnightOf(dev::FileTime t) {
+    return t - t % dev::kTicksPerDay;
+}
 
 dev::FileTime hmsTicks(uint64_t h, uint64_t m, uint64_t s) {
     return h * dev::kTicksPerHour + m * dev::kTicksPerMinute + s * dev::kTicksPerSecond;
@@ -27,14 +31,17 @@ dev::FileTime timeOfDay(dev::FileTime t) {
 
 } // namespace
 
-std::u16string timerArgument(int index) { return u"t0" + std::u16string(1, static_cast<char16_t>(u'0' + index)); }
+std::u16string timerArgument(int index) {
+    return u"t0" + std::u16string(1, static_cast<char16_t>(u'0' + index));
+}
 
 std::u16string timerResetEventName(int index) {
     return u"HVTimers_" + std::u16string(1, static_cast<char16_t>(u'1' + index)) + u"_Reset";
 }
 
 std::u16string timerSoundFile(int index) {
-    return dataFilePath(u"timersnd" + std::u16string(1, static_cast<char16_t>(u'0' + index)) + u".dat");
+    return dataFilePath(u"timersnd" + std::u16string(1, static_cast<char16_t>(u'0' + index)) +
+                        u".dat");
 }
 
 std::u16string readTimerSound(int index) {
@@ -45,7 +52,8 @@ Hms remainingBetween(dev::FileTime end, dev::FileTime now) {
     if (end <= now)
         return {};
     const uint64_t total = (end - now) / dev::kTicksPerSecond;
-    return {total / 3600, static_cast<uint32_t>(total / 60 % 60), static_cast<uint32_t>(total % 60)};
+    return {total / 3600, static_cast<uint32_t>(total / 60 % 60),
+            static_cast<uint32_t>(total % 60)};
 }
 
 std::u16string hmsText(const Hms& t) {
@@ -58,9 +66,13 @@ void fillTimerDefaults(std::array<TimerRecord, kTimerCount>& records, dev::FileT
         r.countdownTime = todayMidnight;
 }
 
-Timers::Timers() { fillTimerDefaults(records, 0); }
+Timers::Timers() {
+    fillTimerDefaults(records, 0);
+}
 
-Timers::~Timers() { closeEvents(); }
+Timers::~Timers() {
+    closeEvents();
+}
 
 Timers& timers() {
     static Timers table;
@@ -121,8 +133,9 @@ bool Timers::load() {
 
 bool Timers::save() {
     const std::u16string path = dataFilePath(kTimersFileName);
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
-                                   [&] { return dev::saveWholeFile(path, records.data(), kTimersFileSize); });
+    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+        return dev::saveWholeFile(path, records.data(), kTimersFileSize);
+    });
     if (!ok)
         dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
     return ok;
@@ -159,7 +172,8 @@ bool Timers::start(int i) {
     if (resetEvents_[static_cast<size_t>(i)])
         ev.reset(resetEvents_[static_cast<size_t>(i)]);
     r.notificationHandle = dev::current().notifications().setTimed(
-        r.notificationHandle, kReminderPath, timerArgument(i), dev::toSystemTime(end), dev::SystemTime{});
+        r.notificationHandle, kReminderPath, timerArgument(i), dev::toSystemTime(end),
+        dev::SystemTime{});
     if (r.notificationHandle == 0)
         dev::messageBox(kDebugCaption, kTimerNotRegistered, dev::MbIcon::None);
     r.running = 1;

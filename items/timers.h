@@ -58,10 +58,10 @@ public:
 
     // LoadTimers: the bytes read replace the table's; a missing file gives defaults, saved at once.
     bool load();
-    bool save();          // SaveTimers: all four
-    bool saveOne(int i);  // SaveTimer: the record in place
+    bool save();         // SaveTimers: all four
+    bool saveOne(int i); // SaveTimer: the record in place
 
-    bool start(int i);    // false when i is running already or out of range
+    bool start(int i); // false when i is running already or out of range
     void stop(int i);
     void reset(int i);
     void stopAndResetAll();
@@ -97,7 +97,9 @@ struct TimerSettingsDraft {
     uint8_t hours = 0, minutes = 0, seconds = 0; // the initial value
 
     void reset();
-    SoundTestPlan soundTest() const { return planSoundTest(soundIndex, soundPath, repeatIndex, pauseIndex); }
+    SoundTestPlan soundTest() const {
+        return planSoundTest(soundIndex, soundPath, repeatIndex, pauseIndex);
+    }
 };
 TimerSettingsDraft openTimerSettings(const Timers& table, int index);
 // OK: stores the draft and puts the timer on its new initial value; the file is written with the

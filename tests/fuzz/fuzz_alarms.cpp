@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fake.messageBoxesImpl.shown.clear();
     const auto file = fake.host(hv::dataFilePath(hv::items::kAlarmsFileName));
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                  static_cast<std::streamsize>(size));
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     hv::items::Alarms table;
     const bool ok = table.load();
     if (ok != (size >= hv::items::kAlarmsFileSize) || ok != fake.messageBoxesImpl.shown.empty())

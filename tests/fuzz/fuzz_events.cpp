@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     const auto file = fake.host(hv::dataFilePath(hv::items::kEventsFileName));
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                  static_cast<std::streamsize>(size));
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     hv::items::Events table;
     if (table.load() != img.ok)
         __builtin_trap();
@@ -33,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint8_t rule = 0; rule < 3; ++rule)
         hv::items::eventOrder(table.records, static_cast<hv::items::SortRule>(rule));
     for (const auto& r : table.records)
-        hv::items::differenceText(hv::items::signedSecondsBetween(r.eventTime, 0), static_cast<uint8_t>(r.pauseIndex));
+        hv::items::differenceText(hv::items::signedSecondsBetween(r.eventTime, 0),
+                                  static_cast<uint8_t>(r.pauseIndex));
     return 0;
 }

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const char16_t* name : {hv::items::kStopwatchFileName, u"5.dat"}) {
         const auto file = fake.host(hv::dataFilePath(name));
         std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                      static_cast<std::streamsize>(size));
+        std::ofstream(file, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     hv::items::Stopwatch sw;
     sw.loadSplits();

@@ -100,8 +100,10 @@ TEST_F(AlarmsTest, ArmingRegistersTheReminderAndReArmingReplacesIt) {
     // cancels that one, not the stale in-memory copy.
     auto& service = fake.notificationsImpl;
     service.clear(regs[0].handle);
-    const auto fired = service.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a07", at(2026, 12, 11, 7, 0), {});
-    ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(kAlarmsFileName), 6 * sizeof(AlarmRecord), &fired, 4));
+    const auto fired =
+        service.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a07", at(2026, 12, 11, 7, 0), {});
+    ASSERT_TRUE(
+        dev::writeRecordInPlace(dataFilePath(kAlarmsFileName), 6 * sizeof(AlarmRecord), &fired, 4));
     table.checkSet(6);
     regs = registrations();
     ASSERT_EQ(regs.size(), 1u);
@@ -178,7 +180,8 @@ TEST_F(AlarmsTest, BusyFileIsWaitedForAndUnwritableFileReported) {
     image[60] = 0x7F;
     writeFile(kAlarmsFileName, image);
     {
-        auto holder = dev::ExclusiveFile::open(dataFilePath(kAlarmsFileName), dev::OpenMode::ReadExisting);
+        auto holder =
+            dev::ExclusiveFile::open(dataFilePath(kAlarmsFileName), dev::OpenMode::ReadExisting);
         ASSERT_TRUE(holder.isOpen());
         fake.clockImpl.onSleep = [&](uint32_t) { holder.close(); };
         EXPECT_TRUE(table.load());
@@ -283,12 +286,13 @@ TEST_F(AlarmsTest, TwoProcessesNeverSeeATornFile) {
                     ++bad;
         }
         if (bad)
-            fprintf(stderr, "child: %d bad, %zu messages\n", bad, other.messageBoxesImpl.shown.size());
+            fprintf(stderr, "child: %d bad, %zu messages\n", bad,
+                    other.messageBoxesImpl.shown.size());
         _exit(bad == 0 && other.messageBoxesImpl.shown.empty() ? 0 : 1);
     }
     int bad = 0;
     for (int round = 0; round < 200; ++round) {
-            usleep(2000); // each program does other work between its saves
+        usleep(2000); // each program does other work between its saves
         for (auto& r : table.records)
             r.soundIndex = 2000000u + static_cast<uint32_t>(round);
         if (!table.save())

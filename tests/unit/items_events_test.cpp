@@ -120,7 +120,8 @@ TEST_F(EventsTest, DeletingCancelsOnlyPendingEventsAndAsksFirst) {
     fake.messageBoxesImpl.answers.push_back(dev::MbResult::No);
     EXPECT_FALSE(table.deleteEvent(0));
     EXPECT_EQ(table.records.size(), 2u);
-    EXPECT_EQ(fake.messageBoxesImpl.shown.back().text, u"Are you sure you want to delete the selected event?");
+    EXPECT_EQ(fake.messageBoxesImpl.shown.back().text,
+              u"Are you sure you want to delete the selected event?");
     EXPECT_EQ(fake.messageBoxesImpl.shown.back().buttons, dev::MbButtons::YesNo);
 
     fake.notificationsImpl.cleared.clear();
@@ -203,7 +204,8 @@ TEST(ListOrder, DifferenceInUnits) {
 }
 
 TEST(ListOrder, SortRules) {
-    std::vector<ListItem> items = {{u"beta", 30, 0}, {u"Stopwatch row", 0, 999}, {u"Alpha", 20, 1}, {u"gamma", 10, 2}};
+    std::vector<ListItem> items = {
+        {u"beta", 30, 0}, {u"Stopwatch row", 0, 999}, {u"Alpha", 20, 1}, {u"gamma", 10, 2}};
     sortItems(items, SortRule::Name);
     EXPECT_EQ(items[0].name, u"Alpha");
     EXPECT_EQ(items[2].name, u"gamma");

@@ -13,7 +13,9 @@ protected:
         fake.clockImpl.setUtc(at(2026, 12, 9, 10, 0));
         sw.random = [this] { return nextRandom++; };
     }
-    void setUtc(int h, int mi, int s, int ms = 0) { fake.clockImpl.setUtc(at(2026, 12, 9, h, mi, s, ms)); }
+    void setUtc(int h, int mi, int s, int ms = 0) {
+        fake.clockImpl.setUtc(at(2026, 12, 9, h, mi, s, ms));
+    }
     Stopwatch sw;
     int nextRandom = 3;
 };
@@ -112,7 +114,8 @@ TEST_F(StopwatchTest, SplitsLabelsAndTheirFile) {
 }
 
 TEST(StopwatchFile, OddStringsEmptyStringsAndTornTail) {
-    const std::vector<Split> splits = {{u"Split 01", u"00:00 01.23"}, {u"Split 02", u"00:00 02.34"}};
+    const std::vector<Split> splits = {{u"Split 01", u"00:00 01.23"},
+                                       {u"Split 02", u"00:00 02.34"}};
     std::vector<uint8_t> bytes = serializeSplits(splits);
     EXPECT_EQ(bytes.size(), (8u + 1 + 11 + 1) * 2 * 2);
     EXPECT_EQ(parseSplits(bytes.data(), bytes.size()), splits);

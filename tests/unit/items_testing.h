@@ -11,9 +11,10 @@
 namespace hv::items::testing {
 
 inline dev::SystemTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-    dev::SystemTime t{static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
-                      static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(s),
-                      static_cast<uint16_t>(ms)};
+    dev::SystemTime t{
+        static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0,
+        static_cast<uint16_t>(d), static_cast<uint16_t>(h),  static_cast<uint16_t>(mi),
+        static_cast<uint16_t>(s), static_cast<uint16_t>(ms)};
     return dev::toSystemTime(*dev::toFileTime(t)); // fills the day of the week
 }
 inline dev::FileTime ft(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {

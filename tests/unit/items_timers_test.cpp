@@ -136,7 +136,8 @@ TEST_F(TimersTest, TimersEndingTogetherAreHandledOnTwoCalls) {
         r.notificationHandle = 0;
         r.running = 0;
         r.countdownTime = ft(2026, 12, 9, 0, 0, 10);
-        ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(kTimersFileName), static_cast<uint64_t>(i) * 72, &r, 72));
+        ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(kTimersFileName),
+                                            static_cast<uint64_t>(i) * 72, &r, 72));
     }
     fake.eventsImpl.setByName(kTimersSettingsChange, true);
     fake.notificationsImpl.cleared.clear();
@@ -149,7 +150,8 @@ TEST_F(TimersTest, TimersEndingTogetherAreHandledOnTwoCalls) {
     EXPECT_TRUE(resetEventSet(3));
     EXPECT_EQ(stopsTold, 2);
     EXPECT_EQ(table.checkChanged(), -1);
-    EXPECT_EQ(fake.notificationsImpl.cleared, (std::vector<uint32_t>{0, 0})); // the handles now on file
+    EXPECT_EQ(fake.notificationsImpl.cleared,
+              (std::vector<uint32_t>{0, 0})); // the handles now on file
     EXPECT_EQ(table.remainingText(3), u"00:00:10");
 }
 
