@@ -18,7 +18,7 @@ inline constexpr char16_t kAlarmsFileName[] = u"alarms.dat";
 
 // Attempts and pause of the loaders' and savers' retry loops (the other process holds the file
 // for a moment only).
-inline constexpr int kFileAttempts = 10;
+inline constexpr int kFileAttempts = 20;
 inline constexpr uint32_t kRetryPauseMs = 100;
 
 // The registration of an alarm lasts five minutes past its start.
