@@ -59,6 +59,7 @@ AlarmsImage parseAlarms(const uint8_t* data, size_t size, dev::FileTime todayMid
 
 Alarms::Alarms() {
     fillAlarmDefaults(records, 0);
+    markSynced();
 }
 
 Alarms& alarms() {
@@ -84,20 +85,54 @@ bool Alarms::load() {
     const dev::FileTime midnight = todayAtMidnight();
     if (missing) {
         fillAlarmDefaults(records, midnight);
+        markSynced();
         return true;
     }
     records = parseAlarms(bytes.data(), bytes.size(), midnight).records;
+    markSynced();
     if (!ok)
         dev::messageBox(kCaption, kCorruptAlarms, dev::MbIcon::Error);
     return ok;
 }
 
+void Alarms::markSynced() {
+    for (size_t i = 0; i < records.size(); ++i) {
+        syncedHandle_[i] = records[i].notificationHandle;
+        syncedTime_[i] = records[i].alarmTime;
+    }
+}
+
+void Alarms::mergeFromFile(const uint8_t* image) {
+    for (size_t i = 0; i < records.size(); ++i) {
+        AlarmRecord onFile;
+        std::memcpy(&onFile, image + i * sizeof(AlarmRecord), sizeof onFile);
+        AlarmRecord& r = records[i];
+        if (onFile.notificationHandle == syncedHandle_[i] ||
+            r.notificationHandle != syncedHandle_[i])
+            continue; // the file holds what we wrote, or we have changed the record since
+        r.notificationHandle = onFile.notificationHandle;
+        if (r.alarmTime == syncedTime_[i])
+            r.alarmTime = onFile.alarmTime;
+    }
+}
+
 bool Alarms::save() {
     const std::u16string path = dataFilePath(kAlarmsFileName);
     const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-        return dev::saveWholeFile(path, records.data(), kAlarmsFileSize);
+        if (!dev::fileExists(path))
+            return dev::saveWholeFile(path, records.data(), kAlarmsFileSize);
+        // Read, merge and replace under one lock, so no write of the reminder falls in between.
+        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadWriteExisting);
+        if (!f.isOpen())
+            return false;
+        std::vector<uint8_t> onFile(kAlarmsFileSize);
+        if (f.readAt(0, onFile.data(), kAlarmsFileSize) == kAlarmsFileSize)
+            mergeFromFile(onFile.data());
+        return f.replaceContent(records.data(), kAlarmsFileSize);
     });
-    if (!ok)
+    if (ok)
+        markSynced();
+    else
         dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
     return ok;
 }

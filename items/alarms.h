@@ -54,7 +54,10 @@ public:
     // LoadAlarms: defaults when the file does not exist (not written); a short file is retried
     // and then reported as corrupt, keeping what was read over the defaults.
     bool load();
-    // SaveAlarms: the whole table, crash-safe, retried, then reported.
+    // SaveAlarms: the whole table, crash-safe, retried, then reported. The reminder rewrites
+    // records in the file when an alarm fires (a new handle and occurrence) and all of them after
+    // a time change; a record this table has not changed since it last read or wrote the file
+    // takes the file's handle and time instead of overwriting them with stale ones.
     bool save();
     // NextAlarmOccurrence: the next local date and time at which the alarm rings.
     std::optional<dev::SystemTime> nextOccurrence(int index) const;
@@ -74,6 +77,11 @@ public:
 private:
     // The handle of the record as stored in the file, 0 when the file cannot be read.
     uint32_t handleInFile(int index) const;
+    // Takes the reminder's changes from a file image into the records this table left alone.
+    void mergeFromFile(const uint8_t* image);
+    void markSynced();
+    std::array<uint32_t, kAlarmCount> syncedHandle_{};
+    std::array<dev::FileTime, kAlarmCount> syncedTime_{};
 };
 
 // The process-wide table of the main program.

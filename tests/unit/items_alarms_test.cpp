@@ -115,6 +115,36 @@ TEST_F(AlarmsTest, ArmingRegistersTheReminderAndReArmingReplacesIt) {
     EXPECT_EQ(alarmArgument(19), u"a20");
 }
 
+// The reminder re-registers a fired weekly alarm and writes its record; a later save of another
+// alarm must not put the stale handle back, or re-arming would leave two registrations.
+TEST_F(AlarmsTest, SavingKeepsTheRemindersRewrittenRecords) {
+    setAlarm(2, 7, 0, 0x7F);
+    setAlarm(4, 8, 0, 0x7F);
+    table.checkSet(2);
+    auto& service = fake.notificationsImpl;
+    const uint32_t first = table.records[2].notificationHandle;
+    // Alarm 3 fires; the reminder registers the next day and rewrites record 2.
+    service.clear(first);
+    AlarmRecord rewritten = table.records[2];
+    rewritten.alarmTime = ft(2026, 12, 11, 7, 0);
+    rewritten.notificationHandle = service.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a03",
+                                                    at(2026, 12, 11, 7, 0), at(2026, 12, 11, 7, 5));
+    ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(kAlarmsFileName), 2 * sizeof(AlarmRecord),
+                                        &rewritten, sizeof rewritten));
+    table.checkSet(4); // saves all twenty records
+    EXPECT_EQ(table.records[2].notificationHandle, rewritten.notificationHandle);
+    EXPECT_EQ(table.records[2].alarmTime, ft(2026, 12, 11, 7, 0));
+    table.checkCleared(2);
+    const auto regs = registrations();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].arguments, u"a05");
+    // A record changed here wins over the file.
+    Alarms reloaded;
+    ASSERT_TRUE(reloaded.load());
+    EXPECT_EQ(reloaded.records[2].notificationHandle, 0u);
+    EXPECT_EQ(reloaded.records[4].notificationHandle, regs[0].handle);
+}
+
 TEST_F(AlarmsTest, CheckBoxAndTimePickerDisarm) {
     setAlarm(0, 8, 0, 0x7F);
     table.checkSet(0);
