@@ -42,11 +42,10 @@ std::u16string differenceText(int64_t d, uint8_t unit) {
     return ascii(text);
 }
 
-int compareItems(SortRule rule, const ListItem& a, const ListItem& b) {
-    if (a.param >= kNoTimeParam)
-        return 1;
-    if (b.param >= kNoTimeParam)
-        return -1;
+namespace {
+
+// The rule itself, for two rows that both carry a time.
+int compareTimed(SortRule rule, const ListItem& a, const ListItem& b) {
     switch (rule) {
     case SortRule::Name: {
         const int c = dev::compareWordSort(std::u16string_view(a.name).substr(0, 32),
@@ -59,6 +58,16 @@ int compareItems(SortRule rule, const ListItem& a, const ListItem& b) {
         return a.time < b.time ? 1 : 0;
     }
     return 0;
+}
+
+} // namespace
+
+int compareItems(SortRule rule, const ListItem& a, const ListItem& b) {
+    if (a.param >= kNoTimeParam)
+        return 1;
+    if (b.param >= kNoTimeParam)
+        return -1;
+    return compareTimed(rule, a, b);
 }
 
 void sortItems(std::vector<ListItem>& items, SortRule rule) {
@@ -76,13 +85,11 @@ std::vector<size_t> eventOrder(const std::vector<EventRecord>& records, SortRule
     items.reserve(records.size());
     for (size_t i = 0; i < records.size(); ++i)
         items.push_back({displayName(records[i]), records[i].eventTime, static_cast<uint32_t>(i)});
-    // The parameter here is the row's index; it must not count as "no time".
+    // Every event carries a time, whatever its row index.
     std::vector<size_t> order(records.size());
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        ListItem x = items[a], y = items[b];
-        x.param = y.param = 0;
-        return compareItems(rule, y, x) > 0;
+        return compareTimed(rule, items[b], items[a]) > 0;
     });
     return order;
 }
