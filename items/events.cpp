@@ -190,13 +190,21 @@ bool Events::registerEvent(EventDraft& d) {
     if (*eventTime >= dev::kTicksPerSecond && *eventTime - dev::kTicksPerSecond > now) {
         auto& service = dev::current().notifications();
         const dev::SystemTime start = dev::toSystemTime(*eventTime);
-        const uint32_t h =
+        uint32_t h =
             service.setTimed(r.notificationHandle, kReminderPath, u"e", start, dev::SystemTime{});
+        // The handle of an event whose registration has fired or was cleared is no longer known
+        // to the service: register anew.
+        if (h == 0 && r.notificationHandle != 0)
+            h = service.setTimed(0, kReminderPath, u"e", start, dev::SystemTime{});
         // The argument names the handle, which is known only once the service has given it.
         if (h != 0) {
             service.setTimed(h, kReminderPath, eventArgument(h), start, dev::SystemTime{});
             r.notificationHandle = h;
         }
+    } else if (d.index >= 0 && records[static_cast<size_t>(d.index)].eventTime > now) {
+        // A pending event moved to a time that has come: its old registration must not ring at
+        // the old time.
+        dev::current().notifications().clear(r.notificationHandle);
     }
     if (d.index < 0) {
         ensureRoomForOneMore();
