@@ -127,7 +127,8 @@ bool Timers::load() {
     if (!ok)
         return false;
     // A short file replaces only the bytes it holds.
-    std::memcpy(records.data(), bytes.data(), bytes.size());
+    if (!bytes.empty())
+        std::memcpy(records.data(), bytes.data(), bytes.size());
     return true;
 }
 

@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool ok = table.load();
     if (ok != (size >= hv::items::kAlarmsFileSize) || ok != fake.messageBoxesImpl.shown.empty())
         __builtin_trap();
-    if (std::memcmp(table.records.data(), data, std::min(size, hv::items::kAlarmsFileSize)) != 0)
+    if (size > 0 &&
+        std::memcmp(table.records.data(), data, std::min(size, hv::items::kAlarmsFileSize)) != 0)
         __builtin_trap();
     for (int i = 0; i < hv::items::kAlarmCount; ++i) {
         hv::items::textOf(table.records[static_cast<size_t>(i)].note);

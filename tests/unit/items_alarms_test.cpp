@@ -93,7 +93,7 @@ TEST_F(AlarmsTest, ArmingRegistersTheReminderAndReArmingReplacesIt) {
     EXPECT_EQ(regs[0].start, at(2026, 12, 10, 7, 0));
     EXPECT_EQ(regs[0].end, at(2026, 12, 10, 7, 5));
     EXPECT_EQ(table.records[6].notificationHandle, regs[0].handle);
-    EXPECT_EQ(table.records[6].alarmTime, ft(2026, 12, 10, 7, 0));
+    EXPECT_EQ(dev::FileTime{table.records[6].alarmTime}, ft(2026, 12, 10, 7, 0));
     EXPECT_EQ(fileBytes(kAlarmsFileName).size(), kAlarmsFileSize);
 
     // The reminder replaced the registration and wrote its handle into the file; re-arming
@@ -133,7 +133,7 @@ TEST_F(AlarmsTest, SavingKeepsTheRemindersRewrittenRecords) {
                                         &rewritten, sizeof rewritten));
     table.checkSet(4); // saves all twenty records
     EXPECT_EQ(table.records[2].notificationHandle, rewritten.notificationHandle);
-    EXPECT_EQ(table.records[2].alarmTime, ft(2026, 12, 11, 7, 0));
+    EXPECT_EQ(dev::FileTime{table.records[2].alarmTime}, ft(2026, 12, 11, 7, 0));
     table.checkCleared(2);
     const auto regs = registrations();
     ASSERT_EQ(regs.size(), 1u);
@@ -180,7 +180,7 @@ TEST_F(AlarmsTest, LoadRulesForMissingShortAndLongFiles) {
     // Missing: defaults, nothing written.
     ASSERT_TRUE(table.load());
     EXPECT_EQ(table.records[19].daysMask, 0xFF);
-    EXPECT_EQ(table.records[19].alarmTime, ft(2026, 12, 9));
+    EXPECT_EQ(dev::FileTime{table.records[19].alarmTime}, ft(2026, 12, 9));
     EXPECT_FALSE(dev::fileExists(dataFilePath(kAlarmsFileName)));
     EXPECT_EQ(messages(), 0u);
 

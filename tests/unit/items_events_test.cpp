@@ -92,12 +92,12 @@ TEST_F(EventsTest, IdsAreTheSmallestFreeAndPendingEventsRegisterUnderTheirHandle
     ASSERT_TRUE(table.registerEvent(edit));
     EXPECT_EQ(table.records[0].notificationHandle, handle);
     EXPECT_EQ(registrations().size(), 2u);
-    EXPECT_EQ(table.records[0].eventTime, ft(2026, 12, 31, 23, 59));
+    EXPECT_EQ(dev::FileTime{table.records[0].eventTime}, ft(2026, 12, 31, 23, 59));
     // Moved to a time that has passed: saved, and the old registration is gone.
     edit.date = at(2026, 12, 1, 8, 0);
     ASSERT_TRUE(table.registerEvent(edit));
     EXPECT_EQ(registrations().size(), 1u);
-    EXPECT_EQ(table.records[0].eventTime, ft(2026, 12, 1, 23, 59));
+    EXPECT_EQ(dev::FileTime{table.records[0].eventTime}, ft(2026, 12, 1, 23, 59));
     edit.date = at(2026, 12, 31, 0, 0);
     ASSERT_TRUE(table.registerEvent(edit)); // and back into the future: registered again
     EXPECT_EQ(registrations().size(), 2u);

@@ -51,7 +51,7 @@ TEST(TimerRecordLayout, FieldsAtTheirOffsets) {
 
 TEST_F(TimersTest, DefaultsNamesAndTexts) {
     EXPECT_EQ(fileBytes(kTimersFileName).size(), kTimersFileSize);
-    EXPECT_EQ(table.records[3].countdownTime, ft(2026, 12, 9));
+    EXPECT_EQ(dev::FileTime{table.records[3].countdownTime}, ft(2026, 12, 9));
     EXPECT_EQ(timerArgument(2), u"t02");
     EXPECT_EQ(timerResetEventName(2), u"HVTimers_3_Reset");
     EXPECT_TRUE(fake.eventsImpl.exists(u"HVTimers_Settings_Change"));
@@ -79,7 +79,7 @@ TEST_F(TimersTest, StartStopStartKeepsTheTimeLeft) {
     setNow(2026, 12, 9, 10, 0, 0, 250);
     ASSERT_TRUE(table.start(1));
     EXPECT_FALSE(table.start(1)); // already running
-    EXPECT_EQ(table.records[1].countdownTime, ft(2026, 12, 9, 10, 1, 30, 250));
+    EXPECT_EQ(dev::FileTime{table.records[1].countdownTime}, ft(2026, 12, 9, 10, 1, 30, 250));
     EXPECT_EQ(registrations()[0].start, at(2026, 12, 9, 10, 1, 30, 250));
     EXPECT_FALSE(resetEventSet(1));
     // The reminder reads the running record from the file.
