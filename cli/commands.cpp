@@ -158,6 +158,8 @@ CommandTable buildCommandTable() {
     CommandTable t;
     registerCalendarCommands(t);
     registerSettingsCommands(t);
+    registerAstroCommands(t);
+    registerCitiesCommands(t);
     registerItemsCommands(t);
     return t;
 }
