@@ -159,6 +159,7 @@ CommandTable buildCommandTable() {
     CommandTable t;
     registerCalendarCommands(t);
     registerSettingsCommands(t);
+    registerDeviceCommands(t);
     return t;
 }
 

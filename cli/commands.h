@@ -12,6 +12,7 @@ namespace hv::cli {
 
 void registerCalendarCommands(CommandTable& t);
 void registerSettingsCommands(CommandTable& t);
+void registerDeviceCommands(CommandTable& t);
 
 CommandTable buildCommandTable();
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

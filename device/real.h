@@ -1,7 +1,8 @@
 // The real device on Linux. The device clock is host UTC plus an offset, and the device zone a
 // zone record, both kept in <root>/.system/clock.dat (absent: no offset, and a zone record derived
 // from the host's zone for the current year). The services that the device services daemon owns
-// (notifications, named events, time setting) run in process until a daemon client replaces them.
+// (notifications, named events, time setting) are its clients (device/daemon_client.h); the
+// daemon writes the clock file when the device time or zone is set.
 #pragma once
 
 #include "device/device.h"

@@ -1,0 +1,350 @@
+#include "device/daemon_client.h"
+
+#include "device/paths.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#ifndef HV_INSTALL_BINDIR
+#define HV_INSTALL_BINDIR "/usr/local/bin"
+#endif
+
+namespace hv::dev {
+
+namespace fs = std::filesystem;
+using proto::Op;
+using proto::Request;
+using proto::Status;
+
+namespace {
+// A reply to an ordinary request is quick; the time allows for a loaded machine.
+constexpr int kCallTimeoutMs = 15000;
+constexpr int kStartTimeoutMs = 15000;
+} // namespace
+
+fs::path daemonSocketPath(const fs::path& root) { return root / ".system" / "hvdeviced.sock"; }
+fs::path daemonLockPath(const fs::path& root) { return root / ".system" / "hvdeviced.lock"; }
+
+fs::path daemonProgram() {
+    if (const char* env = std::getenv("HORAVEL_DEVICED"); env && *env)
+        return env;
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        for (const fs::path& p : {self.parent_path() / "hvdeviced",
+                                  self.parent_path().parent_path() / "deviced" / "hvdeviced"})
+            if (::access(p.c_str(), X_OK) == 0)
+                return p;
+    }
+    return fs::path(HV_INSTALL_BINDIR) / "hvdeviced";
+}
+
+int connectDaemonSocket(const fs::path& root) {
+    const std::string path = daemonSocketPath(root).string();
+    sockaddr_un addr{};
+    if (path.size() >= sizeof addr.sun_path)
+        return -1;
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool startDaemon(const fs::path& root, int timeoutMs) {
+    std::error_code ec;
+    fs::create_directories(root / ".system", ec);
+    const std::string program = daemonProgram().string();
+    const std::string rootText = root.string();
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0) {
+        // Detach: a new session, and the grandchild is adopted by init.
+        ::setsid();
+        if (::fork() != 0)
+            ::_exit(0);
+        // No inherited descriptor may outlive the caller (a pipe a test reads to its end).
+        const int devnull = ::open("/dev/null", O_RDWR);
+        if (devnull >= 0) {
+            ::dup2(devnull, 0);
+            ::dup2(devnull, 1);
+            ::dup2(devnull, 2);
+        }
+        ::close_range(3, ~0U, 0);
+        ::execl(program.c_str(), program.c_str(), "--root", rootText.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::waitpid(pid, nullptr, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const int fd = connectDaemonSocket(root);
+        if (fd >= 0) {
+            ::close(fd);
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+DaemonClient::DaemonClient(fs::path root, bool autoStart) : root_(std::move(root)), autoStart_(autoStart) {}
+
+DaemonClient::~DaemonClient() { disconnect(); }
+
+void DaemonClient::disconnect() {
+    std::lock_guard lock(mutex_);
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+int DaemonClient::connectToDaemon() {
+    int fd = connectDaemonSocket(root_);
+    if (fd >= 0 || !autoStart_)
+        return fd;
+    // Whoever starts it, one daemon wins the lock; the connection then reaches it.
+    if (!startDaemon(root_, kStartTimeoutMs))
+        return -1;
+    return connectDaemonSocket(root_);
+}
+
+namespace {
+bool exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>& payload, int timeoutMs) {
+    std::vector<uint8_t> body;
+    if (!proto::sendFrame(fd, proto::encodeRequest(r)) || !proto::recvFrame(fd, body, timeoutMs))
+        return false;
+    proto::Reader rd(body.data(), body.size());
+    const uint16_t version = rd.u16();
+    status = static_cast<Status>(rd.u16());
+    if (!rd.ok() || version != proto::kVersion)
+        return false;
+    payload.assign(body.begin() + 4, body.end());
+    return true;
+}
+} // namespace
+
+bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& payload) {
+    std::lock_guard lock(mutex_);
+    // A daemon that went away is reached again once (event handles of the old one are gone).
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (fd_ < 0)
+            fd_ = connectToDaemon();
+        if (fd_ < 0)
+            return false;
+        if (exchange(fd_, r, status, payload, kCallTimeoutMs))
+            return true;
+        ::close(fd_);
+        fd_ = -1;
+    }
+    return false;
+}
+
+bool DaemonClient::callAlone(const Request& r, Status& status, std::vector<uint8_t>& payload,
+                             int timeoutMs) {
+    const int fd = connectToDaemon();
+    if (fd < 0)
+        return false;
+    const bool ok = exchange(fd, r, status, payload, timeoutMs);
+    ::close(fd);
+    return ok;
+}
+
+std::optional<DaemonStatus> DaemonClient::status() {
+    Status st;
+    std::vector<uint8_t> p;
+    if (!call(Request{Op::Status}, st, p) || st != Status::Ok)
+        return std::nullopt;
+    proto::Reader rd(p.data(), p.size());
+    DaemonStatus s;
+    s.pid = rd.u32();
+    s.utc = rd.u64();
+    s.offsetTicks = static_cast<int64_t>(rd.u64());
+    s.zone = rd.zone();
+    s.externalPower = rd.u32() != 0;
+    s.userActive = rd.u32() != 0;
+    s.powerOverride = static_cast<proto::Override>(rd.u32());
+    s.activityOverride = static_cast<proto::Override>(rd.u32());
+    s.timedCount = rd.u32();
+    s.eventCount = rd.u32();
+    if (!rd.ok())
+        return std::nullopt;
+    return s;
+}
+
+// ---- Notifications ------------------------------------------------------------------------
+
+NotificationHandle DaemonNotifications::setTimed(NotificationHandle handle, const std::u16string& application,
+                                                 const std::u16string& arguments, const SystemTime& start,
+                                                 const SystemTime& end) {
+    Request r{Op::SetTimed};
+    r.handle = handle;
+    r.text1 = application;
+    r.text2 = arguments;
+    r.start = start;
+    r.end = end;
+    Status st;
+    std::vector<uint8_t> p;
+    if (!c_->call(r, st, p) || st != Status::Ok)
+        return 0;
+    proto::Reader rd(p.data(), p.size());
+    const uint32_t h = rd.u32();
+    return rd.ok() ? h : 0;
+}
+
+bool DaemonNotifications::clear(NotificationHandle handle) {
+    Request r{Op::Clear};
+    r.handle = handle;
+    Status st;
+    std::vector<uint8_t> p;
+    return c_->call(r, st, p) && st == Status::Ok;
+}
+
+std::vector<TimedRegistration> DaemonNotifications::list() {
+    Status st;
+    std::vector<uint8_t> p;
+    std::vector<TimedRegistration> out;
+    if (!c_->call(Request{Op::List}, st, p) || st != Status::Ok)
+        return out;
+    proto::Reader rd(p.data(), p.size());
+    const uint32_t n = rd.u32();
+    for (uint32_t i = 0; i < n && rd.ok(); ++i) {
+        TimedRegistration t;
+        t.handle = rd.u32();
+        t.application = rd.text();
+        t.arguments = rd.text();
+        t.start = rd.time();
+        t.end = rd.time();
+        if (rd.ok())
+            out.push_back(std::move(t));
+    }
+    return out;
+}
+
+bool DaemonNotifications::runAppAtEvent(const std::u16string& application, RunEvent event) {
+    Request r{Op::RunAtEvent};
+    r.text1 = application;
+    r.value = static_cast<uint32_t>(event);
+    Status st;
+    std::vector<uint8_t> p;
+    return c_->call(r, st, p) && st == Status::Ok;
+}
+
+std::vector<std::pair<std::u16string, RunEvent>> DaemonNotifications::listRunAtEvent() {
+    Status st;
+    std::vector<uint8_t> p;
+    std::vector<std::pair<std::u16string, RunEvent>> out;
+    if (!c_->call(Request{Op::ListRunAtEvent}, st, p) || st != Status::Ok)
+        return out;
+    proto::Reader rd(p.data(), p.size());
+    const uint32_t n = rd.u32();
+    for (uint32_t i = 0; i < n && rd.ok(); ++i) {
+        std::u16string app = rd.text();
+        const auto ev = static_cast<RunEvent>(rd.u32());
+        if (rd.ok())
+            out.emplace_back(std::move(app), ev);
+    }
+    return out;
+}
+
+// ---- Named events -------------------------------------------------------------------------
+
+EventHandle DaemonEvents::create(const std::u16string& name, bool initialState, bool* alreadyExisted) {
+    Request r{Op::EventCreate};
+    r.text1 = name;
+    r.value = initialState ? 1 : 0;
+    Status st;
+    std::vector<uint8_t> p;
+    if (!c_->call(r, st, p) || st != Status::Ok)
+        return 0;
+    proto::Reader rd(p.data(), p.size());
+    const uint32_t h = rd.u32();
+    const bool existed = rd.u32() != 0;
+    if (!rd.ok())
+        return 0;
+    if (alreadyExisted)
+        *alreadyExisted = existed;
+    return h;
+}
+
+bool DaemonEvents::simple(Op op, EventHandle h, uint32_t* out) {
+    Request r{op};
+    r.handle = h;
+    Status st;
+    std::vector<uint8_t> p;
+    if (!c_->call(r, st, p) || st != Status::Ok)
+        return false;
+    if (out) {
+        proto::Reader rd(p.data(), p.size());
+        *out = rd.u32();
+        return rd.ok();
+    }
+    return true;
+}
+
+bool DaemonEvents::set(EventHandle h) { return simple(Op::EventSet, h); }
+bool DaemonEvents::reset(EventHandle h) { return simple(Op::EventReset, h); }
+bool DaemonEvents::close(EventHandle h) { return simple(Op::EventClose, h); }
+bool DaemonEvents::isSet(EventHandle h) {
+    uint32_t v = 0;
+    return simple(Op::EventIsSet, h, &v) && v != 0;
+}
+
+int32_t DaemonEvents::wait(const std::vector<EventHandle>& handles, uint32_t timeoutMs) {
+    Request r{Op::EventWait};
+    r.handles = handles;
+    r.value = timeoutMs;
+    Status st;
+    std::vector<uint8_t> p;
+    // The daemon answers by the time-out; the margin covers a busy machine.
+    const int limit = timeoutMs == kInfinite ? -1 : static_cast<int>(std::min<uint64_t>(timeoutMs + 30000ULL, 0x7FFFFFFF));
+    if (!c_->callAlone(r, st, p, limit) || st != Status::Ok)
+        return static_cast<int32_t>(WaitResult::Failed);
+    proto::Reader rd(p.data(), p.size());
+    const auto v = static_cast<int32_t>(rd.u32());
+    return rd.ok() ? v : static_cast<int32_t>(WaitResult::Failed);
+}
+
+// ---- Time setting -------------------------------------------------------------------------
+
+namespace {
+bool timeRequest(DaemonClient& c, Request r) {
+    Status st;
+    std::vector<uint8_t> p;
+    return c.call(r, st, p) && st == Status::Ok;
+}
+} // namespace
+
+bool DaemonTimeSetting::setSystemTime(const SystemTime& utc) {
+    Request r{Op::SetUtc};
+    r.start = utc;
+    return timeRequest(*c_, r);
+}
+
+bool DaemonTimeSetting::setLocalTime(const SystemTime& local) {
+    Request r{Op::SetLocal};
+    r.start = local;
+    return timeRequest(*c_, r);
+}
+
+bool DaemonTimeSetting::setTimeZone(const TimeZoneInformation& tz) {
+    Request r{Op::SetZone};
+    r.zone = tz;
+    return timeRequest(*c_, r);
+}
+
+} // namespace hv::dev
