@@ -19,7 +19,8 @@ namespace proto = dev::proto;
 const OptionSpec kDeviceOption{"device", true, false, "DIR"};
 
 std::shared_ptr<DaemonClient> clientFor(const ParsedArgs& a) {
-    const std::filesystem::path root = a.has("device") ? std::filesystem::path(a.get("device")) : dev::defaultRoot();
+    const std::filesystem::path root =
+        a.has("device") ? std::filesystem::path(a.get("device")) : dev::defaultRoot();
     std::error_code ec;
     return std::make_shared<DaemonClient>(std::filesystem::absolute(root, ec));
 }
@@ -37,8 +38,8 @@ int unreachable(Io& io, const std::string& cmd, const DaemonClient& c) {
 
 std::string timeText(const dev::SystemTime& t) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second, t.milliseconds);
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.year, t.month, t.day,
+                  t.hour, t.minute, t.second, t.milliseconds);
     return buf;
 }
 
@@ -53,10 +54,10 @@ bool parseStamp(const std::string& s, bool allowMs, dev::SystemTime& out) {
     }
     if (!parseDateTime(s.substr(0, 19), y, mo, d, h, mi, sec) || y < 1601 || y > 30827)
         return false;
-    const auto ft = dev::toFileTime(dev::SystemTime{static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0,
-                                                    static_cast<uint16_t>(d), static_cast<uint16_t>(h),
-                                                    static_cast<uint16_t>(mi), static_cast<uint16_t>(sec),
-                                                    static_cast<uint16_t>(ms)});
+    const auto ft = dev::toFileTime(dev::SystemTime{
+        static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
+        static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(sec),
+        static_cast<uint16_t>(ms)});
     if (!ft)
         return false;
     out = dev::toSystemTime(*ft);
@@ -69,12 +70,13 @@ int runStatus(const ParsedArgs& a, Io& io) {
     if (!s)
         return unreachable(io, "device status", *c);
     const dev::FileTime local = dev::utcToLocal(s->zone, s->utc);
-    io.out << "pid=" << s->pid << "\nroot=" << c->root().string() << "\nutc=" << timeText(dev::toSystemTime(s->utc))
+    io.out << "pid=" << s->pid << "\nroot=" << c->root().string()
+           << "\nutc=" << timeText(dev::toSystemTime(s->utc))
            << "\nlocal=" << timeText(dev::toSystemTime(local)) << "\nbias=" << s->zone.Bias
            << "\ndaylight=" << (dev::isDaylightAtUtc(s->zone, s->utc) ? 1 : 0)
            << "\npower=" << (s->externalPower ? "ac" : "battery")
-           << "\nactivity=" << (s->userActive ? "active" : "inactive") << "\nregistrations=" << s->timedCount
-           << "\nevents=" << s->eventCount << '\n';
+           << "\nactivity=" << (s->userActive ? "active" : "inactive")
+           << "\nregistrations=" << s->timedCount << "\nevents=" << s->eventCount << '\n';
     return kExitOk;
 }
 
@@ -91,7 +93,8 @@ int runTime(const ParsedArgs& a, Io& io) {
 int runSetTime(const ParsedArgs& a, Io& io) {
     dev::SystemTime t;
     if (!parseStamp(a.positional[0], false, t))
-        return usage(io, "device set-time", "not a time (YYYY-MM-DD HH:MM:SS): '" + a.positional[0] + "'");
+        return usage(io, "device set-time",
+                     "not a time (YYYY-MM-DD HH:MM:SS): '" + a.positional[0] + "'");
     auto c = clientFor(a);
     dev::DaemonTimeSetting ts(c);
     if (!(a.has("utc") ? ts.setSystemTime(t) : ts.setLocalTime(t))) {
@@ -120,7 +123,8 @@ bool parseRule(const std::string& s, dev::SystemTime& out) {
 int runSetZone(const ParsedArgs& a, Io& io) {
     long long bias;
     if (!parseInt(a.get("bias"), -14 * 60, 14 * 60, bias))
-        return usage(io, "device set-zone", "--bias must be minutes from -840 to 840 (UTC = local + bias)");
+        return usage(io, "device set-zone",
+                     "--bias must be minutes from -840 to 840 (UTC = local + bias)");
     dev::TimeZoneInformation tz{};
     tz.Bias = static_cast<int32_t>(bias);
     if (a.has("dst")) {
@@ -150,7 +154,8 @@ int runNotifySet(const ParsedArgs& a, Io& io) {
     if (a.has("handle") && !parseInt(a.get("handle"), 1, 0xFFFFFFFFLL, handle))
         return usage(io, "device notify set", "--handle must be a number from 1 to 4294967295");
     auto c = clientFor(a);
-    const auto h = dev::DaemonNotifications(c).setTimed(static_cast<uint32_t>(handle), dev::fromUtf8(a.get("app")),
+    const auto h = dev::DaemonNotifications(c).setTimed(static_cast<uint32_t>(handle),
+                                                        dev::fromUtf8(a.get("app")),
                                                         dev::fromUtf8(a.get("args")), at, at);
     if (h == 0) {
         io.err << "horavel-cli device notify set: the registration was refused\n";
@@ -175,8 +180,8 @@ int runNotifyList(const ParsedArgs& a, Io& io) {
     if (!c->status())
         return unreachable(io, "device notify list", *c);
     for (const auto& t : dev::DaemonNotifications(c).list())
-        io.out << t.handle << '\t' << timeText(t.start) << '\t' << dev::toUtf8(t.application) << '\t'
-               << dev::toUtf8(t.arguments) << '\n';
+        io.out << t.handle << '\t' << timeText(t.start) << '\t' << dev::toUtf8(t.application)
+               << '\t' << dev::toUtf8(t.arguments) << '\n';
     return kExitOk;
 }
 
@@ -212,7 +217,8 @@ int runEventWait(const ParsedArgs& a, Io& io) {
             return unreachable(io, "device event wait", *c);
         hs.push_back(h);
     }
-    const int32_t r = ev.wait(hs, t == "infinite" ? dev::kInfinite : static_cast<uint32_t>(timeout));
+    const int32_t r =
+        ev.wait(hs, t == "infinite" ? dev::kInfinite : static_cast<uint32_t>(timeout));
     if (r >= 0 && static_cast<size_t>(r) < a.positional.size()) {
         io.out << a.positional[static_cast<size_t>(r)] << '\n';
         return kExitOk;
@@ -236,7 +242,8 @@ int runOverride(const std::string& what, const ParsedArgs& a, Io& io) {
     else if (v == (activity ? "inactive" : "battery"))
         o = proto::Override::Off;
     else
-        return usage(io, "device " + what, activity ? "choose active, inactive or auto" : "choose ac, battery or auto");
+        return usage(io, "device " + what,
+                     activity ? "choose active, inactive or auto" : "choose ac, battery or auto");
     auto c = clientFor(a);
     proto::Request r{activity ? proto::Op::SetActivity : proto::Op::SetPower};
     r.value = static_cast<uint32_t>(o);
@@ -250,34 +257,105 @@ int runOverride(const std::string& what, const ParsedArgs& a, Io& io) {
 } // namespace
 
 void registerDeviceCommands(CommandTable& t) {
-    const std::string where = "Acts on the device root of --device DIR, else HORAVEL_DEVICE; starts its daemon when needed.";
-    t.add({"device status", "", "print the device state as key=value lines", where, {kDeviceOption}, 0, 0, runStatus});
-    t.add({"device time", "", "print the device's local (or UTC) time", where,
-           {kDeviceOption, {"utc", false, false, ""}}, 0, 0, runTime});
-    t.add({"device set-time", "'YYYY-MM-DD HH:MM:SS'", "set the device's local (or UTC) time",
-           "The host clock is not changed. " + where, {kDeviceOption, {"utc", false, false, ""}}, 1, 1, runSetTime});
-    t.add({"device set-zone", "", "set the device time zone",
+    const std::string where = "Acts on the device root of --device DIR, else HORAVEL_DEVICE; "
+                              "starts its daemon when needed.";
+    t.add({"device status",
+           "",
+           "print the device state as key=value lines",
+           where,
+           {kDeviceOption},
+           0,
+           0,
+           runStatus});
+    t.add({"device time",
+           "",
+           "print the device's local (or UTC) time",
+           where,
+           {kDeviceOption, {"utc", false, false, ""}},
+           0,
+           0,
+           runTime});
+    t.add({"device set-time",
+           "'YYYY-MM-DD HH:MM:SS'",
+           "set the device's local (or UTC) time",
+           "The host clock is not changed. " + where,
+           {kDeviceOption, {"utc", false, false, ""}},
+           1,
+           1,
+           runSetTime});
+    t.add({"device set-zone",
+           "",
+           "set the device time zone",
            "--bias: minutes, UTC = local + bias (-60 for Central Europe).\n"
-           "--dst 'W,D,M;W,D,M': daylight time from the start rule to the end rule; week 1..5 (5 = last),\n"
-           "weekday 0..6 (0 = Sunday), month 1..12. " + where,
-           {kDeviceOption, {"bias", true, true, "MINUTES"}, {"dst", true, false, "'W,D,M;W,D,M'"}}, 0, 0, runSetZone});
-    t.add({"device notify set", "", "register a program to start at a device local time (prints the handle)",
+           "--dst 'W,D,M;W,D,M': daylight time from the start rule to the end rule; week 1..5 (5 = "
+           "last),\n"
+           "weekday 0..6 (0 = Sunday), month 1..12. " +
+               where,
+           {kDeviceOption, {"bias", true, true, "MINUTES"}, {"dst", true, false, "'W,D,M;W,D,M'"}},
+           0,
+           0,
+           runSetZone});
+    t.add({"device notify set",
+           "",
+           "register a program to start at a device local time (prints the handle)",
            "--handle H updates that registration. " + where,
-           {kDeviceOption, {"app", true, true, "'DEVICE PATH'"}, {"args", true, false, "'TEXT'"},
-            {"at", true, true, "'YYYY-MM-DD HH:MM:SS[.mmm]'"}, {"handle", true, false, "H"}},
-           0, 0, runNotifySet});
-    t.add({"device notify clear", "H", "remove a registration", where, {kDeviceOption}, 1, 1, runNotifyClear});
-    t.add({"device notify list", "", "list registrations: handle, start, program, arguments", where,
-           {kDeviceOption}, 0, 0, runNotifyList});
+           {kDeviceOption,
+            {"app", true, true, "'DEVICE PATH'"},
+            {"args", true, false, "'TEXT'"},
+            {"at", true, true, "'YYYY-MM-DD HH:MM:SS[.mmm]'"},
+            {"handle", true, false, "H"}},
+           0,
+           0,
+           runNotifySet});
+    t.add({"device notify clear",
+           "H",
+           "remove a registration",
+           where,
+           {kDeviceOption},
+           1,
+           1,
+           runNotifyClear});
+    t.add({"device notify list",
+           "",
+           "list registrations: handle, start, program, arguments",
+           where,
+           {kDeviceOption},
+           0,
+           0,
+           runNotifyList});
     for (const std::string verb : {"create", "set", "reset", "test"})
-        t.add({"device event " + verb, "NAME", verb + " a named event (held only while this command runs)", where,
-               {kDeviceOption}, 1, 1, [verb](const ParsedArgs& a, Io& io) { return runEvent(verb, a, io); }});
-    t.add({"device event wait", "NAME...", "wait until one of the events is set; print its name or 'timeout'", where,
-           {kDeviceOption, {"timeout", true, true, "MS|infinite"}}, 1, proto::kMaxWaitHandles, runEventWait});
-    t.add({"device activity", "active|inactive|auto", "force the user activity state, or follow the desktop", where,
-           {kDeviceOption}, 1, 1, [](const ParsedArgs& a, Io& io) { return runOverride("activity", a, io); }});
-    t.add({"device power", "ac|battery|auto", "force the power state, or follow the power supply", where,
-           {kDeviceOption}, 1, 1, [](const ParsedArgs& a, Io& io) { return runOverride("power", a, io); }});
+        t.add({"device event " + verb,
+               "NAME",
+               verb + " a named event (held only while this command runs)",
+               where,
+               {kDeviceOption},
+               1,
+               1,
+               [verb](const ParsedArgs& a, Io& io) { return runEvent(verb, a, io); }});
+    t.add({"device event wait",
+           "NAME...",
+           "wait until one of the events is set; print its name or 'timeout'",
+           where,
+           {kDeviceOption, {"timeout", true, true, "MS|infinite"}},
+           1,
+           proto::kMaxWaitHandles,
+           runEventWait});
+    t.add({"device activity",
+           "active|inactive|auto",
+           "force the user activity state, or follow the desktop",
+           where,
+           {kDeviceOption},
+           1,
+           1,
+           [](const ParsedArgs& a, Io& io) { return runOverride("activity", a, io); }});
+    t.add({"device power",
+           "ac|battery|auto",
+           "force the power state, or follow the power supply",
+           where,
+           {kDeviceOption},
+           1,
+           1,
+           [](const ParsedArgs& a, Io& io) { return runOverride("power", a, io); }});
 }
 
 } // namespace hv::cli

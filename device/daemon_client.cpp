@@ -30,8 +30,12 @@ constexpr int kCallTimeoutMs = 15000;
 constexpr int kStartTimeoutMs = 15000;
 } // namespace
 
-fs::path daemonSocketPath(const fs::path& root) { return root / ".system" / "hvdeviced.sock"; }
-fs::path daemonLockPath(const fs::path& root) { return root / ".system" / "hvdeviced.lock"; }
+fs::path daemonSocketPath(const fs::path& root) {
+    return root / ".system" / "hvdeviced.sock";
+}
+fs::path daemonLockPath(const fs::path& root) {
+    return root / ".system" / "hvdeviced.lock";
+}
 
 fs::path daemonProgram() {
     if (const char* env = std::getenv("HORAVEL_DEVICED"); env && *env)
@@ -102,9 +106,12 @@ bool startDaemon(const fs::path& root, int timeoutMs) {
     return false;
 }
 
-DaemonClient::DaemonClient(fs::path root, bool autoStart) : root_(std::move(root)), autoStart_(autoStart) {}
+DaemonClient::DaemonClient(fs::path root, bool autoStart)
+    : root_(std::move(root)), autoStart_(autoStart) {}
 
-DaemonClient::~DaemonClient() { disconnect(); }
+DaemonClient::~DaemonClient() {
+    disconnect();
+}
 
 void DaemonClient::disconnect() {
     std::lock_guard lock(mutex_);
@@ -124,7 +131,8 @@ int DaemonClient::connectToDaemon() {
 }
 
 namespace {
-bool exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>& payload, int timeoutMs) {
+bool exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>& payload,
+              int timeoutMs) {
     std::vector<uint8_t> body;
     if (!proto::sendFrame(fd, proto::encodeRequest(r)) || !proto::recvFrame(fd, body, timeoutMs))
         return false;
@@ -188,9 +196,10 @@ std::optional<DaemonStatus> DaemonClient::status() {
 
 // ---- Notifications ------------------------------------------------------------------------
 
-NotificationHandle DaemonNotifications::setTimed(NotificationHandle handle, const std::u16string& application,
-                                                 const std::u16string& arguments, const SystemTime& start,
-                                                 const SystemTime& end) {
+NotificationHandle DaemonNotifications::setTimed(NotificationHandle handle,
+                                                 const std::u16string& application,
+                                                 const std::u16string& arguments,
+                                                 const SystemTime& start, const SystemTime& end) {
     Request r{Op::SetTimed};
     r.handle = handle;
     r.text1 = application;
@@ -263,7 +272,8 @@ std::vector<std::pair<std::u16string, RunEvent>> DaemonNotifications::listRunAtE
 
 // ---- Named events -------------------------------------------------------------------------
 
-EventHandle DaemonEvents::create(const std::u16string& name, bool initialState, bool* alreadyExisted) {
+EventHandle DaemonEvents::create(const std::u16string& name, bool initialState,
+                                 bool* alreadyExisted) {
     Request r{Op::EventCreate};
     r.text1 = name;
     r.value = initialState ? 1 : 0;
@@ -296,9 +306,15 @@ bool DaemonEvents::simple(Op op, EventHandle h, uint32_t* out) {
     return true;
 }
 
-bool DaemonEvents::set(EventHandle h) { return simple(Op::EventSet, h); }
-bool DaemonEvents::reset(EventHandle h) { return simple(Op::EventReset, h); }
-bool DaemonEvents::close(EventHandle h) { return simple(Op::EventClose, h); }
+bool DaemonEvents::set(EventHandle h) {
+    return simple(Op::EventSet, h);
+}
+bool DaemonEvents::reset(EventHandle h) {
+    return simple(Op::EventReset, h);
+}
+bool DaemonEvents::close(EventHandle h) {
+    return simple(Op::EventClose, h);
+}
 bool DaemonEvents::isSet(EventHandle h) {
     uint32_t v = 0;
     return simple(Op::EventIsSet, h, &v) && v != 0;
@@ -311,7 +327,9 @@ int32_t DaemonEvents::wait(const std::vector<EventHandle>& handles, uint32_t tim
     Status st;
     std::vector<uint8_t> p;
     // The daemon answers by the time-out; the margin covers a busy machine.
-    const int limit = timeoutMs == kInfinite ? -1 : static_cast<int>(std::min<uint64_t>(timeoutMs + 30000ULL, 0x7FFFFFFF));
+    const int limit = timeoutMs == kInfinite
+                          ? -1
+                          : static_cast<int>(std::min<uint64_t>(timeoutMs + 30000ULL, 0x7FFFFFFF));
     if (!c_->callAlone(r, st, p, limit) || st != Status::Ok)
         return static_cast<int32_t>(WaitResult::Failed);
     proto::Reader rd(p.data(), p.size());

@@ -83,7 +83,8 @@ private:
 class DaemonEvents : public NamedEvents {
 public:
     explicit DaemonEvents(std::shared_ptr<DaemonClient> c) : c_(std::move(c)) {}
-    EventHandle create(const std::u16string& name, bool initialState, bool* alreadyExisted) override;
+    EventHandle create(const std::u16string& name, bool initialState,
+                       bool* alreadyExisted) override;
     bool set(EventHandle h) override;
     bool reset(EventHandle h) override;
     bool close(EventHandle h) override;

@@ -23,7 +23,8 @@ void Writer::text(const std::u16string& s) {
 }
 
 void Writer::time(const SystemTime& t) {
-    for (uint16_t f : {t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second, t.milliseconds})
+    for (uint16_t f :
+         {t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second, t.milliseconds})
         u16(f);
 }
 
@@ -58,8 +59,8 @@ std::u16string Reader::text(uint32_t limit) {
 
 SystemTime Reader::time() {
     SystemTime t;
-    for (uint16_t* f : {&t.year, &t.month, &t.dayOfWeek, &t.day, &t.hour, &t.minute, &t.second,
-                        &t.milliseconds})
+    for (uint16_t* f :
+         {&t.year, &t.month, &t.dayOfWeek, &t.day, &t.hour, &t.minute, &t.second, &t.milliseconds})
         *f = u16();
     return t;
 }
@@ -214,7 +215,8 @@ std::optional<std::vector<uint8_t>> FrameSplitter::next() {
     if (tooLarge_ || buf_.size() < 4)
         return std::nullopt;
     const uint32_t len = static_cast<uint32_t>(buf_[0]) | static_cast<uint32_t>(buf_[1]) << 8 |
-                         static_cast<uint32_t>(buf_[2]) << 16 | static_cast<uint32_t>(buf_[3]) << 24;
+                         static_cast<uint32_t>(buf_[2]) << 16 |
+                         static_cast<uint32_t>(buf_[3]) << 24;
     if (len > kMaxBody) {
         tooLarge_ = true;
         buf_.clear();
@@ -256,7 +258,8 @@ bool readExactly(int fd, uint8_t* p, size_t n, int timeoutMs) {
         int wait = -1;
         if (timeoutMs >= 0) {
             const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now()).count();
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now())
+                    .count();
             if (left <= 0)
                 return false;
             wait = static_cast<int>(left);

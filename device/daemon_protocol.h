@@ -17,7 +17,7 @@ namespace hv::dev::proto {
 inline constexpr uint16_t kVersion = 1;
 // The largest body either side accepts; a longer frame is refused before it is read.
 inline constexpr uint32_t kMaxBody = 64 * 1024;
-inline constexpr uint32_t kMaxText = 4096;   // an application path, arguments or an event name
+inline constexpr uint32_t kMaxText = 4096; // an application path, arguments or an event name
 inline constexpr uint32_t kMaxWaitHandles = 64;
 
 enum class Op : uint16_t {
@@ -46,9 +46,9 @@ enum class Status : uint16_t {
     Ok = 0,
     BadRequest = 1, // unknown operation, or fields that do not decode
     BadVersion = 2,
-    TooLarge = 3,   // the frame is longer than kMaxBody; the connection is then closed
-    Failed = 4,     // well formed, but the operation failed
-    Refused = 5,    // the peer is another user
+    TooLarge = 3, // the frame is longer than kMaxBody; the connection is then closed
+    Failed = 4,   // well formed, but the operation failed
+    Refused = 5,  // the peer is another user
 };
 
 // Overrides of the sensed state: Auto follows the desktop, the others are forced.
@@ -59,14 +59,14 @@ struct Request {
     Request() = default;
     explicit Request(Op o) : op(o) {}
     Op op = Op::Status;
-    uint32_t handle = 0;                 // SetTimed, Clear, Event*
-    std::u16string text1;                // application, or event name
-    std::u16string text2;                // arguments
-    SystemTime start{}, end{};           // SetTimed; start is also SetUtc / SetLocal
-    uint32_t value = 0;                  // RunAtEvent event, EventCreate initial state,
-                                         // EventWait time-out, SetActivity / SetPower override
-    std::vector<uint32_t> handles;       // EventWait
-    TimeZoneInformation zone{};          // SetZone
+    uint32_t handle = 0;           // SetTimed, Clear, Event*
+    std::u16string text1;          // application, or event name
+    std::u16string text2;          // arguments
+    SystemTime start{}, end{};     // SetTimed; start is also SetUtc / SetLocal
+    uint32_t value = 0;            // RunAtEvent event, EventCreate initial state,
+                                   // EventWait time-out, SetActivity / SetPower override
+    std::vector<uint32_t> handles; // EventWait
+    TimeZoneInformation zone{};    // SetZone
 };
 
 // Little-endian writer and bounds-checked reader.

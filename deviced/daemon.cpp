@@ -78,7 +78,8 @@ void prepareChild(const fs::path& root) {
     ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
 }
 
-std::vector<std::string> commandLine(const fs::path& root, const std::u16string& app, const std::u16string& args) {
+std::vector<std::string> commandLine(const fs::path& root, const std::u16string& app,
+                                     const std::u16string& args) {
     std::vector<std::string> argv{dev::hostPath(root, app).string()};
     if (!args.empty())
         argv.push_back(dev::toUtf8(args));
@@ -104,16 +105,18 @@ void addFd(int epfd, int fd, uint32_t events) {
 
 } // namespace
 
-bool peerAllowed(uid_t peer, uid_t self) { return peer == self; }
+bool peerAllowed(uid_t peer, uid_t self) {
+    return peer == self;
+}
 
 struct Daemon::Conn {
     int fd = -1;
     proto::FrameSplitter in;
     std::vector<uint8_t> out;
-    bool waiting = false;     // an event wait is pending; later requests wait their turn
-    bool closing = false;     // close once the output is sent
+    bool waiting = false; // an event wait is pending; later requests wait their turn
+    bool closing = false; // close once the output is sent
     bool wantWrite = false;
-    bool dead = false;        // dropped; removed once the current event is handled
+    bool dead = false; // dropped; removed once the current event is handled
 };
 
 Daemon::Daemon(fs::path root) : root_(std::move(root)) {}
@@ -157,7 +160,8 @@ int Daemon::start() {
         clock_ = *cf;
     if (!clock_.hasZone) {
         clock_.hasZone = true;
-        clock_.zone = dev::hostZoneForYear(dev::toSystemTime(hostUtcNow() + static_cast<dev::FileTime>(clock_.offsetTicks)).year);
+        clock_.zone = dev::hostZoneForYear(
+            dev::toSystemTime(hostUtcNow() + static_cast<dev::FileTime>(clock_.offsetTicks)).year);
         if (!dev::writeClockFile(root_, clock_))
             log("cannot write the clock file");
     }
@@ -174,7 +178,8 @@ int Daemon::start() {
     ::unlink(path.c_str()); // a leftover of a daemon that died; we hold the lock
     listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const mode_t old = ::umask(077);
-    const bool bound = listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    const bool bound =
+        listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
     ::umask(old);
     if (!bound || ::chmod(path.c_str(), 0600) != 0 || ::listen(listenFd_, 64) != 0) {
         log("cannot listen on " + path + ": " + std::strerror(errno));
@@ -210,7 +215,8 @@ int Daemon::start() {
         addFd(epollFd_, inotifyFd_, EPOLLIN);
     }
     // Power-supply changes arrive as kernel uevents; without them the state is read on demand.
-    ueventFd_ = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
+    ueventFd_ =
+        ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
     if (ueventFd_ >= 0) {
         sockaddr_nl nl{};
         nl.nl_family = AF_NETLINK;
@@ -270,8 +276,9 @@ int Daemon::run() {
                 const ssize_t k = ::read(inotifyFd_, buf, sizeof buf);
                 for (ssize_t off = 0; off < k;) {
                     const auto* e = reinterpret_cast<const inotify_event*>(buf + off);
-                    const bool socketGone = (e->mask & IN_DELETE) && e->len > 0 &&
-                                            std::string(e->name) == dev::daemonSocketPath(root_).filename().string();
+                    const bool socketGone =
+                        (e->mask & IN_DELETE) && e->len > 0 &&
+                        std::string(e->name) == dev::daemonSocketPath(root_).filename().string();
                     if ((e->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) || socketGone) {
                         log("device root removed; stopping");
                         stop_ = true;
@@ -281,8 +288,9 @@ int Daemon::run() {
             } else if (fd == ueventFd_) {
                 char buf[8192];
                 const ssize_t k = ::recv(ueventFd_, buf, sizeof buf, 0);
-                if (k > 0 && std::string_view(buf, static_cast<size_t>(k)).find("SUBSYSTEM=power_supply") !=
-                                 std::string_view::npos)
+                if (k > 0 &&
+                    std::string_view(buf, static_cast<size_t>(k)).find("SUBSYSTEM=power_supply") !=
+                        std::string_view::npos)
                     updatePower();
             } else if (auto it = conns_.find(fd); it != conns_.end()) {
                 Conn* c = it->second.get();
@@ -442,7 +450,8 @@ void Daemon::reap() {
         if (it == conns_.end())
             continue;
         Conn* c = it->second.get();
-        waits_.erase(std::remove_if(waits_.begin(), waits_.end(), [c](const Wait& w) { return w.conn == c; }),
+        waits_.erase(std::remove_if(waits_.begin(), waits_.end(),
+                                    [c](const Wait& w) { return w.conn == c; }),
                      waits_.end());
         std::vector<uint32_t> held;
         for (const auto& [h, holder] : holders_)
@@ -699,7 +708,8 @@ void Daemon::plan() {
     its.it_value.tv_nsec = static_cast<long>(rest * 100);
     if (its.it_value.tv_sec == 0 && its.it_value.tv_nsec == 0)
         its.it_value.tv_nsec = 1;
-    if (::timerfd_settime(dueTimer_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &its, nullptr) != 0)
+    if (::timerfd_settime(dueTimer_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &its, nullptr) !=
+        0)
         log(std::string("cannot arm the timer: ") + std::strerror(errno));
 }
 
@@ -750,7 +760,8 @@ void Daemon::fire(const StoredTimed& t) {
         if (k == 1)
             ::_exit(0); // the daemon could not commit: the registration stays
         // A fresh program image asks the store (no database state crosses the fork).
-        std::vector<std::string> confirm{"/proc/self/exe", "--confirm-start", dbPath_, std::to_string(t.handle), "--"};
+        std::vector<std::string> confirm{"/proc/self/exe", "--confirm-start", dbPath_,
+                                         std::to_string(t.handle), "--"};
         confirm.insert(confirm.end(), argv.begin(), argv.end());
         execOrExit(confirm);
     }
@@ -774,7 +785,8 @@ void Daemon::spawn(const std::u16string& app, const std::u16string& args) {
         log("fork failed for " + argv[0]);
 }
 
-int confirmAndStart(const std::string& dbPath, uint32_t handle, const std::vector<std::string>& argv) {
+int confirmAndStart(const std::string& dbPath, uint32_t handle,
+                    const std::vector<std::string>& argv) {
     const auto still = timedStillRegistered(dbPath, handle);
     if (!still || *still || argv.empty())
         return 0;
@@ -881,7 +893,8 @@ void Daemon::armWaitTimer() {
 bool Daemon::sensedExternalPower() const {
     bool battery = false, online = false;
     std::error_code ec;
-    for (fs::directory_iterator it("/sys/class/power_supply", ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it("/sys/class/power_supply", ec), end; !ec && it != end;
+         it.increment(ec)) {
         const std::string type = readLine(it->path() / "type");
         if (type == "Battery")
             battery = true;
@@ -892,7 +905,8 @@ bool Daemon::sensedExternalPower() const {
 }
 
 void Daemon::updatePower() {
-    const bool now = powerOverride_ == Override::Auto ? sensedExternalPower() : powerOverride_ == Override::On;
+    const bool now =
+        powerOverride_ == Override::Auto ? sensedExternalPower() : powerOverride_ == Override::On;
     const bool cameOnline = now && !externalPower_;
     externalPower_ = now;
     if (cameOnline)

@@ -88,8 +88,8 @@ private:
     std::string dbPath_;
     Store store_;
     dev::ClockFile clock_;
-    int lockFd_ = -1, listenFd_ = -1, epollFd_ = -1, dueTimer_ = -1, waitTimer_ = -1, signalFd_ = -1,
-        inotifyFd_ = -1, ueventFd_ = -1;
+    int lockFd_ = -1, listenFd_ = -1, epollFd_ = -1, dueTimer_ = -1, waitTimer_ = -1,
+        signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1;
     std::map<int, std::unique_ptr<Conn>> conns_;
     std::map<std::u16string, Event> events_;
     std::map<uint32_t, Holder> holders_;
@@ -106,6 +106,7 @@ private:
 
 // The launcher's fallback when the daemon died between committing a firing and confirming it:
 // starts the program only when the registration is gone from the store.
-int confirmAndStart(const std::string& dbPath, uint32_t handle, const std::vector<std::string>& argv);
+int confirmAndStart(const std::string& dbPath, uint32_t handle,
+                    const std::vector<std::string>& argv);
 
 } // namespace hv::deviced

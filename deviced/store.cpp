@@ -10,7 +10,8 @@ namespace {
 
 std::vector<uint8_t> timeBlob(const dev::SystemTime& t) {
     std::vector<uint8_t> b;
-    for (uint16_t f : {t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second, t.milliseconds}) {
+    for (uint16_t f :
+         {t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second, t.milliseconds}) {
         b.push_back(static_cast<uint8_t>(f & 0xFF));
         b.push_back(static_cast<uint8_t>(f >> 8));
     }
@@ -22,7 +23,8 @@ dev::SystemTime blobTime(const void* p, int n) {
     if (!p || n != 16)
         return t;
     const auto* b = static_cast<const uint8_t*>(p);
-    uint16_t* f[] = {&t.year, &t.month, &t.dayOfWeek, &t.day, &t.hour, &t.minute, &t.second, &t.milliseconds};
+    uint16_t* f[] = {&t.year, &t.month,  &t.dayOfWeek, &t.day,
+                     &t.hour, &t.minute, &t.second,    &t.milliseconds};
     for (int i = 0; i < 8; ++i)
         *f[i] = static_cast<uint16_t>(b[2 * i] | b[2 * i + 1] << 8);
     return t;
@@ -30,7 +32,8 @@ dev::SystemTime blobTime(const void* p, int n) {
 
 std::u16string columnText(sqlite3_stmt* s, int col) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-    return p ? dev::fromUtf8(std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(s, col)))) : u"";
+    return p ? dev::fromUtf8(std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(s, col))))
+             : u"";
 }
 
 // A prepared statement that finalizes itself.
@@ -62,24 +65,30 @@ private:
 
 } // namespace
 
-Store::~Store() { sqlite3_close(db_); }
+Store::~Store() {
+    sqlite3_close(db_);
+}
 
-bool Store::exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool Store::exec(const char* sql) {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 bool Store::open(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+    if (sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK)
         return false;
     sqlite3_busy_timeout(db_, 5000);
     return exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") &&
-           exec("CREATE TABLE IF NOT EXISTS timed(handle INTEGER PRIMARY KEY AUTOINCREMENT, app TEXT NOT NULL,"
+           exec("CREATE TABLE IF NOT EXISTS timed(handle INTEGER PRIMARY KEY AUTOINCREMENT, app "
+                "TEXT NOT NULL,"
                 " args TEXT NOT NULL, start BLOB NOT NULL, finish BLOB NOT NULL)") &&
            exec("CREATE TABLE IF NOT EXISTS runat(app TEXT NOT NULL, event INTEGER NOT NULL,"
                 " PRIMARY KEY(app, event))");
 }
 
-uint32_t Store::addTimed(const std::u16string& app, const std::u16string& args, const dev::SystemTime& start,
-                         const dev::SystemTime& end) {
+uint32_t Store::addTimed(const std::u16string& app, const std::u16string& args,
+                         const dev::SystemTime& start, const dev::SystemTime& end) {
     Stmt s(db_, "INSERT INTO timed(app, args, start, finish) VALUES(?, ?, ?, ?)");
     if (!s)
         return 0;
@@ -153,7 +162,8 @@ std::vector<std::pair<std::u16string, uint32_t>> Store::runAt() {
     std::vector<std::pair<std::u16string, uint32_t>> out;
     Stmt s(db_, "SELECT app, event FROM runat ORDER BY rowid");
     while (s && s.step() == SQLITE_ROW)
-        out.emplace_back(columnText(s.get(), 0), static_cast<uint32_t>(sqlite3_column_int64(s.get(), 1)));
+        out.emplace_back(columnText(s.get(), 0),
+                         static_cast<uint32_t>(sqlite3_column_int64(s.get(), 1)));
     return out;
 }
 

@@ -32,8 +32,8 @@ public:
     // Opens (creating when needed) the database; ":memory:" for a throw-away one.
     bool open(const std::string& path);
     // A new registration: its handle (never reused, never 0), or 0 on failure.
-    uint32_t addTimed(const std::u16string& app, const std::u16string& args, const dev::SystemTime& start,
-                      const dev::SystemTime& end);
+    uint32_t addTimed(const std::u16string& app, const std::u16string& args,
+                      const dev::SystemTime& start, const dev::SystemTime& end);
     // Replaces the fields of an existing registration. False for an unknown handle.
     bool updateTimed(uint32_t handle, const std::u16string& app, const std::u16string& args,
                      const dev::SystemTime& start, const dev::SystemTime& end);

@@ -40,7 +40,8 @@ SystemTime deviceTimeAt(double hostSeconds) {
 }
 
 template <class Pred> bool waitUntil(Pred pred, double seconds) {
-    const auto deadline = Steady::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    const auto deadline =
+        Steady::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
     while (Steady::now() < deadline) {
         if (pred())
             return true;
@@ -49,7 +50,9 @@ template <class Pred> bool waitUntil(Pred pred, double seconds) {
     return pred();
 }
 
-bool alive(pid_t pid) { return ::kill(pid, 0) == 0; }
+bool alive(pid_t pid) {
+    return ::kill(pid, 0) == 0;
+}
 
 class DaemonTest : public ::testing::Test {
 protected:
@@ -60,7 +63,8 @@ protected:
         fs::remove_all(root_);
         fs::create_directories(root_ / "bin");
         const fs::path script = root_ / "bin" / "mark.sh";
-        std::ofstream(script) << "#!/bin/sh\necho \"$1 $(date +%s.%N)\" >> \"$HORAVEL_DEVICE/fired.log\"\n";
+        std::ofstream(script)
+            << "#!/bin/sh\necho \"$1 $(date +%s.%N)\" >> \"$HORAVEL_DEVICE/fired.log\"\n";
         fs::permissions(script, fs::perms::owner_all);
         ::setenv("HORAVEL_DEVICED", HV_DEVICED_PATH, 1);
     }
@@ -71,14 +75,16 @@ protected:
         fs::remove_all(root_);
         // A daemon started on demand ends by itself once its root is gone.
         if (onDemandPid_ > 0) {
-            EXPECT_TRUE(waitUntil([&] { return !alive(onDemandPid_); }, 20)) << "daemon left behind";
+            EXPECT_TRUE(waitUntil([&] { return !alive(onDemandPid_); }, 20))
+                << "daemon left behind";
         }
     }
 
     void startDaemon() {
         daemonPid_ = ::fork();
         if (daemonPid_ == 0) {
-            ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--root", root_.c_str(), static_cast<char*>(nullptr));
+            ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--root", root_.c_str(),
+                    static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ASSERT_GT(daemonPid_, 0);
@@ -174,7 +180,9 @@ TEST_F(DaemonTest, HundredRegistrationsSurviveKill9AndFireExactlyOnce) {
     const double start = hostNowSeconds() + 1.5;
     for (int i = 0; i < 100; ++i) {
         const double due = start + i * 0.02;
-        ASSERT_NE(n.setTimed(0, u"\\bin\\mark.sh", fromUtf8("r" + std::to_string(i)), deviceTimeAt(due), {}), 0u);
+        ASSERT_NE(n.setTimed(0, u"\\bin\\mark.sh", fromUtf8("r" + std::to_string(i)),
+                             deviceTimeAt(due), {}),
+                  0u);
     }
     // Killed while the registrations are falling due.
     while (hostNowSeconds() < start + 1.0)
@@ -197,7 +205,9 @@ TEST_F(DaemonTest, RegistrationDueWhileDaemonWasDownFiresOnceOnRestart) {
     startDaemon();
     useUtcZone();
     const double due = hostNowSeconds() + 1;
-    ASSERT_NE(DaemonNotifications(client_).setTimed(0, u"\\bin\\mark.sh", u"late", deviceTimeAt(due), {}), 0u);
+    ASSERT_NE(
+        DaemonNotifications(client_).setTimed(0, u"\\bin\\mark.sh", u"late", deviceTimeAt(due), {}),
+        0u);
     stopDaemon();
     while (hostNowSeconds() < due + 1)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -292,7 +302,8 @@ TEST_F(DaemonTest, WaitReturnsTheEventSetOrTimesOut) {
     ASSERT_TRUE(ev.reset(b));
     const auto t0 = Steady::now();
     EXPECT_EQ(ev.wait({a, b}, 300), static_cast<int32_t>(WaitResult::Timeout));
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - t0).count();
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - t0).count();
     EXPECT_GE(ms, 290);
     EXPECT_LT(ms, 15000);
     EXPECT_EQ(ev.wait({a}, 0), static_cast<int32_t>(WaitResult::Timeout));
@@ -311,7 +322,40 @@ TEST_F(DaemonTest, WaitReturnsTheEventSetOrTimesOut) {
     EXPECT_FALSE(ev.isSet(active));
 }
 
-int rawConnect(const fs::path& root) { return connectDaemonSocket(root); }
+// The launcher's fallback after a daemon died mid-firing starts the program only when the
+// registration is gone from the store.
+TEST_F(DaemonTest, LauncherFallbackStartsOnlyWhatWasCommitted) {
+    startDaemon();
+    useUtcZone();
+    DaemonNotifications n(client_);
+    const auto kept =
+        n.setTimed(0, u"\\bin\\mark.sh", u"kept", deviceTimeAt(hostNowSeconds() + 3600), {});
+    ASSERT_NE(kept, 0u);
+    stopDaemon();
+    const std::string db = (root_ / ".system" / "deviced.db").string();
+    const std::string script = (root_ / "bin" / "mark.sh").string();
+    const auto run = [&](uint32_t handle, const char* arg) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("HORAVEL_DEVICE", root_.c_str(), 1);
+            const std::string h = std::to_string(handle);
+            ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--confirm-start", db.c_str(), h.c_str(),
+                    "--", script.c_str(), arg, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+    };
+    run(kept, "still-registered"); // the next daemon fires it: nothing starts now
+    run(kept + 1000, "committed"); // gone from the store: the firing was committed
+    const auto f = fired();
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].first, "committed");
+}
+
+int rawConnect(const fs::path& root) {
+    return connectDaemonSocket(root);
+}
 
 std::vector<uint8_t> rawAnswer(int fd) {
     std::vector<uint8_t> body;
@@ -320,7 +364,9 @@ std::vector<uint8_t> rawAnswer(int fd) {
     return body;
 }
 
-uint16_t statusOf(const std::vector<uint8_t>& body) { return body.size() >= 4 ? body[2] | body[3] << 8 : 0xFFFF; }
+uint16_t statusOf(const std::vector<uint8_t>& body) {
+    return body.size() >= 4 ? body[2] | body[3] << 8 : 0xFFFF;
+}
 
 TEST_F(DaemonTest, GarbageIsAnsweredWithAnErrorAndServiceGoesOn) {
     startDaemon();
@@ -328,7 +374,8 @@ TEST_F(DaemonTest, GarbageIsAnsweredWithAnErrorAndServiceGoesOn) {
     int fd = rawConnect(root_);
     ASSERT_GE(fd, 0);
     const char junk[] = "hello world garbage\n";
-    ASSERT_EQ(::send(fd, junk, sizeof junk - 1, MSG_NOSIGNAL), static_cast<ssize_t>(sizeof junk - 1));
+    ASSERT_EQ(::send(fd, junk, sizeof junk - 1, MSG_NOSIGNAL),
+              static_cast<ssize_t>(sizeof junk - 1));
     EXPECT_EQ(statusOf(rawAnswer(fd)), static_cast<uint16_t>(proto::Status::TooLarge));
     ::close(fd);
     // Well framed nonsense: an error answer, and the connection still serves.

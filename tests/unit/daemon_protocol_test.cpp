@@ -162,7 +162,8 @@ TEST(DaemonProtocol, RandomBytesNeverCrashTheDecoder) {
 }
 
 TEST(DaemonStore, HandlesAreNeverReusedAndChangesPersist) {
-    const auto dir = std::filesystem::temp_directory_path() / ("hv-store-" + std::to_string(::getpid()));
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("hv-store-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "deviced.db").string();
     const SystemTime t{2027, 1, 0, 2, 8, 0, 0, 0};
@@ -215,7 +216,8 @@ TEST(DeviceCommands, BadArgumentsExitWithUsageStatus) {
              {"device", "set-zone", "--bias", "-60", "--dst", "6,0,3;5,0,10"},
              {"device", "set-zone", "--bias", "-60", "--dst", "5,0,3"},
              {"device", "notify", "set", "--app", "\\x", "--at", "2026-01-01 00:00:00.5"},
-             {"device", "notify", "set", "--app", "\\x", "--at", "2026-01-01 00:00:00", "--handle", "0"},
+             {"device", "notify", "set", "--app", "\\x", "--at", "2026-01-01 00:00:00", "--handle",
+              "0"},
              {"device", "notify", "clear", "-3"},
              {"device", "event", "wait", "A", "--timeout", "soon"},
              {"device", "activity", "sleepy"},
@@ -225,7 +227,8 @@ TEST(DeviceCommands, BadArgumentsExitWithUsageStatus) {
         withRoot.push_back("--device");
         withRoot.push_back(root.string());
         std::ostringstream out, err;
-        EXPECT_EQ(cli::runCli(withRoot, out, err), cli::kExitUsage) << args[1] << ' ' << args.back();
+        EXPECT_EQ(cli::runCli(withRoot, out, err), cli::kExitUsage)
+            << args[1] << ' ' << args.back();
         EXPECT_FALSE(err.str().empty());
     }
     EXPECT_FALSE(std::filesystem::exists(root)); // nothing was started for them
