@@ -2,6 +2,7 @@
 
 #include "device/daemon_client.h"
 #include "device/paths.h"
+#include "device/registry.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -124,7 +125,8 @@ Daemon::Daemon(fs::path root) : root_(std::move(root)) {}
 Daemon::~Daemon() {
     for (auto& [fd, c] : conns_)
         ::close(fd);
-    for (int fd : {listenFd_, epollFd_, dueTimer_, waitTimer_, signalFd_, inotifyFd_, ueventFd_})
+    for (int fd : {listenFd_, epollFd_, dueTimer_, waitTimer_, signalFd_, inotifyFd_, ueventFd_,
+                   activityTimer_})
         if (fd >= 0)
             ::close(fd);
     if (listenFd_ >= 0)
@@ -189,6 +191,7 @@ int Daemon::start() {
     epollFd_ = ::epoll_create1(EPOLL_CLOEXEC);
     dueTimer_ = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
     waitTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    activityTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     sigset_t sigs;
     sigemptyset(&sigs);
     sigaddset(&sigs, SIGTERM);
@@ -198,13 +201,14 @@ int Daemon::start() {
     signalFd_ = ::signalfd(-1, &sigs, SFD_NONBLOCK | SFD_CLOEXEC);
     ::signal(SIGPIPE, SIG_IGN);
     ::signal(SIGCHLD, SIG_IGN); // started programs are reaped by the kernel
-    if (epollFd_ < 0 || dueTimer_ < 0 || waitTimer_ < 0 || signalFd_ < 0) {
+    if (epollFd_ < 0 || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || signalFd_ < 0) {
         log("cannot set up the event loop");
         return 2;
     }
     addFd(epollFd_, listenFd_, EPOLLIN);
     addFd(epollFd_, dueTimer_, EPOLLIN);
     addFd(epollFd_, waitTimer_, EPOLLIN);
+    addFd(epollFd_, activityTimer_, EPOLLIN);
     addFd(epollFd_, signalFd_, EPOLLIN);
 
     // The root going away (deleted or moved) ends the daemon.
@@ -234,6 +238,7 @@ int Daemon::start() {
     openEvent(kActiveEventName, true, nullptr, existed);
     openEvent(kInactiveEventName, false, nullptr, existed);
     externalPower_ = sensedExternalPower();
+    updateActivity();
     return 0;
 }
 
@@ -267,6 +272,10 @@ int Daemon::run() {
                 uint64_t expirations = 0;
                 [[maybe_unused]] auto k = ::read(waitTimer_, &expirations, sizeof expirations);
                 checkWaits();
+            } else if (fd == activityTimer_) {
+                uint64_t expirations = 0;
+                [[maybe_unused]] auto k = ::read(activityTimer_, &expirations, sizeof expirations);
+                updateActivity();
             } else if (fd == signalFd_) {
                 signalfd_siginfo si{};
                 [[maybe_unused]] auto k = ::read(signalFd_, &si, sizeof si);
@@ -916,10 +925,37 @@ void Daemon::updatePower() {
 }
 
 void Daemon::updateActivity() {
-    // Without an idle source of the desktop, "auto" counts the user as active.
-    userActive_ = activityOverride_ != Override::Off;
+    ActivityDecision d{activityOverride_ != Override::Off, kNoCheck};
+    if (activityOverride_ == Override::Auto) {
+        // Without an idle time from the desktop the user counts as active.
+        if (const auto idle = idle_.idleMs())
+            d = decideActivity(*idle, idleThresholdMs());
+    }
+    itimerspec its{};
+    if (d.nextCheckMs != kNoCheck) {
+        its.it_value.tv_sec = static_cast<time_t>(d.nextCheckMs / 1000);
+        its.it_value.tv_nsec = static_cast<long>((d.nextCheckMs % 1000) * 1000000);
+    }
+    ::timerfd_settime(activityTimer_, 0, &its, nullptr);
+    if (d.active == userActive_ && events_.count(kActiveEventName) &&
+        events_[kActiveEventName].state == userActive_)
+        return;
+    userActive_ = d.active;
     setEvent(kActiveEventName, userActive_);
     setEvent(kInactiveEventName, !userActive_);
+}
+
+// The device's user-idle time-out in seconds, by power source, from the registry (60 s when
+// absent, 0 = never idle).
+uint64_t Daemon::idleThresholdMs() const {
+    const auto v = dev::regQueryValue(dev::RegHive::LocalMachine,
+                                      u"System\\CurrentControlSet\\Control\\Power\\Timeouts",
+                                      externalPower_ ? u"ACUserIdle" : u"BattUserIdle");
+    if (!v || v->type != dev::RegType::Dword || v->data.size() != 4)
+        return 60000;
+    const uint32_t seconds = static_cast<uint32_t>(v->data[0]) | static_cast<uint32_t>(v->data[1]) << 8 |
+                             static_cast<uint32_t>(v->data[2]) << 16 | static_cast<uint32_t>(v->data[3]) << 24;
+    return static_cast<uint64_t>(seconds) * 1000;
 }
 
 } // namespace hv::deviced

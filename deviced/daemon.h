@@ -6,6 +6,7 @@
 
 #include "device/daemon_protocol.h"
 #include "device/real.h"
+#include "deviced/idle.h"
 #include "deviced/store.h"
 
 #include <filesystem>
@@ -83,13 +84,15 @@ private:
     bool sensedExternalPower() const;
     void updatePower();
     void updateActivity();
+    uint64_t idleThresholdMs() const;
 
     std::filesystem::path root_;
     std::string dbPath_;
     Store store_;
+    DesktopIdle idle_;
     dev::ClockFile clock_;
     int lockFd_ = -1, listenFd_ = -1, epollFd_ = -1, dueTimer_ = -1, waitTimer_ = -1,
-        signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1;
+        signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1, activityTimer_ = -1;
     std::map<int, std::unique_ptr<Conn>> conns_;
     std::map<std::u16string, Event> events_;
     std::map<uint32_t, Holder> holders_;

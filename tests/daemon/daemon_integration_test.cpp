@@ -249,6 +249,28 @@ TEST_F(DaemonTest, SettingTheTimeRunsTimeChangeProgramsAndReplans) {
     EXPECT_EQ(fired().size(), 2u);
 }
 
+TEST_F(DaemonTest, ExternalPowerComingOnlineRunsCradlePrograms) {
+    startDaemon();
+    DaemonNotifications n(client_);
+    ASSERT_TRUE(n.runAppAtEvent(u"\\bin\\mark.sh", RunEvent::Rs232Detected));
+    const auto power = [&](proto::Override o) {
+        proto::Request r{proto::Op::SetPower};
+        r.value = static_cast<uint32_t>(o);
+        proto::Status st;
+        std::vector<uint8_t> p;
+        return client_->call(r, st, p) && st == proto::Status::Ok;
+    };
+    ASSERT_TRUE(power(proto::Override::Off));
+    EXPECT_FALSE(client_->status()->externalPower);
+    ASSERT_TRUE(power(proto::Override::On));
+    ASSERT_TRUE(power(proto::Override::On)); // no change, no second start
+    EXPECT_TRUE(client_->status()->externalPower);
+    ASSERT_TRUE(waitUntil([&] { return !fired().empty(); }, 15));
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    ASSERT_EQ(fired().size(), 1u);
+    EXPECT_EQ(fired()[0].first, "AppRunAtRs232Detect");
+}
+
 TEST_F(DaemonTest, EventIsDestroyedWhenItsHolderDies) {
     startDaemon();
     int ready[2];

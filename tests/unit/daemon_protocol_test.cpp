@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "device/daemon_protocol.h"
 #include "deviced/daemon.h"
+#include "deviced/idle.h"
 #include "deviced/store.h"
 
 #include <gtest/gtest.h>
@@ -232,4 +233,23 @@ TEST(DeviceCommands, BadArgumentsExitWithUsageStatus) {
         EXPECT_FALSE(err.str().empty());
     }
     EXPECT_FALSE(std::filesystem::exists(root)); // nothing was started for them
+}
+
+TEST(DaemonActivity, IdleTimeAgainstThreshold) {
+    using deviced::decideActivity;
+    // Active: look again exactly when the threshold could be reached.
+    auto d = decideActivity(10000, 60000);
+    EXPECT_TRUE(d.active);
+    EXPECT_EQ(d.nextCheckMs, 50000u);
+    d = decideActivity(59990, 60000);
+    EXPECT_TRUE(d.active);
+    EXPECT_EQ(d.nextCheckMs, 50u); // never a busy loop
+    // Inactive from the threshold on; checked once a second for the user's return.
+    d = decideActivity(60000, 60000);
+    EXPECT_FALSE(d.active);
+    EXPECT_EQ(d.nextCheckMs, 1000u);
+    // A zero threshold never turns inactive and never checks.
+    d = decideActivity(999999, 0);
+    EXPECT_TRUE(d.active);
+    EXPECT_EQ(d.nextCheckMs, deviced::kNoCheck);
 }
