@@ -22,8 +22,10 @@ ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 
 # Idle: one registration an hour ahead, nothing else.
 "$cli" device notify set --app '\bin\mark' --args later --at "$(date -u -d '+1 hour' '+%Y-%m-%d %H:%M:%S')" >/dev/null
-t0=$(ticks); sleep "$idle"; t1=$(ticks)
+wakeups() { awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$pid/status"; }
+t0=$(ticks); w0=$(wakeups); sleep "$idle"; t1=$(ticks); w1=$(wakeups)
 echo "idle_cpu_ticks=$((t1 - t0)) over ${idle}s (clock ticks of $(getconf CLK_TCK)/s)"
+echo "idle_wakeups=$((w1 - w0)) over ${idle}s"
 echo "rss_kb=$(awk '/^VmRSS/ {print $2}' /proc/$pid/status)"
 
 # Delay: 50 registrations, 200 ms apart, starting 3 s from now.
