@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -131,33 +132,59 @@ int DaemonClient::connectToDaemon() {
 }
 
 namespace {
-bool exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>& payload,
-              int timeoutMs) {
+enum class Exchange { Answered, Broken, NoAnswer };
+
+// Broken: the connection was found closed (a daemon that went away), so the request was not
+// served; NoAnswer: the daemon may have acted on it but gave no usable answer in time.
+Exchange exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>& payload,
+                  int timeoutMs) {
+    if (!proto::sendFrame(fd, proto::encodeRequest(r)))
+        return Exchange::Broken;
+    pollfd pfd{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&pfd, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready <= 0)
+        return Exchange::NoAnswer;
+    char probe;
+    if (::recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
+        return Exchange::Broken;
     std::vector<uint8_t> body;
-    if (!proto::sendFrame(fd, proto::encodeRequest(r)) || !proto::recvFrame(fd, body, timeoutMs))
-        return false;
+    if (!proto::recvFrame(fd, body, timeoutMs))
+        return Exchange::NoAnswer;
     proto::Reader rd(body.data(), body.size());
     const uint16_t version = rd.u16();
     status = static_cast<Status>(rd.u16());
     if (!rd.ok() || version != proto::kVersion)
-        return false;
+        return Exchange::NoAnswer;
     payload.assign(body.begin() + 4, body.end());
-    return true;
+    return Exchange::Answered;
 }
 } // namespace
 
 bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& payload) {
     std::lock_guard lock(mutex_);
+    // A forked child gets a connection of its own (the daemon knows handles by process).
+    if (fd_ >= 0 && connectedPid_ != ::getpid()) {
+        ::close(fd_);
+        fd_ = -1;
+    }
     // A daemon that went away is reached again once (event handles of the old one are gone).
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (fd_ < 0)
+        if (fd_ < 0) {
             fd_ = connectToDaemon();
+            connectedPid_ = ::getpid();
+        }
         if (fd_ < 0)
             return false;
-        if (exchange(fd_, r, status, payload, kCallTimeoutMs))
+        const Exchange e = exchange(fd_, r, status, payload, kCallTimeoutMs);
+        if (e == Exchange::Answered)
             return true;
         ::close(fd_);
         fd_ = -1;
+        if (e == Exchange::NoAnswer)
+            return false; // not sent again: it may have been done
     }
     return false;
 }
@@ -167,7 +194,7 @@ bool DaemonClient::callAlone(const Request& r, Status& status, std::vector<uint8
     const int fd = connectToDaemon();
     if (fd < 0)
         return false;
-    const bool ok = exchange(fd, r, status, payload, timeoutMs);
+    const bool ok = exchange(fd, r, status, payload, timeoutMs) == Exchange::Answered;
     ::close(fd);
     return ok;
 }

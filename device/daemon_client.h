@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <sys/types.h>
 
 namespace hv::dev {
 
@@ -58,6 +59,7 @@ private:
     bool autoStart_;
     std::mutex mutex_;
     int fd_ = -1;
+    pid_t connectedPid_ = 0;
 };
 
 // Connects to the daemon's socket once, without starting anything. -1 when nobody answers.

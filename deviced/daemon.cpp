@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iostream>
 #include <linux/netlink.h>
+#include <random>
 #include <sys/epoll.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
@@ -112,6 +113,7 @@ bool peerAllowed(uid_t peer, uid_t self) {
 
 struct Daemon::Conn {
     int fd = -1;
+    pid_t pid = 0;
     proto::FrameSplitter in;
     std::vector<uint8_t> out;
     bool waiting = false; // an event wait is pending; later requests wait their turn
@@ -234,6 +236,9 @@ int Daemon::start() {
         }
     }
 
+    // Handles of this daemon differ from those of one before it, so that a stale handle of a
+    // program that outlived a daemon restart names nothing.
+    nextEventHandle_ = std::random_device{}() | 1u;
     bool existed = false;
     openEvent(kActiveEventName, true, nullptr, existed);
     openEvent(kInactiveEventName, false, nullptr, existed);
@@ -326,6 +331,7 @@ void Daemon::accept() {
         const bool known = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0;
         auto c = std::make_unique<Conn>();
         c->fd = fd;
+        c->pid = known ? cred.pid : 0;
         Conn* raw = c.get();
         conns_[fd] = std::move(c);
         addFd(epollFd_, fd, EPOLLIN);
@@ -606,21 +612,20 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
     }
     case Op::EventSet:
     case Op::EventReset: {
-        auto it = holders_.find(r.handle);
-        if (it == holders_.end())
+        const Holder* h = holderFor(c, r.handle);
+        if (!h)
             return failed();
-        setEvent(it->second.name, r.op == Op::EventSet);
+        setEvent(h->name, r.op == Op::EventSet);
         return ok();
     }
     case Op::EventIsSet: {
-        auto it = holders_.find(r.handle);
-        if (it == holders_.end())
+        const Holder* h = holderFor(c, r.handle);
+        if (!h)
             return failed();
-        return withU32(events_[it->second.name].state ? 1 : 0);
+        return withU32(events_[h->name].state ? 1 : 0);
     }
     case Op::EventClose: {
-        auto it = holders_.find(r.handle);
-        if (it == holders_.end() || it->second.owner != c)
+        if (!holderFor(c, r.handle))
             return failed();
         release(r.handle);
         checkWaits();
@@ -629,11 +634,9 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
     case Op::EventWait: {
         if (r.handles.empty())
             return failed();
-        for (size_t i = 0; i < r.handles.size(); ++i) {
-            auto it = holders_.find(r.handles[i]);
-            if (it == holders_.end())
+        for (uint32_t h : r.handles)
+            if (!holderFor(c, h))
                 return failed();
-        }
         for (size_t i = 0; i < r.handles.size(); ++i)
             if (events_[holders_[r.handles[i]].name].state)
                 return withU32(static_cast<uint32_t>(i));
@@ -815,12 +818,17 @@ uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Conn* owner
         if (nextEventHandle_ == 0)
             nextEventHandle_ = 1;
         if (h != 0 && !holders_.count(h)) {
-            holders_[h] = {name, owner};
+            holders_[h] = {name, owner, owner ? owner->pid : ::getpid()};
             ++it->second.refs;
             return h;
         }
     }
     return 0;
+}
+
+const Daemon::Holder* Daemon::holderFor(const Conn* c, uint32_t handle) const {
+    auto it = holders_.find(handle);
+    return it != holders_.end() && it->second.ownerPid == c->pid ? &it->second : nullptr;
 }
 
 void Daemon::release(uint32_t handle) {
@@ -953,8 +961,9 @@ uint64_t Daemon::idleThresholdMs() const {
                                       externalPower_ ? u"ACUserIdle" : u"BattUserIdle");
     if (!v || v->type != dev::RegType::Dword || v->data.size() != 4)
         return 60000;
-    const uint32_t seconds = static_cast<uint32_t>(v->data[0]) | static_cast<uint32_t>(v->data[1]) << 8 |
-                             static_cast<uint32_t>(v->data[2]) << 16 | static_cast<uint32_t>(v->data[3]) << 24;
+    const uint32_t seconds =
+        static_cast<uint32_t>(v->data[0]) | static_cast<uint32_t>(v->data[1]) << 8 |
+        static_cast<uint32_t>(v->data[2]) << 16 | static_cast<uint32_t>(v->data[3]) << 24;
     return static_cast<uint64_t>(seconds) * 1000;
 }
 

@@ -50,7 +50,8 @@ private:
     };
     struct Holder {
         std::u16string name;
-        Conn* owner; // nullptr: the daemon itself
+        Conn* owner;    // nullptr: the daemon itself
+        pid_t ownerPid; // handles are private to the process that opened them
     };
 
     void accept();
@@ -76,6 +77,7 @@ private:
     // Events.
     uint32_t openEvent(const std::u16string& name, bool initial, Conn* owner, bool& existed);
     void release(uint32_t handle);
+    const Holder* holderFor(const Conn* c, uint32_t handle) const;
     void setEvent(const std::u16string& name, bool state);
     void checkWaits();
     void armWaitTimer();

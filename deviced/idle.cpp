@@ -31,7 +31,9 @@ using SetIoExitHandlerFn = void (*)(void*, IoExitHandlerFn, void*);
 // Without this, Xlib ends the process when the X server goes away. With it, the connection is
 // only marked broken; the daemon notices and stops asking.
 bool displayLost = false;
-void onIoExit(void*, void*) { displayLost = true; }
+void onIoExit(void*, void*) {
+    displayLost = true;
+}
 
 template <class F> F sym(void* lib, const char* name) {
     return reinterpret_cast<F>(dlsym(lib, name));
@@ -47,7 +49,9 @@ ActivityDecision decideActivity(uint64_t idleMs, uint64_t thresholdMs) {
     return {true, std::max<uint64_t>(thresholdMs - idleMs, 50)};
 }
 
-DesktopIdle::~DesktopIdle() { close(); }
+DesktopIdle::~DesktopIdle() {
+    close();
+}
 
 bool DesktopIdle::open() {
     const char* display = std::getenv("DISPLAY");

@@ -279,17 +279,20 @@ TEST_F(DaemonTest, EventIsDestroyedWhenItsHolderDies) {
     if (child == 0) {
         auto c = std::make_shared<DaemonClient>(root_, false);
         DaemonEvents ev(c);
-        const auto h = ev.create(u"Held", true, nullptr);
-        const char ok = h != 0 ? 'y' : 'n';
-        [[maybe_unused]] auto k = ::write(ready[1], &ok, 1);
+        const uint32_t h = ev.create(u"Held", true, nullptr);
+        [[maybe_unused]] auto k = ::write(ready[1], &h, sizeof h);
         ::pause();
         ::_exit(0);
     }
-    char ok = 0;
-    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
-    ASSERT_EQ(ok, 'y');
+    uint32_t childHandle = 0;
+    ASSERT_EQ(::read(ready[0], &childHandle, sizeof childHandle),
+              static_cast<ssize_t>(sizeof childHandle));
+    ASSERT_NE(childHandle, 0u);
     ::close(ready[0]);
     ::close(ready[1]);
+    // A handle is private to the process that opened it.
+    EXPECT_FALSE(DaemonEvents(client_).reset(childHandle));
+    EXPECT_FALSE(DaemonEvents(client_).close(childHandle));
     ASSERT_EQ(client_->status()->eventCount, 3u); // the two activity events and Held
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
