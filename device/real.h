@@ -43,8 +43,9 @@ public:
     void setNotifications(std::unique_ptr<Notifications> n) { notifications_ = std::move(n); }
     void setEvents(std::unique_ptr<NamedEvents> e) { events_ = std::move(e); }
     void setTimeSetting(std::unique_ptr<TimeSetting> t) { timeSetting_ = std::move(t); }
-    // Re-reads HORAVEL_DEVICE (programs that set it after start-up).
-    void setRoot(const std::filesystem::path& root) { root_ = root; }
+    // Re-reads HORAVEL_DEVICE (programs that set it after start-up). The clock and the daemon's
+    // services follow the new root; call it before using them.
+    void setRoot(const std::filesystem::path& root);
 
 private:
     RealDevice();

@@ -696,7 +696,8 @@ void Daemon::timeChanged() {
 // ---- Timed registrations --------------------------------------------------------------------
 
 void Daemon::plan() {
-    fireDue();
+    // A registration that could not be fired is tried again in a second, not in a busy loop.
+    const bool retry = !fireDue();
     // The next due time, as a host real-time instant; with none due, a far one, so that the
     // timer still reports jumps of the host clock.
     const auto all = store_.timed();
@@ -707,6 +708,8 @@ void Daemon::plan() {
         const dev::FileTime due = local ? dev::localToUtc(clock_.zone, *local) : nowUtc;
         next = std::min(next, due);
     }
+    if (retry)
+        next = std::max(next, nowUtc + dev::kTicksPerSecond);
     const int64_t hostTicks = static_cast<int64_t>(next) - clock_.offsetTicks -
                               static_cast<int64_t>(dev::kUnixEpochFileTime);
     itimerspec its{};
@@ -725,39 +728,35 @@ void Daemon::plan() {
         log(std::string("cannot arm the timer: ") + std::strerror(errno));
 }
 
-void Daemon::fireDue() {
-    for (int round = 0; round < 1000; ++round) {
-        const dev::FileTime nowUtc = deviceUtcNow();
-        bool any = false;
-        for (const auto& t : store_.timed()) {
-            const auto local = dev::toFileTime(t.start);
-            if (!local || dev::localToUtc(clock_.zone, *local) <= nowUtc) {
-                fire(t);
-                any = true;
-            }
-        }
-        if (!any)
-            return;
+// Fires every due registration. False when one could not be fired (it stays for a retry).
+bool Daemon::fireDue() {
+    const dev::FileTime nowUtc = deviceUtcNow();
+    bool allFired = true;
+    for (const auto& t : store_.timed()) {
+        const auto local = dev::toFileTime(t.start);
+        if (!local || dev::localToUtc(clock_.zone, *local) <= nowUtc)
+            allFired = fire(t) && allFired;
     }
+    return allFired;
 }
 
 // Each registration starts its program exactly once. The child waits on a pipe while the
 // daemon removes the registration and commits; a byte then lets it start the program. If the
 // daemon dies first, the pipe ends without that byte and the child asks the store itself: gone
 // means committed (start), still there means the next daemon will fire it (do nothing).
-void Daemon::fire(const StoredTimed& t) {
+bool Daemon::fire(const StoredTimed& t) {
     const auto argv = commandLine(root_, t.application, t.arguments);
     int pipefd[2];
     if (::pipe2(pipefd, O_CLOEXEC) != 0) {
         log("pipe failed; registration " + std::to_string(t.handle) + " left for later");
-        return;
+        return false;
     }
     const pid_t pid = ::fork();
     if (pid < 0) {
         ::close(pipefd[0]);
         ::close(pipefd[1]);
         log("fork failed; registration " + std::to_string(t.handle) + " left for later");
-        return;
+        return false;
     }
     if (pid == 0) {
         ::close(pipefd[1]);
@@ -784,6 +783,7 @@ void Daemon::fire(const StoredTimed& t) {
     ::close(pipefd[1]);
     if (!removed)
         log("cannot remove registration " + std::to_string(t.handle));
+    return removed;
 }
 
 void Daemon::spawn(const std::u16string& app, const std::u16string& args) {

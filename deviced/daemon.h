@@ -70,8 +70,8 @@ private:
 
     // Timed registrations.
     void plan();
-    void fireDue();
-    void fire(const StoredTimed& t);
+    bool fireDue();
+    bool fire(const StoredTimed& t);
     void spawn(const std::u16string& app, const std::u16string& args);
 
     // Events.

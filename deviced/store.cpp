@@ -169,7 +169,8 @@ std::vector<std::pair<std::u16string, uint32_t>> Store::runAt() {
 
 std::optional<bool> timedStillRegistered(const std::string& path, uint32_t handle) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    // Read-write without create: a database left by a killed daemon may need its WAL recovered.
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return std::nullopt;
     }

@@ -49,7 +49,7 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-// Opens the database read-only on a connection of its own and tells whether the registration
+// Opens the existing database on a connection of its own and tells whether the registration
 // is still there; nullopt when the database cannot be read.
 std::optional<bool> timedStillRegistered(const std::string& path, uint32_t handle);
 
