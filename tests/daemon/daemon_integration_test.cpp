@@ -347,6 +347,72 @@ TEST_F(DaemonTest, WaitReturnsTheEventSetOrTimesOut) {
     EXPECT_FALSE(ev.isSet(active));
 }
 
+// Runs horavel-cli with the arguments (quoted for the shell) against the test's root.
+std::string cli(const fs::path& root, const std::string& args, int* status = nullptr) {
+    const std::string cmd =
+        std::string(HV_CLI_PATH) + " " + args + " --device '" + root.string() + "' 2>/dev/null";
+    std::string out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        const int rc = ::pclose(p);
+        if (status)
+            *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+    return out;
+}
+
+TEST_F(DaemonTest, CommandLineDrivesTheDaemon) {
+    startDaemon();
+    int rc = -1;
+    const std::string status = "\n" + cli(root_, "device status", &rc);
+    EXPECT_EQ(rc, 0);
+    for (const char* key : {"pid=", "root=", "utc=", "local=", "bias=", "power=", "activity="})
+        EXPECT_NE(status.find(std::string("\n") + key), std::string::npos)
+            << key << " in " << status;
+    EXPECT_NE(status.find("pid=" + std::to_string(daemonPid_) + "\n"), std::string::npos);
+
+    EXPECT_EQ(cli(root_, "device set-zone --bias -60 --dst '5,0,3;5,0,10'", &rc), "");
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(cli(root_, "device set-time '2031-07-01 12:00:00'", &rc), "");
+    const std::string local = cli(root_, "device time");
+    const std::string utc = cli(root_, "device time --utc");
+    ASSERT_EQ(local.size(), 24u) << local; // YYYY-MM-DD HH:MM:SS.mmm and a newline
+    EXPECT_EQ(local.substr(0, 14), "2031-07-01 12:");
+    EXPECT_EQ(utc.substr(0, 14), "2031-07-01 10:"); // daylight time: two hours east of UTC
+
+    const std::string h =
+        cli(root_,
+            "device notify set --app '\\bin\\mark.sh' --args 'a b' --at '2031-07-02 08:30:00.250'",
+            &rc);
+    EXPECT_EQ(rc, 0);
+    ASSERT_FALSE(h.empty());
+    const std::string handle = h.substr(0, h.size() - 1);
+    EXPECT_EQ(cli(root_, "device notify list"),
+              handle + "\t2031-07-02 08:30:00.250\t\\bin\\mark.sh\ta b\n");
+    EXPECT_EQ(cli(root_, "device notify set --handle " + handle +
+                             " --app '\\bin\\mark.sh' --at '2031-07-03 08:30:00'"),
+              h);
+    cli(root_, "device notify clear " + handle, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(cli(root_, "device notify list"), "");
+    cli(root_, "device notify clear 0", &rc);
+    EXPECT_EQ(rc, 0); // harmless
+
+    EXPECT_EQ(cli(root_, "device event wait A B --timeout 200", &rc), "timeout\n");
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(cli(root_, "device event test PowerManager/UserActivity_Active"), "set\n");
+    cli(root_, "device activity inactive");
+    EXPECT_NE(cli(root_, "device status").find("activity=inactive"), std::string::npos);
+    EXPECT_EQ(cli(root_, "device event test PowerManager/UserActivity_Inactive"), "set\n");
+    cli(root_, "device power battery");
+    EXPECT_NE(cli(root_, "device status").find("power=battery"), std::string::npos);
+    cli(root_, "device set-time 'not a time'", &rc);
+    EXPECT_EQ(rc, 2);
+}
+
 // The launcher's fallback after a daemon died mid-firing starts the program only when the
 // registration is gone from the store.
 TEST_F(DaemonTest, LauncherFallbackStartsOnlyWhatWasCommitted) {
