@@ -74,36 +74,55 @@ bool startDaemon(const fs::path& root, int timeoutMs) {
     fs::create_directories(root / ".system", ec);
     const std::string program = daemonProgram().string();
     const std::string rootText = root.string();
-    const pid_t pid = ::fork();
-    if (pid < 0)
+    // The daemon reports on this pipe: 'r' listening, 'b' another daemon has the root; the pipe
+    // ending without a byte means it could not start.
+    int ready[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0)
         return false;
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(ready[0]);
+        ::close(ready[1]);
+        return false;
+    }
     if (pid == 0) {
         // Detach: a new session, and the grandchild is adopted by init.
         ::setsid();
         if (::fork() != 0)
             ::_exit(0);
-        // No inherited descriptor may outlive the caller (a pipe a test reads to its end).
+        // No other inherited descriptor may outlive the caller (a pipe a test reads to its end).
+        const int report = ::fcntl(ready[1], F_DUPFD, 10);
         const int devnull = ::open("/dev/null", O_RDWR);
         if (devnull >= 0) {
             ::dup2(devnull, 0);
             ::dup2(devnull, 1);
             ::dup2(devnull, 2);
         }
-        ::close_range(3, ~0U, 0);
-        ::execl(program.c_str(), program.c_str(), "--root", rootText.c_str(),
+        if (report < 0 || ::dup2(report, 3) != 3)
+            ::_exit(127);
+        ::close_range(4, ~0U, 0);
+        ::execl(program.c_str(), program.c_str(), "--root", rootText.c_str(), "--report-fd", "3",
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
+    ::close(ready[1]);
     ::waitpid(pid, nullptr, 0);
+    char answer = 0;
+    pollfd pfd{ready[0], POLLIN, 0};
+    const bool got = ::poll(&pfd, 1, timeoutMs) > 0 && ::read(ready[0], &answer, 1) == 1;
+    ::close(ready[0]);
+    if (!got || (answer != 'r' && answer != 'b'))
+        return false;
+    // Listening already, or another daemon that won the lock gets there shortly.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
+    do {
         const int fd = connectDaemonSocket(root);
         if (fd >= 0) {
             ::close(fd);
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    } while (std::chrono::steady_clock::now() < deadline);
     return false;
 }
 

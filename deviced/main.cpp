@@ -6,8 +6,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -22,9 +24,16 @@ int main(int argc, char** argv) {
                                             std::vector<std::string>(args.begin() + 4, args.end()));
     }
     std::filesystem::path root;
+    int reportFd = -1; // set by a program that starts the daemon and waits for it
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--root" && i + 1 < args.size()) {
             root = args[++i];
+        } else if (args[i] == "--report-fd" && i + 1 < args.size()) {
+            reportFd = std::atoi(args[++i].c_str());
+            if (reportFd < 3)
+                reportFd = -1;
+            else
+                ::fcntl(reportFd, F_SETFD, FD_CLOEXEC); // not passed on to started programs
         } else if (args[i] == "--foreground") {
             // The daemon always runs in the foreground; programs detach it when they start it.
         } else if (args[i] == "--help" || args[i] == "-h") {
@@ -46,7 +55,13 @@ int main(int argc, char** argv) {
     ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
 
     hv::deviced::Daemon daemon(root);
-    switch (daemon.start()) {
+    const int started = daemon.start();
+    if (reportFd >= 0) {
+        const char answer = started == 0 ? 'r' : started == 1 ? 'b' : 'f';
+        [[maybe_unused]] auto k = ::write(reportFd, &answer, 1);
+        ::close(reportFd);
+    }
+    switch (started) {
     case 0:
         return daemon.run();
     case 1:

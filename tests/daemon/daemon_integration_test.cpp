@@ -515,6 +515,17 @@ TEST_F(DaemonTest, PeerOfAnotherUserIsRefused) {
     EXPECT_TRUE(client_->status()); // the owner still gets served
 }
 
+TEST_F(DaemonTest, MissingDaemonProgramFailsQuickly) {
+    ::setenv("HORAVEL_DEVICED", (root_ / "no-such-daemon").c_str(), 1);
+    const auto t0 = Steady::now();
+    DaemonClient c(root_, true);
+    EXPECT_FALSE(c.status());
+    EXPECT_EQ(DaemonNotifications(std::make_shared<DaemonClient>(root_, true))
+                  .setTimed(0, u"\\bin\\mark.sh", u"", deviceTimeAt(hostNowSeconds()), {}),
+              0u);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - t0).count(), 10);
+}
+
 TEST_F(DaemonTest, ClientsStartingAtOnceShareOneDaemonThatEndsWithItsRoot) {
     constexpr int kClients = 4;
     int result[2];
