@@ -155,8 +155,17 @@ int Daemon::start() {
 
     dbPath_ = (sys / "deviced.db").string();
     if (!store_.open(dbPath_)) {
-        log("cannot open " + dbPath_);
-        return 2;
+        // A file that is not a usable database is kept aside for inspection and the daemon
+        // starts with an empty one, rather than leaving the device without its services.
+        store_.close();
+        const std::string aside = dbPath_ + ".unreadable-" + std::to_string(::time(nullptr));
+        log("cannot open " + dbPath_ + "; moved to " + aside);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            ::rename((dbPath_ + suffix).c_str(), (aside + suffix).c_str());
+        if (!store_.open(dbPath_)) {
+            log("cannot create " + dbPath_);
+            return 2;
+        }
     }
 
     // The device clock: kept where every program reads it; a first start takes the host's zone.

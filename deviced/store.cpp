@@ -69,6 +69,11 @@ Store::~Store() {
     sqlite3_close(db_);
 }
 
+void Store::close() {
+    sqlite3_close(db_);
+    db_ = nullptr;
+}
+
 bool Store::exec(const char* sql) {
     return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }

@@ -31,6 +31,7 @@ public:
 
     // Opens (creating when needed) the database; ":memory:" for a throw-away one.
     bool open(const std::string& path);
+    void close();
     // A new registration: its handle (never reused, never 0), or 0 on failure.
     uint32_t addTimed(const std::u16string& app, const std::u16string& args,
                       const dev::SystemTime& start, const dev::SystemTime& end);

@@ -515,6 +515,19 @@ TEST_F(DaemonTest, PeerOfAnotherUserIsRefused) {
     EXPECT_TRUE(client_->status()); // the owner still gets served
 }
 
+TEST_F(DaemonTest, UnreadableDatabaseIsSetAsideAndServiceStarts) {
+    fs::create_directories(root_ / ".system");
+    std::ofstream(root_ / ".system" / "deviced.db") << "this is not a database, not at all\n";
+    startDaemon();
+    EXPECT_NE(DaemonNotifications(client_).setTimed(0, u"\\bin\\mark.sh", u"x",
+                                                    deviceTimeAt(hostNowSeconds() + 3600), {}),
+              0u);
+    bool kept = false;
+    for (const auto& e : fs::directory_iterator(root_ / ".system"))
+        kept = kept || e.path().filename().string().rfind("deviced.db.unreadable-", 0) == 0;
+    EXPECT_TRUE(kept);
+}
+
 TEST_F(DaemonTest, MissingDaemonProgramFailsQuickly) {
     ::setenv("HORAVEL_DEVICED", (root_ / "no-such-daemon").c_str(), 1);
     const auto t0 = Steady::now();
