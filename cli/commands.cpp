@@ -120,8 +120,7 @@ int runSettingsShow(const ParsedArgs& a, Io& io) {
 }
 
 int runSettingsDefaults(const ParsedArgs& a, Io& io) {
-    SettingsRecord r;
-    std::memset(&r, 0, sizeof r);
+    SettingsRecord r{};
     fillSettingsDefaults(r);
     std::ofstream out(a.positional[0], std::ios::binary | std::ios::trunc);
     if (!out.write(reinterpret_cast<const char*>(&r), sizeof r) || !out.flush()) {
@@ -159,6 +158,7 @@ CommandTable buildCommandTable() {
     CommandTable t;
     registerCalendarCommands(t);
     registerSettingsCommands(t);
+    registerAstroCommands(t);
     registerDeviceCommands(t);
     return t;
 }

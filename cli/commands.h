@@ -12,6 +12,7 @@ namespace hv::cli {
 
 void registerCalendarCommands(CommandTable& t);
 void registerSettingsCommands(CommandTable& t);
+void registerAstroCommands(CommandTable& t);
 void registerDeviceCommands(CommandTable& t);
 
 CommandTable buildCommandTable();

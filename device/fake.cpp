@@ -1,5 +1,6 @@
 #include "device/fake.h"
 
+#include "device/files.h"
 #include "device/paths.h"
 
 #include <algorithm>
@@ -221,6 +222,7 @@ MbResult RecordingMessageBoxes::show(const std::u16string& caption, const std::u
 }
 
 FakeDevice::FakeDevice() : ownsRoot_(true) {
+    setDurableWrites(false);
     std::string tmpl = (fs::temp_directory_path() / "horavel-fake-XXXXXX").string();
     const char* made = ::mkdtemp(tmpl.data());
     root_ = made ? fs::path(made) : fs::temp_directory_path() / "horavel-fake";
@@ -230,6 +232,7 @@ FakeDevice::FakeDevice() : ownsRoot_(true) {
 }
 
 FakeDevice::FakeDevice(const fs::path& root) : root_(root) {
+    setDurableWrites(false);
     std::error_code ec;
     fs::create_directories(root_, ec);
     clockImpl.setZone(zoneUtc());

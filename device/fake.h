@@ -18,7 +18,12 @@ public:
     FileTime utcNow() override { return utc_; }
     TimeZoneInformation zone() override { return zone_; }
     uint64_t tickCount() override { return ticks_; }
-    void sleep(uint32_t ms) override { advanceMs(ms); ++sleeps_; }
+    void sleep(uint32_t ms) override {
+        ++sleeps_;
+        if (onSleep)
+            onSleep(ms);
+        advanceMs(ms);
+    }
 
     void setUtc(FileTime utc) { utc_ = utc; }
     void setUtc(const SystemTime& utc);

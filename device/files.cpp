@@ -18,6 +18,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+bool g_durable = true;
+
+int syncFile(int fd) { return g_durable ? ::fsync(fd) : 0; }
+
 bool sameFile(int fd, const std::string& path) {
     struct stat a {}, b {};
     if (fstat(fd, &a) != 0 || stat(path.c_str(), &b) != 0)
@@ -40,6 +44,8 @@ bool writeFully(int fd, const void* data, size_t n) {
 }
 
 void syncDirectoryOf(const std::string& path) {
+    if (!g_durable)
+        return;
     const std::string dir = fs::path(path).parent_path().string();
     const int d = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (d >= 0) {
@@ -55,7 +61,7 @@ int writeLockedTemp(const std::string& path, const void* data, size_t n, std::st
     if (fd < 0)
         return -1;
     ::fchmod(fd, 0644);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !writeFully(fd, data, n) || ::fsync(fd) != 0) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !writeFully(fd, data, n) || syncFile(fd) != 0) {
         ::close(fd);
         ::unlink(tmpName.c_str());
         return -1;
@@ -188,7 +194,7 @@ bool ExclusiveFile::replaceContent(const void* data, size_t n) {
     return true;
 }
 
-bool ExclusiveFile::flush() { return fd_ >= 0 && ::fdatasync(fd_) == 0; }
+bool ExclusiveFile::flush() { return fd_ >= 0 && (!g_durable || ::fdatasync(fd_) == 0); }
 
 void ExclusiveFile::close() {
     if (fd_ >= 0)
@@ -265,6 +271,8 @@ std::vector<std::u16string> findFiles(std::u16string_view folder, std::u16string
     }
     return out;
 }
+
+void setDurableWrites(bool on) { g_durable = on; }
 
 bool withRetry(int attempts, uint32_t pauseMs, const std::function<bool()>& attempt) {
     for (int i = 0; i < attempts; ++i) {

@@ -66,6 +66,10 @@ bool createDirectory(std::u16string_view devicePath);
 // Names (not paths) of the files matching a pattern with * and ? in a device folder.
 std::vector<std::u16string> findFiles(std::u16string_view folder, std::u16string_view pattern);
 
+// Whole-file saves flush to the disk (fsync) before the rename, unless turned off: the fake
+// device turns it off, since a test's temporary root needs no power-loss safety.
+void setDurableWrites(bool on);
+
 // Tries `attempt` up to `attempts` times, sleeping `pauseMs` on the device clock between tries.
 // Returns whether an attempt succeeded.
 bool withRetry(int attempts, uint32_t pauseMs, const std::function<bool()>& attempt);

@@ -19,9 +19,12 @@ enum class LocaleItem : uint32_t {
     ITIME = 0x23,           // 0 AM/PM, 1 24-hour
     S1159 = 0x28,           // AM designator
     S2359 = 0x29,           // PM designator
-    SDAYNAME1 = 0x2A,       // Monday ... SDAYNAME7 = 0x30 Sunday
-    SABBREVDAYNAME1 = 0x31, // Mon ... SABBREVDAYNAME7 = 0x37 Sun
-    SMONTHNAME1 = 0x38,     // January ... SMONTHNAME12 = 0x43
+    SDAYNAME1 = 0x2A, // Monday
+    SDAYNAME7 = 0x30, // Sunday
+    SABBREVDAYNAME1 = 0x31,
+    SABBREVDAYNAME7 = 0x37,
+    SMONTHNAME1 = 0x38, // January
+    SMONTHNAME12 = 0x43,
     SABBREVMONTHNAME1 = 0x44,
     IFIRSTDAYOFWEEK = 0x100C, // 0 Monday ... 6 Sunday
     STIMEFORMAT = 0x1003,

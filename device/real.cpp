@@ -395,6 +395,8 @@ std::vector<uint8_t> scaleWavVolume(const std::vector<uint8_t>& wav, uint32_t vo
     return out;
 }
 
+std::unique_ptr<Shell> makeLinuxShell(const fs::path& root) { return std::make_unique<LinuxShell>(root); }
+
 RealDevice& RealDevice::instance() {
     static RealDevice device;
     return device;
@@ -404,7 +406,7 @@ RealDevice::RealDevice() {
     setRoot(defaultRoot());
     locale_ = std::make_unique<EnvironmentLocale>();
     sound_ = std::make_unique<PlayerSound>(root_);
-    shell_ = std::make_unique<LinuxShell>(root_);
+    shell_ = makeLinuxShell(root_);
     messageBoxes_ = std::make_unique<StderrMessageBoxes>();
 }
 

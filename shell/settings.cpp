@@ -6,7 +6,9 @@
 #include "device/registry.h"
 #include "shell/soundpath.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <cwchar>
 
 namespace hv {
@@ -70,10 +72,10 @@ void fillSettingsDefaults(SettingsRecord& r) {
     r.lastViewSub = 0;
     std::memset(r.reserved34, 0, sizeof r.reserved34);
     r.stopwatchTime = 0;
-    std::memcpy(r.cityTimeCities, kCityTimeDefaults, sizeof kCityTimeDefaults);
+    std::copy(std::begin(kCityTimeDefaults), std::end(kCityTimeDefaults), r.cityTimeCities);
     // The Time Calc defaults are the City Time defaults shifted by one; 12..14 stay zero.
-    std::memset(r.timeCalcCities, 0, sizeof r.timeCalcCities);
-    std::memcpy(r.timeCalcCities, kCityTimeDefaults + 1, 12 * sizeof(CityPair));
+    for (int i = 0; i < 15; ++i)
+        r.timeCalcCities[i] = i < 12 ? kCityTimeDefaults[i + 1] : CityPair{};
     r.worldTimeCityA = {3, 40};
     r.digitalClockCity = {3, 40};
     r.chimeOn = 0;

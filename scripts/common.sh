@@ -1,0 +1,41 @@
+# Shared by ./run and ./test: package installation and the CMake build.
+# shellcheck shell=bash
+
+HV_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+hv_packages() {
+    local f
+    for f in "$HV_TOP"/deps/*.txt "$@"; do
+        [ -f "$f" ] && sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$f"
+    done | tr -d ' \t' | sort -u
+}
+
+# Installs the Debian packages listed in deps/*.txt (and any extra list files given) that are
+# missing. As root it runs apt-get; otherwise it prints the exact command and fails.
+hv_ensure_packages() {
+    local missing=() p
+    for p in $(hv_packages "$@"); do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing Debian packages. Install them with:" >&2
+        echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+        return 1
+    fi
+    echo "Installing Debian packages: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+hv_jobs() { nproc 2>/dev/null || echo 2; }
+
+# hv_build DIR [cmake options...]: configures (once) and builds.
+hv_build() {
+    local dir=$1
+    shift
+    cmake -S "$HV_TOP" -B "$dir" -G Ninja "$@" >/dev/null || return 1
+    cmake --build "$dir" -j "$(hv_jobs)"
+}

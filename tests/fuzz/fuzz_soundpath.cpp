@@ -1,0 +1,22 @@
+// Sound-path files (chimesnd.dat and the per-item sound files) over arbitrary contents.
+#include "device/fake.h"
+#include "shell/settings.h"
+#include "shell/soundpath.h"
+
+#include <fstream>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static hv::dev::FakeDevice fake;
+    hv::dev::ScopedDevice use(fake);
+    const auto text = hv::decodeSoundPath(data, size);
+    if (text.size() > hv::kMaxPathChars || text.find(u'\0') != std::u16string::npos)
+        __builtin_trap();
+    const auto file = fake.host(u"\\data\\chimesnd.dat");
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
+                                                                  static_cast<std::streamsize>(size));
+    hv::readChimeSound();
+    if (hv::app().chimeSound != text)
+        __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,141 @@
+#include "device/fake.h"
+#include "device/systime.h"
+#include "shell/settings.h"
+#include "views/calendar.h"
+
+#include <gtest/gtest.h>
+
+using namespace hv;
+using hv::dev::SystemTime;
+
+namespace {
+SystemTime date(int y, int m, int d) {
+    return SystemTime{static_cast<uint16_t>(y), static_cast<uint16_t>(m), 0, static_cast<uint16_t>(d), 0, 0, 0, 0};
+}
+int civil(int y, int m, int d) { return WeekNumber(date(y, m, d), WeekScheme::Civil); }
+int iso(int y, int m, int d) { return WeekNumber(date(y, m, d), WeekScheme::Iso8601); }
+
+// ISO week computed independently: the week of the Thursday of the date's week.
+int referenceIsoWeek(int64_t days) {
+    const unsigned mondayFirst = (dev::weekdayFromDays(days) + 6) % 7;
+    const int64_t thursday = days - mondayFirst + 3;
+    const auto c = dev::civilFromDays(thursday);
+    return static_cast<int>((thursday - dev::daysFromCivil(c.year, 1, 1)) / 7 + 1);
+}
+} // namespace
+
+TEST(WeekNumbers, YearBoundariesInBothSchemes) {
+    EXPECT_EQ(civil(2023, 1, 1), 1);
+    EXPECT_EQ(iso(2023, 1, 1), 52);
+    EXPECT_EQ(civil(2023, 1, 2), 2);
+    EXPECT_EQ(iso(2023, 1, 2), 1);
+    EXPECT_EQ(civil(2024, 12, 30), 53);
+    EXPECT_EQ(civil(2024, 12, 31), 53);
+    EXPECT_EQ(iso(2024, 12, 30), 1);
+    EXPECT_EQ(iso(2024, 12, 31), 1);
+    EXPECT_EQ(civil(2012, 12, 31), 54); // leap year that began on a Sunday
+    EXPECT_EQ(civil(2020, 12, 31), 53);
+    EXPECT_EQ(iso(2020, 12, 31), 53);
+    EXPECT_EQ(civil(2026, 12, 31), 53);
+    EXPECT_EQ(iso(2026, 12, 31), 53);
+}
+
+TEST(WeekNumbers, IsoMatchesThursdayRuleForFourCenturies) {
+    for (int64_t z = dev::daysFromCivil(1901, 1, 1); z < dev::daysFromCivil(2301, 1, 1); ++z) {
+        const auto c = dev::civilFromDays(z);
+        const auto t = date(static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day));
+        ASSERT_EQ(IsoWeekOfJulianDay(JulianDay(t)), referenceIsoWeek(z)) << c.year << '-' << c.month << '-' << c.day;
+    }
+}
+
+TEST(WeekNumbers, FollowTheSettingsScheme) {
+    resetAppState();
+    app().settings.weekNumbering = 0;
+    EXPECT_EQ(WeekNumber(date(2023, 1, 1)), 1);
+    app().settings.weekNumbering = 1;
+    EXPECT_EQ(WeekNumber(date(2023, 1, 1)), 52);
+    resetAppState();
+}
+
+TEST(CalendarArithmetic, GregorianWeekdayAndJulianDayOverFourCenturies) {
+    for (int64_t z = dev::daysFromCivil(1800, 3, 1); z < dev::daysFromCivil(2400, 3, 1); ++z) {
+        const auto c = dev::civilFromDays(z);
+        const int expected = static_cast<int>((dev::weekdayFromDays(z) + 6) % 7);
+        ASSERT_EQ(DayOfWeek(static_cast<uint16_t>(c.year), static_cast<uint8_t>(c.month), static_cast<uint8_t>(c.day)),
+                  expected);
+        ASSERT_EQ(JulianDay(date(static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day))),
+                  z + 2440588);
+    }
+    EXPECT_EQ(DayOfWeek(2024, 1, 1), 0);
+    EXPECT_EQ(DayOfWeek(2023, 1, 1), 6);
+    EXPECT_EQ(JulianDay(date(2000, 1, 1)), 2451545);
+}
+
+TEST(CalendarArithmetic, EveryFourthYearRuleBesideGregorianWeekday) {
+    EXPECT_EQ(DaysInMonth(2, 2100), 29); // no century exception here
+    EXPECT_EQ(DaysInMonth(2, 2024), 29);
+    EXPECT_EQ(DaysInMonth(2, 2023), 28);
+    EXPECT_EQ(DaysInMonth(4, 2023), 30);
+    EXPECT_EQ(DaysInMonth(12, 2023), 31);
+    EXPECT_EQ(DaysBetween(28, 2, 2100, 1, 3, 2100), 2);
+    // ...while the weekday follows the Gregorian calendar: 1 March 2100 is a Monday.
+    EXPECT_EQ(DayOfWeek(2100, 3, 1), 0);
+    EXPECT_EQ(DayOfWeek(2100, 2, 28), 6);
+}
+
+TEST(CalendarArithmetic, DayOfYearAndDaysToYearEnd) {
+    EXPECT_EQ(DayOfYear(1, 1, 2023), 1);
+    EXPECT_EQ(DayOfYear(31, 12, 2023), 365);
+    EXPECT_EQ(DayOfYear(31, 12, 2024), 366);
+    EXPECT_EQ(DaysToYearEnd(31, 12, 2023), 1);
+    EXPECT_EQ(DaysToYearEnd(1, 1, 2024), 366);
+    for (int m = 1; m <= 12; ++m)
+        for (int d = 1; d <= DaysInMonth(static_cast<uint8_t>(m), 2024); ++d)
+            ASSERT_EQ(DayOfYear(static_cast<uint8_t>(d), static_cast<uint8_t>(m), 2024) +
+                          DaysToYearEnd(static_cast<uint8_t>(d), static_cast<uint8_t>(m), 2024),
+                      367);
+}
+
+TEST(CalendarArithmetic, DaysBetweenAcrossYearsAndSwapped) {
+    EXPECT_EQ(DaysBetween(5, 6, 2024, 5, 6, 2024), 0);
+    EXPECT_EQ(DaysBetween(31, 12, 2023, 1, 1, 2024), 1);
+    EXPECT_EQ(DaysBetween(1, 1, 2024, 31, 12, 2023), -1);
+    EXPECT_EQ(DaysBetween(1, 1, 2000, 1, 1, 2024), 8766);
+    EXPECT_EQ(DaysBetween(15, 3, 2024, 20, 3, 2024), 5);
+    EXPECT_EQ(DaysBetween(20, 3, 2024, 15, 2, 2024), -34);
+    // Within 1901..2099 the every-fourth-year rule is the Gregorian one: compare with day numbers.
+    const int pairs[][6] = {{3, 7, 1950, 28, 2, 2044}, {31, 1, 2099, 1, 2, 1901}, {29, 2, 2024, 28, 2, 2025}};
+    for (const auto& p : pairs) {
+        const auto a = dev::daysFromCivil(p[2], static_cast<unsigned>(p[1]), static_cast<unsigned>(p[0]));
+        const auto b = dev::daysFromCivil(p[5], static_cast<unsigned>(p[4]), static_cast<unsigned>(p[3]));
+        const int32_t n = DaysBetween(static_cast<uint8_t>(p[0]), static_cast<uint8_t>(p[1]), static_cast<uint16_t>(p[2]),
+                                      static_cast<uint8_t>(p[3]), static_cast<uint8_t>(p[4]), static_cast<uint16_t>(p[5]));
+        EXPECT_EQ(n, b - a);
+        EXPECT_EQ(DaysBetween(static_cast<uint8_t>(p[3]), static_cast<uint8_t>(p[4]), static_cast<uint16_t>(p[5]),
+                              static_cast<uint8_t>(p[0]), static_cast<uint8_t>(p[1]), static_cast<uint16_t>(p[2])),
+                  -n);
+    }
+}
+
+class FormatMonthDayTest : public ::testing::Test {
+protected:
+    dev::FakeDevice fake;
+    dev::ScopedDevice use{fake};
+    void SetUp() override { resetAppState(); }
+    void TearDown() override { resetAppState(); }
+};
+
+TEST_F(FormatMonthDayTest, MonthFirstWithSlash) {
+    app().locale.localeLongDateOrder = 0;
+    const SystemTime t = date(2024, 12, 6);
+    EXPECT_EQ(FormatMonthDay(t, false), u"12/06");
+    EXPECT_EQ(FormatMonthDay(date(2024, 6, 12), false), u"6/12");
+    EXPECT_EQ(FormatMonthDay(t, true), u"Fri, 12/06");
+}
+
+TEST_F(FormatMonthDayTest, DayFirstWithFullStopRepeatsTheSeparator) {
+    fake.localeImpl.set(dev::LocaleData::fromName("de_DE"));
+    app().locale.localeLongDateOrder = 1;
+    EXPECT_EQ(FormatMonthDay(date(2024, 12, 6), false), u"6.12.");
+    EXPECT_EQ(FormatMonthDay(date(2024, 12, 6), true), u"Fr., 6.12.");
+}
