@@ -159,6 +159,7 @@ CommandTable buildCommandTable() {
     registerCalendarCommands(t);
     registerSettingsCommands(t);
     registerAstroCommands(t);
+    registerCitiesCommands(t);
     registerDeviceCommands(t);
     return t;
 }

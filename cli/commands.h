@@ -13,6 +13,7 @@ namespace hv::cli {
 void registerCalendarCommands(CommandTable& t);
 void registerSettingsCommands(CommandTable& t);
 void registerAstroCommands(CommandTable& t);
+void registerCitiesCommands(CommandTable& t);
 void registerDeviceCommands(CommandTable& t);
 
 CommandTable buildCommandTable();
