@@ -160,6 +160,7 @@ CommandTable buildCommandTable() {
     registerSettingsCommands(t);
     registerAstroCommands(t);
     registerCitiesCommands(t);
+    registerItemsCommands(t);
     registerDeviceCommands(t);
     return t;
 }

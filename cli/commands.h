@@ -14,6 +14,7 @@ void registerCalendarCommands(CommandTable& t);
 void registerSettingsCommands(CommandTable& t);
 void registerAstroCommands(CommandTable& t);
 void registerCitiesCommands(CommandTable& t);
+void registerItemsCommands(CommandTable& t);
 void registerDeviceCommands(CommandTable& t);
 
 CommandTable buildCommandTable();
