@@ -43,9 +43,13 @@ public:
     void hide() override { ++hides; }
     void paint(QPainter& p) override;
     void resync() override { ++resyncs; }
+    QRect tick() override {
+        ++ticks;
+        return {};
+    }
     int subState() const override { return sub_; }
     void setSubState(int s) override { sub_ = s; }
-    int shows = 0, hides = 0, resyncs = 0;
+    int shows = 0, hides = 0, resyncs = 0, ticks = 0;
 
 protected:
     int number_;
