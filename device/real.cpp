@@ -418,6 +418,8 @@ std::vector<uint8_t> scaleWavVolume(const std::vector<uint8_t>& wav, uint32_t vo
     return out;
 }
 
+std::unique_ptr<Shell> makeLinuxShell(const fs::path& root) { return std::make_unique<LinuxShell>(root); }
+
 RealDevice& RealDevice::instance() {
     static RealDevice device;
     return device;
@@ -430,7 +432,7 @@ RealDevice::RealDevice() : root_(defaultRoot()) {
     events_ = std::make_unique<InProcessEvents>(clock_.get());
     locale_ = std::make_unique<EnvironmentLocale>();
     sound_ = std::make_unique<PlayerSound>(root_);
-    shell_ = std::make_unique<LinuxShell>(root_);
+    shell_ = makeLinuxShell(root_);
     messageBoxes_ = std::make_unique<StderrMessageBoxes>();
 }
 

@@ -58,6 +58,9 @@ private:
     std::unique_ptr<MessageBoxes> messageBoxes_;
 };
 
+// The Linux shell service for a device root (the real device's; tests make their own).
+std::unique_ptr<Shell> makeLinuxShell(const std::filesystem::path& root);
+
 // WAV data with every sample scaled by a volume (0..0xFFFF a channel); the bytes unchanged when
 // the file is not 8- or 16-bit PCM. Used by the real sound service.
 std::vector<uint8_t> scaleWavVolume(const std::vector<uint8_t>& wav, uint32_t volume);

@@ -2,7 +2,10 @@
 #include "device/real.h"
 #include "device/systime.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using namespace hv::dev;
@@ -162,4 +165,29 @@ TEST(RealDevice, WavVolumeScalesSixteenBitSamples) {
     // A truncated data chunk is left alone rather than read past its end.
     std::vector<uint8_t> cut(wav.begin(), wav.end() - 3);
     EXPECT_EQ(scaleWavVolume(cut, 0x80008000), cut);
+}
+
+TEST(RealDevice, ShellStartsADeviceProgramDetachedWithTheRoot) {
+    FakeDevice scratch; // for its temporary root
+    const auto root = scratch.root();
+    std::filesystem::create_directories(root / "Windows");
+    const auto script = root / "Windows" / "Probe.exe";
+    {
+        std::ofstream out(script);
+        out << "#!/bin/sh\necho \"$1|$HORAVEL_DEVICE\" > \"$HORAVEL_DEVICE/started.txt\"\n";
+    }
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    auto shell = makeLinuxShell(root);
+    ASSERT_TRUE(shell->start(u"\\Windows\\Probe.exe", u"a07"));
+    EXPECT_FALSE(shell->start(u"\\Windows\\Missing.exe", u""));
+    std::string line;
+    for (int i = 0; i < 200 && line.empty(); ++i) {
+        std::ifstream in(root / "started.txt");
+        std::getline(in, line);
+        if (line.empty())
+            usleep(25000);
+    }
+    EXPECT_EQ(line, "a07|" + root.string());
+    const auto names = shell->processNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), u"hv_unit_tests"), names.end());
 }
