@@ -21,7 +21,10 @@ constexpr int kListIconPressed = 9;
 // Draws one of the icons: alarm bell, timer, stopwatch, sunrise, sunset, Internet globe,
 // calendar page, clock; then the list button normal and pressed.
 QImage drawIcon(int index) {
-    QImage img(kIconSize, kIconSize, QImage::Format_ARGB32_Premultiplied);
+    // Drawn at three times the size so that they stay sharp when the window is scaled.
+    constexpr int kRatio = 3;
+    QImage img(kIconSize * kRatio, kIconSize * kRatio, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(kRatio);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -171,21 +174,28 @@ void HeaderBar::paint(QPainter& p) {
     p.drawImage(kStatusBar.left, kStatusBar.top, status_);
 }
 
-bool HeaderBar::recomposeStatusBar(const dev::SystemTime& now) {
+bool HeaderBar::recomposeStatusBar(const dev::SystemTime& now, bool force) {
     std::array<std::u16string, 3> texts;
     const auto kinds = statusKinds(app().settings);
     for (int i = 0; i < 3; ++i)
         texts[i] = statusText(kinds[i], sources_, now);
-    if (composed_ && texts == texts_ && kinds == kinds_)
+    if (!force && composed_ && texts == texts_ && kinds == kinds_)
         return false;
     composed_ = true;
     texts_ = texts;
     kinds_ = kinds;
+    // The bar is composed at the screen's pixel density so that the copy is one to one.
+    const qreal ratio = owner_ ? owner_->devicePixelRatioF() : 1.0;
+    if (status_.devicePixelRatio() != ratio) {
+        status_ = QImage(QSize(480, kStatusBar.height()) * ratio, QImage::Format_RGB32);
+        status_.setDevicePixelRatio(ratio);
+    }
 
     static const QImage background =
         composeBackground(kStatusBar.height(), QColor(0xE9, 0xF1, 0xF8), QColor(0xC4, 0xD6, 0xE8));
     QPainter p(&status_);
     p.setRenderHint(QPainter::TextAntialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(0, 0, background);
     for (int x : kStatusSeparatorX) {
         p.fillRect(x, 6, 2, kStatusBar.height() - 12, QColor(0x8C, 0xA6, 0xBF));

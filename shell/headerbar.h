@@ -31,7 +31,7 @@ public:
     // Title strip and status bar.
     void paint(QPainter& p);
     // Composes the status bar off screen for local time now; true when its picture changed.
-    bool recomposeStatusBar(const dev::SystemTime& now);
+    bool recomposeStatusBar(const dev::SystemTime& now, bool force = false);
     const QImage& statusImage() const { return status_; }
     const std::array<std::u16string, 3>& statusTexts() const { return texts_; }
 

@@ -3,6 +3,8 @@
 #include "device/device.h"
 #include "shell/settings.h"
 #include "shell/shellfonts.h"
+#include "shell/shellstrings.h"
+#include "toolkit/strings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,6 +48,7 @@ protected:
         p.setTransform(logicalToWidget());
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
         w_->paintClient(p);
         if (onFirstPaint) {
             auto f = std::move(onFirstPaint);
@@ -84,8 +87,9 @@ QString qs(std::u16string_view s) {
 } // namespace
 
 MainWindow::MainWindow(const CommandLine& cmd) : cmd_(cmd) {
-    setWindowTitle(QStringLiteral("Horavel"));
-    setObjectName(QStringLiteral("HORAVEL"));
+    registerShellStrings();
+    setWindowTitle(qs(tk::LoadStringResource(kStrTitle)));
+    setObjectName(qs(tk::LoadStringResource(kStrClassName)));
     setAttribute(Qt::WA_DeleteOnClose, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -173,9 +177,9 @@ void MainWindow::buildMenuBar() {
         b->setFixedHeight(kMenuBarHeight);
         return b;
     };
-    row->addWidget(button(QStringLiteral("Options"), optionsMenu_));
+    row->addWidget(button(qs(tk::LoadStringResource(kStrOptions)), optionsMenu_));
     row->addStretch(1);
-    row->addWidget(button(QStringLiteral("View"), viewMenu_));
+    row->addWidget(button(qs(tk::LoadStringResource(kStrView)), viewMenu_));
 }
 
 void MainWindow::buildViewHolder() {
@@ -228,6 +232,8 @@ bool MainWindow::start() {
     }
     switchView();
     show();
+    if (holder_.headerBar)
+        holder_.headerBar->recomposeStatusBar(dev::getLocalTime(), true);
     if (!screenSaverMode_ && homeLocationDiffers && homeLocationDiffers())
         openHomeLocation(true);
     tickTimer_.start(kTickMs, Qt::CoarseTimer, this);
