@@ -88,6 +88,13 @@ int renderAll(MainWindow& w, const QString& dir) {
     return 0;
 }
 
+// The offscreen platform reports every size hint it cannot pass on; that says nothing here.
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.contains(QLatin1String("propagateSizeHints")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +104,8 @@ int main(int argc, char** argv) {
     if (opt.bad)
         return 2;
     const bool offscreen = qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
+    if (offscreen)
+        qInstallMessageHandler(quietMessages);
     if (opt.scale > 0)
         qputenv("QT_SCALE_FACTOR", QByteArray::number(opt.scale));
 
