@@ -158,6 +158,8 @@ CommandTable buildCommandTable() {
     CommandTable t;
     registerCalendarCommands(t);
     registerSettingsCommands(t);
+    registerAstroCommands(t);
+    registerCitiesCommands(t);
     return t;
 }
 

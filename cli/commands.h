@@ -12,6 +12,8 @@ namespace hv::cli {
 
 void registerCalendarCommands(CommandTable& t);
 void registerSettingsCommands(CommandTable& t);
+void registerAstroCommands(CommandTable& t);
+void registerCitiesCommands(CommandTable& t);
 
 CommandTable buildCommandTable();
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

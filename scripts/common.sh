@@ -39,3 +39,17 @@ hv_build() {
     cmake -S "$HV_TOP" -B "$dir" -G Ninja "$@" >/dev/null || return 1
     cmake --build "$dir" -j "$(hv_jobs)"
 }
+
+# The astronomy accuracy check compares with the npm package astronomy-engine (pinned by
+# tests/accuracy/package-lock.json). Without it that one test reports itself skipped.
+hv_prepare_accuracy_check() {
+    local dir="$HV_TOP/tests/accuracy"
+    [ -d "$dir/node_modules/astronomy-engine" ] && return 0
+    if ! command -v npm >/dev/null 2>&1 && [ "$(id -u)" -eq 0 ]; then
+        hv_ensure_packages "$HV_TOP/deps/accuracy.optional" >/dev/null 2>&1 ||
+            echo "note: nodejs and npm could not be installed; the accuracy check will be skipped"
+    fi
+    command -v npm >/dev/null 2>&1 || return 0
+    (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >/dev/null 2>&1) ||
+        echo "note: npm ci in tests/accuracy failed; the accuracy check will be skipped"
+}

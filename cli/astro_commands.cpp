@@ -1,0 +1,248 @@
+// horavel-cli commands of the sun, the Moon and the other time scales: sun, moon, beats,
+// timecalc and year-progress.
+#include "astro/moon.h"
+#include "astro/sun.h"
+#include "cli/commands.h"
+#include "device/device.h"
+#include "device/paths.h"
+#include "views/timescales.h"
+
+#include <cstdio>
+#include <string>
+
+namespace hv::cli {
+
+namespace {
+
+int usage(Io& io, const std::string& cmd, const std::string& what) {
+    io.err << "horavel-cli " << cmd << ": " << what << '\n';
+    return kExitUsage;
+}
+
+// "C,I": a continent list 0..6 and a position in it.
+bool parseCityRef(const std::string& s, int& continent, int& index) {
+    const auto comma = s.find(',');
+    if (comma == std::string::npos)
+        return false;
+    long long c, i;
+    if (!parseInt(s.substr(0, comma), 0, 6, c) || !parseInt(s.substr(comma + 1), 0, 65535, i))
+        return false;
+    continent = static_cast<int>(c);
+    index = static_cast<int>(i);
+    return true;
+}
+
+int noCityDatabase(Io& io, const std::string& cmd) {
+    io.err << "horavel-cli " << cmd
+           << ": cities by list and position need the city database, which this build does not "
+              "have yet\n";
+    return kExitFailure;
+}
+
+// 'YYYY-MM-DD HH:MM:SS' within the file-time calendar.
+bool parseInstant(const std::string& s, dev::FileTime& ft, dev::SystemTime& st) {
+    int y, mo, d, h, mi, se;
+    if (!parseDateTime(s, y, mo, d, h, mi, se) || y < 1601 || y > 30827)
+        return false;
+    st = dev::SystemTime{static_cast<uint16_t>(y),
+                         static_cast<uint16_t>(mo),
+                         0,
+                         static_cast<uint16_t>(d),
+                         static_cast<uint16_t>(h),
+                         static_cast<uint16_t>(mi),
+                         static_cast<uint16_t>(se),
+                         0};
+    if (!dev::systemTimeToFileTime(st, ft))
+        return false;
+    st = dev::toSystemTime(ft);
+    return true;
+}
+
+std::string MinuteText(double jd) {
+    const astro::CalendarMinute c = astro::DateOfJulianDay(jd);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d", c.year, c.month, c.day, c.hour,
+                  c.minute);
+    return buf;
+}
+
+int runSun(const ParsedArgs& a, Io& io) {
+    int y, m, d;
+    if (!parseDate(a.get("date"), y, m, d) || y < 1 || y > 9999)
+        return usage(io, "sun", "--date must be YYYY-MM-DD (years 1..9999)");
+    long long type = 0;
+    if (a.has("type") && !parseInt(a.get("type"), 0, 3, type))
+        return usage(io, "sun",
+                     "--type must be 0..3 (rise and set, civil, nautical, astronomical)");
+    if (a.has("city")) {
+        if (a.has("lat") || a.has("lon") || a.has("offset-min"))
+            return usage(io, "sun", "give either --city or --lat, --lon and --offset-min");
+        int c, i;
+        if (!parseCityRef(a.get("city"), c, i))
+            return usage(io, "sun", "--city must be C,I (list 0..6, position)");
+        return noCityDatabase(io, "sun");
+    }
+    double lat, lon, offset;
+    if (!a.has("lat") || !a.has("lon") || !a.has("offset-min"))
+        return usage(io, "sun", "give --lat, --lon and --offset-min (or --city)");
+    if (!parseDouble(a.get("lat"), -90, 90, lat))
+        return usage(io, "sun", "--lat must be degrees -90..90, north positive");
+    if (!parseDouble(a.get("lon"), -180, 180, lon))
+        return usage(io, "sun", "--lon must be degrees -180..180, east positive");
+    if (!parseDouble(a.get("offset-min"), -1440, 1440, offset))
+        return usage(io, "sun", "--offset-min must be minutes -1440..1440, east positive");
+    const int t = static_cast<int>(type);
+    const astro::SunTimes times =
+        astro::SunRiseSet(lat, lon, offset / 60.0, astro::SunZenithForType(t), y, m, d);
+    const astro::SunTexts texts = astro::SunTextsFor(times, t, y, m, d);
+    io.out << times.rise << ' ' << times.set << '\n'
+           << dev::toUtf8(texts.rise) << '\t' << dev::toUtf8(texts.set) << '\n';
+    return kExitOk;
+}
+
+const char* KindWord(astro::PhaseKind k) {
+    switch (k) {
+    case astro::PhaseKind::New:
+        return "new";
+    case astro::PhaseKind::FirstQuarter:
+        return "first";
+    case astro::PhaseKind::Full:
+        return "full";
+    case astro::PhaseKind::LastQuarter:
+        return "last";
+    }
+    return "?";
+}
+
+int runMoon(const ParsedArgs& a, Io& io) {
+    int y, mo, d, h, mi, s;
+    if (!parseDateTime(a.get("utc"), y, mo, d, h, mi, s) || y < 1 || y > 9999)
+        return usage(io, "moon", "--utc must be 'YYYY-MM-DD HH:MM:SS' (years 1..9999)");
+    const astro::MoonReport r =
+        astro::EvaluateMoon(astro::MoonClockOf(y, mo, d, h, mi, s), a.has("south"));
+    std::ostream& o = io.out;
+    o << "visible=" << r.position.visible << "\ndistance_km=" << r.position.distanceKm
+      << "\nphase=" << dev::toUtf8(astro::PhaseNameText(r.look.name))
+      << "\npicture=" << r.look.picture << "\nage=" << dev::toUtf8(r.age)
+      << "\nlast_new=" << MinuteText(r.phases.lastNew)
+      << "\nnext_new=" << MinuteText(r.phases.nextNew) << '\n';
+    for (int i = 0; i < 4; ++i)
+        o << "phase_" << i + 1 << '=' << KindWord(r.phases.next[i].kind) << ' '
+          << MinuteText(r.phases.next[i].jd) << '\n';
+    o << "apogee=" << MinuteText(r.apsides.apogee.jd) << ' ' << r.apsides.apogee.km
+      << "\nperigee=" << MinuteText(r.apsides.perigee.jd) << ' ' << r.apsides.perigee.km << '\n';
+    return kExitOk;
+}
+
+int runBeats(const ParsedArgs& a, Io& io) {
+    if (a.has("utc") == a.has("local"))
+        return usage(io, "beats", "give exactly one of --utc and --local");
+    dev::FileTime ft;
+    dev::SystemTime st;
+    if (!parseInstant(a.get(a.has("utc") ? "utc" : "local"), ft, st))
+        return usage(io, "beats", "the time must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
+    const int beats = a.has("utc") ? BeatsFromUtc(ft) : BeatsFromLocal(st);
+    io.out << dev::toUtf8(FormatBeats(beats)) << '\n';
+    return kExitOk;
+}
+
+int runTimeCalc(const ParsedArgs& a, Io& io) {
+    int c, i;
+    if (!parseCityRef(a.get("from"), c, i) || !parseCityRef(a.get("to"), c, i))
+        return usage(io, "timecalc", "--from and --to must be C,I (list 0..6, position)");
+    dev::FileTime ft;
+    dev::SystemTime st;
+    if (!parseInstant(a.get("at"), ft, st))
+        return usage(io, "timecalc", "--at must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
+    return noCityDatabase(io, "timecalc");
+}
+
+int runYearProgress(const ParsedArgs& a, Io& io) {
+    long long year;
+    if (!parseInt(a.get("year"), 1601, 30826, year))
+        return usage(io, "year-progress", "--year must be 1601..30826");
+    const std::string u = a.get("unit");
+    ProgressUnit unit;
+    if (u == "hours")
+        unit = ProgressUnit::Hours;
+    else if (u == "days")
+        unit = ProgressUnit::Days;
+    else if (u == "weeks")
+        unit = ProgressUnit::Weeks;
+    else if (u == "months")
+        unit = ProgressUnit::Months;
+    else
+        return usage(io, "year-progress", "--unit must be hours, days, weeks or months");
+    dev::FileTime ft;
+    dev::SystemTime now;
+    if (!parseInstant(a.get("now"), ft, now))
+        return usage(io, "year-progress",
+                     "--now must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
+    const YearProgressValues v = YearProgress(static_cast<int>(year), unit, now);
+    io.out << dev::toUtf8(FormatProgress(v.passed)) << ' '
+           << dev::toUtf8(FormatProgress(v.remained)) << '\n';
+    return kExitOk;
+}
+
+} // namespace
+
+void registerAstroCommands(CommandTable& t) {
+    t.add({"sun",
+           "",
+           "print sunrise and sunset as minutes of the local day, then their texts",
+           "Prints 'RISE SET' (-1 when the event does not happen), then the two texts separated "
+           "by a tab.\n--type 0 rise and set (default), 1 civil, 2 nautical, 3 astronomical "
+           "twilight.\n--city C,I takes the place from the city database and the offset from the "
+           "device zone.",
+           {{"lat", true, false, "DEG"},
+            {"lon", true, false, "DEG"},
+            {"offset-min", true, false, "M"},
+            {"date", true, true, "YYYY-MM-DD"},
+            {"type", true, false, "0..3"},
+            {"city", true, false, "C,I"}},
+           0,
+           0,
+           runSun});
+    t.add({"moon",
+           "",
+           "print the Moon's data at a UTC instant as key=value lines",
+           "Keys: visible, distance_km, phase, picture, age, last_new, next_new, phase_1..phase_4 "
+           "(KIND YYYY-MM-DD HH:MM, kinds new first full last), apogee and perigee "
+           "(YYYY-MM-DD HH:MM KM). Times are UTC.\n--south mirrors the picture for a southern "
+           "home.",
+           {{"utc", true, true, "'YYYY-MM-DD HH:MM:SS'"}, {"south", false, false, ""}},
+           0,
+           0,
+           runMoon});
+    t.add({"beats",
+           "",
+           "print the Internet time (three-digit beats) of a time",
+           "--utc takes the time as UTC, --local as local time of the device zone.",
+           {{"utc", true, false, "'YYYY-MM-DD HH:MM:SS'"},
+            {"local", true, false, "'YYYY-MM-DD HH:MM:SS'"}},
+           0,
+           0,
+           runBeats});
+    t.add({"timecalc",
+           "",
+           "print a city's wall time when the reference city's wall time is --at",
+           "",
+           {{"from", true, true, "C,I"},
+            {"to", true, true, "C,I"},
+            {"at", true, true, "'YYYY-MM-DD HH:MM:SS'"}},
+           0,
+           0,
+           runTimeCalc});
+    t.add({"year-progress",
+           "",
+           "print how much of a year has passed and remains: PASSED REMAINED",
+           "",
+           {{"year", true, true, "Y"},
+            {"unit", true, true, "hours|days|weeks|months"},
+            {"now", true, true, "'YYYY-MM-DD HH:MM:SS'"}},
+           0,
+           0,
+           runYearProgress});
+}
+
+} // namespace hv::cli

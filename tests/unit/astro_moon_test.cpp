@@ -1,0 +1,144 @@
+#include "astro/moon.h"
+
+#include "device/fake.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace hv::astro;
+
+namespace {
+
+hv::dev::FileTime Utc(int y, int mo, int d, int h, int mi, int s = 0) {
+    return *hv::dev::toFileTime(hv::dev::SystemTime{
+        static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
+        static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(s), 0});
+}
+
+} // namespace
+
+TEST(AstroMoon, JulianDayAndItsInverse) {
+    EXPECT_DOUBLE_EQ(JulianDayOf(2000, 1, 1, 12, 0, 0), 2451545.0);
+    EXPECT_DOUBLE_EQ(JulianDayOf(1957, 10, 4, 19, 26, 24), 2436116.31);
+    EXPECT_EQ(DateOfJulianDay(2436116.31), (CalendarMinute{1957, 10, 4, 19, 26}));
+    // Before the reform the inverse reads the Julian calendar.
+    EXPECT_EQ(DateOfJulianDay(2299160.5), (CalendarMinute{1582, 10, 15, 0, 0}));
+    EXPECT_EQ(DateOfJulianDay(2299159.5), (CalendarMinute{1582, 10, 4, 0, 0}));
+    // Every minute of a day round-trips.
+    for (int m = 0; m < 1440; m += 7)
+        ASSERT_EQ(DateOfJulianDay(JulianDayOf(2024, 2, 29, m / 60, m % 60)),
+                  (CalendarMinute{2024, 2, 29, m / 60, m % 60}));
+}
+
+TEST(AstroMoon, QuarterPhasesOf2006January) {
+    EXPECT_EQ(PhaseKindOf(74.25), PhaseKind::FirstQuarter);
+    EXPECT_EQ(PhaseKindOf(74.75), PhaseKind::LastQuarter);
+    EXPECT_EQ(DateOfJulianDay(PhaseTime(74.25)), (CalendarMinute{2006, 1, 6, 18, 57}));
+    EXPECT_EQ(DateOfJulianDay(PhaseTime(74.75)), (CalendarMinute{2006, 1, 22, 15, 14}));
+    // The book's worked example: the new moon of 1977 February (k = -283) at JDE 2443192.65118.
+    EXPECT_NEAR(PhaseTime(-283), 2443192.65118, 0.00002);
+}
+
+TEST(AstroMoon, NextPhasesStartAtOrAfterNow) {
+    const double fq = PhaseTime(74.25);
+    MoonClock at{fq, 2006 + (fq - JulianDayOf(2006, 1, 1) - 1) / 365.25};
+    MoonPhases p = NextPhases(at);
+    EXPECT_EQ(p.next[0].kind, PhaseKind::FirstQuarter); // a phase exactly now is listed
+    EXPECT_DOUBLE_EQ(p.next[0].jd, fq);
+    at.jd += 1.0 / 1440;
+    p = NextPhases(at);
+    EXPECT_EQ(p.next[0].kind, PhaseKind::Full); // just past: the list starts with the next one
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_EQ(static_cast<int>(p.next[i].kind), (static_cast<int>(p.next[i - 1].kind) + 1) % 4);
+        EXPECT_GT(p.next[i].jd, p.next[i - 1].jd);
+    }
+    EXPECT_LT(p.lastNew, at.jd);
+    EXPECT_GE(p.nextNew, at.jd);
+    EXPECT_NEAR(p.nextNew - p.lastNew, 29.53, 0.5);
+}
+
+TEST(AstroMoon, ApsidesOfTheBook) {
+    // Apogee of 1988 October (k = -148.5): JDE 2447442.3543, parallax 3240.679".
+    const Apsis apogee = ApsisAt(-148.5);
+    EXPECT_NEAR(apogee.jd, 2447442.3543, 0.0002);
+    EXPECT_NEAR(apogee.km, 6378.14 / std::sin(3240.679 / 3600 * 0.017453292519943295), 2);
+    const Apsides a = CurrentApsides(MoonClockAt(Utc(2006, 1, 10, 12, 0)));
+    EXPECT_GT(a.apogee.km, 400000);
+    EXPECT_LT(a.perigee.km, 371000);
+    EXPECT_NEAR(a.perigee.jd - a.apogee.jd, 13.8, 2);
+}
+
+TEST(AstroMoon, PositionAndIllumination) {
+    // Around the full moon of 2006-01-14 09:48 UTC and the new moon of 2006-01-29 14:15 UTC.
+    EXPECT_GE(MoonPositionAt(JulianDayOf(2006, 1, 14, 9, 48)).visible, 99);
+    EXPECT_LE(MoonPositionAt(JulianDayOf(2006, 1, 29, 14, 15)).visible, 1);
+    const MoonPosition p = MoonPositionAt(JulianDayOf(2006, 1, 10, 12, 0));
+    EXPECT_GT(p.distanceKm, 356000);
+    EXPECT_LT(p.distanceKm, 407000);
+}
+
+TEST(AstroMoon, PhaseNamesAndPictures) {
+    EXPECT_EQ(PhaseLookOf(0, 0.99).name, PhaseName::New);
+    EXPECT_EQ(PhaseLookOf(0, 0.99).picture, 0);
+    EXPECT_EQ(SouthernPicture(0), 0);
+    EXPECT_EQ(PhaseLookOf(100, 0.5).name, PhaseName::Full);
+    EXPECT_EQ(PhaseLookOf(100, 0.5).picture, 12);
+    EXPECT_EQ(SouthernPicture(12), 12);
+    const PhaseLook crescent = PhaseLookOf(45, 0.3);
+    EXPECT_EQ(crescent.name, PhaseName::WaxingCrescent);
+    EXPECT_EQ(crescent.picture, 5);
+    EXPECT_EQ(SouthernPicture(crescent.picture), 19);
+    EXPECT_EQ(PhaseLookOf(5, 0.9).picture, 23);
+    EXPECT_EQ(PhaseLookOf(50, 0.2).name, PhaseName::FirstQuarter);
+    EXPECT_EQ(PhaseLookOf(50, 0.8).picture, 18);
+    EXPECT_EQ(PhaseLookOf(95, 0.3).picture, 11);
+    EXPECT_EQ(PhaseLookOf(55, 0.7).picture, 17);
+    EXPECT_STREQ(reinterpret_cast<const char*>(PhaseNameText(PhaseName::WaningGibbous)),
+                 reinterpret_cast<const char*>(u"Waning Gibbous"));
+    EXPECT_EQ(SouthernIconKind(0), 0);
+    EXPECT_EQ(SouthernIconKind(1), 3);
+    EXPECT_EQ(SouthernIconKind(2), 2);
+    EXPECT_EQ(SouthernIconKind(3), 1);
+}
+
+TEST(AstroMoon, AgeText) {
+    EXPECT_EQ(AgeText(1.5), u"1d 12h 0m");
+    EXPECT_EQ(AgeText(0), u"0d 0h 0m");
+    EXPECT_EQ(AgeText(-0.1), u"0d 0h 0m");
+}
+
+TEST(AstroMoon, EvaluationFromTheDeviceClockMirrorsForTheSouth) {
+    hv::dev::FakeDevice fake;
+    hv::dev::ScopedDevice use(fake);
+    fake.clockImpl.setUtc(Utc(2006, 1, 10, 12, 0));
+    const MoonClock now = MoonClockNow();
+    EXPECT_DOUBLE_EQ(now.jd, JulianDayOf(2006, 1, 10, 12, 0, 0));
+    const MoonReport north = EvaluateMoon(now, false);
+    const MoonReport south = EvaluateMoon(now, true);
+    EXPECT_EQ(north.look.name, PhaseName::WaxingGibbous);
+    EXPECT_EQ(south.look.picture, 24 - north.look.picture);
+    EXPECT_EQ(north.phases.next[0].kind, PhaseKind::Full);
+    EXPECT_EQ(south.iconKinds[0], 2);
+    EXPECT_EQ(south.iconKinds[1], 1); // last quarter drawn as a first quarter
+}
+
+TEST(AstroMoon, StaysInRangeFrom1600To2400) {
+    for (int y = 1600; y <= 2400; y += 3)
+        for (int m = 1; m <= 12; m += 5) {
+            const double jd = JulianDayOf(y, m, 1 + (y % 28), y % 24, y % 60);
+            const MoonClock c{jd, y + (jd - JulianDayOf(y, 1, 1) - 1) / 365.25};
+            const MoonReport r = EvaluateMoon(c, y % 2 == 0);
+            ASSERT_GE(r.position.visible, 0);
+            ASSERT_LE(r.position.visible, 100);
+            ASSERT_GT(r.position.distanceKm, 350000);
+            ASSERT_LT(r.position.distanceKm, 410000);
+            ASSERT_GE(r.look.picture, 0);
+            ASSERT_LE(r.look.picture, 23);
+            ASSERT_GE(r.phases.next[0].jd, jd);
+            ASSERT_LT(r.phases.lastNew, jd);
+            ASSERT_GE(r.phases.nextNew, jd);
+            ASSERT_GT(r.apsides.apogee.km, 400000);
+            ASSERT_LT(r.apsides.perigee.km, 372000);
+        }
+}

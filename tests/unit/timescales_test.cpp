@@ -1,0 +1,157 @@
+#include "views/timescales.h"
+
+#include "device/fake.h"
+
+#include <gtest/gtest.h>
+
+using namespace hv;
+using dev::SystemTime;
+
+namespace {
+
+SystemTime At(int y, int mo, int d, int h, int mi, int s) {
+    return SystemTime{static_cast<uint16_t>(y),
+                      static_cast<uint16_t>(mo),
+                      0,
+                      static_cast<uint16_t>(d),
+                      static_cast<uint16_t>(h),
+                      static_cast<uint16_t>(mi),
+                      static_cast<uint16_t>(s),
+                      0};
+}
+
+dev::TimeZoneInformation FixedZone(int minutesEast) {
+    dev::TimeZoneInformation tz{};
+    tz.Bias = -minutesEast;
+    return tz;
+}
+
+struct Clock {
+    dev::FakeDevice fake;
+    dev::ScopedDevice use{fake};
+    explicit Clock(const dev::TimeZoneInformation& tz) { fake.clockImpl.setZone(tz); }
+};
+
+// A record of the city file's shape, to check the adapter.
+struct CityLike {
+    uint16_t id;
+    int16_t gmtOffset;
+    uint8_t north, east, continent, dstUsed, dstStart, dstStartMonth, dstEnd, dstEndMonth;
+};
+
+const CityZone kLondon{0, 1, 0x40, 2, 0x40, 9};
+const CityZone kNewYork{-300, 1, 0x00, 3, 0x40, 9};
+const CityZone kSydney{600, 1, 0x40, 9, 0x40, 2};
+const CityZone kKathmandu{345, 0, 0, 0, 0, 0};
+
+} // namespace
+
+TEST(TimeScales, BeatsOfTheDay) {
+    Clock c(FixedZone(60));
+    EXPECT_EQ(BeatsFromLocal(At(2006, 3, 1, 0, 0, 0)), 0);
+    EXPECT_EQ(BeatsFromLocal(At(2006, 3, 1, 23, 59, 59)), 999);
+    EXPECT_EQ(FormatBeats(BeatsFromLocal(At(2006, 3, 1, 0, 0, 0))), u"000");
+    EXPECT_EQ(FormatBeats(999), u"999");
+    EXPECT_EQ(FormatBeats(7), u"007");
+    EXPECT_EQ(FormatBeats(42), u"042");
+    EXPECT_EQ(BeatsFromUtc(*dev::toFileTime(At(2006, 3, 1, 12, 0, 0))), 541);
+    EXPECT_EQ(BeatsFromLocal(SystemTime{}), 0); // outside the calendar
+}
+
+TEST(TimeScales, BeatsThroughADaylightZone) {
+    Clock c(dev::zoneUsEastern());
+    // 12:00 UTC is 08:00 in New York in July, 07:00 in January.
+    EXPECT_EQ(BeatsFromLocal(At(2006, 7, 3, 8, 0, 0)), 541);
+    EXPECT_EQ(BeatsFromLocal(At(2006, 1, 3, 7, 0, 0)), 541);
+    EXPECT_EQ(LocalFromBeats(500, At(2006, 7, 3, 0, 0, 0)),
+              dev::toSystemTime(*dev::toFileTime(At(2006, 7, 3, 7, 0, 0))));
+}
+
+TEST(TimeScales, LocalFromBeatsInUtcAndRoundTrip) {
+    Clock c(FixedZone(0));
+    const SystemTime t = LocalFromBeats(500, At(2006, 3, 1, 9, 9, 9));
+    EXPECT_EQ(t.year, 2006);
+    EXPECT_EQ(t.day, 1);
+    EXPECT_EQ(t.hour, 11);
+    EXPECT_EQ(t.minute, 0);
+    EXPECT_EQ(t.second, 0);
+    // The start of a beat is cut to the whole second, so it may still read as the beat before.
+    for (int b = 0; b < 1000; ++b) {
+        const int back = BeatsFromLocal(LocalFromBeats(b, At(2006, 3, 1, 0, 0, 0)));
+        ASSERT_TRUE(back == b || (back == b - 1 && b * 864 % 10 != 0)) << b;
+    }
+    // Beat 0 of the first representable day has no local time before it: the date comes back.
+    EXPECT_EQ(LocalFromBeats(0, At(1601, 1, 1, 0, 0, 0)), At(1601, 1, 1, 0, 0, 0));
+}
+
+TEST(TimeScales, BeatEntryPicture) {
+    const SystemTime e = BeatEntryFromBeats(42);
+    EXPECT_EQ(e.year, 2000);
+    EXPECT_EQ(e.hour, 4);
+    EXPECT_EQ(e.minute, 2);
+    for (int b = 0; b < 1000; b += 13)
+        ASSERT_EQ(BeatsFromBeatEntry(BeatEntryFromBeats(b)), b);
+}
+
+TEST(TimeScales, DaylightRulesOfCities) {
+    const CityZone europe{60, 1, 0x40, 2, 0x40, 9};
+    EXPECT_TRUE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 7, 1, 12, 0, 0))));
+    EXPECT_FALSE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 12, 1, 12, 0, 0))));
+    EXPECT_TRUE(CityInDaylightSaving(kSydney, *dev::toFileTime(At(2006, 1, 1, 0, 0, 0))));
+    EXPECT_FALSE(CityInDaylightSaving(kSydney, *dev::toFileTime(At(2006, 7, 1, 0, 0, 0))));
+    // Both transitions count as in force: 2006-03-26 00:00 and 2006-10-29 00:00 standard time.
+    EXPECT_TRUE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 3, 25, 23, 0, 0))));
+    EXPECT_FALSE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 3, 25, 22, 59, 59))));
+    EXPECT_TRUE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 10, 28, 23, 0, 0))));
+    EXPECT_FALSE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 10, 28, 23, 0, 1))));
+    // Third Sunday of February 2007 is the 18th.
+    const CityZone south{-180, 1, 0x00, 10, 0x20, 1};
+    EXPECT_TRUE(CityInDaylightSaving(south, *dev::toFileTime(At(2007, 2, 18, 3, 0, 0))));
+    EXPECT_FALSE(CityInDaylightSaving(south, *dev::toFileTime(At(2007, 2, 18, 3, 0, 1))));
+    EXPECT_FALSE(CityInDaylightSaving(kKathmandu, *dev::toFileTime(At(2006, 7, 1, 0, 0, 0))));
+}
+
+TEST(TimeScales, TimeCalcRows) {
+    // The reference city itself, even on the night of its change.
+    for (const SystemTime& t :
+         {At(2006, 7, 1, 12, 0, 0), At(2006, 3, 26, 0, 30, 0), At(2006, 10, 29, 0, 0, 0)})
+        EXPECT_EQ(TimeCalcRow(kLondon, t, kLondon), t);
+    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 7, 1, 12, 0, 0), kNewYork).hour, 7);
+    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 1, 10, 12, 0, 0), kNewYork).hour, 7);
+    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 1, 10, 12, 0, 0), kSydney),
+              dev::toSystemTime(*dev::toFileTime(At(2006, 1, 10, 23, 0, 0))));
+    const SystemTime k = TimeCalcRow(kNewYork, At(2006, 12, 31, 20, 0, 0), kKathmandu);
+    EXPECT_EQ(k.year, 2007);
+    EXPECT_EQ(k.day, 1);
+    EXPECT_EQ(k.hour, 6);
+    EXPECT_EQ(k.minute, 45);
+    const CityLike rec{4040, 0, 1, 0, 3, 1, 0x40, 2, 0x40, 9};
+    EXPECT_EQ(CityZoneOf(rec), kLondon);
+}
+
+TEST(TimeScales, YearProgress) {
+    const SystemTime now = At(2006, 7, 2, 12, 0, 0);
+    // 2006-07-02 12:00 is 182.5 days into the year and 182.5 days before its end.
+    YearProgressValues v = YearProgress(2006, ProgressUnit::Days, now);
+    EXPECT_EQ(v.passed, (ProgressValue{182, 5}));
+    EXPECT_EQ(v.remained, (ProgressValue{182, 5}));
+    v = YearProgress(2006, ProgressUnit::Hours, now);
+    EXPECT_EQ(v.passed, (ProgressValue{4380, 0}));
+    v = YearProgress(2006, ProgressUnit::Weeks, now);
+    EXPECT_EQ(v.remained, (ProgressValue{26, 0}));
+    v = YearProgress(2005, ProgressUnit::Days, now);
+    EXPECT_EQ(v.remained, (ProgressValue{0, 0}));
+    EXPECT_EQ(v.passed, (ProgressValue{547, 5}));
+    v = YearProgress(2007, ProgressUnit::Months, now);
+    EXPECT_EQ(v.passed, (ProgressValue{0, 0}));
+    EXPECT_EQ(FormatProgress(v.passed), u"0.0");
+    EXPECT_EQ(MonthsFromDays(365), (ProgressValue{11, 9}));
+    EXPECT_EQ(FormatProgress(MonthsFromDays(365)), u"11.9");
+    // On 1 January nothing has passed yet (never a negative count).
+    v = YearProgress(2006, ProgressUnit::Months, At(2006, 1, 1, 0, 0, 0));
+    EXPECT_EQ(v.passed, (ProgressValue{0, 0}));
+    EXPECT_EQ(v.remained, MonthsFromDays(365));
+    Clock c(FixedZone(0));
+    c.fake.clockImpl.setUtc(*dev::toFileTime(now));
+    EXPECT_EQ(YearProgress(2006, ProgressUnit::Days).passed, (ProgressValue{182, 5}));
+}

@@ -1,0 +1,15 @@
+# Regenerates the city files into OUT and compares them with the committed ones in SRC.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+execute_process(COMMAND ${GEN} --csv ${SRC}/cities.csv --out ${OUT} --year ${YEAR} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "hv_gencities failed (${rc})")
+endif()
+foreach(f africa.cdb asia.cdb australia.cdb europe.cdb namerica.cdb samerica.cdb cities-report.txt)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${SRC}/${f} ${OUT}/${f} RESULT_VARIABLE diff)
+  if(NOT diff EQUAL 0)
+    message(FATAL_ERROR "data/${f} differs from a fresh generation for ${YEAR}: regenerate with "
+                        "hv_gencities --csv data/cities.csv --out data --year ${YEAR}")
+  endif()
+endforeach()
+message(STATUS "city files match a fresh generation for ${YEAR}")
