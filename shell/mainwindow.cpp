@@ -1,6 +1,7 @@
 #include "shell/mainwindow.h"
 
 #include "device/device.h"
+#include "shell/homesources.h"
 #include "shell/settings.h"
 #include "shell/shellfonts.h"
 #include "shell/shellstrings.h"
@@ -110,6 +111,7 @@ MainWindow::MainWindow(const CommandLine& cmd) : cmd_(cmd) {
     auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     QObject::connect(close, &QShortcut::activated, this, [this] { command(kCmdClose); });
     buildViewHolder();
+    homeLocationDiffers = [this] { return homeZoneDiffers(*holder_.cities); };
 }
 
 MainWindow::~MainWindow() {
@@ -184,7 +186,10 @@ void MainWindow::buildMenuBar() {
 
 void MainWindow::buildViewHolder() {
     holder_.settingsLoaded = loadSettings();
-    holder_.sources = std::make_unique<StandInStatusSources>();
+    holder_.cities = std::make_unique<CityDatabase>();
+    if (!screenSaverMode_)
+        loadCities(*holder_.cities);
+    holder_.sources = std::make_unique<ShellStatusSources>(*holder_.cities);
     // The alarms (and, in normal mode, the timers) are loaded before the views are built.
     holder_.sources->load();
     if (screenSaverMode_) {
@@ -512,9 +517,13 @@ void MainWindow::exitSequence() {
     e.sub.cityTimeSelected = view(kCityTime)->subState();
     e.sub.timeCalcSelected = view(kTimeCalc)->subState();
     // The city views hand their cities here once they exist; the placeholders keep the record's.
+    if (holder_.cities->homeRecord()) {
+        const CitySelection home = holder_.cities->home();
+        e.home = {static_cast<uint32_t>(home.continent), static_cast<uint32_t>(home.index)};
+    }
     storeExitState(app().settings, e);
     saveSettingsWithRetry();
-    // Hook: save the city data (only when changed) once the city database is part of the program.
+    holder_.cities->save(); // writes the city files only when cities were added or deleted
     // Hook: save the timers once the Timers view is part of the program.
 }
 

@@ -3,6 +3,7 @@
 // screen-saver mode and the exit sequence that saves the remembered state.
 #pragma once
 
+#include "cities/citydatabase.h"
 #include "shell/headerbar.h"
 #include "shell/shellcore.h"
 #include "shell/statussources.h"
@@ -37,6 +38,7 @@ struct ViewHolder {
     bool settingsLoaded = false;
     int currentView = -1;
     std::array<std::unique_ptr<ShellView>, kViewCount> views;
+    std::unique_ptr<CityDatabase> cities;
     std::unique_ptr<StandInStatusSources> sources;
     std::unique_ptr<HeaderBar> headerBar;
     Ticker ticker;
@@ -83,8 +85,8 @@ public:
     QMenu* viewMenu() const { return viewMenu_; }
     QWidget* canvas() const;
 
-    // The forced Home Location check: true when the device zone differs from the home city's.
-    // Until the city database joins the program nothing can be compared and it answers false.
+    // The forced Home Location check: true when the device zone differs from the home city's
+    // (tests replace it).
     std::function<bool()> homeLocationDiffers;
 
     // Paints the main window's client area (logical coordinates) and handles the stylus.

@@ -1,7 +1,9 @@
 // The main window against the fake device: start-up view rules, switching and skins, the tick
 // and the chime, the header and status bar, the dialogs, the exit sequence and screen-saver mode.
+#include "astro/sun.h"
 #include "device/fake.h"
 #include "device/files.h"
+#include "shell/homesources.h"
 #include "shell/mainwindow.h"
 #include "shell/settings.h"
 
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <vector>
@@ -395,4 +398,48 @@ TEST_F(ShellWindow, RenderedWindowHasTitleStatusBarAndMenuBar) {
     const QImage skin = w->renderView(kCitizenLike);
     EXPECT_EQ(skin.pixel(5, 635) & 0xffffff, 0x101014u) << "a skin covers the whole screen";
     EXPECT_EQ(w->currentView(), kGeneral) << "rendering leaves the shown view as it was";
+}
+
+namespace {
+// Puts the shipped city files into the fake device's data folder.
+void installCityFiles(dev::FakeDevice& fake) {
+    const auto folder = fake.host(dataFilePath(u"settings.dat")).parent_path();
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"africa", "asia", "australia", "europe", "namerica", "samerica"})
+        std::filesystem::copy_file(std::filesystem::path(HV_DATA_DIR) /
+                                       (std::string(name) + ".cdb"),
+                                   folder / (std::string(name) + ".cdb"),
+                                   std::filesystem::copy_options::overwrite_existing);
+}
+} // namespace
+
+TEST_F(ShellWindow, HomeCityGivesTheSunTimesAndPassesTheZoneCheck) {
+    installCityFiles(fake);
+    fake.clockImpl.setZone(dev::zoneUsEastern());
+    fake.clockImpl.setLocal(localAt(10, 0, 0));
+    writeSettings([](SettingsRecord& s) {
+        s.statusLeft = 4;    // Sunrise
+        s.statusCentral = 5; // Sunset
+    });
+    auto w = startWindow();
+    EXPECT_EQ(w->openDialog(), nullptr) << "the device zone is New York's";
+    const CityRecord* home = w->holder().cities->homeRecord();
+    ASSERT_NE(home, nullptr);
+    const astro::SunDay day = astro::SunDayFor(home->latitude(), home->longitude(), 0, 2026, 3, 14);
+    ASSERT_NE(day.texts.rise, std::u16string(astro::kNoSunrise));
+    EXPECT_EQ(w->holder().headerBar->statusTexts()[0], day.texts.rise);
+    EXPECT_EQ(w->holder().headerBar->statusTexts()[1], day.texts.set);
+    // A tap on the Sunset part opens the Sun rise/set view.
+    tap(*w, QPoint(240, 515));
+    EXPECT_EQ(w->currentView(), kSunRiseSet);
+    w->exitSequence();
+    EXPECT_EQ(readSettings().homeContinent, 4u);
+    EXPECT_EQ(readSettings().homeCity, 97u);
+}
+
+TEST_F(ShellWindow, DeviceZoneOtherThanTheHomeCityForcesTheHomeLocationPage) {
+    installCityFiles(fake); // home New York, device zone UTC
+    auto w = startWindow();
+    ASSERT_NE(w->openDialog(), nullptr);
+    EXPECT_EQ(w->openDialog()->objectName(), QStringLiteral("homeLocationForced"));
 }
