@@ -111,8 +111,8 @@ public:
     virtual const char16_t* name(int continent, int index) const = 0;
     // Standard GMT offset in minutes, east positive.
     virtual int gmtOffset(int continent, int index) const = 0;
-    // The city's local time now.
-    virtual dev::SystemTime localTimeNow(int continent, int index) const = 0;
+    // The city's local time at a UTC instant.
+    virtual dev::SystemTime localTimeAt(int continent, int index, dev::FileTime utc) const = 0;
 };
 
 // How the shared resources get their city database: called by the first SDrawBasic. The city

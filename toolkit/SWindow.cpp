@@ -1,11 +1,14 @@
 #include "toolkit/SWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QRegion>
 #include <QScrollBar>
@@ -632,8 +635,18 @@ HWND SetFocus(HWND hwnd) {
 
 bool SetWindowText(HWND hwnd, const std::u16string& text) {
     HostWidget* h = host(hwnd);
-    if (!h)
-        return false;
+    if (!h) {
+        // The platform controls keep their own text.
+        if (auto* e = qobject_cast<QLineEdit*>(hwnd))
+            e->setText(qs(text));
+        else if (auto* m = qobject_cast<QPlainTextEdit*>(hwnd))
+            m->setPlainText(qs(text));
+        else if (auto* b = qobject_cast<QAbstractButton*>(hwnd))
+            b->setText(qs(text));
+        else if (hwnd)
+            hwnd->setWindowTitle(qs(text));
+        return hwnd != nullptr;
+    }
     h->text = text;
     h->setWindowTitle(qs(text));
     return true;
@@ -643,6 +656,12 @@ std::u16string GetWindowText(HWND hwnd) {
     HostWidget* h = host(hwnd);
     if (h)
         return h->text;
+    if (auto* e = qobject_cast<QLineEdit*>(hwnd))
+        return us(e->text());
+    if (auto* m = qobject_cast<QPlainTextEdit*>(hwnd))
+        return us(m->toPlainText());
+    if (auto* b = qobject_cast<QAbstractButton*>(hwnd))
+        return us(b->text());
     return hwnd ? us(hwnd->windowTitle()) : std::u16string();
 }
 

@@ -88,6 +88,8 @@ struct ButtonStyle {
 
 // The part of WM_DRAWITEM's record the painter reads.
 struct DRAWITEMSTRUCT {
+    uintptr_t CtlID = 0;
+    int itemID = -1;
     HWND hwndItem = nullptr;
     UINT itemState = 0;
     HDC hDC = nullptr;
