@@ -2,7 +2,6 @@
 
 #include <QChar>
 #include <QString>
-#include <vector>
 
 namespace hv::dev {
 
@@ -18,6 +17,16 @@ struct Weights {
 };
 
 Weights weigh(char16_t c) {
+    // ASCII, the bulk of city names, without a Unicode table look-up.
+    if (c < 0x80) {
+        if (c >= u'a' && c <= u'z')
+            return {0x20000u + c, 0};
+        if (c >= u'A' && c <= u'Z')
+            return {0x20000u + (c - u'A' + u'a'), 0};
+        if (c >= u'0' && c <= u'9')
+            return {0x10000u + static_cast<uint32_t>(c - u'0'), c};
+        return {c, 0};
+    }
     const QChar q(c);
     if (q.isLetter()) {
         char16_t base = c;
@@ -36,29 +45,61 @@ Weights weigh(char16_t c) {
     return {c, 0};
 }
 
+// Walks a string's weighed characters, skipping the ignored ones.
+class Walker {
+public:
+    explicit Walker(std::u16string_view s) : s_(s) {}
+    bool next(Weights& w) {
+        while (i_ < s_.size()) {
+            const char16_t c = s_[i_++];
+            if (ignoredInWordSort(c)) {
+                ++ignored_;
+                continue;
+            }
+            w = weigh(c);
+            return true;
+        }
+        return false;
+    }
+    size_t ignored() const { return ignored_; }
+
+private:
+    std::u16string_view s_;
+    size_t i_ = 0;
+    size_t ignored_ = 0;
+};
+
+int compareLevel(std::u16string_view a, std::u16string_view b, bool secondary, size_t* ignoredA,
+                 size_t* ignoredB) {
+    Walker wa(a), wb(b);
+    Weights x{}, y{};
+    for (;;) {
+        const bool ha = wa.next(x), hb = wb.next(y);
+        if (!ha || !hb) {
+            if (ignoredA)
+                *ignoredA = wa.ignored();
+            if (ignoredB)
+                *ignoredB = wb.ignored();
+            return ha == hb ? 0 : (ha ? 1 : -1);
+        }
+        const uint32_t p = secondary ? x.secondary : x.primary, q = secondary ? y.secondary : y.primary;
+        if (p != q)
+            return p < q ? -1 : 1;
+    }
+}
+
 } // namespace
 
 int compareWordSort(std::u16string_view a, std::u16string_view b) {
-    std::vector<Weights> wa, wb;
     size_t ignoredA = 0, ignoredB = 0;
-    for (char16_t c : a)
-        ignoredInWordSort(c) ? void(++ignoredA) : wa.push_back(weigh(c));
-    for (char16_t c : b)
-        ignoredInWordSort(c) ? void(++ignoredB) : wb.push_back(weigh(c));
-    const size_t n = std::min(wa.size(), wb.size());
-    for (size_t i = 0; i < n; ++i)
-        if (wa[i].primary != wb[i].primary)
-            return wa[i].primary < wb[i].primary ? -1 : 1;
-    if (wa.size() != wb.size())
-        return wa.size() < wb.size() ? -1 : 1;
-    for (size_t i = 0; i < n; ++i)
-        if (wa[i].secondary != wb[i].secondary)
-            return wa[i].secondary < wb[i].secondary ? -1 : 1;
+    if (const int r = compareLevel(a, b, false, &ignoredA, &ignoredB))
+        return r;
+    if (const int r = compareLevel(a, b, true, nullptr, nullptr))
+        return r;
     // Only hyphens and apostrophes differ: the string with fewer comes first.
     if (ignoredA != ignoredB)
         return ignoredA < ignoredB ? -1 : 1;
     return 0; // equal but for case
-
 }
 
 } // namespace hv::dev
