@@ -3,10 +3,11 @@
 #include "shell/settings.h"
 #include "shell/shellcore.h"
 #include "shell/shellfonts.h"
+#include "shell/shellstrings.h"
+#include "toolkit/droplist.h"
+#include "toolkit/strings.h"
 
-#include <QAction>
 #include <QLinearGradient>
-#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWidget>
@@ -138,14 +139,54 @@ const QImage& statusIconImage(int index) {
     return icons[static_cast<size_t>(std::clamp(index, 0, 9))];
 }
 
+// The container of the view list: a hidden toolkit window over the name in the title strip that
+// places the pop-up and hears the list's choice.
+class ViewListHost : public tk::SWindow {
+public:
+    explicit ViewListHost(HeaderBar& bar) : bar_(bar) {}
+    tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override {
+        if (msg == tk::kMsgChoice) {
+            bar_.listChoice();
+            return 0;
+        }
+        return tk::SWindow::WindowProc(hwnd, msg, wp, lp);
+    }
+
+private:
+    HeaderBar& bar_;
+};
+
 HeaderBar::HeaderBar(StatusSources& sources, QWidget* owner, int selectedView)
     : sources_(sources), owner_(owner), selected_(isView(selectedView) ? selectedView : 0),
       status_(480, kStatusBar.height(), QImage::Format_RGB32) {
     status_.fill(Qt::white);
+    if (!owner_)
+        return;
+    host_ = std::make_unique<ViewListHost>(*this);
+    host_->Create(0, u"ViewListHost", u"", tk::WS_CHILD, kViewListTapArea.left,
+                  kViewListTapArea.top, kViewListTapArea.width(), kViewListTapArea.height(), owner_,
+                  0, nullptr);
+    tk::ShowWindow(host_->hwnd(), tk::SW_HIDE);
+    registerShellStrings();
+    list_ = std::make_unique<tk::SDropList>(host_->hwnd(), tk::LoadStringResource(kStrViewList),
+                                            selected_, nullptr);
+    listFont_ = shellFont(17, false);
+    list_->setFont(&listFont_);
 }
 
 HeaderBar::~HeaderBar() {
-    delete list_.data();
+    list_.reset();
+    host_.reset();
+}
+
+void HeaderBar::listChoice() {
+    if (!list_)
+        return;
+    setSelectedView(list_->selected());
+    if (onViewChosen)
+        onViewChosen();
+    if (owner_)
+        owner_->update();
 }
 
 void HeaderBar::setSelectedView(int v) {
@@ -262,25 +303,10 @@ void HeaderBar::stylusUp(Point p) {
 }
 
 void HeaderBar::openViewList() {
-    delete list_.data();
-    list_ = new QMenu(owner_);
-    list_->setFont(shellFont(15, false));
-    for (int v = 0; v < kViewCount; ++v) {
-        QAction* a = list_->addAction(QString::fromStdU16String(viewName(v)));
-        a->setCheckable(true);
-        a->setChecked(v == selected_);
-        QObject::connect(a, &QAction::triggered, [this, v] {
-            setSelectedView(v);
-            if (onViewChosen)
-                onViewChosen();
-            if (owner_)
-                owner_->update();
-        });
-    }
-    if (owner_) {
-        list_->setActiveAction(list_->actions().at(selected_));
-        list_->popup(owner_->mapToGlobal(QPoint(kViewListTapArea.left, kTitleStrip.bottom)));
-    }
+    if (!list_)
+        return;
+    list_->SetSelected(selected_);
+    list_->Open();
 }
 
 } // namespace hv::shell

@@ -4,17 +4,23 @@
 
 #include "shell/statusbar.h"
 
+#include <QFont>
 #include <QImage>
-#include <QPointer>
 
 #include <array>
 #include <functional>
+#include <memory>
 
-#include <QMenu>
 class QPainter;
 class QWidget;
 
+namespace hv::tk {
+class SDropList;
+}
+
 namespace hv::shell {
+
+class ViewListHost;
 
 class HeaderBar {
 public:
@@ -40,8 +46,10 @@ public:
     void stylusMove(Point p);
     void stylusUp(Point p);
     bool iconPressed() const { return pressed_; }
-    // The drop-down list while open (tests pick from it).
-    QMenu* openList() const { return list_; }
+    // The view drop-down list (the toolkit's list over string list 40007).
+    tk::SDropList* viewList() const { return list_.get(); }
+    // The list closed with a choice.
+    void listChoice();
 
 private:
     void openViewList();
@@ -56,7 +64,9 @@ private:
     QImage status_;
     std::array<std::u16string, 3> texts_;
     std::array<StatusKind, 3> kinds_{};
-    QPointer<QMenu> list_;
+    std::unique_ptr<ViewListHost> host_;
+    std::unique_ptr<tk::SDropList> list_;
+    QFont listFont_;
 };
 
 // The eight status icons and the list icon (normal and pressed), 28 x 28 each.

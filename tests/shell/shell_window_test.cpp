@@ -6,6 +6,7 @@
 #include "shell/homesources.h"
 #include "shell/mainwindow.h"
 #include "shell/settings.h"
+#include "toolkit/droplist.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -272,11 +273,18 @@ TEST_F(ShellWindow, ViewListOpensFromTheTitleStrip) {
     QTest::mouseMove(w->canvas(), QPoint(100, 20));
     EXPECT_FALSE(w->holder().headerBar->iconPressed()) << "moving off the icon restores it";
     QTest::mouseRelease(w->canvas(), Qt::LeftButton, {}, QPoint(100, 20));
-    QMenu* list = w->holder().headerBar->openList();
+    tk::SDropList* list = w->holder().headerBar->viewList();
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->actions().size(), 16);
-    EXPECT_EQ(list->actions().at(8)->text(), QStringLiteral("Moon Phases"));
-    list->actions().at(8)->trigger();
+    ASSERT_TRUE(list->isOpen());
+    ASSERT_EQ(list->count(), 16);
+    EXPECT_EQ(list->Item(8), u"Moon Phases");
+    // Tap the row of "Moon Phases" in the pop-up.
+    const int row = 8 - list->firstVisible();
+    const QPoint inRow(40, 2 + row * list->rowHeight() + list->rowHeight() / 2);
+    QTest::mousePress(list->popup(), Qt::LeftButton, {}, inRow);
+    QTest::mouseRelease(list->popup(), Qt::LeftButton, {}, inRow);
+    QApplication::processEvents();
+    EXPECT_FALSE(list->isOpen());
     EXPECT_EQ(w->currentView(), kMoonPhases);
     // The title strip names it: the dark text colour appears inside the name rectangle.
     const QImage shot = w->renderView(kMoonPhases);
