@@ -49,8 +49,12 @@ void BM_TerminatorWithNightRuns480x240(benchmark::State& state) {
 BENCHMARK(BM_TerminatorWithNightRuns480x240);
 
 void BM_TimeCalcRow(benchmark::State& state) {
-    const hv::CityZone london{0, 1, 0x40, 2, 0x40, 9};
-    const hv::CityZone sydney{600, 1, 0x40, 9, 0x40, 2};
+    hv::CityRecord london{}, sydney{};
+    london.dstUsed = sydney.dstUsed = 1;
+    london.dstStart = london.dstEnd = sydney.dstStart = sydney.dstEnd = 0x40; // last Sunday
+    london.dstStartMonth = sydney.dstEndMonth = 2;                            // March
+    london.dstEndMonth = sydney.dstStartMonth = 9;                            // October
+    sydney.gmtOffset = 600;
     hv::dev::SystemTime t{2006, 7, 0, 1, 12, 0, 0, 0};
     for (auto _ : state) {
         benchmark::DoNotOptimize(hv::TimeCalcRow(london, t, sydney));

@@ -2,6 +2,7 @@
 // timecalc and year-progress.
 #include "astro/moon.h"
 #include "astro/sun.h"
+#include "cli/citydata.h"
 #include "cli/commands.h"
 #include "device/device.h"
 #include "device/paths.h"
@@ -13,11 +14,6 @@
 namespace hv::cli {
 
 namespace {
-
-int usage(Io& io, const std::string& cmd, const std::string& what) {
-    io.err << "horavel-cli " << cmd << ": " << what << '\n';
-    return kExitUsage;
-}
 
 // "C,I": a continent list 0..6 and a position in it.
 bool parseCityRef(const std::string& s, int& continent, int& index) {
@@ -32,32 +28,6 @@ bool parseCityRef(const std::string& s, int& continent, int& index) {
     return true;
 }
 
-int noCityDatabase(Io& io, const std::string& cmd) {
-    io.err << "horavel-cli " << cmd
-           << ": cities by list and position need the city database, which this build does not "
-              "have yet\n";
-    return kExitFailure;
-}
-
-// 'YYYY-MM-DD HH:MM:SS' within the file-time calendar.
-bool parseInstant(const std::string& s, dev::FileTime& ft, dev::SystemTime& st) {
-    int y, mo, d, h, mi, se;
-    if (!parseDateTime(s, y, mo, d, h, mi, se) || y < 1601 || y > 30827)
-        return false;
-    st = dev::SystemTime{static_cast<uint16_t>(y),
-                         static_cast<uint16_t>(mo),
-                         0,
-                         static_cast<uint16_t>(d),
-                         static_cast<uint16_t>(h),
-                         static_cast<uint16_t>(mi),
-                         static_cast<uint16_t>(se),
-                         0};
-    if (!dev::systemTimeToFileTime(st, ft))
-        return false;
-    st = dev::toSystemTime(ft);
-    return true;
-}
-
 std::string MinuteText(double jd) {
     const astro::CalendarMinute c = astro::DateOfJulianDay(jd);
     char buf[64];
@@ -66,38 +36,50 @@ std::string MinuteText(double jd) {
     return buf;
 }
 
+int printSun(const astro::SunDay& day, Io& io) {
+    io.out << day.times.rise << ' ' << day.times.set << '\n'
+           << dev::toUtf8(day.texts.rise) << '\t' << dev::toUtf8(day.texts.set) << '\n';
+    return kExitOk;
+}
+
 int runSun(const ParsedArgs& a, Io& io) {
     int y, m, d;
     if (!parseDate(a.get("date"), y, m, d) || y < 1 || y > 9999)
-        return usage(io, "sun", "--date must be YYYY-MM-DD (years 1..9999)");
+        return badValue(io, "sun", "--date must be YYYY-MM-DD (years 1..9999)");
     long long type = 0;
     if (a.has("type") && !parseInt(a.get("type"), 0, 3, type))
-        return usage(io, "sun",
-                     "--type must be 0..3 (rise and set, civil, nautical, astronomical)");
+        return badValue(io, "sun",
+                        "--type must be 0..3 (rise and set, civil, nautical, astronomical)");
     if (a.has("city")) {
         if (a.has("lat") || a.has("lon") || a.has("offset-min"))
-            return usage(io, "sun", "give either --city or --lat, --lon and --offset-min");
+            return badValue(io, "sun", "give either --city or --lat, --lon and --offset-min");
         int c, i;
         if (!parseCityRef(a.get("city"), c, i))
-            return usage(io, "sun", "--city must be C,I (list 0..6, position)");
-        return noCityDatabase(io, "sun");
+            return badValue(io, "sun", "--city must be C,I (list 0..6, position)");
+        CityDatabase db;
+        if (!loadCities(a, db, "sun", io))
+            return kExitFailure;
+        const CityRecord* city = cityAt(db, c, i, "sun", io);
+        if (!city)
+            return kExitUsage;
+        return printSun(
+            astro::SunDayFor(city->latitude(), city->longitude(), static_cast<int>(type), y, m, d),
+            io);
     }
     double lat, lon, offset;
     if (!a.has("lat") || !a.has("lon") || !a.has("offset-min"))
-        return usage(io, "sun", "give --lat, --lon and --offset-min (or --city)");
+        return badValue(io, "sun", "give --lat, --lon and --offset-min (or --city)");
     if (!parseDouble(a.get("lat"), -90, 90, lat))
-        return usage(io, "sun", "--lat must be degrees -90..90, north positive");
+        return badValue(io, "sun", "--lat must be degrees -90..90, north positive");
     if (!parseDouble(a.get("lon"), -180, 180, lon))
-        return usage(io, "sun", "--lon must be degrees -180..180, east positive");
+        return badValue(io, "sun", "--lon must be degrees -180..180, east positive");
     if (!parseDouble(a.get("offset-min"), -1440, 1440, offset))
-        return usage(io, "sun", "--offset-min must be minutes -1440..1440, east positive");
+        return badValue(io, "sun", "--offset-min must be minutes -1440..1440, east positive");
     const int t = static_cast<int>(type);
-    const astro::SunTimes times =
-        astro::SunRiseSet(lat, lon, offset / 60.0, astro::SunZenithForType(t), y, m, d);
-    const astro::SunTexts texts = astro::SunTextsFor(times, t, y, m, d);
-    io.out << times.rise << ' ' << times.set << '\n'
-           << dev::toUtf8(texts.rise) << '\t' << dev::toUtf8(texts.set) << '\n';
-    return kExitOk;
+    astro::SunDay day;
+    day.times = astro::SunRiseSet(lat, lon, offset / 60.0, astro::SunZenithForType(t), y, m, d);
+    day.texts = astro::SunTextsFor(day.times, t, y, m, d);
+    return printSun(day, io);
 }
 
 const char* KindWord(astro::PhaseKind k) {
@@ -117,7 +99,7 @@ const char* KindWord(astro::PhaseKind k) {
 int runMoon(const ParsedArgs& a, Io& io) {
     int y, mo, d, h, mi, s;
     if (!parseDateTime(a.get("utc"), y, mo, d, h, mi, s) || y < 1 || y > 9999)
-        return usage(io, "moon", "--utc must be 'YYYY-MM-DD HH:MM:SS' (years 1..9999)");
+        return badValue(io, "moon", "--utc must be 'YYYY-MM-DD HH:MM:SS' (years 1..9999)");
     const astro::MoonReport r =
         astro::EvaluateMoon(astro::MoonClockOf(y, mo, d, h, mi, s), a.has("south"));
     std::ostream& o = io.out;
@@ -136,31 +118,39 @@ int runMoon(const ParsedArgs& a, Io& io) {
 
 int runBeats(const ParsedArgs& a, Io& io) {
     if (a.has("utc") == a.has("local"))
-        return usage(io, "beats", "give exactly one of --utc and --local");
+        return badValue(io, "beats", "give exactly one of --utc and --local");
     dev::FileTime ft;
     dev::SystemTime st;
     if (!parseInstant(a.get(a.has("utc") ? "utc" : "local"), ft, st))
-        return usage(io, "beats", "the time must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
+        return badValue(io, "beats", "the time must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
     const int beats = a.has("utc") ? BeatsFromUtc(ft) : BeatsFromLocal(st);
     io.out << dev::toUtf8(FormatBeats(beats)) << '\n';
     return kExitOk;
 }
 
 int runTimeCalc(const ParsedArgs& a, Io& io) {
-    int c, i;
-    if (!parseCityRef(a.get("from"), c, i) || !parseCityRef(a.get("to"), c, i))
-        return usage(io, "timecalc", "--from and --to must be C,I (list 0..6, position)");
+    int fc, fi, tc, ti;
+    if (!parseCityRef(a.get("from"), fc, fi) || !parseCityRef(a.get("to"), tc, ti))
+        return badValue(io, "timecalc", "--from and --to must be C,I (list 0..6, position)");
     dev::FileTime ft;
     dev::SystemTime st;
     if (!parseInstant(a.get("at"), ft, st))
-        return usage(io, "timecalc", "--at must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
-    return noCityDatabase(io, "timecalc");
+        return badValue(io, "timecalc", "--at must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
+    CityDatabase db;
+    if (!loadCities(a, db, "timecalc", io))
+        return kExitFailure;
+    const CityRecord* from = cityAt(db, fc, fi, "timecalc", io);
+    const CityRecord* to = from ? cityAt(db, tc, ti, "timecalc", io) : nullptr;
+    if (!to)
+        return kExitUsage;
+    io.out << wallTimeText(TimeCalcRow(*from, st, *to)) << '\n';
+    return kExitOk;
 }
 
 int runYearProgress(const ParsedArgs& a, Io& io) {
     long long year;
     if (!parseInt(a.get("year"), 1601, 30826, year))
-        return usage(io, "year-progress", "--year must be 1601..30826");
+        return badValue(io, "year-progress", "--year must be 1601..30826");
     const std::string u = a.get("unit");
     ProgressUnit unit;
     if (u == "hours")
@@ -172,12 +162,12 @@ int runYearProgress(const ParsedArgs& a, Io& io) {
     else if (u == "months")
         unit = ProgressUnit::Months;
     else
-        return usage(io, "year-progress", "--unit must be hours, days, weeks or months");
+        return badValue(io, "year-progress", "--unit must be hours, days, weeks or months");
     dev::FileTime ft;
     dev::SystemTime now;
     if (!parseInstant(a.get("now"), ft, now))
-        return usage(io, "year-progress",
-                     "--now must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
+        return badValue(io, "year-progress",
+                        "--now must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
     const YearProgressValues v = YearProgress(static_cast<int>(year), unit, now);
     io.out << dev::toUtf8(FormatProgress(v.passed)) << ' '
            << dev::toUtf8(FormatProgress(v.remained)) << '\n';
@@ -193,13 +183,15 @@ void registerAstroCommands(CommandTable& t) {
            "Prints 'RISE SET' (-1 when the event does not happen), then the two texts separated "
            "by a tab.\n--type 0 rise and set (default), 1 civil, 2 nautical, 3 astronomical "
            "twilight.\n--city C,I takes the place from the city database and the offset from the "
-           "device zone.",
+           "device zone; --data DIR reads the city files of a host folder instead of the device's\n"
+           "installed ones.",
            {{"lat", true, false, "DEG"},
             {"lon", true, false, "DEG"},
             {"offset-min", true, false, "M"},
             {"date", true, true, "YYYY-MM-DD"},
             {"type", true, false, "0..3"},
-            {"city", true, false, "C,I"}},
+            {"city", true, false, "C,I"},
+            kCityDataOption},
            0,
            0,
            runSun});
@@ -226,10 +218,13 @@ void registerAstroCommands(CommandTable& t) {
     t.add({"timecalc",
            "",
            "print a city's wall time when the reference city's wall time is --at",
-           "",
+           "--from is the reference city and --to the row city, each as C,I (list 0..6, "
+           "position).\nPrints the row city's wall time as 'YYYY-MM-DD HH:MM:SS'. --data DIR "
+           "reads the city files of a\nhost folder instead of the device's installed ones.",
            {{"from", true, true, "C,I"},
             {"to", true, true, "C,I"},
-            {"at", true, true, "'YYYY-MM-DD HH:MM:SS'"}},
+            {"at", true, true, "'YYYY-MM-DD HH:MM:SS'"},
+            kCityDataOption},
            0,
            0,
            runTimeCalc});

@@ -2,52 +2,15 @@
 // instant.
 #include "cities/citydatabase.h"
 #include "cities/citytime.h"
+#include "cli/citydata.h"
 #include "cli/commands.h"
 #include "device/paths.h"
-#include "shell/settings.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace hv::cli {
 
 namespace {
-
-// The city files of --data DIR (a host folder), else the installed ones of the device.
-bool loadCities(const ParsedArgs& a, CityDatabase& db, const std::string& cmd, Io& io) {
-    int loaded = 0;
-    std::string where;
-    if (a.has("data")) {
-        where = a.get("data");
-        std::array<std::vector<uint8_t>, kContinentFiles> images;
-        for (size_t c = 0; c < images.size(); ++c) {
-            std::ifstream in(std::filesystem::path(where) / dev::toUtf8(kCityFileNames[c]),
-                             std::ios::binary);
-            if (in)
-                images[c].assign(std::istreambuf_iterator<char>(in),
-                                 std::istreambuf_iterator<char>());
-        }
-        loaded = db.loadImages(images);
-    } else {
-        std::u16string folder = readInstallFolderValue();
-        if (!folder.empty() && folder.back() != u'\\')
-            folder += u'\\';
-        folder = folder.empty() ? dataFilePath(u"") : folder + u"data\\";
-        where = dev::toUtf8(folder);
-        loaded = db.loadFromFolder(folder);
-    }
-    if (loaded == 0) {
-        io.err << "horavel-cli " << cmd << ": no city files in '" << where << "'\n";
-        return false;
-    }
-    return true;
-}
-
-int badValue(Io& io, const std::string& cmd, const std::string& what) {
-    io.err << "horavel-cli " << cmd << ": " << what << '\n';
-    return kExitUsage;
-}
 
 std::string ruleText(uint8_t code, uint8_t month) {
     char b[16];
@@ -82,28 +45,19 @@ int runCityTime(const ParsedArgs& a, Io& io) {
         return badValue(io, "city-time", "--continent must be 0..6");
     if (!parseInt(a.get("index"), 0, 65535, index))
         return badValue(io, "city-time", "--index must be a position in the list");
-    int y, mo, d, h, mi, s;
-    if (!parseDateTime(a.get("utc"), y, mo, d, h, mi, s) || y < 1601 || y > 30000)
+    dev::FileTime utc;
+    dev::SystemTime at;
+    if (!parseInstant(a.get("utc"), utc, at) || at.year > 30000)
         return badValue(io, "city-time", "--utc must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30000)");
-    const auto utc = dev::toFileTime(dev::SystemTime{
-        static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
-        static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(s), 0});
-    if (!utc)
-        return badValue(io, "city-time", "--utc is not a valid date and time");
     CityDatabase db;
     if (!loadCities(a, db, "city-time", io))
         return kExitFailure;
     const int c = static_cast<int>(continent), i = static_cast<int>(index);
-    if (!db.recordAt(c, i))
-        return badValue(io, "city-time",
-                        "list " + std::to_string(c) + " has no city " + std::to_string(i) +
-                            " (it has " + std::to_string(db.count(c)) + ")");
+    if (!cityAt(db, c, i, "city-time", io))
+        return kExitUsage;
     bool dst = false;
-    const dev::SystemTime t = CityTimeAt(db, c, i, *utc, &dst);
-    char b[48];
-    std::snprintf(b, sizeof b, "%04u-%02u-%02u %02u:%02u:%02u", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
-    io.out << b << (dst ? " dst" : "") << '\n';
+    const dev::SystemTime t = CityTimeAt(db, c, i, utc, &dst);
+    io.out << wallTimeText(t) << (dst ? " dst" : "") << '\n';
     return kExitOk;
 }
 
@@ -118,7 +72,7 @@ void registerCitiesCommands(CommandTable& t) {
          "America,\n"
          "6 all continents (default). --data DIR reads the city files of a host folder instead of\n"
          "the device's installed ones.",
-         {{"continent", true, false, "N"}, {"data", true, false, "DIR"}},
+         {{"continent", true, false, "N"}, kCityDataOption},
          0,
          0,
          runCities});
@@ -130,7 +84,7 @@ void registerCitiesCommands(CommandTable& t) {
          {{"continent", true, true, "C"},
           {"index", true, true, "I"},
           {"utc", true, true, "'YYYY-MM-DD HH:MM:SS'"},
-          {"data", true, false, "DIR"}},
+          kCityDataOption},
          0,
          0,
          runCityTime});

@@ -12,12 +12,12 @@
 
 namespace hv::cli {
 
-namespace {
-
 int badValue(Io& io, const std::string& cmd, const std::string& what) {
     io.err << "horavel-cli " << cmd << ": " << what << '\n';
     return kExitUsage;
 }
+
+namespace {
 
 int runWeek(const ParsedArgs& a, Io& io) {
     int y, m, d;
@@ -160,6 +160,7 @@ CommandTable buildCommandTable() {
     registerSettingsCommands(t);
     registerAstroCommands(t);
     registerCitiesCommands(t);
+    registerItemsCommands(t);
     return t;
 }
 

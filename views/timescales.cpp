@@ -1,5 +1,6 @@
 #include "views/timescales.h"
 
+#include "cities/citytime.h"
 #include "device/device.h"
 
 #include <string>
@@ -10,11 +11,6 @@ namespace {
 
 using dev::FileTime;
 using dev::kTicksPerHour;
-using dev::kTicksPerMinute;
-using dev::kTicksPerSecond;
-
-constexpr int64_t kHour = static_cast<int64_t>(kTicksPerHour);
-constexpr int64_t kMinute = static_cast<int64_t>(kTicksPerMinute);
 
 int BeatsOfBeatZoneTime(FileTime utc) {
     const dev::SystemTime bz = dev::toSystemTime(utc + kTicksPerHour);
@@ -26,10 +22,6 @@ int BeatsOfBeatZoneTime(FileTime utc) {
 int64_t SecondsOf(int64_t year, unsigned month, unsigned day, int64_t secondOfDay) {
     return (dev::daysFromCivil(year, month, day) - dev::daysFromCivil(1601, 1, 1)) * 86400 +
            secondOfDay;
-}
-
-FileTime ClampedFileTime(int64_t ticks) {
-    return ticks < 0 ? 0 : static_cast<FileTime>(ticks);
 }
 
 } // namespace
@@ -80,71 +72,14 @@ int BeatsFromBeatEntry(const SystemTime& entry) {
     return (static_cast<int>(entry.year) - 2000) * 100 + entry.hour * 10 + entry.minute;
 }
 
-namespace {
-
-// Weekday 0 = Sunday of a date; day may be 0 (the day before the 1st).
-int WeekdayOf(int y, int m, int d) {
-    if (m < 3) {
-        m += 12;
-        y -= 1;
-    }
-    const int w = (26 * (m + 1) / 10 + 125 * y / 100 + y / 400 - y / 100 + d - 1) % 7;
-    return w < 0 ? w + 7 : w;
-}
-
-// Days in a month with a leap day in every fourth year, as the rule tables count them.
-int RuleDaysInMonth(int y, int m) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && y % 4 == 0 ? 29 : kDays[(m - 1) % 12];
-}
-
-// 00:00 of the transition day of a rule byte (week, weekday) and month byte in year y, as
-// seconds since 1601 of standard wall time.
-int64_t TransitionSeconds(int y, uint8_t rule, uint8_t month0) {
-    const int month = month0 % 12 + 1;
-    const int week = (rule >> 4) + 1; // 1..5, 5 = last; larger codes read as last
-    const int weekday = (rule & 0x0F) % 7;
-    int day;
-    if (week >= 5) {
-        const int last = RuleDaysInMonth(y, month);
-        const int w = WeekdayOf(y, month, last);
-        day = last - w + weekday;
-        if (weekday > w)
-            day -= 7;
-    } else {
-        day = 1 + ((weekday - WeekdayOf(y, month, 1)) % 7 + 7) % 7 + 7 * (week - 1);
-    }
-    // A 29 February in a year that has none becomes 1 March.
-    return SecondsOf(y, static_cast<unsigned>(month), 1, 0) + int64_t(day - 1) * 86400;
-}
-
-} // namespace
-
-bool CityInDaylightSaving(const CityZone& city, FileTime utc) {
-    if (city.dstUsed == 0)
-        return false;
-    const int year = dev::toSystemTime(utc).year;
-    const int64_t t = static_cast<int64_t>(utc / kTicksPerSecond) + int64_t(city.gmtOffset) * 60;
-    const int64_t s = TransitionSeconds(year, city.dstStart, city.dstStartMonth);
-    const int64_t e = TransitionSeconds(year, city.dstEnd, city.dstEndMonth);
-    if (s < e)
-        return s <= t && t <= e;
-    return t >= s || t <= e;
-}
-
-SystemTime TimeCalcRow(const CityZone& reference, const SystemTime& refLocal, const CityZone& row) {
+SystemTime TimeCalcRow(const CityRecord& reference, const SystemTime& refLocal,
+                       const CityRecord& row) {
     FileTime local;
-    if (reference == row || !dev::systemTimeToFileTime(refLocal, local))
+    if (!ZonesDiffer(CityZone(reference), CityZone(row)) ||
+        !dev::systemTimeToFileTime(refLocal, local))
         return refLocal;
-    int64_t u = static_cast<int64_t>(local) - int64_t(reference.gmtOffset) * kMinute;
-    if (CityInDaylightSaving(reference, ClampedFileTime(u)))
-        u -= kHour;
-    const FileTime utc = ClampedFileTime(u);
-    int64_t r = static_cast<int64_t>(utc) + int64_t(row.gmtOffset) * kMinute;
-    if (CityInDaylightSaving(row, utc))
-        r += kHour;
     SystemTime out;
-    if (!dev::fileTimeToSystemTime(ClampedFileTime(r), out))
+    if (!dev::fileTimeToSystemTime(CityWallTime(row, CityUtcOf(reference, local)), out))
         return refLocal;
     return out;
 }

@@ -3,6 +3,7 @@
 // another, and how much of a year has passed and remains.
 #pragma once
 
+#include "cities/cityrecord.h"
 #include "device/systime.h"
 
 #include <cstdint>
@@ -32,34 +33,12 @@ int BeatsFromBeatEntry(const SystemTime& entry);
 
 // ---- Time Calc ------------------------------------------------------------------------------
 
-// What the conversion reads of a city record: the standard offset and the daylight-saving rule,
-// with the meanings and codes of the city record's fields of the same names. Any record that
-// has these fields converts with CityZoneOf.
-struct CityZone {
-    int16_t gmtOffset = 0;     // minutes east of UTC
-    uint8_t dstUsed = 0;       // 1: the city observes daylight saving
-    uint8_t dstStart = 0;      // high nibble week 0..4 (4 = last), low nibble weekday 0 = Sunday
-    uint8_t dstStartMonth = 0; // 0 = January
-    uint8_t dstEnd = 0;
-    uint8_t dstEndMonth = 0;
-    friend bool operator==(const CityZone&, const CityZone&) = default;
-};
-
-template <class Record> CityZone CityZoneOf(const Record& r) {
-    return CityZone{static_cast<int16_t>(r.gmtOffset), static_cast<uint8_t>(r.dstUsed),
-                    static_cast<uint8_t>(r.dstStart),  static_cast<uint8_t>(r.dstStartMonth),
-                    static_cast<uint8_t>(r.dstEnd),    static_cast<uint8_t>(r.dstEndMonth)};
-}
-
-// Whether the city's daylight-saving rule is in force at a UTC instant: the transitions of the
-// instant's year at 00:00 of the city's standard wall time, both ends included; a rule whose
-// start falls after its end spans the new year.
-bool CityInDaylightSaving(const CityZone& city, dev::FileTime utc);
-
-// The row city's wall time at the instant when the reference city's wall time is refLocal.
-// A row city with the reference city's zone shows refLocal unchanged. A record outside the
-// calendar is returned unchanged.
-SystemTime TimeCalcRow(const CityZone& reference, const SystemTime& refLocal, const CityZone& row);
+// The row city's wall time at the instant when the reference city's wall time is refLocal, by
+// the cities' own zone rules (standard offset and daylight-saving rule). A row city with the
+// reference city's zone shows refLocal unchanged. A record outside the calendar is returned
+// unchanged.
+SystemTime TimeCalcRow(const CityRecord& reference, const SystemTime& refLocal,
+                       const CityRecord& row);
 
 // ---- Year progress --------------------------------------------------------------------------
 

@@ -72,12 +72,19 @@ void Computations(Reader& r) {
 
     // Any bytes as city rules.
     const uint32_t a = r.u32(), b = r.u32();
-    const hv::CityZone ref{static_cast<int16_t>(a),       static_cast<uint8_t>(a >> 16),
-                           static_cast<uint8_t>(a >> 24), static_cast<uint8_t>(b),
-                           static_cast<uint8_t>(b >> 8),  static_cast<uint8_t>(b >> 16)};
-    const hv::CityZone row{static_cast<int16_t>(b),       static_cast<uint8_t>(b >> 16),
-                           static_cast<uint8_t>(a),       static_cast<uint8_t>(a >> 8),
-                           static_cast<uint8_t>(b >> 24), static_cast<uint8_t>(a >> 24)};
+    hv::CityRecord ref{}, row{};
+    ref.gmtOffset = static_cast<int16_t>(a);
+    ref.dstUsed = static_cast<uint8_t>(a >> 16) & 1;
+    ref.dstStart = static_cast<uint8_t>(a >> 24);
+    ref.dstStartMonth = static_cast<uint8_t>(b);
+    ref.dstEnd = static_cast<uint8_t>(b >> 8);
+    ref.dstEndMonth = static_cast<uint8_t>(b >> 16);
+    row.gmtOffset = static_cast<int16_t>(b);
+    row.dstUsed = static_cast<uint8_t>(b >> 16) & 1;
+    row.dstStart = static_cast<uint8_t>(a);
+    row.dstStartMonth = static_cast<uint8_t>(a >> 8);
+    row.dstEnd = static_cast<uint8_t>(b >> 24);
+    row.dstEndMonth = static_cast<uint8_t>(a >> 24);
     const hv::dev::SystemTime local{static_cast<uint16_t>(r.pick(1601, 30827)),
                                     static_cast<uint16_t>(r.pick(0, 13)),
                                     0,

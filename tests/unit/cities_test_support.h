@@ -52,4 +52,16 @@ inline CityRecord makeCity(const std::u16string& name, int16_t gmtOffset = 0) {
     return r;
 }
 
+// A city with a daylight-saving rule: week/weekday codes and months 0..11.
+inline CityRecord ruleCity(int16_t offset, uint8_t start, uint8_t startMonth, uint8_t end,
+                           uint8_t endMonth) {
+    CityRecord r = makeCity(u"Test", offset);
+    r.dstUsed = 1;
+    r.dstStart = start;
+    r.dstStartMonth = startMonth;
+    r.dstEnd = end;
+    r.dstEndMonth = endMonth;
+    return r;
+}
+
 } // namespace hv::test

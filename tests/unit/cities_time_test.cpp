@@ -8,20 +8,10 @@
 #include <sstream>
 
 using namespace hv;
+using test::ruleCity;
 using test::utcAt;
 
 namespace {
-
-CityRecord ruleCity(int16_t offset, uint8_t start, uint8_t startMonth, uint8_t end,
-                    uint8_t endMonth) {
-    CityRecord r = test::makeCity(u"Test", offset);
-    r.dstUsed = 1;
-    r.dstStart = start;
-    r.dstStartMonth = startMonth;
-    r.dstEnd = end;
-    r.dstEndMonth = endMonth;
-    return r;
-}
 
 dev::SystemTime wallAt(const CityRecord& c, dev::FileTime utc, bool* dst = nullptr) {
     return dev::toSystemTime(CityWallTime(c, utc, dst));

@@ -1,5 +1,7 @@
 #include "views/timescales.h"
 
+#include "cities/citytime.h"
+#include "cities_test_support.h"
 #include "device/fake.h"
 
 #include <gtest/gtest.h>
@@ -32,17 +34,17 @@ struct Clock {
     explicit Clock(const dev::TimeZoneInformation& tz) { fake.clockImpl.setZone(tz); }
 };
 
-// A record of the city file's shape, to check the adapter.
-struct CityLike {
-    uint16_t id;
-    int16_t gmtOffset;
-    uint8_t north, east, continent, dstUsed, dstStart, dstStartMonth, dstEnd, dstEndMonth;
-};
+using test::makeCity;
+using test::ruleCity;
 
-const CityZone kLondon{0, 1, 0x40, 2, 0x40, 9};
-const CityZone kNewYork{-300, 1, 0x00, 3, 0x40, 9};
-const CityZone kSydney{600, 1, 0x40, 9, 0x40, 2};
-const CityZone kKathmandu{345, 0, 0, 0, 0, 0};
+const CityRecord kLondon = ruleCity(0, 0x40, 2, 0x40, 9);
+const CityRecord kNewYork = ruleCity(-300, 0x00, 3, 0x40, 9);
+const CityRecord kSydney = ruleCity(600, 0x40, 9, 0x40, 2);
+const CityRecord kKathmandu = makeCity(u"Kathmandu", 345);
+
+bool CityInDaylightSaving(const CityRecord& city, dev::FileTime utc) {
+    return InDaylightSaving(CityZone(city), utc);
+}
 
 } // namespace
 
@@ -94,7 +96,7 @@ TEST(TimeScales, BeatEntryPicture) {
 }
 
 TEST(TimeScales, DaylightRulesOfCities) {
-    const CityZone europe{60, 1, 0x40, 2, 0x40, 9};
+    const CityRecord europe = ruleCity(60, 0x40, 2, 0x40, 9);
     EXPECT_TRUE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 7, 1, 12, 0, 0))));
     EXPECT_FALSE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 12, 1, 12, 0, 0))));
     EXPECT_TRUE(CityInDaylightSaving(kSydney, *dev::toFileTime(At(2006, 1, 1, 0, 0, 0))));
@@ -105,7 +107,7 @@ TEST(TimeScales, DaylightRulesOfCities) {
     EXPECT_TRUE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 10, 28, 23, 0, 0))));
     EXPECT_FALSE(CityInDaylightSaving(europe, *dev::toFileTime(At(2006, 10, 28, 23, 0, 1))));
     // Third Sunday of February 2007 is the 18th.
-    const CityZone south{-180, 1, 0x00, 10, 0x20, 1};
+    const CityRecord south = ruleCity(-180, 0x00, 10, 0x20, 1);
     EXPECT_TRUE(CityInDaylightSaving(south, *dev::toFileTime(At(2007, 2, 18, 3, 0, 0))));
     EXPECT_FALSE(CityInDaylightSaving(south, *dev::toFileTime(At(2007, 2, 18, 3, 0, 1))));
     EXPECT_FALSE(CityInDaylightSaving(kKathmandu, *dev::toFileTime(At(2006, 7, 1, 0, 0, 0))));
@@ -125,8 +127,12 @@ TEST(TimeScales, TimeCalcRows) {
     EXPECT_EQ(k.day, 1);
     EXPECT_EQ(k.hour, 6);
     EXPECT_EQ(k.minute, 45);
-    const CityLike rec{4040, 0, 1, 0, 3, 1, 0x40, 2, 0x40, 9};
-    EXPECT_EQ(CityZoneOf(rec), kLondon);
+    // Another record with London's zone counts as the reference city's own.
+    CityRecord rec = kLondon;
+    rec.id = 4040;
+    rec.setName(u"Edinburgh");
+    EXPECT_FALSE(ZonesDiffer(CityZone(rec), CityZone(kLondon)));
+    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 3, 26, 0, 30, 0), rec), At(2006, 3, 26, 0, 30, 0));
 }
 
 TEST(TimeScales, YearProgress) {

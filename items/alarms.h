@@ -1,0 +1,114 @@
+// The twenty alarms: the table and its file data\alarms.dat, the next-occurrence rule, the
+// registration with the notification service, and the operations behind the Alarms view and the
+// "Alarm Settings" window.
+#pragma once
+
+#include "items/records.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace hv::items {
+
+inline constexpr int kAlarmCount = 20;
+inline constexpr size_t kAlarmsFileSize = sizeof(AlarmRecord) * kAlarmCount;
+static_assert(kAlarmsFileSize == 1520);
+inline constexpr char16_t kAlarmsFileName[] = u"alarms.dat";
+
+// Attempts and pause of the loaders' and savers' retry loops (the other process holds the file
+// for a moment only).
+inline constexpr int kFileAttempts = 20;
+inline constexpr uint32_t kRetryPauseMs = 100;
+
+// The registration of an alarm lasts five minutes past its start.
+inline constexpr dev::FileTime kAlarmWindow = 5 * dev::kTicksPerMinute;
+
+inline constexpr char16_t kCorruptAlarms[] = u"Corrupt file with alarm settings";
+inline constexpr char16_t kCantSaveAlarms[] = u"Can't save alarm settings";
+inline constexpr char16_t kAlarmNotRegistered[] = u"Not registered";
+
+// "a01" .. "a20" for record index 0 .. 19.
+std::u16string alarmArgument(int index);
+// data\alarmsnd<index>.dat
+std::u16string alarmSoundFile(int index);
+// The path in the alarm's sound path file, "\Windows\Alarm1.wav" when it is missing.
+std::u16string readAlarmSound(int index);
+
+// The result of parsing a file image: the records (defaults where the image is short) and
+// whether the image held all 1520 bytes.
+struct AlarmsImage {
+    std::array<AlarmRecord, kAlarmCount> records;
+    bool complete = false;
+};
+// Every byte zero, every day selected and the time today at 00:00 (local).
+void fillAlarmDefaults(std::array<AlarmRecord, kAlarmCount>& records, dev::FileTime todayMidnight);
+AlarmsImage parseAlarms(const uint8_t* data, size_t size, dev::FileTime todayMidnight);
+
+class Alarms {
+public:
+    Alarms();
+
+    std::array<AlarmRecord, kAlarmCount> records{};
+
+    // LoadAlarms: defaults when the file does not exist (not written); a short file is retried
+    // and then reported as corrupt, keeping what was read over the defaults.
+    bool load();
+    // SaveAlarms: the whole table, crash-safe, retried, then reported. The reminder rewrites
+    // records in the file when an alarm fires (a new handle and occurrence) and all of them after
+    // a time change; a record this table has not changed since it last read or wrote the file
+    // takes the file's handle and time instead of overwriting them with stale ones.
+    bool save();
+    // NextAlarmOccurrence: the next local date and time at which the alarm rings.
+    std::optional<dev::SystemTime> nextOccurrence(int index) const;
+    // ScheduleAlarm: cancels the registration whose handle is in the file and registers the
+    // occurrence when one is given; always saves.
+    void schedule(int index, const std::optional<dev::SystemTime>& occurrence);
+
+    // The view's events.
+    void timeChanged(int index, dev::FileTime picked); // disarms an armed alarm
+    void checkSet(int index);
+    void checkCleared(int index);
+
+    // The earliest alarmTime among enabled alarms, for the status bar.
+    std::optional<dev::FileTime> earliestEnabled() const;
+    bool anyEnabled() const;
+
+private:
+    // The handle of the record as stored in the file, 0 when the file cannot be read.
+    uint32_t handleInFile(int index) const;
+    // Takes the reminder's changes from a file image into the records this table left alone.
+    void mergeFromFile(const uint8_t* image);
+    void markSynced();
+    std::array<uint32_t, kAlarmCount> syncedHandle_{};
+    std::array<dev::FileTime, kAlarmCount> syncedTime_{};
+};
+
+// The process-wide table of the main program.
+Alarms& alarms();
+
+// The "Alarm Settings" window's working copy.
+struct AlarmSettingsDraft {
+    int index = 0;
+    uint8_t workingMask = 0;
+    std::u16string note;
+    uint32_t soundIndex = 0;
+    std::u16string soundPath;      // what the sound picker was given / returns
+    bool soundFolderReset = false; // "Reset" put the picker back on the \Windows folder
+    uint8_t repeatIndex = 0, pauseIndex = 0, snoozeCountIndex = 0, snoozeIntervalIndex = 0;
+    bool showDescription = false;
+    bool repeating = false;
+
+    // Day 0 = Sunday .. 6 = Saturday.
+    void toggleDay(int day);
+    bool daySelected(int day) const;
+    void reset();
+    SoundTestPlan soundTest() const {
+        return planSoundTest(soundIndex, soundPath, repeatIndex, pauseIndex);
+    }
+};
+AlarmSettingsDraft openAlarmSettings(const Alarms& table, int index);
+// OK: stores the draft, writes the sound path file, then re-registers the alarm.
+void confirmAlarmSettings(Alarms& table, const AlarmSettingsDraft& draft);
+
+} // namespace hv::items

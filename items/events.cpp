@@ -1,0 +1,280 @@
+#include "items/events.h"
+
+#include "device/device.h"
+#include "device/files.h"
+#include "items/alarms.h"
+#include "shell/settings.h"
+#include "shell/soundpath.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+namespace hv::items {
+
+namespace {
+
+std::u16string decimal(uint64_t v) {
+    const std::string s = std::to_string(v);
+    return std::u16string(s.begin(), s.end());
+}
+
+} // namespace
+
+std::u16string eventArgument(uint32_t handle) {
+    return u"e" + decimal(handle);
+}
+
+std::u16string eventSoundFile(uint32_t eventId) {
+    return dataFilePath(u"es" + decimal(eventId) + u".dat");
+}
+
+std::u16string noteFile(uint32_t noteNumber) {
+    return dataFilePath(decimal(noteNumber) + u".dat");
+}
+
+std::u16string readEventSound(uint32_t eventId) {
+    return readSoundPathFile(eventSoundFile(eventId)).value_or(kDefaultSoundPath);
+}
+
+std::u16string displayName(const EventRecord& r) {
+    std::u16string name = textOf(r.name);
+    return name.empty() ? std::u16string(kNoName) : name;
+}
+
+EventsImage parseEvents(const uint8_t* data, size_t size) {
+    EventsImage img;
+    if (size == 0) {
+        img.ok = true;
+        return img;
+    }
+    if (size < kEventsHeaderSize)
+        return img;
+    EventsFileHeader h;
+    std::memcpy(&h, data, sizeof h);
+    img.ok = true;
+    img.noteCounter = h.noteCounter;
+    img.declaredCount = h.count;
+    const size_t available = (size - kEventsHeaderSize) / sizeof(EventRecord);
+    const size_t n = std::min<size_t>(h.count, available);
+    img.records.resize(n);
+    if (n > 0)
+        std::memcpy(img.records.data(), data + kEventsHeaderSize, n * sizeof(EventRecord));
+    return img;
+}
+
+std::vector<uint8_t> serializeEvents(const std::vector<EventRecord>& records,
+                                     uint32_t noteCounter) {
+    const size_t n = std::min<size_t>(records.size(), 0xFFFF);
+    EventsFileHeader h{static_cast<uint16_t>(n), 0, noteCounter};
+    std::vector<uint8_t> out(kEventsHeaderSize + n * sizeof(EventRecord));
+    std::memcpy(out.data(), &h, sizeof h);
+    if (n > 0)
+        std::memcpy(out.data() + kEventsHeaderSize, records.data(), n * sizeof(EventRecord));
+    return out;
+}
+
+Events& events() {
+    static Events table;
+    return table;
+}
+
+bool Events::load() {
+    const std::u16string path = dataFilePath(kEventsFileName);
+    bool missing = false;
+    EventsImage img;
+    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+        if (!f.isOpen()) {
+            missing = !f.busy() && !dev::fileExists(path);
+            return missing;
+        }
+        // Only what the header announces is read, and never more than the file holds.
+        std::vector<uint8_t> bytes(kEventsHeaderSize);
+        bytes.resize(f.readAt(0, bytes.data(), kEventsHeaderSize));
+        if (bytes.size() == kEventsHeaderSize) {
+            EventsFileHeader h;
+            std::memcpy(&h, bytes.data(), sizeof h);
+            const size_t want = static_cast<size_t>(h.count) * sizeof(EventRecord);
+            bytes.resize(kEventsHeaderSize + want);
+            bytes.resize(kEventsHeaderSize +
+                         f.readAt(kEventsHeaderSize, bytes.data() + kEventsHeaderSize, want));
+        }
+        img = parseEvents(bytes.data(), bytes.size());
+        return img.ok;
+    });
+    if (missing) {
+        records.clear();
+        noteCounter = 0;
+        capacity_ = kEventsSpare;
+        return true;
+    }
+    if (!ok) {
+        dev::messageBox(kCaption, kCorruptEvents, dev::MbIcon::Error);
+        return false;
+    }
+    records = std::move(img.records);
+    noteCounter = img.noteCounter;
+    capacity_ = records.size() + kEventsSpare;
+    return true;
+}
+
+bool Events::save() {
+    const std::u16string path = dataFilePath(kEventsFileName);
+    const std::vector<uint8_t> bytes = serializeEvents(records, noteCounter);
+    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
+                                   [&] { return dev::saveWholeFile(path, bytes); });
+    if (!ok)
+        dev::messageBox(kCaption, kCantSaveEvents, dev::MbIcon::Error);
+    return ok;
+}
+
+uint32_t Events::smallestFreeId() const {
+    std::set<uint32_t> used;
+    for (const auto& r : records)
+        used.insert(r.eventId);
+    uint32_t k = 1;
+    while (used.count(k))
+        ++k;
+    return k;
+}
+
+void Events::ensureRoomForOneMore() {
+    if (records.size() + 1 > capacity_) {
+        capacity_ = records.size() + kEventsSpare;
+        ++growths_;
+    }
+    records.reserve(capacity_);
+}
+
+EventDraft Events::newEvent() {
+    ensureRoomForOneMore();
+    EventDraft d;
+    std::memset(&d.record, 0, sizeof d.record);
+    d.record.eventId = smallestFreeId();
+    d.soundPath = readEventSound(d.record.eventId);
+    d.date = dev::getLocalTime();
+    d.hour = d.date.hour;
+    d.minute = d.date.minute;
+    return d;
+}
+
+std::optional<EventDraft> Events::editEvent(size_t index) const {
+    if (index >= records.size())
+        return std::nullopt;
+    EventDraft d;
+    d.index = static_cast<int>(index);
+    d.record = records[index];
+    d.soundPath = readEventSound(d.record.eventId);
+    // The pickers show the event's time when one was ever set, else the current time.
+    const dev::FileTime t = d.record.eventTime;
+    d.date = (t >> 32) != 0 ? systemTimeOf(t) : dev::getLocalTime();
+    d.hour = d.date.hour;
+    d.minute = d.date.minute;
+    return d;
+}
+
+bool Events::registerEvent(EventDraft& d) {
+    if (d.index >= static_cast<int>(records.size()))
+        return false;
+    EventRecord& r = d.record;
+    writeSoundPathFile(eventSoundFile(r.eventId), d.soundPath);
+    dev::SystemTime when = d.date;
+    when.hour = std::min<uint16_t>(d.hour, 23);
+    when.minute = std::min<uint16_t>(d.minute, 59);
+    const auto eventTime = dev::toFileTime(when);
+    if (!eventTime)
+        return false;
+    r.eventTime = *eventTime;
+    const dev::FileTime now = dev::getLocalTimeAsFileTime();
+    if (*eventTime >= dev::kTicksPerSecond && *eventTime - dev::kTicksPerSecond > now) {
+        auto& service = dev::current().notifications();
+        const dev::SystemTime start = dev::toSystemTime(*eventTime);
+        uint32_t h =
+            service.setTimed(r.notificationHandle, kReminderPath, u"e", start, dev::SystemTime{});
+        // The handle of an event whose registration has fired or was cleared is no longer known
+        // to the service: register anew.
+        if (h == 0 && r.notificationHandle != 0)
+            h = service.setTimed(0, kReminderPath, u"e", start, dev::SystemTime{});
+        // The argument names the handle, which is known only once the service has given it.
+        if (h != 0) {
+            service.setTimed(h, kReminderPath, eventArgument(h), start, dev::SystemTime{});
+            r.notificationHandle = h;
+        }
+    } else if (d.index >= 0 && records[static_cast<size_t>(d.index)].eventTime > now) {
+        // A pending event moved to a time that has come: its old registration must not ring at
+        // the old time.
+        dev::current().notifications().clear(r.notificationHandle);
+    }
+    if (d.index < 0) {
+        ensureRoomForOneMore();
+        records.push_back(r);
+        d.index = static_cast<int>(records.size() - 1);
+    } else {
+        records[static_cast<size_t>(d.index)] = r;
+    }
+    return save();
+}
+
+bool Events::deleteEvent(size_t index) {
+    if (dev::messageBox(kCaption, kDeleteEventQuestion, dev::MbIcon::Question,
+                        dev::MbButtons::YesNo) != dev::MbResult::Yes)
+        return false;
+    if (index >= records.size())
+        return false;
+    const EventRecord r = records[index];
+    if (r.eventTime > dev::getLocalTimeAsFileTime())
+        dev::current().notifications().clear(r.notificationHandle);
+    dev::deleteFile(eventSoundFile(r.eventId));
+    if (r.noteNumber != 0)
+        dev::deleteFile(noteFile(r.noteNumber));
+    records.erase(records.begin() + static_cast<std::ptrdiff_t>(index));
+    save();
+    return true;
+}
+
+bool Events::saveNote(EventRecord& working, const std::u16string& text) {
+    if (text.empty()) {
+        working.noteNumber = 0;
+        return true;
+    }
+    uint32_t n = working.noteNumber;
+    if (n == 0) {
+        n = noteCounter + 1;
+        noteCounter = n;
+    }
+    std::vector<uint8_t> bytes;
+    bytes.reserve((text.size() + 1) * 2);
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    bytes.push_back(0);
+    bytes.push_back(0);
+    dev::ExclusiveFile f = dev::ExclusiveFile::open(noteFile(n), dev::OpenMode::ReadWriteAlways);
+    if (!f.isOpen()) {
+        dev::messageBox(kCaption, kCantSaveNote, dev::MbIcon::Error);
+        return false;
+    }
+    if (!f.replaceContent(bytes.data(), bytes.size())) {
+        dev::messageBox(kCaption, kCantStoreNote, dev::MbIcon::Error);
+        return false;
+    }
+    working.noteNumber = n;
+    return true;
+}
+
+std::u16string Events::loadNote(uint32_t noteNumber) {
+    if (noteNumber == 0)
+        return {};
+    dev::ExclusiveFile f =
+        dev::ExclusiveFile::open(noteFile(noteNumber), dev::OpenMode::ReadExisting);
+    if (!f.isOpen())
+        return {};
+    std::vector<uint8_t> bytes(
+        static_cast<size_t>(std::min<uint64_t>(f.size().value_or(0), kMaxNoteBytes)));
+    bytes.resize(f.readAt(0, bytes.data(), bytes.size()) & ~size_t{1});
+    return decodeSoundPath(bytes.data(), bytes.size(), bytes.size() / 2);
+}
+
+} // namespace hv::items

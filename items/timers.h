@@ -1,0 +1,109 @@
+// The four count-down timers: the table and its file data\timers.dat, start, stop and reset with
+// their registrations, the five named events shared with the reminder, and the "Timer Settings"
+// window's working copy.
+#pragma once
+
+#include "device/device.h"
+#include "items/records.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace hv::items {
+
+inline constexpr int kTimerCount = 4;
+inline constexpr size_t kTimersFileSize = sizeof(TimerRecord) * kTimerCount;
+static_assert(kTimersFileSize == 288);
+inline constexpr char16_t kTimersFileName[] = u"timers.dat";
+inline constexpr char16_t kTimersSettingsChange[] = u"HVTimers_Settings_Change";
+inline constexpr char16_t kCantSaveTimers[] = u"Can't save timer settings";
+inline constexpr char16_t kTimerNotRegistered[] = u"Timer Not registered";
+
+// "t00" .. "t03"
+std::u16string timerArgument(int index);
+// HVTimers_1_Reset .. HVTimers_4_Reset for timer 0 .. 3
+std::u16string timerResetEventName(int index);
+// data\timersnd<index>.dat
+std::u16string timerSoundFile(int index);
+std::u16string readTimerSound(int index);
+
+struct Hms {
+    uint64_t hours = 0;
+    uint32_t minutes = 0;
+    uint32_t seconds = 0;
+    friend bool operator==(const Hms&, const Hms&) = default;
+};
+// The time from now to the end, in whole seconds; an end already passed gives zero.
+Hms remainingBetween(dev::FileTime end, dev::FileTime now);
+// "HH:mm:ss"
+std::u16string hmsText(const Hms& t);
+
+class Timers {
+public:
+    Timers();
+    ~Timers();
+    Timers(const Timers&) = delete;
+    Timers& operator=(const Timers&) = delete;
+
+    std::array<TimerRecord, kTimerCount> records{};
+    int selected = 0;
+    // Told after every stop (the main window's refresh message).
+    std::function<void()> onStopped;
+
+    // Creates the five named events (manual reset, clear); the view does this when it is built.
+    bool openEvents();
+    void closeEvents();
+
+    // LoadTimers: the bytes read replace the table's; a missing file gives defaults, saved at once.
+    bool load();
+    bool save();         // SaveTimers: all four
+    bool saveOne(int i); // SaveTimer: the record in place
+
+    bool start(int i); // false when i is running already or out of range
+    void stop(int i);
+    void reset(int i);
+    void stopAndResetAll();
+    // Handles at most one timer that the reminder has written back; returns its index or -1.
+    int checkChanged();
+
+    Hms remaining(int i) const;
+    std::u16string remainingText(int i) const { return hmsText(remaining(i)); }
+    // The running timer that ends first, for the status bar.
+    std::optional<int> firstToEnd() const;
+
+private:
+    void setInitialCountdown(int i);
+    void commonStop(int i);
+    dev::EventHandle settingsChange_ = 0;
+    std::array<dev::EventHandle, kTimerCount> resetEvents_{};
+    std::array<bool, kTimerCount> pendingEnds_{};
+};
+
+Timers& timers();
+
+// Defaults: every byte zero and the countdown today at 00:00:00.
+void fillTimerDefaults(std::array<TimerRecord, kTimerCount>& records, dev::FileTime todayMidnight);
+
+struct TimerSettingsDraft {
+    int index = 0;
+    std::u16string note;
+    uint32_t soundIndex = 0;
+    std::u16string soundPath;
+    bool soundFolderReset = false;
+    uint8_t repeatIndex = 0, pauseIndex = 0;
+    bool showNote = false;
+    uint8_t hours = 0, minutes = 0, seconds = 0; // the initial value
+
+    void reset();
+    SoundTestPlan soundTest() const {
+        return planSoundTest(soundIndex, soundPath, repeatIndex, pauseIndex);
+    }
+};
+TimerSettingsDraft openTimerSettings(const Timers& table, int index);
+// OK: stores the draft and puts the timer on its new initial value; the file is written with the
+// next save.
+void confirmTimerSettings(Timers& table, const TimerSettingsDraft& draft);
+
+} // namespace hv::items

@@ -1,0 +1,349 @@
+#include "items/alarms.h"
+#include "items_testing.h"
+#include "shell/soundpath.h"
+
+#include <cstring>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace hv::items {
+namespace {
+
+using testing::at;
+using testing::ft;
+
+class AlarmsTest : public testing::ItemsTest {
+protected:
+    Alarms table;
+    void setAlarm(int i, int hour, int minute, uint8_t mask) {
+        table.records[static_cast<size_t>(i)].alarmTime = ft(2026, 1, 1, hour, minute);
+        table.records[static_cast<size_t>(i)].daysMask = mask;
+    }
+};
+
+TEST(AlarmRecordLayout, FieldsAtTheirOffsets) {
+    AlarmRecord r;
+    std::memset(&r, 0, sizeof r);
+    r.notificationHandle = 0x11223344;
+    setText(r.note, u"Wake up, this note is far too long to fit");
+    r.soundIndex = 7;
+    r.repeatIndex = 1;
+    r.pauseIndex = 2;
+    r.snoozeCountIndex = 3;
+    r.snoozeIntervalIndex = 4;
+    r.daysMask = 0x42;
+    r.alarmTime = 0x0102030405060708ULL;
+    r.enabled = 1;
+    r.repeating = 1;
+    r.showDescription = 1;
+    uint8_t b[76];
+    std::memcpy(b, &r, sizeof b);
+    EXPECT_EQ(b[0], 0x44);
+    EXPECT_EQ(b[3], 0x11);
+    EXPECT_EQ(b[4], 'W');
+    EXPECT_EQ(b[4 + 22 * 2], 'f'); // the 23rd character of the note
+    EXPECT_EQ(b[4 + 23 * 2], 0);   // always terminated
+    EXPECT_EQ(b[52], 7);
+    EXPECT_EQ(b[56], 1);
+    EXPECT_EQ(b[57], 2);
+    EXPECT_EQ(b[58], 3);
+    EXPECT_EQ(b[59], 4);
+    EXPECT_EQ(b[60], 0x42);
+    EXPECT_EQ(b[64], 0x08);
+    EXPECT_EQ(b[71], 0x01);
+    EXPECT_EQ(b[72], 1);
+    EXPECT_EQ(b[73], 1);
+    EXPECT_EQ(b[74], 1);
+    EXPECT_EQ(textOf(r.note).size(), 23u);
+}
+
+TEST_F(AlarmsTest, NextOccurrenceRules) {
+    // No weekday: never.
+    setAlarm(0, 7, 0, 0x80);
+    EXPECT_FALSE(table.nextOccurrence(0));
+    // Monday only, now Wednesday 10:00: next Monday, five days ahead.
+    setAlarm(1, 7, 0, 0x02);
+    EXPECT_EQ(table.nextOccurrence(1), at(2026, 12, 14, 7, 0));
+    // Every day at 07:00: equal is not passed; one millisecond later it is tomorrow.
+    setAlarm(2, 7, 0, 0x7F);
+    setNow(2026, 12, 9, 7, 0, 0, 0);
+    EXPECT_EQ(table.nextOccurrence(2), at(2026, 12, 9, 7, 0));
+    setNow(2026, 12, 9, 7, 0, 0, 1);
+    EXPECT_EQ(table.nextOccurrence(2), at(2026, 12, 10, 7, 0));
+    // Only today's weekday (Wednesday) and its time has passed: a week ahead.
+    setAlarm(3, 7, 0, 0x08);
+    EXPECT_EQ(table.nextOccurrence(3), at(2026, 12, 16, 7, 0));
+    // Saturday evening, Sunday selected: tomorrow, across the week's wrap.
+    setAlarm(4, 7, 30, 0x01);
+    setNow(2026, 12, 12, 21, 0);
+    EXPECT_EQ(table.nextOccurrence(4), at(2026, 12, 13, 7, 30));
+    // Seconds of the stored time do not count.
+    table.records[5].alarmTime = ft(2026, 1, 1, 22, 15, 42);
+    table.records[5].daysMask = 0x7F;
+    EXPECT_EQ(table.nextOccurrence(5), at(2026, 12, 12, 22, 15, 0));
+}
+
+TEST_F(AlarmsTest, ArmingRegistersTheReminderAndReArmingReplacesIt) {
+    setAlarm(6, 7, 0, 0x7F);
+    table.checkSet(6);
+    auto regs = registrations();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].application, u"\\Windows\\BHVEvents.exe");
+    EXPECT_EQ(regs[0].arguments, u"a07");
+    EXPECT_EQ(regs[0].start, at(2026, 12, 10, 7, 0));
+    EXPECT_EQ(regs[0].end, at(2026, 12, 10, 7, 5));
+    EXPECT_EQ(table.records[6].notificationHandle, regs[0].handle);
+    EXPECT_EQ(dev::FileTime{table.records[6].alarmTime}, ft(2026, 12, 10, 7, 0));
+    EXPECT_EQ(fileBytes(kAlarmsFileName).size(), kAlarmsFileSize);
+
+    // The reminder replaced the registration and wrote its handle into the file; re-arming
+    // cancels that one, not the stale in-memory copy.
+    auto& service = fake.notificationsImpl;
+    service.clear(regs[0].handle);
+    const auto fired =
+        service.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a07", at(2026, 12, 11, 7, 0), {});
+    ASSERT_TRUE(
+        dev::writeRecordInPlace(dataFilePath(kAlarmsFileName), 6 * sizeof(AlarmRecord), &fired, 4));
+    table.checkSet(6);
+    regs = registrations();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(service.cleared.back(), fired);
+    EXPECT_EQ(regs[0].arguments, u"a07");
+
+    EXPECT_EQ(alarmArgument(0), u"a01");
+    EXPECT_EQ(alarmArgument(9), u"a10");
+    EXPECT_EQ(alarmArgument(19), u"a20");
+}
+
+// The reminder re-registers a fired weekly alarm and writes its record; a later save of another
+// alarm must not put the stale handle back, or re-arming would leave two registrations.
+TEST_F(AlarmsTest, SavingKeepsTheRemindersRewrittenRecords) {
+    setAlarm(2, 7, 0, 0x7F);
+    setAlarm(4, 8, 0, 0x7F);
+    table.checkSet(2);
+    auto& service = fake.notificationsImpl;
+    const uint32_t first = table.records[2].notificationHandle;
+    // Alarm 3 fires; the reminder registers the next day and rewrites record 2.
+    service.clear(first);
+    AlarmRecord rewritten = table.records[2];
+    rewritten.alarmTime = ft(2026, 12, 11, 7, 0);
+    rewritten.notificationHandle = service.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a03",
+                                                    at(2026, 12, 11, 7, 0), at(2026, 12, 11, 7, 5));
+    ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(kAlarmsFileName), 2 * sizeof(AlarmRecord),
+                                        &rewritten, sizeof rewritten));
+    table.checkSet(4); // saves all twenty records
+    EXPECT_EQ(table.records[2].notificationHandle, rewritten.notificationHandle);
+    EXPECT_EQ(dev::FileTime{table.records[2].alarmTime}, ft(2026, 12, 11, 7, 0));
+    table.checkCleared(2);
+    const auto regs = registrations();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].arguments, u"a05");
+    // A record changed here wins over the file.
+    Alarms reloaded;
+    ASSERT_TRUE(reloaded.load());
+    EXPECT_EQ(reloaded.records[2].notificationHandle, 0u);
+    EXPECT_EQ(reloaded.records[4].notificationHandle, regs[0].handle);
+}
+
+TEST_F(AlarmsTest, CheckBoxAndTimePickerDisarm) {
+    setAlarm(0, 8, 0, 0x7F);
+    table.checkSet(0);
+    ASSERT_EQ(registrations().size(), 1u);
+    // A new time always leaves the alarm off.
+    table.timeChanged(0, ft(2026, 12, 9, 9, 30));
+    EXPECT_EQ(table.records[0].enabled, 0);
+    EXPECT_EQ(table.records[0].notificationHandle, 0u);
+    EXPECT_TRUE(registrations().empty());
+    // An alarm without days: the check only cancels, and stays checked.
+    setAlarm(1, 8, 0, 0);
+    table.checkSet(1);
+    EXPECT_EQ(table.records[1].enabled, 1);
+    EXPECT_TRUE(registrations().empty());
+    table.checkCleared(1);
+    EXPECT_EQ(table.records[1].enabled, 0);
+    EXPECT_FALSE(table.anyEnabled());
+}
+
+TEST_F(AlarmsTest, RefusedRegistrationShowsDebugMessage) {
+    setAlarm(2, 8, 0, 0x7F);
+    fake.notificationsImpl.failNext = true;
+    table.checkSet(2);
+    EXPECT_EQ(table.records[2].notificationHandle, 0u);
+    EXPECT_EQ(table.records[2].enabled, 1);
+    ASSERT_EQ(messages(), 1u);
+    EXPECT_EQ(fake.messageBoxesImpl.shown[0].caption, u"Debug");
+    EXPECT_EQ(fake.messageBoxesImpl.shown[0].text, u"Not registered");
+    EXPECT_EQ(fake.messageBoxesImpl.shown[0].icon, dev::MbIcon::None);
+}
+
+TEST_F(AlarmsTest, LoadRulesForMissingShortAndLongFiles) {
+    // Missing: defaults, nothing written.
+    ASSERT_TRUE(table.load());
+    EXPECT_EQ(table.records[19].daysMask, 0xFF);
+    EXPECT_EQ(dev::FileTime{table.records[19].alarmTime}, ft(2026, 12, 9));
+    EXPECT_FALSE(dev::fileExists(dataFilePath(kAlarmsFileName)));
+    EXPECT_EQ(messages(), 0u);
+
+    std::vector<uint8_t> image(kAlarmsFileSize + 1, 0);
+    image[76 * 3 + 60] = 0x15; // alarm 4's days
+    writeFile(kAlarmsFileName, image);
+    Alarms longer;
+    EXPECT_TRUE(longer.load());
+    EXPECT_EQ(longer.records[3].daysMask, 0x15);
+    EXPECT_EQ(messages(), 0u);
+
+    image.resize(kAlarmsFileSize - 1);
+    writeFile(kAlarmsFileName, image);
+    Alarms shorter;
+    const int sleepsBefore = fake.clockImpl.sleeps();
+    EXPECT_FALSE(shorter.load());
+    EXPECT_EQ(fake.clockImpl.sleeps() - sleepsBefore, kFileAttempts - 1);
+    EXPECT_EQ(shorter.records[3].daysMask, 0x15); // what was read is kept
+    ASSERT_EQ(messages(), 1u);
+    EXPECT_EQ(fake.messageBoxesImpl.shown[0].caption, u"Horavel");
+    EXPECT_EQ(fake.messageBoxesImpl.shown[0].text, u"Corrupt file with alarm settings");
+    EXPECT_EQ(fake.messageBoxesImpl.shown[0].icon, dev::MbIcon::Error);
+}
+
+TEST_F(AlarmsTest, BusyFileIsWaitedForAndUnwritableFileReported) {
+    std::vector<uint8_t> image(kAlarmsFileSize, 0);
+    image[60] = 0x7F;
+    writeFile(kAlarmsFileName, image);
+    {
+        auto holder =
+            dev::ExclusiveFile::open(dataFilePath(kAlarmsFileName), dev::OpenMode::ReadExisting);
+        ASSERT_TRUE(holder.isOpen());
+        fake.clockImpl.onSleep = [&](uint32_t) { holder.close(); };
+        EXPECT_TRUE(table.load());
+        fake.clockImpl.onSleep = nullptr;
+    }
+    EXPECT_EQ(table.records[0].daysMask, 0x7F); // not defaults (0xFF)
+    EXPECT_EQ(messages(), 0u);
+
+    // A folder where the file should be: every attempt fails.
+    ASSERT_TRUE(dev::deleteFile(dataFilePath(kAlarmsFileName)));
+    ASSERT_TRUE(dev::createDirectory(dataFilePath(kAlarmsFileName)));
+    EXPECT_FALSE(table.save());
+    ASSERT_EQ(messages(), 1u);
+    EXPECT_EQ(fake.messageBoxesImpl.shown[0].text, u"Can't save alarm settings");
+}
+
+TEST_F(AlarmsTest, SettingsWindowConfirmAndReset) {
+    AlarmSettingsDraft d = openAlarmSettings(table, 4);
+    EXPECT_EQ(d.soundPath, u"\\Windows\\Alarm1.wav"); // no sound path file yet
+    EXPECT_EQ(d.workingMask, 0xFF);
+    d.workingMask = 0;
+    d.toggleDay(1);
+    d.toggleDay(5);
+    d.note = u"Gym";
+    d.soundIndex = 3;
+    d.soundPath = u"\\Windows\\Chimes.wav";
+    d.repeatIndex = 2;
+    d.pauseIndex = 1;
+    d.snoozeCountIndex = 6;
+    d.snoozeIntervalIndex = 5;
+    d.repeating = true;
+    confirmAlarmSettings(table, d);
+    const AlarmRecord& r = table.records[4];
+    EXPECT_EQ(r.daysMask, 0x22);
+    EXPECT_EQ(textOf(r.note), u"Gym");
+    EXPECT_EQ(r.snoozeCountIndex, 6);
+    EXPECT_EQ(r.repeating, 1);
+    EXPECT_EQ(readSoundPathFile(alarmSoundFile(4)), u"\\Windows\\Chimes.wav");
+    EXPECT_EQ(fileBytes(u"alarmsnd4.dat").size(), (19u + 1) * 2);
+    // OK registers the alarm even while it is not enabled.
+    ASSERT_EQ(registrations().size(), 1u);
+    EXPECT_EQ(registrations()[0].arguments, u"a05");
+    EXPECT_EQ(openAlarmSettings(table, 4).soundPath, u"\\Windows\\Chimes.wav");
+
+    d.reset();
+    EXPECT_EQ(d.workingMask, 0xFF);
+    EXPECT_TRUE(d.note.empty());
+    EXPECT_TRUE(d.soundFolderReset);
+    EXPECT_EQ(d.snoozeIntervalIndex, 0);
+    EXPECT_FALSE(d.repeating);
+    EXPECT_EQ(textOf(table.records[4].note), u"Gym"); // nothing stored until OK
+}
+
+TEST_F(AlarmsTest, SoundTestPlaysTheChosenTimesWithPauses) {
+    AlarmSettingsDraft d;
+    d.soundIndex = 0;
+    EXPECT_EQ(d.soundTest().plays, 0);
+    d.soundIndex = 2;
+    d.soundPath = u"\\Windows\\Alarm2.wav";
+    d.repeatIndex = 2;
+    d.pauseIndex = 1;
+    const SoundTestPlan plan = d.soundTest();
+    EXPECT_EQ(plan.plays, 3);
+    EXPECT_EQ(plan.pauseMs, 2000u);
+    const dev::FileTime t0 = fake.clockImpl.utcNow();
+    EXPECT_EQ(runSoundTest(plan), 3);
+    ASSERT_EQ(fake.soundImpl.plays.size(), 3u);
+    EXPECT_EQ(fake.soundImpl.plays[1].at - t0, 2 * dev::kTicksPerSecond);
+    EXPECT_EQ(fake.clockImpl.utcNow() - t0, 6 * dev::kTicksPerSecond);
+    // A damaged record cannot ask for hundreds of plays.
+    EXPECT_EQ(planSoundTest(1, u"x", 255, 255).plays, 5);
+}
+
+// Two processes save and load the same file at once: every load sees one of the whole images
+// that were saved, never a torn or partial one.
+TEST_F(AlarmsTest, TwoProcessesNeverSeeATornFile) {
+    // The retry pauses must really wait here, the other process is real.
+    const auto realPause = [](uint32_t ms) { usleep(ms * 1000); };
+    fake.clockImpl.onSleep = realPause;
+    Alarms seed;
+    seed.save();
+    const auto root = fake.root();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dev::FakeDevice other(root);
+        dev::ScopedDevice use2(other);
+        other.clockImpl.onSleep = realPause;
+        Alarms mine;
+        int bad = 0;
+        for (int round = 0; round < 100; ++round) {
+            usleep(10000); // each program does other work between its saves
+            for (auto& r : mine.records)
+                r.soundIndex = 1000000u + static_cast<uint32_t>(round);
+            if (!mine.save())
+                ++bad;
+            Alarms seen;
+            if (!seen.load())
+                ++bad;
+            for (const auto& r : seen.records)
+                if (r.soundIndex != seen.records[0].soundIndex)
+                    ++bad;
+        }
+        if (bad)
+            fprintf(stderr, "child: %d bad, %zu messages\n", bad,
+                    other.messageBoxesImpl.shown.size());
+        _exit(bad == 0 && other.messageBoxesImpl.shown.empty() ? 0 : 1);
+    }
+    int bad = 0;
+    for (int round = 0; round < 100; ++round) {
+        usleep(10000); // each program does other work between its saves
+        for (auto& r : table.records)
+            r.soundIndex = 2000000u + static_cast<uint32_t>(round);
+        if (!table.save())
+            ++bad;
+        Alarms seen;
+        if (!seen.load())
+            ++bad;
+        for (const auto& r : seen.records)
+            if (r.soundIndex != seen.records[0].soundIndex)
+                ++bad;
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(bad, 0);
+    EXPECT_EQ(messages(), 0u);
+    // The last save of one of the two is what stays.
+    Alarms last;
+    ASSERT_TRUE(last.load());
+    EXPECT_TRUE(last.records[19].soundIndex == 1000099u || last.records[19].soundIndex == 2000099u);
+}
+
+} // namespace
+} // namespace hv::items
