@@ -1,5 +1,6 @@
 #include "toolkit/SDraw.h"
 
+#include "cities/citytime.h"
 #include "shell/settings.h"
 
 #include <QFile>
@@ -97,8 +98,9 @@ void createResources() {
     for (int i = 0; i < kFontCount; ++i)
         g_res->fonts[static_cast<size_t>(i)] =
             MakeFont(family, kFonts[i].height, kFonts[i].weight, kFonts[i].antialiased);
-    if (g_cityFactory)
-        g_res->cities = g_cityFactory();
+    g_res->cityDatabase = std::make_unique<CityDatabase>();
+    g_res->cityDatabase->load();
+    g_res->cities = g_cityFactory ? g_cityFactory() : MakeDatabaseCitySource(*g_res->cityDatabase);
     BuildLocaleNameLists();
     g_res->divider = Picture(g_res->table.image(0), g_res->table.divider.rect, {}, false);
     buildButtonStyle(*g_res);
@@ -120,6 +122,38 @@ COLORREF PictureTable::sample(int imageIndex, POINT p) const {
 
 void SetCitySourceFactory(CitySourceFactory factory) {
     g_cityFactory = factory;
+}
+
+namespace {
+
+class DatabaseCitySource : public CitySource {
+public:
+    explicit DatabaseCitySource(const CityDatabase& db) : db_(db) {}
+    int count(int continent) const override { return db_.displayCount(continent); }
+    std::u16string name(int continent, int index) const override {
+        const CityRecord* r = db_.recordAt(continent, index);
+        return r ? std::u16string(r->nameView()) : std::u16string();
+    }
+    int gmtOffset(int continent, int index) const override {
+        const CityRecord* r = db_.recordAt(continent, index);
+        return r ? r->gmtOffset : 0;
+    }
+    dev::SystemTime localTimeAt(int continent, int index, dev::FileTime utc) const override {
+        return CityTimeAt(db_, continent, index, utc);
+    }
+
+private:
+    const CityDatabase& db_;
+};
+
+} // namespace
+
+std::unique_ptr<CitySource> MakeDatabaseCitySource(const CityDatabase& db) {
+    return std::make_unique<DatabaseCitySource>(db);
+}
+
+CityDatabase* SDraw::cityDatabase() {
+    return g_res ? g_res->cityDatabase.get() : nullptr;
 }
 
 QFont MakeFont(const QString& family, int cellHeight, int weight, bool antialiased) {

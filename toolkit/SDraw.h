@@ -3,6 +3,7 @@
 // database. The first SDrawBasic builds them, the last one frees them.
 #pragma once
 
+#include "cities/citydatabase.h"
 #include "device/systime.h"
 #include "toolkit/picture.h"
 
@@ -107,24 +108,27 @@ class CitySource {
 public:
     virtual ~CitySource() = default;
     virtual int count(int continent) const = 0;
-    // Zero-terminated name, or nullptr outside the list.
-    virtual const char16_t* name(int continent, int index) const = 0;
+    // The name; empty outside the list.
+    virtual std::u16string name(int continent, int index) const = 0;
     // Standard GMT offset in minutes, east positive.
     virtual int gmtOffset(int continent, int index) const = 0;
     // The city's local time at a UTC instant.
     virtual dev::SystemTime localTimeAt(int continent, int index, dev::FileTime utc) const = 0;
 };
 
-// How the shared resources get their city database: called by the first SDrawBasic. The city
-// module installs a factory that loads the six city files; without one the lists are empty.
+// The lists read the city database of the shared resources; a program or test may put another
+// source in its place before the first SDrawBasic (nullptr: the database again).
 using CitySourceFactory = std::unique_ptr<CitySource> (*)();
 void SetCitySourceFactory(CitySourceFactory factory);
+// The city database as a list source.
+std::unique_ptr<CitySource> MakeDatabaseCitySource(const CityDatabase& db);
 
 struct DrawResources {
     std::array<QFont, kFontCount> fonts;
     PictureTable table;
     ImageList iconStrip;
     Picture divider;
+    std::unique_ptr<CityDatabase> cityDatabase; // the six city files, loaded at creation
     std::unique_ptr<CitySource> cities;
     ButtonStyle buttons; // the owner-drawn button style of the preferences pages
 };
@@ -138,6 +142,9 @@ public:
     static COLORREF colour(int slot);
     static const ImageList& icons();
     static CitySource* cities();
+    // The city database the shared resources loaded (nullptr while none live, or in screen-saver
+    // mode).
+    static CityDatabase* cityDatabase();
     // Draws the divider picture stretched over a rectangle.
     static void DrawDivider(DC& dc, const RECT& r);
     // The face name the fonts use ("Tahoma" when its file is present, else "DejaVu Sans").

@@ -292,10 +292,12 @@ LRESULT SWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 SWindow::~SWindow() {
-    // Messages that still reach the window go to the default procedure.
+    // An owner that forgot to destroy the window: unbind it first, so that the messages of its
+    // destruction go to the default procedure, then take it off the screen.
     if (HostWidget* h = host(hWnd_)) {
         if (h->object == this)
             h->object = nullptr;
+        DestroyWindow(hWnd_);
     }
     hWnd_ = nullptr;
 }
@@ -530,10 +532,7 @@ bool DestroyWindow(HWND hwnd) {
     popupWatcher().popups.erase(h);
     if (h->object && h->object->hwnd() == h) {
         // The object outlives its window; it sees a null handle from now on.
-        struct Access : SWindow {
-            static void clear(SWindow* w) { static_cast<Access*>(w)->hWnd_ = nullptr; }
-        };
-        Access::clear(h->object);
+        h->object->hWnd_ = nullptr;
     }
     h->object = nullptr;
     h->hide();

@@ -38,6 +38,7 @@ protected:
 
 private:
     friend LRESULT SharedWindowProc(HWND, UINT, WPARAM, LPARAM);
+    friend bool DestroyWindow(HWND);
 };
 
 // The window procedure every class registered through Create uses.

@@ -336,8 +336,8 @@ void SDropCityList::OnLButtonDown(POINT pt) {
 
 const char16_t* SDropCityList::ItemText(int index) {
     CitySource* db = SDraw::cities();
-    const char16_t* name = db ? db->name(continent_, index) : nullptr;
-    return name ? name : u"";
+    name_ = db ? db->name(continent_, index) : std::u16string();
+    return name_.c_str();
 }
 
 int SDropCityList::ItemLength(int) {

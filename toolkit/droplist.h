@@ -150,6 +150,7 @@ public:
 private:
     CityRef* ref_ = nullptr;
     int continent_ = 0;
+    std::u16string name_; // the text ItemText last handed out
 };
 
 // The container windows: the box and the arrow column, forwarding the engine's notifications.

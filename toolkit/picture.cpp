@@ -127,6 +127,10 @@ QImage Picture::WorkingCopy() {
     return copy;
 }
 
+void Picture::BlitWorkingCopy(DC& dc, const QImage& copy) const {
+    dc.BitBlt(dest_.left, dest_.top, copy.width(), copy.height(), copy, 0, 0);
+}
+
 void Picture::Draw(DC& dc) {
     Render();
     if (!cache_.isNull())

@@ -57,8 +57,9 @@ public:
     // Makes the cache when it is missing.
     void Render();
     const QImage& cache() const { return cache_; }
-    // A copy of the cache to draw over.
+    // A copy of the cache to draw over, and its transfer to the destination in one block.
     QImage WorkingCopy();
+    void BlitWorkingCopy(DC& dc, const QImage& copy) const;
     // Copies the cache to the destination (and drops the cache unless it is kept).
     void Draw(DC& dc);
     // Replaces the destination, drops the cache and draws.

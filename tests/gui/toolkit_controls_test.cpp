@@ -1,4 +1,5 @@
 #include "device/fake.h"
+#include "device/wordsort.h"
 #include "guitest.h"
 #include "shell/settings.h"
 #include "toolkit/droplist.h"
@@ -9,6 +10,8 @@
 #include "toolkit/tabcontrol.h"
 
 #include <QTest>
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -78,14 +81,14 @@ void tap(HWND w, int x, int y) {
 class FakeCities : public CitySource {
 public:
     int count(int c) const override { return c == 0 ? 3 : c == 1 ? 2 : c == 6 ? 5 : 0; }
-    const char16_t* name(int c, int i) const override {
+    std::u16string name(int c, int i) const override {
         static const char16_t* africa[] = {u"Accra", u"Cairo", u"Nairobi"};
         static const char16_t* asia[] = {u"Kolkata", u"Tokyo"};
         if (c == 0 && i >= 0 && i < 3)
             return africa[i];
         if (c == 1 && i >= 0 && i < 2)
             return asia[i];
-        return nullptr;
+        return {};
     }
     int gmtOffset(int c, int i) const override {
         static const int africa[] = {0, 120, 180};
@@ -434,4 +437,34 @@ TEST_F(Controls, ListViewUnitColumnAndHighlight) {
     EXPECT_EQ(lv.list()->GetItemText(0, 0), u"Half a minute ago");
     EXPECT_EQ(lv.list()->GetItemParam(3), 999);
     EXPECT_EQ(lv.list()->GetItemParam(lv.list()->Selected()), 1); // the selection follows
+}
+
+TEST_F(Controls, CityListOverTheShippedCityFiles) {
+    // The program's data folder of a build-tree program is \data\ of the device root.
+    std::filesystem::create_directories(fake.root() / "data");
+    for (const char* f :
+         {"africa.cdb", "asia.cdb", "australia.cdb", "europe.cdb", "namerica.cdb", "samerica.cdb"})
+        std::filesystem::copy_file(std::filesystem::path(HV_DATA_DIR) / f,
+                                   fake.root() / "data" / f);
+    Owner owner(screen.get());
+    ASSERT_NE(SDraw::cityDatabase(), nullptr);
+    CityList cities(owner.hwnd(), 20, 300, kAsia, 0);
+    SDropCityList* list = cities.cities()->list();
+    ASSERT_GT(list->count(), 10);
+    // Asia's list is in word-sort order and every row has an offset column.
+    EXPECT_LT(dev::compareWordSort(list->Item(0), list->Item(1)), 0);
+    const CityRecord* first = SDraw::cityDatabase()->recordAt(kAsia, 0);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(list->Item(0), std::u16string(first->nameView()));
+    // All Continents holds every city.
+    EXPECT_TRUE(cities.Select(kAllContinents, 0));
+    EXPECT_EQ(list->count(), SDraw::cityDatabase()->count(kAllContinents));
+    const dev::SystemTime t = cities.UpdateTime();
+    EXPECT_GE(t.year, 2024);
+    if (const QString dir = qEnvironmentVariable("HV_GALLERY_DIR"); !dir.isEmpty()) {
+        cities.Select(kEurope, 10);
+        list->Open();
+        pump();
+        screen->grab().save(dir + "/toolkit-citylist-open.png");
+    }
 }
