@@ -10,11 +10,19 @@
 
 namespace hv::shell {
 
-// The status bar's sources with today's sunrise and sunset at the home city (the "Sunrise /
-// Sunset" kind of the Sun rise/set view), computed once per local date and home city.
+// The status bar's sources: the program's alarm and timer tables and its stopwatch, and today's
+// sunrise and sunset at the home city (the "Sunrise / Sunset" kind of the Sun rise/set view),
+// computed once per local date and home city.
 class ShellStatusSources : public StandInStatusSources {
 public:
     explicit ShellStatusSources(const CityDatabase& db) : db_(db) {}
+    // Loads the alarms and, unless only the alarms are wanted (screen-saver mode), the timers.
+    void load() override { loadTables(true); }
+    void loadTables(bool withTimers);
+    std::array<AlarmSlot, 20> alarms() override;
+    std::array<TimerSlot, 4> timers() override;
+    std::u16string timerRemainingText(int i) override;
+    std::u16string stopwatchText() override;
     std::u16string sunriseText() override { return sunTexts().first; }
     std::u16string sunsetText() override { return sunTexts().second; }
 

@@ -189,9 +189,10 @@ void MainWindow::buildViewHolder() {
     holder_.cities = std::make_unique<CityDatabase>();
     if (!screenSaverMode_)
         loadCities(*holder_.cities);
-    holder_.sources = std::make_unique<ShellStatusSources>(*holder_.cities);
+    auto sources = std::make_unique<ShellStatusSources>(*holder_.cities);
     // The alarms (and, in normal mode, the timers) are loaded before the views are built.
-    holder_.sources->load();
+    sources->loadTables(!screenSaverMode_);
+    holder_.sources = std::move(sources);
     if (screenSaverMode_) {
         const int skin = kFirstSkinView + static_cast<int>(screenSaverSkinArg_);
         holder_.views[static_cast<size_t>(skin)] = makeView(skin);

@@ -26,8 +26,9 @@ std::u16string beatsText(dev::FileTime utc);
 
 class StandInStatusSources : public StatusSources {
 public:
+    virtual ~StandInStatusSources() = default;
     // Reads data\alarms.dat and data\timers.dat.
-    void load();
+    virtual void load();
 
     std::array<AlarmSlot, 20> alarms() override { return alarms_; }
     std::array<TimerSlot, 4> timers() override { return timers_; }

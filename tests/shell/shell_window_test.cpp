@@ -451,3 +451,25 @@ TEST_F(ShellWindow, DeviceZoneOtherThanTheHomeCityForcesTheHomeLocationPage) {
     ASSERT_NE(w->openDialog(), nullptr);
     EXPECT_EQ(w->openDialog()->objectName(), QStringLiteral("homeLocationForced"));
 }
+
+TEST_F(ShellWindow, RunningTimerAndStopwatchInTheStatusBar) {
+    std::vector<uint8_t> timers(72 * 4, 0);
+    dev::FileTime end = 0;
+    ASSERT_TRUE(dev::systemTimeToFileTime(localAt(11, 30, 0), end));
+    const uint32_t handle = 9;
+    std::memcpy(timers.data() + 72 * 1, &handle, 4);
+    std::memcpy(timers.data() + 72 * 1 + 52, &end, 8);
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"timers.dat"), timers));
+    writeSettings([](SettingsRecord& s) {
+        s.statusLeft = 2;  // Timer
+        s.statusRight = 3; // Stopwatch
+        s.stopwatchRunning = 1;
+    });
+    // The stopwatch started 65 seconds ago (its start instant is UTC).
+    app().settings.stopwatchTime = 0;
+    auto w = startWindow();
+    app().settings.stopwatchTime = dev::getSystemTimeAsFileTime() - 65 * dev::kTicksPerSecond;
+    ticks(*w, 10);
+    EXPECT_EQ(w->holder().headerBar->statusTexts()[0], u"01:29:58") << "one second and a bit later";
+    EXPECT_EQ(w->holder().headerBar->statusTexts()[2], u"00:01 06");
+}
