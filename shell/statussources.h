@@ -1,7 +1,7 @@
-// The status bar's sources until the alarm, timer, stopwatch, sun and Internet time modules join
-// the main program: the alarm and timer tables are read once from their data files at start-up,
-// the stopwatch from the settings record, the beats from the device clock. Sunrise and sunset
-// have no source yet and show "--:--".
+// Plain status-bar sources that need nothing but the data files and the clock: the alarm and
+// timer tables read once from their files, the stopwatch from the settings record, the beats from
+// the device clock, no sunrise or sunset ("--:--"). The program itself uses ShellStatusSources
+// (homesources.h), which reads the alarm and timer tables, the stopwatch and the home city's sun.
 #pragma once
 
 #include "shell/statusbar.h"
