@@ -1,6 +1,7 @@
 #include "shell/mainwindow.h"
 
 #include "device/device.h"
+#include "items/timers.h"
 #include "shell/homesources.h"
 #include "shell/settings.h"
 #include "shell/shellfonts.h"
@@ -525,7 +526,7 @@ void MainWindow::exitSequence() {
     storeExitState(app().settings, e);
     saveSettingsWithRetry();
     holder_.cities->save(); // writes the city files only when cities were added or deleted
-    // Hook: save the timers once the Timers view is part of the program.
+    items::timers().save();
 }
 
 QImage MainWindow::renderView(int v) {
