@@ -8,22 +8,26 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <cwchar>
+#include <iterator>
 
 namespace hv {
 
 namespace {
 AppState g_app;
 
-constexpr CityPair kCityTimeDefaults[20] = {{4, 97}, {3, 40}, {3, 55}, {1, 129}, {3, 46}, {4, 159}, {1, 124},
-                                            {0, 15}, {0, 18}, {2, 5},  {2, 26},  {4, 39}, {4, 93},  {4, 76},
-                                            {5, 3},  {5, 23}, {5, 2},  {3, 4},   {3, 47}, {3, 12}};
+constexpr CityPair kCityTimeDefaults[20] = {
+    {4, 97}, {3, 40}, {3, 55}, {1, 129}, {3, 46}, {4, 159}, {1, 124}, {0, 15}, {0, 18}, {2, 5},
+    {2, 26}, {4, 39}, {4, 93}, {4, 76},  {5, 3},  {5, 23},  {5, 2},   {3, 4},  {3, 47}, {3, 12}};
 } // namespace
 
-AppState& app() { return g_app; }
+AppState& app() {
+    return g_app;
+}
 
-void resetAppState() { g_app = AppState{}; }
+void resetAppState() {
+    g_app = AppState{};
+}
 
 std::u16string programFolder() {
     const std::u16string module = dev::current().modulePath().substr(0, 260);
@@ -50,8 +54,8 @@ bool writeInstallFolderValue() {
     char16_t value[kInstallValueSize / 2] = {};
     programFolder(value, static_cast<int>(std::size(value)));
     return dev::regCreateKey(dev::RegHive::LocalMachine, kInstallKey) &&
-           dev::regSetValue(dev::RegHive::LocalMachine, kInstallKey, kInstallValue, dev::RegType::MultiSz,
-                            value, sizeof(value));
+           dev::regSetValue(dev::RegHive::LocalMachine, kInstallKey, kInstallValue,
+                            dev::RegType::MultiSz, value, sizeof(value));
 }
 
 std::u16string readInstallFolderValue() {
@@ -125,7 +129,8 @@ bool loadSettings() {
 }
 
 bool saveSettings() {
-    return dev::saveWholeFile(dataFilePath(u"settings.dat"), &g_app.settings, sizeof g_app.settings);
+    return dev::saveWholeFile(dataFilePath(u"settings.dat"), &g_app.settings,
+                              sizeof g_app.settings);
 }
 
 bool saveSettingsWithRetry() {
@@ -180,7 +185,8 @@ void BuildLocaleNameLists() {
     n.dayInitials.clear();
     n.dayNameList.clear();
     for (int i = 0; i < 7; ++i) {
-        const std::u16string abbrev = itemText(offsetItem(dev::LocaleItem::SABBREVDAYNAME1, order[i]), 16);
+        const std::u16string abbrev =
+            itemText(offsetItem(dev::LocaleItem::SABBREVDAYNAME1, order[i]), 16);
         n.dayInitials += abbrev.empty() ? u' ' : abbrev[0];
         n.dayNameList += itemText(offsetItem(dev::LocaleItem::SDAYNAME1, order[i]), 16) + u"\\";
     }

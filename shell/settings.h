@@ -23,12 +23,12 @@ static_assert(sizeof(CityPair) == 8);
 
 // The 368-byte settings image, identical in memory and on disk.
 struct SettingsRecord {
-    uint32_t alarmVolume;        // 0 Low, 1 Medium, 2 High
-    uint32_t startupView;        // 0 Last Used, k = view k-1
-    uint32_t lastView;           // 0..15
+    uint32_t alarmVolume; // 0 Low, 1 Medium, 2 High
+    uint32_t startupView; // 0 Last Used, k = view k-1
+    uint32_t lastView;    // 0..15
     uint32_t homeContinent;
     uint32_t homeCity;
-    uint32_t statusLeft;         // status-bar part lists: None .. Time
+    uint32_t statusLeft; // status-bar part lists: None .. Time
     uint32_t statusCentral;
     uint32_t statusRight;
     uint8_t lastViewSub;
@@ -41,14 +41,14 @@ struct SettingsRecord {
     CityPair worldTimeCityB;
     CityPair digitalClockCity;
     uint8_t chimeOn;
-    uint8_t chimeInterval;       // 5, 10, 15, 20, 30 minute, 1 hour
+    uint8_t chimeInterval; // 5, 10, 15, 20, 30 minute, 1 hour
     uint8_t screenSaverOn;
-    uint8_t screenSaverSkin;     // Citizen like, Casio like, Ana-Digi like
-    uint8_t screenSaverTimeout;  // 1 .. 5, 7, 10, 15, 30, 45 minute, 1 hour
+    uint8_t screenSaverSkin;    // Citizen like, Casio like, Ana-Digi like
+    uint8_t screenSaverTimeout; // 1 .. 5, 7, 10, 15, 30, 45 minute, 1 hour
     uint8_t reserved357[2];
-    uint8_t weekNumbering;       // 0 Civil, 1 ISO 8601
-    uint8_t eventsUnit;          // Seconds .. Years
-    uint8_t eventsSortBy;        // Name, Min Time, Max Time
+    uint8_t weekNumbering; // 0 Civil, 1 ISO 8601
+    uint8_t eventsUnit;    // Seconds .. Years
+    uint8_t eventsSortBy;  // Name, Min Time, Max Time
     uint8_t reserved362[6];
 };
 static_assert(sizeof(SettingsRecord) == 368);

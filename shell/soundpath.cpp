@@ -46,6 +46,8 @@ void readChimeSound() {
     app().chimeSound = text ? *text : std::u16string(kDefaultChimeSound);
 }
 
-bool writeChimeSound() { return writeSoundPathFile(dataFilePath(u"chimesnd.dat"), app().chimeSound); }
+bool writeChimeSound() {
+    return writeSoundPathFile(dataFilePath(u"chimesnd.dat"), app().chimeSound);
+}
 
 } // namespace hv

@@ -12,7 +12,8 @@ inline constexpr size_t kMaxPathChars = 260;
 
 // Reads the text up to its terminator or the end of the file, at most maxChars characters; an odd
 // last byte is dropped. nullopt when the file cannot be opened.
-std::optional<std::u16string> readSoundPathFile(std::u16string_view devicePath, size_t maxChars = kMaxPathChars);
+std::optional<std::u16string> readSoundPathFile(std::u16string_view devicePath,
+                                                size_t maxChars = kMaxPathChars);
 // Creates or replaces the file with the text and its terminator.
 bool writeSoundPathFile(std::u16string_view devicePath, std::u16string_view text);
 // The file image of a text: UTF-16LE with its terminator.

@@ -1,0 +1,31 @@
+// One running main program per device root: the first start listens on a local socket named
+// after the root; a later start finds it, asks it to come to the front, and ends.
+#pragma once
+
+#include <QLocalServer>
+#include <QString>
+
+#include <filesystem>
+#include <functional>
+
+namespace hv::shell {
+
+// The socket name for a device root.
+QString instanceName(const std::filesystem::path& root);
+
+class SingleInstance {
+public:
+    explicit SingleInstance(const std::filesystem::path& root);
+    // True when this process is the first: it now answers later starts. False when another
+    // instance runs; it has been asked to come to the front.
+    bool claim();
+    // Called in the first instance when a later start asks for the front.
+    std::function<void()> onActivate;
+
+private:
+    bool askRunning();
+    QString name_;
+    QLocalServer server_;
+};
+
+} // namespace hv::shell

@@ -1,0 +1,142 @@
+// The main window of Horavel: the view holder with its sixteen views and the header bar, the
+// soft-key menu bar ("Options", "View"), the 100 ms tick, view switching, the commands, the
+// screen-saver mode and the exit sequence that saves the remembered state.
+#pragma once
+
+#include "cities/citydatabase.h"
+#include "shell/headerbar.h"
+#include "shell/shellcore.h"
+#include "shell/statussources.h"
+#include "shell/views.h"
+
+#include <QBasicTimer>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QDialog>
+class QMenu;
+class QToolButton;
+
+namespace hv::shell {
+
+class ShellCanvas;
+
+// Logical size of the main window and of its soft-key menu bar at the bottom.
+inline constexpr int kWindowWidth = 480;
+inline constexpr int kWindowHeight = 640;
+inline constexpr int kMenuBarHeight = 26;
+inline constexpr int kTickTimerId = 55; // the handheld's window timer id
+inline constexpr int kTickMs = 100;
+
+// Holds the views, the header bar and the state of the shell.
+struct ViewHolder {
+    bool settingsLoaded = false;
+    int currentView = -1;
+    std::array<std::unique_ptr<ShellView>, kViewCount> views;
+    std::unique_ptr<CityDatabase> cities;
+    std::unique_ptr<StandInStatusSources> sources;
+    std::unique_ptr<HeaderBar> headerBar;
+    Ticker ticker;
+    std::vector<int> buildOrder; // the views in the order they were built
+};
+
+class MainWindow : public QWidget {
+public:
+    // Builds the window, the menu bar and the view holder (start-up steps up to the views).
+    explicit MainWindow(const CommandLine& cmd);
+    ~MainWindow() override;
+
+    // The rest of start-up: the command line's view, the first switch, showing the window, the
+    // forced Home Location check, then the tick. False when the tick cannot start.
+    bool start();
+
+    void command(int id);
+    void switchView();
+    // One tick of the 100 ms timer.
+    void tick();
+    // The exit sequence: stores the view states and saves (nothing in screen-saver mode). Runs
+    // once.
+    void exitSequence();
+
+    // Private messages: a list inside the view changed (WM_USER + 3), refresh the Events or
+    // Stopwatch view (WM_USER + 4), redraw everything after 100 ms (WM_USER + 5).
+    void listChanged();
+    void refreshItemViews();
+    void redrawSoon();
+
+    bool screenSaverMode() const { return screenSaverMode_; }
+    int selectedView() const;
+    void setSelectedView(int v);
+    int currentView() const { return holder_.currentView; }
+    ViewHolder& holder() { return holder_; }
+    ShellView* view(int v) {
+        return isView(v) ? holder_.views[static_cast<size_t>(v)].get() : nullptr;
+    }
+    bool fullScreenSkin() const { return fullScreen_; }
+    bool tickRunning() const { return tickTimer_.isActive(); }
+    bool quitRequested() const { return quitRequested_; }
+    QDialog* openDialog() const { return dialog_; }
+    QMenu* optionsMenu() const { return optionsMenu_; }
+    QMenu* viewMenu() const { return viewMenu_; }
+    QWidget* canvas() const;
+
+    // The forced Home Location check: true when the device zone differs from the home city's
+    // (tests replace it).
+    std::function<bool()> homeLocationDiffers;
+
+    // Paints the main window's client area (logical coordinates) and handles the stylus.
+    void paintClient(QPainter& p);
+    void stylusDown(Point p);
+    void stylusMove(Point p);
+    void stylusUp(Point p);
+    // Renders one view as the window shows it (480 x 640, menu bar included) without a screen.
+    QImage renderView(int v);
+    // Called once after the first frame is painted.
+    void setOnFirstPaint(std::function<void()> f);
+    // Brings the window to the front (a second start asked for it).
+    void activate();
+
+protected:
+    void timerEvent(QTimerEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void buildMenuBar();
+    void buildViewHolder();
+    void enterFullScreen();
+    void leaveFullScreen();
+    void requestQuit();
+    void openHomeLocation(bool forced);
+    void openPlaceholderPage(const QString& title);
+    void openAbout();
+    void openSetDateTime();
+    void showDialog(QDialog* d);
+
+    bool screenSaverMode_ = false;
+    uint32_t screenSaverSkinArg_ = 0;
+    CommandLine cmd_;
+    ViewHolder holder_;
+    ShellCanvas* canvas_ = nullptr;
+    QWidget* menuBar_ = nullptr;
+    QMenu* optionsMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QBasicTimer tickTimer_;
+    bool fullScreen_ = false;
+    bool quitRequested_ = false;
+    bool exited_ = false;
+    QPointer<QDialog> dialog_;
+};
+
+// The "Set Date && Time" dialog: a date and a time picker that follow the clock until changed;
+// "Apply" sets the device clock, "OK" closes without setting anything.
+QDialog* createSetDateTimeDialog(QWidget* parent);
+// The About box.
+QDialog* createAboutDialog(QWidget* parent);
+
+} // namespace hv::shell

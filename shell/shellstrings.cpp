@@ -1,0 +1,28 @@
+#include "shell/shellstrings.h"
+
+#include "shell/shellcore.h"
+#include "shell/statusbar.h"
+#include "toolkit/strings.h"
+
+#include <iterator>
+
+namespace hv::shell {
+
+void registerShellStrings() {
+    static const tk::StringResource table[] = {
+        {kStrTitle, u"Horavel"},
+        {kStrClassName, u"HORAVEL"},
+        {kStrOptions, u"Options"},
+        {kStrView, u"View"},
+        {kStrViewList, kViewList},
+        {kStrStatusKinds, kStatusKindList},
+        {kStrSystemDateTime, u"System Date && Time"},
+    };
+    static const bool once = [] {
+        tk::RegisterStrings(table, static_cast<int>(std::size(table)));
+        return true;
+    }();
+    (void)once;
+}
+
+} // namespace hv::shell

@@ -1,0 +1,93 @@
+// Starts of the real Horavel.exe in a temporary device root: a second start only brings the
+// first to the front; "s3" and "s-1" end at once without creating anything.
+#include "shell/instance.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace hv::shell;
+
+namespace {
+QProcessEnvironment deviceEnv(const QTemporaryDir& root) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HORAVEL_DEVICE"), root.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+bool answers(const QString& name) {
+    QLocalSocket s;
+    s.connectToServer(name);
+    return s.waitForConnected(200);
+}
+} // namespace
+
+TEST(ShellInstance, SecondClaimOnTheSameRootActivatesTheFirst) {
+    QTemporaryDir a, b;
+    SingleInstance first(a.path().toStdString());
+    int activations = 0;
+    first.onActivate = [&] { ++activations; };
+    ASSERT_TRUE(first.claim());
+    SingleInstance other(b.path().toStdString());
+    EXPECT_TRUE(other.claim()) << "another device root is another program";
+    EXPECT_NE(instanceName(a.path().toStdString()), instanceName(b.path().toStdString()));
+
+    // The second claim blocks while it asks, so the first answers from another process in real
+    // use; here its reply is processed afterwards.
+    QProcess second;
+    second.setProcessEnvironment(deviceEnv(a));
+    second.start(QStringLiteral(HORAVEL_EXE), {});
+    QElapsedTimer t;
+    t.start();
+    while (second.state() != QProcess::NotRunning && t.elapsed() < 10000)
+        QTest::qWait(20);
+    EXPECT_EQ(second.state(), QProcess::NotRunning);
+    EXPECT_EQ(second.exitCode(), 0);
+    QTest::qWait(50);
+    EXPECT_EQ(activations, 1);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(a.path().toStdString()) / "data"))
+        << "the second copy built nothing";
+}
+
+TEST(ShellInstance, SecondStartOfTheProgramEndsAndTheFirstRuns) {
+    QTemporaryDir root;
+    QProcess first;
+    first.setProcessEnvironment(deviceEnv(root));
+    first.start(QStringLiteral(HORAVEL_EXE), {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    const QString name = instanceName(root.path().toStdString());
+    QElapsedTimer t;
+    t.start();
+    while (!answers(name) && t.elapsed() < 10000)
+        QTest::qWait(50);
+    ASSERT_TRUE(answers(name));
+    QProcess second;
+    second.setProcessEnvironment(deviceEnv(root));
+    second.start(QStringLiteral(HORAVEL_EXE), {QStringLiteral("a5")});
+    EXPECT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.terminate();
+    first.waitForFinished(5000);
+}
+
+TEST(ShellInstance, UnknownSkinEndsAtOnce) {
+    for (const char* arg : {"s3", "s-1"}) {
+        QTemporaryDir root;
+        QProcess p;
+        p.setProcessEnvironment(deviceEnv(root));
+        p.start(QStringLiteral(HORAVEL_EXE), {QString::fromLatin1(arg)});
+        ASSERT_TRUE(p.waitForFinished(10000)) << arg;
+        EXPECT_EQ(p.exitCode(), 0) << arg;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(root.path().toStdString()) /
+                                             "data" / "settings.dat"))
+            << arg << ": no views, no settings";
+    }
+}

@@ -1,0 +1,475 @@
+// The main window against the fake device: start-up view rules, switching and skins, the tick
+// and the chime, the header and status bar, the dialogs, the exit sequence and screen-saver mode.
+#include "astro/sun.h"
+#include "device/fake.h"
+#include "device/files.h"
+#include "shell/homesources.h"
+#include "shell/mainwindow.h"
+#include "shell/settings.h"
+#include "toolkit/droplist.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <vector>
+
+using namespace hv;
+using namespace hv::shell;
+
+namespace {
+
+dev::SystemTime localAt(int h, int m, int s, int ms = 0) {
+    dev::SystemTime t{};
+    t.year = 2026;
+    t.month = 3;
+    t.day = 14;
+    t.dayOfWeek = 6;
+    t.hour = static_cast<uint16_t>(h);
+    t.minute = static_cast<uint16_t>(m);
+    t.second = static_cast<uint16_t>(s);
+    t.milliseconds = static_cast<uint16_t>(ms);
+    return t;
+}
+
+class ShellWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetAppState();
+        fake.clockImpl.setZone(dev::zoneUtc());
+        fake.clockImpl.setLocal(localAt(10, 0, 0, 50));
+    }
+    void TearDown() override { resetAppState(); }
+
+    // Writes data\settings.dat with the defaults changed by `edit`.
+    void writeSettings(const std::function<void(SettingsRecord&)>& edit) {
+        SettingsRecord s{};
+        fillSettingsDefaults(s);
+        edit(s);
+        ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"settings.dat"), &s, sizeof s));
+    }
+    SettingsRecord readSettings() {
+        SettingsRecord s{};
+        const auto bytes = dev::readWholeFile(dataFilePath(u"settings.dat"));
+        EXPECT_TRUE(bytes && bytes->size() == sizeof s);
+        if (bytes && bytes->size() == sizeof s)
+            std::memcpy(&s, bytes->data(), sizeof s);
+        return s;
+    }
+    std::unique_ptr<MainWindow> startWindow(std::u16string_view line = u"") {
+        auto w = std::make_unique<MainWindow>(parseCommandLine(line));
+        EXPECT_TRUE(w->start());
+        QApplication::processEvents();
+        return w;
+    }
+    // Runs the tick the way the 100 ms timer does, moving the fake clock.
+    void ticks(MainWindow& w, int count) {
+        for (int i = 0; i < count; ++i) {
+            fake.clockImpl.advanceMs(100);
+            w.tick();
+        }
+    }
+    void tap(MainWindow& w, QPoint p) {
+        QTest::mouseClick(w.canvas(), Qt::LeftButton, {}, p);
+        QApplication::processEvents();
+    }
+
+    dev::FakeDevice fake;
+    dev::ScopedDevice use{fake};
+};
+
+} // namespace
+
+TEST_F(ShellWindow, BuildsViewsInOrderAndStartsInTheRememberedView) {
+    writeSettings([](SettingsRecord& s) {
+        s.startupView = 0;
+        s.lastView = 4;
+        s.lastViewSub = 2;
+    });
+    auto w = startWindow();
+    std::vector<int> order(kViewCount);
+    for (int i = 0; i < kViewCount; ++i)
+        order[static_cast<size_t>(i)] = i;
+    EXPECT_EQ(w->holder().buildOrder, order);
+    EXPECT_EQ(w->currentView(), kTimers);
+    EXPECT_EQ(w->view(kTimers)->subState(), 2) << "the third list entry";
+    EXPECT_TRUE(w->tickRunning());
+    EXPECT_EQ(w->size(), QSize(480, 640));
+    EXPECT_FALSE(w->fullScreenSkin());
+}
+
+TEST_F(ShellWindow, CommandLinesChooseTheView) {
+    writeSettings([](SettingsRecord& s) { s.startupView = 2; });
+    {
+        auto w = startWindow(u"a5");
+        EXPECT_EQ(w->currentView(), kAlarms);
+        EXPECT_EQ(w->view(kAlarms)->subState(), 1) << "alarm 5 is on the second page";
+    }
+    {
+        auto w = startWindow(u"e");
+        EXPECT_EQ(w->currentView(), kEvents);
+    }
+    {
+        auto w = startWindow(u"t03");
+        EXPECT_EQ(w->currentView(), kTimers);
+        EXPECT_EQ(w->view(kTimers)->subState(), 3);
+    }
+    {
+        auto w = startWindow(u"hello");
+        EXPECT_EQ(w->currentView(), kDigitalClock) << "start-up view 2";
+    }
+}
+
+TEST_F(ShellWindow, ViewCommandsSwitchAndSkinsFillTheScreen) {
+    auto w = startWindow();
+    EXPECT_EQ(w->currentView(), kGeneral);
+    auto* general = static_cast<PlaceholderView*>(w->view(kGeneral));
+    w->command(40015); // Analog Clock
+    EXPECT_EQ(w->currentView(), kAnalogClock);
+    EXPECT_EQ(general->hides, 1);
+    w->command(40015);
+    EXPECT_EQ(static_cast<PlaceholderView*>(w->view(kAnalogClock))->resyncs, 1);
+    w->command(40028); // Casio like
+    EXPECT_EQ(w->currentView(), kCasioLike);
+    EXPECT_TRUE(w->fullScreenSkin());
+    EXPECT_TRUE(w->isFullScreen());
+    EXPECT_FALSE(w->findChild<QWidget*>(QStringLiteral("menuBar"))->isVisible());
+    w->command(40029); // another skin: still full screen
+    EXPECT_TRUE(w->fullScreenSkin());
+    w->command(40023); // Time Calc
+    EXPECT_FALSE(w->fullScreenSkin());
+    EXPECT_FALSE(w->isFullScreen());
+    EXPECT_EQ(w->size(), QSize(480, 640));
+    EXPECT_TRUE(w->findChild<QWidget*>(QStringLiteral("menuBar"))->isVisible());
+    // Every command id of the View menu is there, skins in "View like...".
+    std::vector<int> ids;
+    std::function<void(QMenu*)> collect = [&](QMenu* m) {
+        for (QAction* a : m->actions()) {
+            if (a->menu())
+                collect(a->menu());
+            else if (!a->isSeparator())
+                ids.push_back(a->data().toInt());
+        }
+    };
+    collect(w->viewMenu());
+    EXPECT_EQ(ids, std::vector<int>(kViewCommands.begin(), kViewCommands.end()));
+    ids.clear();
+    collect(w->optionsMenu());
+    EXPECT_EQ(ids, (std::vector<int>{40006, 40007, 40008, 40009, 40003, 40025}));
+}
+
+TEST_F(ShellWindow, TickRedrawsOncePerSecondAndEveryTickForARunningStopwatch) {
+    auto w = startWindow();
+    auto* general = static_cast<PlaceholderView*>(w->view(kGeneral));
+    ticks(*w, 30); // the first tick, then three new seconds
+    EXPECT_EQ(general->ticks, 4);
+    app().settings.stopwatchRunning = 1;
+    w->command(40016);
+    auto* stopwatch = static_cast<PlaceholderView*>(w->view(kStopwatch));
+    ticks(*w, 10);
+    EXPECT_EQ(stopwatch->ticks, 10);
+    app().settings.stopwatchRunning = 0;
+    ticks(*w, 10);
+    EXPECT_EQ(stopwatch->ticks, 11);
+    // Views without a tick handler are not asked.
+    w->command(40013);
+    ticks(*w, 20);
+    EXPECT_EQ(static_cast<PlaceholderView*>(w->view(kAlarms))->ticks, 0);
+}
+
+TEST_F(ShellWindow, ChimeSoundsAtTheQuarterHoursOnceEach) {
+    writeSettings([](SettingsRecord& s) {
+        s.chimeOn = 1;
+        s.chimeInterval = 2; // 15 minute
+    });
+    auto w = startWindow();
+    app().chimeSound = u"\\Windows\\Chime.wav";
+    fake.clockImpl.setLocal(localAt(8, 59, 58, 30));
+    ticks(*w, 10 * 3700);
+    std::vector<std::pair<int, int>> at;
+    for (const auto& play : fake.soundImpl.plays) {
+        dev::SystemTime t{};
+        ASSERT_TRUE(dev::fileTimeToSystemTime(play.at, t));
+        EXPECT_EQ(t.second, 0);
+        EXPECT_EQ(play.path, u"\\Windows\\Chime.wav");
+        at.emplace_back(t.hour, t.minute);
+    }
+    EXPECT_EQ(at, (std::vector<std::pair<int, int>>{{9, 0}, {9, 15}, {9, 30}, {9, 45}, {10, 0}}));
+}
+
+TEST_F(ShellWindow, StatusBarTextsAndTaps) {
+    // Two enabled alarms at the same time; the central part shows the alarm, the right the
+    // stopwatch (stopped).
+    std::vector<uint8_t> alarms(76 * 20, 0);
+    dev::FileTime t = 0;
+    ASSERT_TRUE(dev::systemTimeToFileTime(localAt(6, 30, 0), t));
+    for (int i : {5, 2}) {
+        std::memcpy(alarms.data() + 76 * i + 64, &t, 8);
+        alarms[static_cast<size_t>(76 * i + 72)] = 1;
+    }
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"alarms.dat"), alarms));
+    writeSettings([](SettingsRecord& s) {
+        s.statusLeft = 0;
+        s.statusCentral = 1;
+        s.statusRight = 3;
+        s.startupView = 2;
+    });
+    auto w = startWindow();
+    HeaderBar& bar = *w->holder().headerBar;
+    EXPECT_EQ(bar.statusTexts()[0], u"");
+    EXPECT_EQ(bar.statusTexts()[1], u"6:30 AM");
+    EXPECT_EQ(bar.statusTexts()[2], u"--:-- --");
+
+    // Kind 0 draws nothing: every row of the left part is one colour (the bar's background).
+    const QImage& img = bar.statusImage();
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 1; x < 156; ++x)
+            ASSERT_EQ(img.pixel(x, y), img.pixel(0, y)) << x << "," << y;
+    // The central part has its icon and text.
+    int inked = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 160; x < 320; ++x)
+            inked += qGray(img.pixel(x, y)) < 100;
+    EXPECT_GT(inked, 20);
+
+    // A tap on the empty part does nothing.
+    tap(*w, QPoint(60, 515));
+    EXPECT_EQ(w->currentView(), kDigitalClock);
+    tap(*w, QPoint(240, 515));
+    EXPECT_EQ(w->currentView(), kAlarms);
+    EXPECT_EQ(w->selectedView(), kAlarms);
+    tap(*w, QPoint(400, 515));
+    EXPECT_EQ(w->currentView(), kStopwatch);
+
+    // Date and Sunset parts.
+    app().settings.statusLeft = 7;
+    app().settings.statusCentral = 5;
+    tap(*w, QPoint(10, 500));
+    EXPECT_EQ(w->currentView(), kGeneral);
+    tap(*w, QPoint(300, 530));
+    EXPECT_EQ(w->currentView(), kSunRiseSet);
+
+    // No enabled alarm: "--:--"; the text follows at the next second.
+    app().settings.statusLeft = 1;
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"alarms.dat"), std::vector<uint8_t>(76 * 20, 0)));
+    w->holder().sources->load();
+    ticks(*w, 10);
+    EXPECT_EQ(bar.statusTexts()[0], u"--:--");
+}
+
+TEST_F(ShellWindow, ViewListOpensFromTheTitleStrip) {
+    auto w = startWindow();
+    QTest::mousePress(w->canvas(), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_TRUE(w->holder().headerBar->iconPressed());
+    QTest::mouseMove(w->canvas(), QPoint(100, 20));
+    EXPECT_FALSE(w->holder().headerBar->iconPressed()) << "moving off the icon restores it";
+    QTest::mouseRelease(w->canvas(), Qt::LeftButton, {}, QPoint(100, 20));
+    tk::SDropList* list = w->holder().headerBar->viewList();
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->isOpen());
+    ASSERT_EQ(list->count(), 16);
+    EXPECT_EQ(list->Item(8), u"Moon Phases");
+    // Tap the row of "Moon Phases" in the pop-up.
+    const int row = 8 - list->firstVisible();
+    const QPoint inRow(40, 2 + row * list->rowHeight() + list->rowHeight() / 2);
+    QTest::mousePress(list->popup(), Qt::LeftButton, {}, inRow);
+    QTest::mouseRelease(list->popup(), Qt::LeftButton, {}, inRow);
+    QApplication::processEvents();
+    EXPECT_FALSE(list->isOpen());
+    EXPECT_EQ(w->currentView(), kMoonPhases);
+    // The title strip names it: the dark text colour appears inside the name rectangle.
+    const QImage shot = w->renderView(kMoonPhases);
+    int dark = 0;
+    for (int y = 6; y < 34; ++y)
+        for (int x = 50; x < 222; ++x)
+            dark += (shot.pixel(x, y) & 0xffffff) == 0x293E51;
+    EXPECT_GT(dark, 20);
+}
+
+TEST_F(ShellWindow, ExitAndMinimisingSaveTheViewState) {
+    writeSettings([](SettingsRecord& s) { s.startupView = 0; });
+    {
+        auto w = startWindow();
+        w->command(40014); // Timers
+        w->view(kTimers)->setSubState(3);
+        w->setWindowState(Qt::WindowMinimized);
+        EXPECT_TRUE(w->quitRequested()) << "minimising ends the program";
+        EXPECT_FALSE(w->tickRunning());
+        w->exitSequence();
+    }
+    SettingsRecord s = readSettings();
+    EXPECT_EQ(s.lastView, 4u);
+    EXPECT_EQ(s.lastViewSub, 3);
+    {
+        resetAppState();
+        auto w = startWindow();
+        EXPECT_EQ(w->currentView(), kTimers);
+        EXPECT_EQ(w->view(kTimers)->subState(), 3);
+        w->command(40021); // City Time
+        w->view(kCityTime)->setSubState(7);
+        w->command(kCmdExit);
+        EXPECT_TRUE(w->quitRequested());
+        w->exitSequence();
+    }
+    s = readSettings();
+    EXPECT_EQ(s.lastView, 10u);
+    EXPECT_EQ(s.lastViewSub, 7);
+}
+
+TEST_F(ShellWindow, ScreenSaverShowsOneSkinAndEndsAtATapWithoutSaving) {
+    writeSettings([](SettingsRecord& s) { s.lastView = 7; });
+    const auto before = dev::readWholeFile(dataFilePath(u"settings.dat"));
+    auto w = startWindow(u"s0");
+    EXPECT_TRUE(w->screenSaverMode());
+    EXPECT_TRUE(w->isFullScreen());
+    EXPECT_EQ(w->holder().buildOrder, std::vector<int>{kCitizenLike});
+    EXPECT_EQ(w->currentView(), kCitizenLike);
+    for (int v = 0; v < kViewCount; ++v)
+        EXPECT_EQ(w->view(v) != nullptr, v == kCitizenLike);
+    EXPECT_EQ(w->holder().headerBar, nullptr);
+    EXPECT_EQ(w->optionsMenu(), nullptr);
+    ticks(*w, 20);
+    EXPECT_FALSE(w->quitRequested());
+    tap(*w, QPoint(100, 100));
+    EXPECT_TRUE(w->quitRequested());
+    w->exitSequence();
+    EXPECT_EQ(dev::readWholeFile(dataFilePath(u"settings.dat")), before);
+}
+
+TEST_F(ShellWindow, DialogsAboutSetDateTimeAndHomeLocation) {
+    auto w = startWindow();
+    w->command(kCmdAbout);
+    ASSERT_NE(w->openDialog(), nullptr);
+    EXPECT_EQ(w->openDialog()->findChild<QLabel*>(QStringLiteral("programName"))->text(),
+              QStringLiteral("Horavel v1.22"));
+    EXPECT_EQ(w->openDialog()->findChild<QLabel*>(QStringLiteral("build"))->text(),
+              QStringLiteral("Build 0165"));
+
+    // "OK" sets nothing.
+    w->command(kCmdSetDateTime);
+    QDialog* d = w->openDialog();
+    ASSERT_EQ(d->objectName(), QStringLiteral("setDateTime"));
+    auto* time = d->findChild<QTimeEdit*>();
+    EXPECT_EQ(time->time(), QTime(10, 0, 0));
+    fake.clockImpl.advanceMs(2000);
+    QTest::qWait(250);
+    EXPECT_EQ(time->time(), QTime(10, 0, 2)) << "an unchanged picker follows the clock";
+    d->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+    EXPECT_EQ(fake.timeSettingImpl.changes, 0);
+
+    // "Apply" with only the time changed keeps today's date.
+    w->command(kCmdSetDateTime);
+    d = w->openDialog();
+    d->findChild<QTimeEdit*>()->setTime(QTime(7, 8, 9));
+    fake.clockImpl.advanceMs(3000);
+    QTest::qWait(250);
+    EXPECT_EQ(d->findChild<QTimeEdit*>()->time(), QTime(7, 8, 9)) << "a changed picker stays";
+    d->findChild<QPushButton*>(QStringLiteral("apply"))->click();
+    EXPECT_EQ(fake.timeSettingImpl.changes, 1);
+    dev::SystemTime now = dev::getLocalTime();
+    EXPECT_EQ(now.hour, 7);
+    EXPECT_EQ(now.minute, 8);
+    EXPECT_EQ(now.second, 9);
+    EXPECT_EQ(now.day, 14);
+
+    // Home Location: normal mode has Cancel.
+    w->command(kCmdHomeLocation);
+    EXPECT_NE(w->openDialog()->findChild<QPushButton*>(QStringLiteral("cancel")), nullptr);
+}
+
+TEST_F(ShellWindow, ForcedHomeLocationAtStartHasNoCancel) {
+    auto w = std::make_unique<MainWindow>(CommandLine{});
+    w->homeLocationDiffers = [] { return true; };
+    ASSERT_TRUE(w->start());
+    ASSERT_NE(w->openDialog(), nullptr);
+    EXPECT_EQ(w->openDialog()->objectName(), QStringLiteral("homeLocationForced"));
+    EXPECT_EQ(w->openDialog()->findChild<QPushButton*>(QStringLiteral("cancel")), nullptr);
+    EXPECT_TRUE(w->tickRunning());
+}
+
+TEST_F(ShellWindow, RenderedWindowHasTitleStatusBarAndMenuBar) {
+    auto w = startWindow();
+    const QImage img = w->renderView(kGeneral);
+    ASSERT_EQ(img.size(), QSize(480, 640));
+    EXPECT_EQ(img.pixel(240, 630) & 0xffffff, 0x1F3A5Cu) << "the soft-key menu bar";
+    EXPECT_EQ(img.pixel(156, 510) & 0xffffff, 0x8CA6BFu) << "a status-bar separator";
+    EXPECT_EQ(img.pixel(240, 300) & 0xffffff, 0xFFFFFFu) << "the view area";
+    const QImage skin = w->renderView(kCitizenLike);
+    EXPECT_EQ(skin.pixel(5, 635) & 0xffffff, 0x101014u) << "a skin covers the whole screen";
+    EXPECT_EQ(w->currentView(), kGeneral) << "rendering leaves the shown view as it was";
+}
+
+namespace {
+// Puts the shipped city files into the fake device's data folder.
+void installCityFiles(dev::FakeDevice& fake) {
+    const auto folder = fake.host(dataFilePath(u"settings.dat")).parent_path();
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"africa", "asia", "australia", "europe", "namerica", "samerica"})
+        std::filesystem::copy_file(std::filesystem::path(HV_DATA_DIR) /
+                                       (std::string(name) + ".cdb"),
+                                   folder / (std::string(name) + ".cdb"),
+                                   std::filesystem::copy_options::overwrite_existing);
+}
+} // namespace
+
+TEST_F(ShellWindow, HomeCityGivesTheSunTimesAndPassesTheZoneCheck) {
+    installCityFiles(fake);
+    fake.clockImpl.setZone(dev::zoneUsEastern());
+    fake.clockImpl.setLocal(localAt(10, 0, 0));
+    writeSettings([](SettingsRecord& s) {
+        s.statusLeft = 4;    // Sunrise
+        s.statusCentral = 5; // Sunset
+    });
+    auto w = startWindow();
+    EXPECT_EQ(w->openDialog(), nullptr) << "the device zone is New York's";
+    const CityRecord* home = w->holder().cities->homeRecord();
+    ASSERT_NE(home, nullptr);
+    const astro::SunDay day = astro::SunDayFor(home->latitude(), home->longitude(), 0, 2026, 3, 14);
+    ASSERT_NE(day.texts.rise, std::u16string(astro::kNoSunrise));
+    EXPECT_EQ(w->holder().headerBar->statusTexts()[0], day.texts.rise);
+    EXPECT_EQ(w->holder().headerBar->statusTexts()[1], day.texts.set);
+    // A tap on the Sunset part opens the Sun rise/set view.
+    tap(*w, QPoint(240, 515));
+    EXPECT_EQ(w->currentView(), kSunRiseSet);
+    w->exitSequence();
+    EXPECT_EQ(readSettings().homeContinent, 4u);
+    EXPECT_EQ(readSettings().homeCity, 97u);
+}
+
+TEST_F(ShellWindow, DeviceZoneOtherThanTheHomeCityForcesTheHomeLocationPage) {
+    installCityFiles(fake); // home New York, device zone UTC
+    auto w = startWindow();
+    ASSERT_NE(w->openDialog(), nullptr);
+    EXPECT_EQ(w->openDialog()->objectName(), QStringLiteral("homeLocationForced"));
+}
+
+TEST_F(ShellWindow, RunningTimerAndStopwatchInTheStatusBar) {
+    std::vector<uint8_t> timers(72 * 4, 0);
+    dev::FileTime end = 0;
+    ASSERT_TRUE(dev::systemTimeToFileTime(localAt(11, 30, 0), end));
+    const uint32_t handle = 9;
+    std::memcpy(timers.data() + 72 * 1, &handle, 4);
+    std::memcpy(timers.data() + 72 * 1 + 52, &end, 8);
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"timers.dat"), timers));
+    writeSettings([](SettingsRecord& s) {
+        s.statusLeft = 2;  // Timer
+        s.statusRight = 3; // Stopwatch
+        s.stopwatchRunning = 1;
+    });
+    // The stopwatch started 65 seconds ago (its start instant is UTC).
+    app().settings.stopwatchTime = 0;
+    auto w = startWindow();
+    app().settings.stopwatchTime = dev::getSystemTimeAsFileTime() - 65 * dev::kTicksPerSecond;
+    ticks(*w, 10);
+    EXPECT_EQ(w->holder().headerBar->statusTexts()[0], u"01:29:58") << "one second and a bit later";
+    EXPECT_EQ(w->holder().headerBar->statusTexts()[2], u"00:01 06");
+}
