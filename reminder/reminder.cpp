@@ -457,8 +457,11 @@ void Reminder::setVolume(uint32_t v) {
 }
 
 void Reminder::play() {
-    if (soundIndex_ != 0)
-        dev::current().sound().play(soundPath_);
+    if (soundIndex_ == 0)
+        return;
+    dev::current().sound().play(soundPath_);
+    if (window.played)
+        window.played(soundPath_);
 }
 
 void Reminder::beginAlert() {

@@ -76,9 +76,10 @@ std::u16string bubbleHtml(std::u16string_view heading, std::u16string_view timeT
 
 // The window side of an alerting instance: the bubble and the end of the program.
 struct Window {
-    std::function<void()> showBubble;   // add the bubble (again)
-    std::function<void()> removeBubble; // take it away
-    std::function<void()> close;        // stop the timer and end the message loop
+    std::function<void()> showBubble;                  // add the bubble (again)
+    std::function<void()> removeBubble;                // take it away
+    std::function<void()> close;                       // stop the timer and end the message loop
+    std::function<void(const std::u16string&)> played; // told after every sound play
 };
 
 // One running instance of the reminder.
