@@ -124,6 +124,8 @@ public:
         text->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
         text->setText(qs(r.html()));
         text->setWordWrap(false);
+        // Wide enough that the two soft keys stand apart at the corners.
+        text->setMinimumWidth(240);
         connect(text, &QLabel::linkActivated, this, [this](const QString& link) {
             if (link == QLatin1String("cmd:202"))
                 command(reminder::kCmdGoTo);
