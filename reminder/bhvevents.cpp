@@ -5,13 +5,13 @@
 #include "device/paths.h"
 #include "device/real.h"
 #include "reminder/reminder.h"
+#include "toolkit/platform.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextStream>
@@ -28,58 +28,6 @@ using namespace hv;
 QString qs(const std::u16string& s) {
     return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }
-
-// Message boxes of this program through Qt.
-class QtMessageBoxes : public dev::MessageBoxes {
-public:
-    dev::MbResult show(const std::u16string& caption, const std::u16string& text, dev::MbIcon icon,
-                       dev::MbButtons buttons) override {
-        QMessageBox box;
-        box.setWindowTitle(qs(caption));
-        box.setText(qs(text));
-        switch (icon) {
-        case dev::MbIcon::Error:
-            box.setIcon(QMessageBox::Critical);
-            break;
-        case dev::MbIcon::Warning:
-            box.setIcon(QMessageBox::Warning);
-            break;
-        case dev::MbIcon::Information:
-            box.setIcon(QMessageBox::Information);
-            break;
-        case dev::MbIcon::Question:
-            box.setIcon(QMessageBox::Question);
-            break;
-        case dev::MbIcon::None:
-            break;
-        }
-        switch (buttons) {
-        case dev::MbButtons::Ok:
-            box.setStandardButtons(QMessageBox::Ok);
-            break;
-        case dev::MbButtons::OkCancel:
-            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-            break;
-        case dev::MbButtons::YesNo:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            break;
-        case dev::MbButtons::YesNoCancel:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-            break;
-        }
-        box.setWindowFlag(Qt::WindowStaysOnTopHint);
-        switch (box.exec()) {
-        case QMessageBox::Cancel:
-            return dev::MbResult::Cancel;
-        case QMessageBox::Yes:
-            return dev::MbResult::Yes;
-        case QMessageBox::No:
-            return dev::MbResult::No;
-        default:
-            return dev::MbResult::Ok;
-        }
-    }
-};
 
 // A line per happening when HORAVEL_REMINDER_LOG names a file (for tests and diagnosis).
 void trace(const QString& line) {
@@ -210,7 +158,7 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    dev::RealDevice::instance().setMessageBoxes(std::make_unique<QtMessageBoxes>());
+    dev::RealDevice::instance().setMessageBoxes(std::make_unique<tk::QtMessageBoxes>());
 
     const std::u16string argument = argc > 1 ? dev::fromUtf8(argv[1]) : std::u16string();
     trace("start " + qs(argument));
