@@ -162,7 +162,7 @@ TEST_F(ReminderEndToEnd, ArmedAlarmRingsReRegistersSnoozesAndReturns) {
     SystemTime next = dueSt;
     next.second = next.milliseconds = 0;
     const FileTime nextFt = *toFileTime(next) + kTicksPerDay;
-    EXPECT_EQ(stored.alarmTime, nextFt);
+    EXPECT_EQ(dev::FileTime{stored.alarmTime}, nextFt);
     EXPECT_NE(stored.notificationHandle, 0u);
     EXPECT_NE(stored.notificationHandle, oldHandle);
     auto regs = service.list();

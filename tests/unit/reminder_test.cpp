@@ -188,7 +188,7 @@ TEST_F(ReminderTest, LateStartReRegistersWithoutAlert) {
     EXPECT_EQ(regs[0].start, at(2026, 12, 10, 7, 0));
     const items::AlarmRecord stored = loadAlarm(6);
     EXPECT_EQ(stored.notificationHandle, regs[0].handle);
-    EXPECT_EQ(stored.alarmTime, ft(2026, 12, 10, 7, 0));
+    EXPECT_EQ(dev::FileTime{stored.alarmTime}, ft(2026, 12, 10, 7, 0));
     EXPECT_TRUE(fake.soundImpl.plays.empty());
 
     // Five minutes and a few seconds late still rings; exactly six minutes does not.
@@ -487,7 +487,7 @@ TEST_F(ReminderTimerTest, DueTimerIsStoppedAtItsInitialValue) {
     const items::TimerRecord r = loadTimer(1);
     EXPECT_EQ(r.running, 0);
     EXPECT_EQ(r.notificationHandle, 0u);
-    EXPECT_EQ(r.countdownTime, ft(2026, 12, 7, 0, 10, 30));
+    EXPECT_EQ(dev::FileTime{r.countdownTime}, ft(2026, 12, 7, 0, 10, 30));
     EXPECT_TRUE(fake.eventsImpl.isSetByName(items::kTimersSettingsChange));
     EXPECT_TRUE(registrations().empty());
     EXPECT_EQ(rem.html(), bubbleHtml(u"Timer 2 ", u"7:00:30 AM", u"Dec 07, 2026", u"Tea"));
@@ -511,8 +511,8 @@ TEST_F(ReminderTest, TimeChangeReRegistersEveryArmedAlarm) {
         if (reg.application == kReminderPath && reg.end == dev::SystemTime{})
             args.push_back(reg.arguments);
     EXPECT_EQ(args, (std::vector<std::u16string>{u"a01", u"a03"}));
-    EXPECT_EQ(loadAlarm(0).alarmTime, ft(2026, 12, 8, 6, 0));
-    EXPECT_EQ(loadAlarm(2).alarmTime, ft(2026, 12, 7, 9, 15));
+    EXPECT_EQ(dev::FileTime{loadAlarm(0).alarmTime}, ft(2026, 12, 8, 6, 0));
+    EXPECT_EQ(dev::FileTime{loadAlarm(2).alarmTime}, ft(2026, 12, 7, 9, 15));
     EXPECT_EQ(loadAlarm(3).notificationHandle, alarmsFile[3].notificationHandle); // untouched
     EXPECT_EQ(fake.shellImpl.displayOnCalls, 0);
 }
