@@ -1,0 +1,210 @@
+// BHVEvents.exe started by the real daemon in a temporary device root: an alarm armed two seconds
+// ahead rings by itself, is re-registered for the next day, snoozes through a second instance
+// and is dismissed. The program runs on Qt's offscreen platform and reports what it does in a
+// log file; every wait polls with a generous deadline so that a loaded machine is only slower.
+#include "device/daemon_client.h"
+#include "device/device.h"
+#include "device/paths.h"
+#include "device/real.h"
+#include "device/registry.h"
+#include "items/records.h"
+#include "shell/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace hv;
+using namespace hv::dev;
+namespace fs = std::filesystem;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+template <class Pred> bool waitUntil(Pred pred, double seconds) {
+    const auto deadline =
+        Steady::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (Steady::now() < deadline) {
+        if (pred())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return pred();
+}
+
+size_t countOf(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
+        ++n;
+    return n;
+}
+
+class ReminderEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() / ("hv-reminder-" + std::to_string(::getpid()));
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "Windows");
+        fs::create_directories(root_ / "Program Files" / "Horavel" / "data");
+        fs::copy_file(HV_BHVEVENTS_PATH, root_ / "Windows" / "BHVEvents.exe");
+        ::setenv("HORAVEL_DEVICE", root_.c_str(), 1);
+        ::setenv("HORAVEL_DEVICED", HV_DEVICED_PATH, 1);
+        ::setenv("HORAVEL_REMINDER_LOG", (root_ / "reminder.log").c_str(), 1);
+        ::setenv("HORAVEL_REMINDER_CONTROL", (root_ / "reminder.cmd").c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        RealDevice::instance().setRoot(root_);
+
+        daemonPid_ = ::fork();
+        if (daemonPid_ == 0) {
+            ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--root", root_.c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_GT(daemonPid_, 0);
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                const int fd = connectDaemonSocket(root_);
+                if (fd >= 0)
+                    ::close(fd);
+                return fd >= 0;
+            },
+            20));
+        client_ = std::make_shared<DaemonClient>(root_, false);
+        ASSERT_TRUE(DaemonTimeSetting(client_).setTimeZone(TimeZoneInformation{}));
+    }
+
+    void TearDown() override {
+        if (daemonPid_ > 0) {
+            ::kill(daemonPid_, SIGTERM);
+            ::waitpid(daemonPid_, nullptr, 0);
+        }
+        client_.reset();
+        fs::remove_all(root_);
+    }
+
+    std::string log() const {
+        std::ifstream in(root_ / "reminder.log");
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void press(int command) { std::ofstream(root_ / "reminder.cmd") << command; }
+    items::AlarmRecord storedAlarm() const {
+        items::AlarmRecord r{};
+        std::ifstream in(root_ / "Program Files" / "Horavel" / "data" / "alarms.dat",
+                         std::ios::binary);
+        in.read(reinterpret_cast<char*>(&r), sizeof r);
+        return r;
+    }
+
+    fs::path root_;
+    pid_t daemonPid_ = -1;
+    std::shared_ptr<DaemonClient> client_;
+};
+
+TEST_F(ReminderEndToEnd, ArmedAlarmRingsReRegistersSnoozesAndReturns) {
+    // The install folder, the settings and the alarm table as the main program leaves them.
+    char16_t folder[kInstallValueSize / 2] = {};
+    const std::u16string text = u"\\Program Files\\Horavel\\";
+    std::copy(text.begin(), text.end(), folder);
+    ASSERT_TRUE(regCreateKey(RegHive::LocalMachine, kInstallKey));
+    ASSERT_TRUE(regSetValue(RegHive::LocalMachine, kInstallKey, kInstallValue, RegType::MultiSz,
+                            folder, sizeof folder));
+    SettingsRecord settings{};
+    fillSettingsDefaults(settings);
+    const fs::path data = root_ / "Program Files" / "Horavel" / "data";
+    std::ofstream(data / "settings.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(&settings), sizeof settings);
+
+    DaemonNotifications service(client_);
+    const FileTime due = getLocalTimeAsFileTime() + 2 * kTicksPerSecond;
+    std::array<items::AlarmRecord, 20> alarms{};
+    for (auto& a : alarms)
+        a.daysMask = 0x7F;
+    items::AlarmRecord& a = alarms[0];
+    a.enabled = 1;
+    a.showDescription = 1;
+    a.soundIndex = 1;
+    a.alarmTime = due;
+    items::setText(a.note, u"Wake up");
+    a.notificationHandle =
+        service.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a01", toSystemTime(due),
+                         toSystemTime(due + 5 * kTicksPerMinute));
+    ASSERT_NE(a.notificationHandle, 0u);
+    const uint32_t oldHandle = a.notificationHandle;
+    std::ofstream(data / "alarms.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(alarms.data()), sizeof alarms);
+
+    // The daemon starts the reminder by itself; it shows the bubble and plays the sound.
+    ASSERT_TRUE(waitUntil([&] { return log().find("bubble ") != std::string::npos; }, 30)) << log();
+    std::string l = log();
+    EXPECT_NE(l.find("start a01"), std::string::npos);
+    EXPECT_NE(l.find("Alarm 1  </b>"), std::string::npos) << l;
+    EXPECT_NE(l.find("<b>Note:</b> Wake up"), std::string::npos) << l;
+    const SystemTime dueSt = toSystemTime(due);
+    char hhmm[16];
+    std::snprintf(hhmm, sizeof hhmm, ":%02u ", dueSt.minute);
+    EXPECT_NE(l.find(std::string("<b>Time:</b> ") +
+                     std::to_string(dueSt.hour % 12 == 0 ? 12 : dueSt.hour % 12) + hhmm),
+              std::string::npos)
+        << l;
+    EXPECT_NE(l.find("play \\Windows\\None"), std::string::npos) << l; // no sound path file
+
+    // Re-registered for tomorrow at the same minute, the one registration the daemon holds.
+    const items::AlarmRecord stored = storedAlarm();
+    SystemTime next = dueSt;
+    next.second = next.milliseconds = 0;
+    const FileTime nextFt = *toFileTime(next) + kTicksPerDay;
+    EXPECT_EQ(dev::FileTime{stored.alarmTime}, nextFt);
+    EXPECT_NE(stored.notificationHandle, 0u);
+    EXPECT_NE(stored.notificationHandle, oldHandle);
+    auto regs = service.list();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].handle, stored.notificationHandle);
+    EXPECT_EQ(regs[0].arguments, u"a01");
+    EXPECT_EQ(toFileTime(regs[0].start), nextFt);
+
+    // Snooze registers "sn" five minutes ahead by the device clock.
+    const FileTime pressed = getLocalTimeAsFileTime();
+    press(201);
+    ASSERT_TRUE(waitUntil([&] { return service.list().size() == 2; }, 15)) << log();
+    regs = service.list();
+    const auto sn =
+        std::find_if(regs.begin(), regs.end(), [](const auto& r) { return r.arguments == u"sn"; });
+    ASSERT_NE(sn, regs.end());
+    EXPECT_EQ(sn->application, u"\\Windows\\BHVEvents.exe");
+    const int64_t ahead = fileTimeDiffSeconds(*toFileTime(sn->start), pressed);
+    EXPECT_GE(ahead, 299);
+    EXPECT_LE(ahead, 310);
+    EXPECT_NE(log().find("removed"), std::string::npos);
+
+    // Five minutes later by the device clock the second instance wakes the first: the bubble
+    // returns.
+    ASSERT_TRUE(DaemonTimeSetting(client_).setSystemTime(
+        toSystemTime(getSystemTimeAsFileTime() + 5 * kTicksPerMinute + 2 * kTicksPerSecond)));
+    ASSERT_TRUE(waitUntil([&] { return countOf(log(), " bubble ") >= 2; }, 30)) << log();
+    EXPECT_NE(log().find("start sn"), std::string::npos);
+    regs = service.list();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].arguments, u"a01");
+
+    press(200);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return countOf(log(), " end") >= 2 && log().find("command 200") != std::string::npos;
+        },
+        15))
+        << log();
+    // The alarm process is gone: its "end" follows the dismissal.
+    l = log();
+    EXPECT_GT(l.rfind(" end"), l.find("command 200"));
+}
+
+} // namespace
