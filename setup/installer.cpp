@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 #include <libgcab.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -314,6 +315,7 @@ bool installCabinet(const fs::path& cab, std::string* error) {
     };
     setSz(u"InstallDir", installDir);
     setSz(u"Version", dev::fromUtf8(d.version));
+    setSz(u"Fingerprint", dev::fromUtf8(cabinetFingerprint(cab)));
     setSz(u"RegistryKey", dev::fromUtf8(d.registryKey));
     setSz(u"SetupLibrary",
           d.setupLibrary.empty() ? u"" : installDir + u"\\" + dev::fromUtf8(d.setupLibrary));
@@ -338,6 +340,29 @@ bool installCabinet(const fs::path& cab, std::string* error) {
 std::string installedVersion(const std::string& name) {
     const auto v =
         dev::regQueryValue(dev::RegHive::LocalMachine, kAppsKey + dev::fromUtf8(name), u"Version");
+    return v ? dev::toUtf8(szOf(*v)) : std::string();
+}
+
+std::string cabinetFingerprint(const fs::path& cab) {
+    std::ifstream in(cab, std::ios::binary);
+    if (!in)
+        return {};
+    uint64_t h = 1469598103934665603ull; // FNV-1a
+    char buf[65536];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+        for (std::streamsize i = 0; i < in.gcount(); ++i)
+            h = (h ^ static_cast<uint8_t>(buf[i])) * 1099511628211ull;
+        if (!in)
+            break;
+    }
+    char out[17];
+    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(h));
+    return out;
+}
+
+std::string installedFingerprint(const std::string& name) {
+    const auto v = dev::regQueryValue(dev::RegHive::LocalMachine, kAppsKey + dev::fromUtf8(name),
+                                      u"Fingerprint");
     return v ? dev::toUtf8(szOf(*v)) : std::string();
 }
 

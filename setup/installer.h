@@ -50,5 +50,9 @@ bool installCabinet(const std::filesystem::path& cab, std::string* error = nullp
 bool uninstallApplication(const std::string& name, std::string* error = nullptr);
 // The installed version of an application, empty when it is not installed.
 std::string installedVersion(const std::string& name);
+// A fingerprint of a cabinet file's bytes (16 hex digits), empty when it cannot be read; the
+// installer records the one it installed, so that a changed build can be told apart.
+std::string cabinetFingerprint(const std::filesystem::path& cab);
+std::string installedFingerprint(const std::string& name);
 
 } // namespace hv::install
