@@ -8,7 +8,7 @@
 
 namespace hv::cli {
 
-std::string parseArguments(const CommandSpec& spec, const std::vector<std::string>& args, ParsedArgs& out) {
+std::string parseArguments(const CommandSpec& cmd, const std::vector<std::string>& args, ParsedArgs& out) {
     bool onlyPositional = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -28,7 +28,7 @@ std::string parseArguments(const CommandSpec& spec, const std::vector<std::strin
             name.resize(eq);
         }
         const OptionSpec* opt = nullptr;
-        for (const auto& o : spec.options)
+        for (const auto& o : cmd.options)
             if (o.name == name)
                 opt = &o;
         if (!opt)
@@ -48,13 +48,13 @@ std::string parseArguments(const CommandSpec& spec, const std::vector<std::strin
         }
         out.options[name] = value;
     }
-    for (const auto& o : spec.options)
+    for (const auto& o : cmd.options)
         if (o.required && !out.has(o.name))
             return "missing option --" + o.name;
-    if (out.positional.size() < spec.minPositional)
-        return "missing argument" + (spec.positional.empty() ? std::string() : " " + spec.positional);
-    if (out.positional.size() > spec.maxPositional)
-        return "unexpected argument '" + out.positional[spec.maxPositional] + "'";
+    if (out.positional.size() < cmd.minPositional)
+        return "missing argument" + (cmd.positional.empty() ? std::string() : " " + cmd.positional);
+    if (out.positional.size() > cmd.maxPositional)
+        return "unexpected argument '" + out.positional[cmd.maxPositional] + "'";
     return {};
 }
 

@@ -53,7 +53,7 @@ struct CommandSpec {
 
 class CommandTable {
 public:
-    void add(CommandSpec spec) { commands_.push_back(std::move(spec)); }
+    void add(CommandSpec c) { commands_.push_back(std::move(c)); }
     const std::vector<CommandSpec>& commands() const { return commands_; }
     // Parses and runs; prints usage errors to io.err and returns kExitUsage for them.
     int dispatch(const std::vector<std::string>& args, Io& io) const;
@@ -64,9 +64,9 @@ private:
     std::vector<CommandSpec> commands_;
 };
 
-// Parses the arguments after the command words against the spec. Returns an error text, empty
+// Parses the arguments after the command words against the command's declaration. Returns an error text, empty
 // on success.
-std::string parseArguments(const CommandSpec& spec, const std::vector<std::string>& args, ParsedArgs& out);
+std::string parseArguments(const CommandSpec& cmd, const std::vector<std::string>& args, ParsedArgs& out);
 
 // Strict value parsers shared by the commands: nullopt-like false on any malformed text.
 bool parseDate(const std::string& s, int& year, int& month, int& day);   // YYYY-MM-DD

@@ -161,6 +161,7 @@ CommandTable buildCommandTable() {
     registerAstroCommands(t);
     registerCitiesCommands(t);
     registerItemsCommands(t);
+    registerDeviceCommands(t);
     return t;
 }
 

@@ -15,6 +15,7 @@ void registerSettingsCommands(CommandTable& t);
 void registerAstroCommands(CommandTable& t);
 void registerCitiesCommands(CommandTable& t);
 void registerItemsCommands(CommandTable& t);
+void registerDeviceCommands(CommandTable& t);
 
 // A bad argument of command cmd: says what is wrong on io.err and returns kExitUsage.
 int badValue(Io& io, const std::string& cmd, const std::string& what);

@@ -1,6 +1,6 @@
 #include "device/real.h"
 
-#include "device/fake.h"
+#include "device/daemon_client.h"
 #include "device/files.h"
 #include "device/paths.h"
 
@@ -97,36 +97,6 @@ private:
     std::tuple<ino_t, time_t, long, off_t> stamp_{};
     TimeZoneInformation hostZone_{};
     int hostZoneYear_ = -1;
-};
-
-// Sets the device clock and zone by rewriting the clock file; never touches the host clock.
-class FileTimeSetting : public TimeSetting {
-public:
-    FileTimeSetting(const fs::path& root, Clock& clock) : root_(root), clock_(clock) {}
-    bool setSystemTime(const SystemTime& utc) override {
-        const auto ft = toFileTime(utc);
-        if (!ft)
-            return false;
-        ClockFile cf = readClockFile(root_).value_or(ClockFile{});
-        cf.offsetTicks = static_cast<int64_t>(*ft) - static_cast<int64_t>(hostUtcNow());
-        return writeClockFile(root_, cf);
-    }
-    bool setLocalTime(const SystemTime& local) override {
-        const auto ft = toFileTime(local);
-        if (!ft)
-            return false;
-        return setSystemTime(toSystemTime(localToUtc(clock_.zone(), *ft)));
-    }
-    bool setTimeZone(const TimeZoneInformation& tz) override {
-        ClockFile cf = readClockFile(root_).value_or(ClockFile{});
-        cf.hasZone = true;
-        cf.zone = tz;
-        return writeClockFile(root_, cf);
-    }
-
-private:
-    fs::path root_;
-    Clock& clock_;
 };
 
 class EnvironmentLocale : public LocaleProvider {
@@ -425,15 +395,22 @@ RealDevice& RealDevice::instance() {
     return device;
 }
 
-RealDevice::RealDevice() : root_(defaultRoot()) {
-    clock_ = std::make_unique<RealClock>(root_);
-    timeSetting_ = std::make_unique<FileTimeSetting>(root_, *clock_);
-    notifications_ = std::make_unique<InProcessNotifications>();
-    events_ = std::make_unique<InProcessEvents>(clock_.get());
+RealDevice::RealDevice() {
+    setRoot(defaultRoot());
     locale_ = std::make_unique<EnvironmentLocale>();
     sound_ = std::make_unique<PlayerSound>(root_);
     shell_ = makeLinuxShell(root_);
     messageBoxes_ = std::make_unique<StderrMessageBoxes>();
+}
+
+void RealDevice::setRoot(const fs::path& root) {
+    root_ = root;
+    clock_ = std::make_unique<RealClock>(root_);
+    // The daemon owns these; the client reaches it (starting it) on first use.
+    auto daemon = std::make_shared<DaemonClient>(root_);
+    timeSetting_ = std::make_unique<DaemonTimeSetting>(daemon);
+    notifications_ = std::make_unique<DaemonNotifications>(daemon);
+    events_ = std::make_unique<DaemonEvents>(daemon);
 }
 
 std::u16string RealDevice::modulePath() const {

@@ -1,7 +1,8 @@
 // The real device on Linux. The device clock is host UTC plus an offset, and the device zone a
 // zone record, both kept in <root>/.system/clock.dat (absent: no offset, and a zone record derived
 // from the host's zone for the current year). The services that the device services daemon owns
-// (notifications, named events, time setting) run in process until a daemon client replaces them.
+// (notifications, named events, time setting) are its clients (device/daemon_client.h); the
+// daemon writes the clock file when the device time or zone is set.
 #pragma once
 
 #include "device/device.h"
@@ -42,8 +43,9 @@ public:
     void setNotifications(std::unique_ptr<Notifications> n) { notifications_ = std::move(n); }
     void setEvents(std::unique_ptr<NamedEvents> e) { events_ = std::move(e); }
     void setTimeSetting(std::unique_ptr<TimeSetting> t) { timeSetting_ = std::move(t); }
-    // Re-reads HORAVEL_DEVICE (programs that set it after start-up).
-    void setRoot(const std::filesystem::path& root) { root_ = root; }
+    // Re-reads HORAVEL_DEVICE (programs that set it after start-up). The clock and the daemon's
+    // services follow the new root; call it before using them.
+    void setRoot(const std::filesystem::path& root);
 
 private:
     RealDevice();

@@ -1,0 +1,979 @@
+#include "deviced/daemon.h"
+
+#include "device/daemon_client.h"
+#include "device/paths.h"
+#include "device/registry.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <iostream>
+#include <linux/netlink.h>
+#include <random>
+#include <sys/epoll.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/signalfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/timerfd.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace hv::deviced {
+
+namespace fs = std::filesystem;
+namespace proto = dev::proto;
+using proto::Op;
+using proto::Override;
+using proto::Request;
+using proto::Status;
+
+namespace {
+
+constexpr size_t kMaxConnections = 256;
+constexpr size_t kMaxPendingOutput = 4u << 20;
+constexpr uint64_t kNoDeadline = UINT64_MAX;
+
+dev::FileTime hostUtcNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return dev::kUnixEpochFileTime + static_cast<dev::FileTime>(ts.tv_sec) * dev::kTicksPerSecond +
+           static_cast<dev::FileTime>(ts.tv_nsec / 100);
+}
+
+uint64_t monotonicMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec / 1000000);
+}
+
+void log(const std::string& text) {
+    std::cerr << "hvdeviced[" << ::getpid() << "]: " << text << std::endl;
+}
+
+std::string readLine(const fs::path& p) {
+    std::ifstream in(p);
+    std::string s;
+    std::getline(in, s);
+    return s;
+}
+
+// The child side of every start: default signal handling, nothing blocked, its own session,
+// standard input from /dev/null, the device root in the environment.
+void prepareChild(const fs::path& root) {
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::signal(SIGCHLD, SIG_DFL);
+    ::signal(SIGPIPE, SIG_DFL);
+    ::setsid();
+    const int devnull = ::open("/dev/null", O_RDONLY);
+    if (devnull >= 0 && devnull != 0) {
+        ::dup2(devnull, 0);
+        ::close(devnull);
+    }
+    ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
+}
+
+std::vector<std::string> commandLine(const fs::path& root, const std::u16string& app,
+                                     const std::u16string& args) {
+    std::vector<std::string> argv{dev::hostPath(root, app).string()};
+    if (!args.empty())
+        argv.push_back(dev::toUtf8(args));
+    return argv;
+}
+
+[[noreturn]] void execOrExit(const std::vector<std::string>& argv) {
+    std::vector<char*> a;
+    for (const auto& s : argv)
+        a.push_back(const_cast<char*>(s.c_str()));
+    a.push_back(nullptr);
+    ::execv(a[0], a.data());
+    std::cerr << "hvdeviced: cannot start " << argv[0] << ": " << std::strerror(errno) << std::endl;
+    ::_exit(127);
+}
+
+void addFd(int epfd, int fd, uint32_t events) {
+    epoll_event ev{};
+    ev.events = events;
+    ev.data.fd = fd;
+    ::epoll_ctl(epfd, EPOLL_CTL_ADD, fd, &ev);
+}
+
+} // namespace
+
+bool peerAllowed(uid_t peer, uid_t self) {
+    return peer == self;
+}
+
+struct Daemon::Conn {
+    int fd = -1;
+    pid_t pid = 0;
+    proto::FrameSplitter in;
+    std::vector<uint8_t> out;
+    bool waiting = false; // an event wait is pending; later requests wait their turn
+    bool closing = false; // close once the output is sent
+    bool wantWrite = false;
+    bool dead = false; // dropped; removed once the current event is handled
+};
+
+Daemon::Daemon(fs::path root) : root_(std::move(root)) {}
+
+Daemon::~Daemon() {
+    for (auto& [fd, c] : conns_)
+        ::close(fd);
+    for (int fd : {listenFd_, epollFd_, dueTimer_, waitTimer_, signalFd_, inotifyFd_, ueventFd_,
+                   activityTimer_})
+        if (fd >= 0)
+            ::close(fd);
+    if (listenFd_ >= 0)
+        ::unlink(dev::daemonSocketPath(root_).c_str());
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+}
+
+int Daemon::start() {
+    const fs::path sys = root_ / ".system";
+    std::error_code ec;
+    fs::create_directories(sys, ec);
+    ::chmod(sys.c_str(), 0700);
+    lockFd_ = ::open(dev::daemonLockPath(root_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd_ < 0) {
+        log("cannot open the lock file in " + sys.string());
+        return 2;
+    }
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0)
+        return 1;
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(lockFd_, 0) != 0 || ::pwrite(lockFd_, pid.data(), pid.size(), 0) < 0)
+        log("cannot write the lock file");
+
+    dbPath_ = (sys / "deviced.db").string();
+    if (!store_.open(dbPath_)) {
+        // A file that is not a usable database is kept aside for inspection and the daemon
+        // starts with an empty one, rather than leaving the device without its services.
+        store_.close();
+        const std::string aside = dbPath_ + ".unreadable-" + std::to_string(::time(nullptr));
+        log("cannot open " + dbPath_ + "; moved to " + aside);
+        for (const char* suffix : {"", "-wal", "-shm"})
+            ::rename((dbPath_ + suffix).c_str(), (aside + suffix).c_str());
+        if (!store_.open(dbPath_)) {
+            log("cannot create " + dbPath_);
+            return 2;
+        }
+    }
+
+    // The device clock: kept where every program reads it; a first start takes the host's zone.
+    if (auto cf = dev::readClockFile(root_))
+        clock_ = *cf;
+    if (!clock_.hasZone) {
+        clock_.hasZone = true;
+        clock_.zone = dev::hostZoneForYear(
+            dev::toSystemTime(hostUtcNow() + static_cast<dev::FileTime>(clock_.offsetTicks)).year);
+        if (!dev::writeClockFile(root_, clock_))
+            log("cannot write the clock file");
+    }
+
+    // The socket: private to the user (mode 0600 from the umask at bind time).
+    const std::string path = dev::daemonSocketPath(root_).string();
+    sockaddr_un addr{};
+    if (path.size() >= sizeof addr.sun_path) {
+        log("socket path too long: " + path);
+        return 2;
+    }
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    ::unlink(path.c_str()); // a leftover of a daemon that died; we hold the lock
+    listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const mode_t old = ::umask(077);
+    const bool bound =
+        listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    ::umask(old);
+    if (!bound || ::chmod(path.c_str(), 0600) != 0 || ::listen(listenFd_, 64) != 0) {
+        log("cannot listen on " + path + ": " + std::strerror(errno));
+        return 2;
+    }
+
+    epollFd_ = ::epoll_create1(EPOLL_CLOEXEC);
+    dueTimer_ = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    waitTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    activityTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    sigset_t sigs;
+    sigemptyset(&sigs);
+    sigaddset(&sigs, SIGTERM);
+    sigaddset(&sigs, SIGINT);
+    sigaddset(&sigs, SIGHUP);
+    ::sigprocmask(SIG_BLOCK, &sigs, nullptr);
+    signalFd_ = ::signalfd(-1, &sigs, SFD_NONBLOCK | SFD_CLOEXEC);
+    ::signal(SIGPIPE, SIG_IGN);
+    ::signal(SIGCHLD, SIG_IGN); // started programs are reaped by the kernel
+    if (epollFd_ < 0 || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || signalFd_ < 0) {
+        log("cannot set up the event loop");
+        return 2;
+    }
+    addFd(epollFd_, listenFd_, EPOLLIN);
+    addFd(epollFd_, dueTimer_, EPOLLIN);
+    addFd(epollFd_, waitTimer_, EPOLLIN);
+    addFd(epollFd_, activityTimer_, EPOLLIN);
+    addFd(epollFd_, signalFd_, EPOLLIN);
+
+    // The root going away (deleted or moved) ends the daemon.
+    inotifyFd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (inotifyFd_ >= 0) {
+        ::inotify_add_watch(inotifyFd_, root_.c_str(), IN_DELETE_SELF | IN_MOVE_SELF);
+        ::inotify_add_watch(inotifyFd_, sys.c_str(), IN_DELETE_SELF | IN_MOVE_SELF | IN_DELETE);
+        addFd(epollFd_, inotifyFd_, EPOLLIN);
+    }
+    // Power-supply changes arrive as kernel uevents; without them the state is read on demand.
+    ueventFd_ =
+        ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
+    if (ueventFd_ >= 0) {
+        sockaddr_nl nl{};
+        nl.nl_family = AF_NETLINK;
+        nl.nl_pid = 0;
+        nl.nl_groups = 1;
+        if (::bind(ueventFd_, reinterpret_cast<sockaddr*>(&nl), sizeof nl) == 0) {
+            addFd(epollFd_, ueventFd_, EPOLLIN);
+        } else {
+            ::close(ueventFd_);
+            ueventFd_ = -1;
+        }
+    }
+
+    // Handles of this daemon differ from those of one before it, so that a stale handle of a
+    // program that outlived a daemon restart names nothing.
+    nextEventHandle_ = std::random_device{}() | 1u;
+    bool existed = false;
+    openEvent(kActiveEventName, true, nullptr, existed);
+    openEvent(kInactiveEventName, false, nullptr, existed);
+    externalPower_ = sensedExternalPower();
+    updateActivity();
+    return 0;
+}
+
+int Daemon::run() {
+    // Registrations that fell due while no daemon ran fire now, once.
+    plan();
+    std::vector<epoll_event> evs(64);
+    while (!stop_) {
+        const int n = ::epoll_wait(epollFd_, evs.data(), static_cast<int>(evs.size()), -1);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            log(std::string("epoll: ") + std::strerror(errno));
+            return 2;
+        }
+        for (int i = 0; i < n && !stop_; ++i) {
+            const int fd = evs[static_cast<size_t>(i)].data.fd;
+            const uint32_t what = evs[static_cast<size_t>(i)].events;
+            if (fd == listenFd_) {
+                accept();
+            } else if (fd == dueTimer_) {
+                uint64_t expirations = 0;
+                const ssize_t k = ::read(dueTimer_, &expirations, sizeof expirations);
+                if (k < 0 && errno == ECANCELED) {
+                    log("host clock changed");
+                    timeChanged();
+                } else {
+                    plan();
+                }
+            } else if (fd == waitTimer_) {
+                uint64_t expirations = 0;
+                [[maybe_unused]] auto k = ::read(waitTimer_, &expirations, sizeof expirations);
+                checkWaits();
+            } else if (fd == activityTimer_) {
+                uint64_t expirations = 0;
+                [[maybe_unused]] auto k = ::read(activityTimer_, &expirations, sizeof expirations);
+                updateActivity();
+            } else if (fd == signalFd_) {
+                signalfd_siginfo si{};
+                [[maybe_unused]] auto k = ::read(signalFd_, &si, sizeof si);
+                stop_ = true;
+            } else if (fd == inotifyFd_) {
+                alignas(inotify_event) char buf[4096];
+                const ssize_t k = ::read(inotifyFd_, buf, sizeof buf);
+                for (ssize_t off = 0; off < k;) {
+                    const auto* e = reinterpret_cast<const inotify_event*>(buf + off);
+                    const bool socketGone =
+                        (e->mask & IN_DELETE) && e->len > 0 &&
+                        std::string(e->name) == dev::daemonSocketPath(root_).filename().string();
+                    if ((e->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) || socketGone) {
+                        log("device root removed; stopping");
+                        stop_ = true;
+                    }
+                    off += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+                }
+            } else if (fd == ueventFd_) {
+                char buf[8192];
+                const ssize_t k = ::recv(ueventFd_, buf, sizeof buf, 0);
+                if (k > 0 &&
+                    std::string_view(buf, static_cast<size_t>(k)).find("SUBSYSTEM=power_supply") !=
+                        std::string_view::npos)
+                    updatePower();
+            } else if (auto it = conns_.find(fd); it != conns_.end()) {
+                Conn* c = it->second.get();
+                if (!c->dead && (what & EPOLLOUT))
+                    flush(c);
+                if (!c->dead && (what & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+                    readFrom(c);
+            }
+            reap();
+        }
+    }
+    return status_;
+}
+
+// ---- Connections ----------------------------------------------------------------------------
+
+void Daemon::accept() {
+    for (;;) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        ucred cred{};
+        socklen_t len = sizeof cred;
+        const bool known = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0;
+        auto c = std::make_unique<Conn>();
+        c->fd = fd;
+        c->pid = known ? cred.pid : 0;
+        Conn* raw = c.get();
+        conns_[fd] = std::move(c);
+        addFd(epollFd_, fd, EPOLLIN);
+        if (!known || !peerAllowed(cred.uid, ::geteuid())) {
+            reply(raw, proto::answerHeader(Status::Refused));
+            raw->closing = true;
+            flush(raw);
+            continue;
+        }
+        if (conns_.size() > kMaxConnections) {
+            reply(raw, proto::answerHeader(Status::Failed));
+            raw->closing = true;
+            flush(raw);
+        }
+    }
+}
+
+void Daemon::readFrom(Conn* c) {
+    uint8_t buf[16384];
+    for (;;) {
+        const ssize_t k = ::recv(c->fd, buf, sizeof buf, 0);
+        if (k > 0) {
+            if (!c->closing)
+                c->in.feed(buf, static_cast<size_t>(k));
+            // Only a bounded amount is held while a wait blocks this connection.
+            if (c->in.buffered() > proto::kMaxBody * 2u + 8) {
+                drop(c);
+                return;
+            }
+            continue;
+        }
+        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        if (k < 0 && errno == EINTR)
+            continue;
+        drop(c); // end of stream or error: the peer is gone, and its handles with it
+        return;
+    }
+    processInput(c);
+}
+
+void Daemon::processInput(Conn* c) {
+    while (!c->waiting && !c->closing && !c->dead) {
+        auto body = c->in.next();
+        if (!body) {
+            if (c->in.tooLarge()) {
+                reply(c, proto::answerHeader(Status::TooLarge));
+                c->closing = true;
+                flush(c);
+            }
+            return;
+        }
+        Status st = Status::Ok;
+        const auto req = proto::decodeRequest(body->data(), body->size(), st);
+        if (!req) {
+            reply(c, proto::answerHeader(st));
+            continue;
+        }
+        bool deferred = false;
+        auto answer = handle(c, *req, deferred);
+        if (stop_ && req->op == Op::Shutdown) {
+            reply(c, std::move(answer));
+            return;
+        }
+        if (!deferred)
+            reply(c, std::move(answer));
+    }
+}
+
+void Daemon::reply(Conn* c, std::vector<uint8_t> body) {
+    if (c->dead)
+        return;
+    for (int i = 0; i < 4; ++i)
+        c->out.push_back(static_cast<uint8_t>(body.size() >> (8 * i)));
+    c->out.insert(c->out.end(), body.begin(), body.end());
+    if (c->out.size() > kMaxPendingOutput) {
+        drop(c);
+        return;
+    }
+    flush(c);
+}
+
+void Daemon::flush(Conn* c) {
+    while (!c->dead && !c->out.empty()) {
+        const ssize_t k = ::send(c->fd, c->out.data(), c->out.size(), MSG_NOSIGNAL);
+        if (k > 0) {
+            c->out.erase(c->out.begin(), c->out.begin() + k);
+            continue;
+        }
+        if (k < 0 && errno == EINTR)
+            continue;
+        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!c->wantWrite) {
+                epoll_event ev{};
+                ev.events = EPOLLIN | EPOLLOUT;
+                ev.data.fd = c->fd;
+                ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, c->fd, &ev);
+                c->wantWrite = true;
+            }
+            return;
+        }
+        drop(c);
+        return;
+    }
+    if (c->dead)
+        return;
+    if (c->wantWrite) {
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.fd = c->fd;
+        ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, c->fd, &ev);
+        c->wantWrite = false;
+    }
+    if (c->closing)
+        drop(c);
+}
+
+void Daemon::drop(Conn* c) {
+    if (c->dead)
+        return;
+    c->dead = true;
+    dead_.push_back(c->fd);
+}
+
+// Removes dropped connections: their waits end and their event handles are released.
+void Daemon::reap() {
+    while (!dead_.empty()) {
+        const int fd = dead_.back();
+        dead_.pop_back();
+        auto it = conns_.find(fd);
+        if (it == conns_.end())
+            continue;
+        Conn* c = it->second.get();
+        waits_.erase(std::remove_if(waits_.begin(), waits_.end(),
+                                    [c](const Wait& w) { return w.conn == c; }),
+                     waits_.end());
+        std::vector<uint32_t> held;
+        for (const auto& [h, holder] : holders_)
+            if (holder.owner == c)
+                held.push_back(h);
+        for (uint32_t h : held)
+            release(h);
+        ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, nullptr);
+        ::close(fd);
+        conns_.erase(it);
+        checkWaits();
+    }
+}
+
+// ---- Requests -------------------------------------------------------------------------------
+
+std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
+    const auto ok = [] { return proto::answerHeader(Status::Ok); };
+    const auto failed = [] { return proto::answerHeader(Status::Failed); };
+    const auto withU32 = [](uint32_t v) {
+        proto::Writer w;
+        w.bytes() = proto::answerHeader(Status::Ok);
+        w.u32(v);
+        return std::move(w.bytes());
+    };
+    switch (r.op) {
+    case Op::Status:
+    case Op::GetClock: {
+        proto::Writer w;
+        w.bytes() = proto::answerHeader(Status::Ok);
+        w.u32(static_cast<uint32_t>(::getpid()));
+        w.u64(deviceUtcNow());
+        w.u64(static_cast<uint64_t>(clock_.offsetTicks));
+        w.zone(clock_.zone);
+        w.u32(externalPower_ ? 1 : 0);
+        w.u32(userActive_ ? 1 : 0);
+        w.u32(static_cast<uint32_t>(powerOverride_));
+        w.u32(static_cast<uint32_t>(activityOverride_));
+        w.u32(static_cast<uint32_t>(store_.timed().size()));
+        w.u32(static_cast<uint32_t>(events_.size()));
+        return std::move(w.bytes());
+    }
+    case Op::SetUtc: {
+        const auto ft = dev::toFileTime(r.start);
+        return ft && setDeviceUtc(*ft) ? ok() : failed();
+    }
+    case Op::SetLocal: {
+        const auto ft = dev::toFileTime(r.start);
+        return ft && setDeviceUtc(dev::localToUtc(clock_.zone, *ft)) ? ok() : failed();
+    }
+    case Op::SetZone: {
+        const dev::ClockFile before = clock_;
+        clock_.hasZone = true;
+        clock_.zone = r.zone;
+        if (!dev::writeClockFile(root_, clock_)) {
+            clock_ = before;
+            return failed();
+        }
+        timeChanged();
+        return ok();
+    }
+    case Op::SetTimed: {
+        // The start must be a real calendar time; the application a device path.
+        if (!dev::toFileTime(r.start) || r.text1.empty())
+            return failed();
+        uint32_t h = 0;
+        if (r.handle == 0)
+            h = store_.addTimed(r.text1, r.text2, r.start, r.end);
+        else if (store_.updateTimed(r.handle, r.text1, r.text2, r.start, r.end))
+            h = r.handle;
+        if (h == 0)
+            return failed();
+        plan();
+        return withU32(h);
+    }
+    case Op::Clear: {
+        if (r.handle == 0 || !store_.removeTimed(r.handle))
+            return failed();
+        plan();
+        return ok();
+    }
+    case Op::List: {
+        const auto all = store_.timed();
+        proto::Writer w;
+        w.bytes() = proto::answerHeader(Status::Ok);
+        // The answer stays inside one frame: a list longer than that is cut.
+        std::vector<uint8_t> items;
+        uint32_t count = 0;
+        for (const auto& t : all) {
+            proto::Writer one;
+            one.u32(t.handle);
+            one.text(t.application);
+            one.text(t.arguments);
+            one.time(t.start);
+            one.time(t.end);
+            if (items.size() + one.bytes().size() + 16 > proto::kMaxBody)
+                break;
+            items.insert(items.end(), one.bytes().begin(), one.bytes().end());
+            ++count;
+        }
+        w.u32(count);
+        w.bytes().insert(w.bytes().end(), items.begin(), items.end());
+        return std::move(w.bytes());
+    }
+    case Op::RunAtEvent: {
+        const auto ev = static_cast<dev::RunEvent>(r.value);
+        if (r.text1.empty() || (ev != dev::RunEvent::None && ev != dev::RunEvent::TimeChange &&
+                                ev != dev::RunEvent::Rs232Detected))
+            return failed();
+        return store_.setRunAt(r.text1, r.value) ? ok() : failed();
+    }
+    case Op::ListRunAtEvent: {
+        proto::Writer w;
+        w.bytes() = proto::answerHeader(Status::Ok);
+        const auto all = store_.runAt();
+        std::vector<uint8_t> items;
+        uint32_t count = 0;
+        for (const auto& [app, ev] : all) {
+            proto::Writer one;
+            one.text(app);
+            one.u32(ev);
+            if (items.size() + one.bytes().size() + 16 > proto::kMaxBody)
+                break;
+            items.insert(items.end(), one.bytes().begin(), one.bytes().end());
+            ++count;
+        }
+        w.u32(count);
+        w.bytes().insert(w.bytes().end(), items.begin(), items.end());
+        return std::move(w.bytes());
+    }
+    case Op::EventCreate: {
+        if (r.text1.empty())
+            return failed();
+        bool existed = false;
+        const uint32_t h = openEvent(r.text1, r.value != 0, c, existed);
+        if (h == 0)
+            return failed();
+        proto::Writer w;
+        w.bytes() = proto::answerHeader(Status::Ok);
+        w.u32(h);
+        w.u32(existed ? 1 : 0);
+        return std::move(w.bytes());
+    }
+    case Op::EventSet:
+    case Op::EventReset: {
+        const Holder* h = holderFor(c, r.handle);
+        if (!h)
+            return failed();
+        setEvent(h->name, r.op == Op::EventSet);
+        return ok();
+    }
+    case Op::EventIsSet: {
+        const Holder* h = holderFor(c, r.handle);
+        if (!h)
+            return failed();
+        return withU32(events_[h->name].state ? 1 : 0);
+    }
+    case Op::EventClose: {
+        if (!holderFor(c, r.handle))
+            return failed();
+        release(r.handle);
+        checkWaits();
+        return ok();
+    }
+    case Op::EventWait: {
+        if (r.handles.empty())
+            return failed();
+        for (uint32_t h : r.handles)
+            if (!holderFor(c, h))
+                return failed();
+        for (size_t i = 0; i < r.handles.size(); ++i)
+            if (events_[holders_[r.handles[i]].name].state)
+                return withU32(static_cast<uint32_t>(i));
+        if (r.value == 0)
+            return withU32(static_cast<uint32_t>(dev::WaitResult::Timeout));
+        const uint64_t deadline = r.value == dev::kInfinite ? kNoDeadline : monotonicMs() + r.value;
+        waits_.push_back({c, r.handles, deadline});
+        c->waiting = true;
+        deferred = true;
+        armWaitTimer();
+        return {};
+    }
+    case Op::SetActivity:
+    case Op::SetPower: {
+        if (r.value > static_cast<uint32_t>(Override::Off))
+            return failed();
+        if (r.op == Op::SetActivity) {
+            activityOverride_ = static_cast<Override>(r.value);
+            updateActivity();
+        } else {
+            powerOverride_ = static_cast<Override>(r.value);
+            updatePower();
+        }
+        return ok();
+    }
+    case Op::Shutdown:
+        stop_ = true;
+        return ok();
+    }
+    return proto::answerHeader(Status::BadRequest);
+}
+
+// ---- Clock ----------------------------------------------------------------------------------
+
+dev::FileTime Daemon::deviceUtcNow() const {
+    return static_cast<dev::FileTime>(static_cast<int64_t>(hostUtcNow()) + clock_.offsetTicks);
+}
+
+bool Daemon::setDeviceUtc(dev::FileTime utc) {
+    const dev::ClockFile before = clock_;
+    clock_.offsetTicks = static_cast<int64_t>(utc) - static_cast<int64_t>(hostUtcNow());
+    if (!dev::writeClockFile(root_, clock_)) {
+        clock_ = before;
+        return false;
+    }
+    timeChanged();
+    return true;
+}
+
+void Daemon::timeChanged() {
+    for (const auto& [app, ev] : store_.runAt())
+        if (ev == static_cast<uint32_t>(dev::RunEvent::TimeChange))
+            spawn(app, kTimeChangeArgument);
+    plan();
+}
+
+// ---- Timed registrations --------------------------------------------------------------------
+
+void Daemon::plan() {
+    // A registration that could not be fired is tried again in a second, not in a busy loop.
+    const bool retry = !fireDue();
+    // The next due time, as a host real-time instant; with none due, a far one, so that the
+    // timer still reports jumps of the host clock.
+    const auto all = store_.timed();
+    const dev::FileTime nowUtc = deviceUtcNow();
+    dev::FileTime next = nowUtc + 365 * dev::kTicksPerDay;
+    for (const auto& t : all) {
+        const auto local = dev::toFileTime(t.start);
+        const dev::FileTime due = local ? dev::localToUtc(clock_.zone, *local) : nowUtc;
+        next = std::min(next, due);
+    }
+    if (retry)
+        next = std::max(next, nowUtc + dev::kTicksPerSecond);
+    const int64_t hostTicks = static_cast<int64_t>(next) - clock_.offsetTicks -
+                              static_cast<int64_t>(dev::kUnixEpochFileTime);
+    itimerspec its{};
+    const int64_t tps = static_cast<int64_t>(dev::kTicksPerSecond);
+    int64_t sec = hostTicks / tps, rest = hostTicks % tps;
+    if (rest < 0) {
+        rest += tps;
+        --sec;
+    }
+    its.it_value.tv_sec = std::max<int64_t>(sec, 0);
+    its.it_value.tv_nsec = static_cast<long>(rest * 100);
+    if (its.it_value.tv_sec == 0 && its.it_value.tv_nsec == 0)
+        its.it_value.tv_nsec = 1;
+    if (::timerfd_settime(dueTimer_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &its, nullptr) !=
+        0)
+        log(std::string("cannot arm the timer: ") + std::strerror(errno));
+}
+
+// Fires every due registration. False when one could not be fired (it stays for a retry).
+bool Daemon::fireDue() {
+    const dev::FileTime nowUtc = deviceUtcNow();
+    bool allFired = true;
+    for (const auto& t : store_.timed()) {
+        const auto local = dev::toFileTime(t.start);
+        if (!local || dev::localToUtc(clock_.zone, *local) <= nowUtc)
+            allFired = fire(t) && allFired;
+    }
+    return allFired;
+}
+
+// Each registration starts its program exactly once. The child waits on a pipe while the
+// daemon removes the registration and commits; a byte then lets it start the program. If the
+// daemon dies first, the pipe ends without that byte and the child asks the store itself: gone
+// means committed (start), still there means the next daemon will fire it (do nothing).
+bool Daemon::fire(const StoredTimed& t) {
+    const auto argv = commandLine(root_, t.application, t.arguments);
+    int pipefd[2];
+    if (::pipe2(pipefd, O_CLOEXEC) != 0) {
+        log("pipe failed; registration " + std::to_string(t.handle) + " left for later");
+        return false;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(pipefd[0]);
+        ::close(pipefd[1]);
+        log("fork failed; registration " + std::to_string(t.handle) + " left for later");
+        return false;
+    }
+    if (pid == 0) {
+        ::close(pipefd[1]);
+        prepareChild(root_);
+        char go = 0;
+        ssize_t k;
+        do {
+            k = ::read(pipefd[0], &go, 1);
+        } while (k < 0 && errno == EINTR);
+        if (k == 1 && go == 'g')
+            execOrExit(argv);
+        if (k == 1)
+            ::_exit(0); // the daemon could not commit: the registration stays
+        // A fresh program image asks the store (no database state crosses the fork).
+        std::vector<std::string> confirm{"/proc/self/exe", "--confirm-start", dbPath_,
+                                         std::to_string(t.handle), "--"};
+        confirm.insert(confirm.end(), argv.begin(), argv.end());
+        execOrExit(confirm);
+    }
+    ::close(pipefd[0]);
+    const bool removed = store_.removeTimed(t.handle);
+    const char answer = removed ? 'g' : 'n';
+    [[maybe_unused]] auto k = ::write(pipefd[1], &answer, 1);
+    ::close(pipefd[1]);
+    if (!removed)
+        log("cannot remove registration " + std::to_string(t.handle));
+    return removed;
+}
+
+void Daemon::spawn(const std::u16string& app, const std::u16string& args) {
+    const auto argv = commandLine(root_, app, args);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        prepareChild(root_);
+        execOrExit(argv);
+    }
+    if (pid < 0)
+        log("fork failed for " + argv[0]);
+}
+
+int confirmAndStart(const std::string& dbPath, uint32_t handle,
+                    const std::vector<std::string>& argv) {
+    const auto still = timedStillRegistered(dbPath, handle);
+    if (!still || *still || argv.empty())
+        return 0;
+    execOrExit(argv);
+}
+
+// ---- Events ---------------------------------------------------------------------------------
+
+uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Conn* owner, bool& existed) {
+    auto it = events_.find(name);
+    existed = it != events_.end();
+    if (!existed)
+        it = events_.emplace(name, Event{initial, 0}).first;
+    // Handles are never 0 and not reused while held.
+    for (uint32_t tries = 0; tries < 0xFFFFFFFFu; ++tries) {
+        const uint32_t h = nextEventHandle_++;
+        if (nextEventHandle_ == 0)
+            nextEventHandle_ = 1;
+        if (h != 0 && !holders_.count(h)) {
+            holders_[h] = {name, owner, owner ? owner->pid : ::getpid()};
+            ++it->second.refs;
+            return h;
+        }
+    }
+    return 0;
+}
+
+const Daemon::Holder* Daemon::holderFor(const Conn* c, uint32_t handle) const {
+    auto it = holders_.find(handle);
+    return it != holders_.end() && it->second.ownerPid == c->pid ? &it->second : nullptr;
+}
+
+void Daemon::release(uint32_t handle) {
+    auto it = holders_.find(handle);
+    if (it == holders_.end())
+        return;
+    auto ev = events_.find(it->second.name);
+    holders_.erase(it);
+    if (ev != events_.end() && --ev->second.refs <= 0)
+        events_.erase(ev);
+}
+
+void Daemon::setEvent(const std::u16string& name, bool state) {
+    auto it = events_.find(name);
+    if (it == events_.end())
+        return;
+    it->second.state = state;
+    if (state)
+        checkWaits();
+}
+
+// Answers every wait that is decided: an event set, a handle gone, or the time-out reached.
+void Daemon::checkWaits() {
+    const uint64_t now = monotonicMs();
+    std::vector<std::pair<Conn*, int32_t>> done;
+    for (auto it = waits_.begin(); it != waits_.end();) {
+        if (it->conn->dead) {
+            it = waits_.erase(it);
+            continue;
+        }
+        int32_t result = 1 << 30;
+        for (size_t i = 0; i < it->handles.size(); ++i) {
+            auto h = holders_.find(it->handles[i]);
+            if (h == holders_.end()) {
+                result = static_cast<int32_t>(dev::WaitResult::Failed);
+                break;
+            }
+            if (events_[h->second.name].state) {
+                result = static_cast<int32_t>(i);
+                break;
+            }
+        }
+        if (result == 1 << 30 && it->deadlineMs != kNoDeadline && now >= it->deadlineMs)
+            result = static_cast<int32_t>(dev::WaitResult::Timeout);
+        if (result != 1 << 30) {
+            done.emplace_back(it->conn, result);
+            it = waits_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& [conn, result] : done) {
+        conn->waiting = false;
+        proto::Writer w;
+        w.bytes() = proto::answerHeader(Status::Ok);
+        w.u32(static_cast<uint32_t>(result));
+        reply(conn, std::move(w.bytes()));
+        processInput(conn); // requests that queued behind the wait
+    }
+    armWaitTimer();
+}
+
+void Daemon::armWaitTimer() {
+    uint64_t next = kNoDeadline;
+    for (const Wait& w : waits_)
+        next = std::min(next, w.deadlineMs);
+    itimerspec its{};
+    if (next != kNoDeadline) {
+        const uint64_t now = monotonicMs();
+        const uint64_t in = next > now ? next - now : 1;
+        its.it_value.tv_sec = static_cast<time_t>(in / 1000);
+        its.it_value.tv_nsec = static_cast<long>((in % 1000) * 1000000);
+    }
+    ::timerfd_settime(waitTimer_, 0, &its, nullptr);
+}
+
+// ---- Power and activity ---------------------------------------------------------------------
+
+bool Daemon::sensedExternalPower() const {
+    bool battery = false, online = false;
+    std::error_code ec;
+    for (fs::directory_iterator it("/sys/class/power_supply", ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string type = readLine(it->path() / "type");
+        if (type == "Battery")
+            battery = true;
+        else if (readLine(it->path() / "online") == "1")
+            online = true;
+    }
+    return online || !battery; // a desktop without a battery is on external power
+}
+
+void Daemon::updatePower() {
+    const bool now =
+        powerOverride_ == Override::Auto ? sensedExternalPower() : powerOverride_ == Override::On;
+    const bool cameOnline = now && !externalPower_;
+    externalPower_ = now;
+    if (cameOnline)
+        for (const auto& [app, ev] : store_.runAt())
+            if (ev == static_cast<uint32_t>(dev::RunEvent::Rs232Detected))
+                spawn(app, kCradleArgument);
+}
+
+void Daemon::updateActivity() {
+    ActivityDecision d{activityOverride_ != Override::Off, kNoCheck};
+    if (activityOverride_ == Override::Auto) {
+        // Without an idle time from the desktop the user counts as active.
+        if (const auto idle = idle_.idleMs())
+            d = decideActivity(*idle, idleThresholdMs());
+    }
+    itimerspec its{};
+    if (d.nextCheckMs != kNoCheck) {
+        its.it_value.tv_sec = static_cast<time_t>(d.nextCheckMs / 1000);
+        its.it_value.tv_nsec = static_cast<long>((d.nextCheckMs % 1000) * 1000000);
+    }
+    ::timerfd_settime(activityTimer_, 0, &its, nullptr);
+    if (d.active == userActive_ && events_.count(kActiveEventName) &&
+        events_[kActiveEventName].state == userActive_)
+        return;
+    userActive_ = d.active;
+    setEvent(kActiveEventName, userActive_);
+    setEvent(kInactiveEventName, !userActive_);
+}
+
+// The device's user-idle time-out in seconds, by power source, from the registry (60 s when
+// absent, 0 = never idle).
+uint64_t Daemon::idleThresholdMs() const {
+    const auto v = dev::regQueryValue(dev::RegHive::LocalMachine,
+                                      u"System\\CurrentControlSet\\Control\\Power\\Timeouts",
+                                      externalPower_ ? u"ACUserIdle" : u"BattUserIdle");
+    if (!v || v->type != dev::RegType::Dword || v->data.size() != 4)
+        return 60000;
+    const uint32_t seconds =
+        static_cast<uint32_t>(v->data[0]) | static_cast<uint32_t>(v->data[1]) << 8 |
+        static_cast<uint32_t>(v->data[2]) << 16 | static_cast<uint32_t>(v->data[3]) << 24;
+    return static_cast<uint64_t>(seconds) * 1000;
+}
+
+} // namespace hv::deviced

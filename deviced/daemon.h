@@ -1,0 +1,117 @@
+// hvdeviced: the device services daemon of one device root. One thread, one epoll loop: the
+// listening socket and its connections, a real-time timer for the next due registration (it
+// also reports jumps of the host clock), a monotonic timer for event waits, signals, a watch on
+// the root (the daemon ends when the root disappears) and the kernel's power-supply events.
+#pragma once
+
+#include "device/daemon_protocol.h"
+#include "device/real.h"
+#include "deviced/idle.h"
+#include "deviced/store.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sys/types.h>
+
+namespace hv::deviced {
+
+inline constexpr char16_t kActiveEventName[] = u"PowerManager/UserActivity_Active";
+inline constexpr char16_t kInactiveEventName[] = u"PowerManager/UserActivity_Inactive";
+inline constexpr char16_t kTimeChangeArgument[] = u"AppRunAfterTimeChange";
+inline constexpr char16_t kCradleArgument[] = u"AppRunAtRs232Detect";
+
+// Whether a peer with these credentials may use the daemon: only the daemon's own user.
+bool peerAllowed(uid_t peer, uid_t self);
+
+class Daemon {
+public:
+    explicit Daemon(std::filesystem::path root);
+    ~Daemon();
+    Daemon(const Daemon&) = delete;
+    Daemon& operator=(const Daemon&) = delete;
+
+    // Takes the root's lock, opens the store and the socket. 1: another daemon owns the root;
+    // 2: failure; 0: ready to run.
+    int start();
+    // Serves until told to stop or the root disappears. Returns the exit status.
+    int run();
+
+private:
+    struct Conn;
+    struct Wait {
+        Conn* conn;
+        std::vector<uint32_t> handles;
+        uint64_t deadlineMs; // monotonic; UINT64_MAX: none
+    };
+    struct Event {
+        bool state = false;
+        int refs = 0;
+    };
+    struct Holder {
+        std::u16string name;
+        Conn* owner;    // nullptr: the daemon itself
+        pid_t ownerPid; // handles are private to the process that opened them
+    };
+
+    void accept();
+    void readFrom(Conn* c);
+    void processInput(Conn* c);
+    void reply(Conn* c, std::vector<uint8_t> body);
+    void flush(Conn* c);
+    void drop(Conn* c);
+    void reap();
+    std::vector<uint8_t> handle(Conn* c, const dev::proto::Request& r, bool& deferred);
+
+    // Clock and zone.
+    dev::FileTime deviceUtcNow() const;
+    bool setDeviceUtc(dev::FileTime utc);
+    void timeChanged();
+
+    // Timed registrations.
+    void plan();
+    bool fireDue();
+    bool fire(const StoredTimed& t);
+    void spawn(const std::u16string& app, const std::u16string& args);
+
+    // Events.
+    uint32_t openEvent(const std::u16string& name, bool initial, Conn* owner, bool& existed);
+    void release(uint32_t handle);
+    const Holder* holderFor(const Conn* c, uint32_t handle) const;
+    void setEvent(const std::u16string& name, bool state);
+    void checkWaits();
+    void armWaitTimer();
+
+    // Power and activity.
+    bool sensedExternalPower() const;
+    void updatePower();
+    void updateActivity();
+    uint64_t idleThresholdMs() const;
+
+    std::filesystem::path root_;
+    std::string dbPath_;
+    Store store_;
+    DesktopIdle idle_;
+    dev::ClockFile clock_;
+    int lockFd_ = -1, listenFd_ = -1, epollFd_ = -1, dueTimer_ = -1, waitTimer_ = -1,
+        signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1, activityTimer_ = -1;
+    std::map<int, std::unique_ptr<Conn>> conns_;
+    std::map<std::u16string, Event> events_;
+    std::map<uint32_t, Holder> holders_;
+    std::vector<Wait> waits_;
+    std::vector<int> dead_;
+    uint32_t nextEventHandle_ = 1;
+    bool externalPower_ = true;
+    bool userActive_ = true;
+    dev::proto::Override powerOverride_ = dev::proto::Override::Auto;
+    dev::proto::Override activityOverride_ = dev::proto::Override::Auto;
+    bool stop_ = false;
+    int status_ = 0;
+};
+
+// The launcher's fallback when the daemon died between committing a firing and confirming it:
+// starts the program only when the registration is gone from the store.
+int confirmAndStart(const std::string& dbPath, uint32_t handle,
+                    const std::vector<std::string>& argv);
+
+} // namespace hv::deviced

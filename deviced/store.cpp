@@ -1,0 +1,199 @@
+#include "deviced/store.h"
+
+#include "device/paths.h"
+
+#include <sqlite3.h>
+
+namespace hv::deviced {
+
+namespace {
+
+std::vector<uint8_t> timeBlob(const dev::SystemTime& t) {
+    std::vector<uint8_t> b;
+    for (uint16_t f :
+         {t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second, t.milliseconds}) {
+        b.push_back(static_cast<uint8_t>(f & 0xFF));
+        b.push_back(static_cast<uint8_t>(f >> 8));
+    }
+    return b;
+}
+
+dev::SystemTime blobTime(const void* p, int n) {
+    dev::SystemTime t{};
+    if (!p || n != 16)
+        return t;
+    const auto* b = static_cast<const uint8_t*>(p);
+    uint16_t* f[] = {&t.year, &t.month,  &t.dayOfWeek, &t.day,
+                     &t.hour, &t.minute, &t.second,    &t.milliseconds};
+    for (int i = 0; i < 8; ++i)
+        *f[i] = static_cast<uint16_t>(b[2 * i] | b[2 * i + 1] << 8);
+    return t;
+}
+
+std::u16string columnText(sqlite3_stmt* s, int col) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
+    return p ? dev::fromUtf8(std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(s, col))))
+             : u"";
+}
+
+// A prepared statement that finalizes itself.
+class Stmt {
+public:
+    Stmt(sqlite3* db, const char* sql) {
+        if (db)
+            sqlite3_prepare_v2(db, sql, -1, &s_, nullptr);
+    }
+    ~Stmt() { sqlite3_finalize(s_); }
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+    explicit operator bool() const { return s_ != nullptr; }
+    sqlite3_stmt* get() { return s_; }
+    void text(int i, const std::u16string& v) {
+        const std::string u = dev::toUtf8(v);
+        sqlite3_bind_text(s_, i, u.data(), static_cast<int>(u.size()), SQLITE_TRANSIENT);
+    }
+    void time(int i, const dev::SystemTime& t) {
+        const auto b = timeBlob(t);
+        sqlite3_bind_blob(s_, i, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+    }
+    void integer(int i, int64_t v) { sqlite3_bind_int64(s_, i, v); }
+    int step() { return sqlite3_step(s_); }
+
+private:
+    sqlite3_stmt* s_ = nullptr;
+};
+
+} // namespace
+
+Store::~Store() {
+    sqlite3_close(db_);
+}
+
+void Store::close() {
+    sqlite3_close(db_);
+    db_ = nullptr;
+}
+
+bool Store::exec(const char* sql) {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool Store::open(const std::string& path) {
+    if (sqlite3_open_v2(path.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_busy_timeout(db_, 5000);
+    return exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") &&
+           exec("CREATE TABLE IF NOT EXISTS timed(handle INTEGER PRIMARY KEY AUTOINCREMENT, app "
+                "TEXT NOT NULL,"
+                " args TEXT NOT NULL, start BLOB NOT NULL, finish BLOB NOT NULL)") &&
+           exec("CREATE TABLE IF NOT EXISTS runat(app TEXT NOT NULL, event INTEGER NOT NULL,"
+                " PRIMARY KEY(app, event))");
+}
+
+uint32_t Store::addTimed(const std::u16string& app, const std::u16string& args,
+                         const dev::SystemTime& start, const dev::SystemTime& end) {
+    Stmt s(db_, "INSERT INTO timed(app, args, start, finish) VALUES(?, ?, ?, ?)");
+    if (!s)
+        return 0;
+    s.text(1, app);
+    s.text(2, args);
+    s.time(3, start);
+    s.time(4, end);
+    if (s.step() != SQLITE_DONE)
+        return 0;
+    const sqlite3_int64 id = sqlite3_last_insert_rowid(db_);
+    if (id <= 0 || id > 0xFFFFFFFFLL) {
+        removeTimed(static_cast<uint32_t>(id));
+        return 0;
+    }
+    return static_cast<uint32_t>(id);
+}
+
+bool Store::updateTimed(uint32_t handle, const std::u16string& app, const std::u16string& args,
+                        const dev::SystemTime& start, const dev::SystemTime& end) {
+    Stmt s(db_, "UPDATE timed SET app = ?, args = ?, start = ?, finish = ? WHERE handle = ?");
+    if (!s)
+        return false;
+    s.text(1, app);
+    s.text(2, args);
+    s.time(3, start);
+    s.time(4, end);
+    s.integer(5, handle);
+    return s.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+}
+
+bool Store::removeTimed(uint32_t handle) {
+    Stmt s(db_, "DELETE FROM timed WHERE handle = ?");
+    if (!s)
+        return false;
+    s.integer(1, handle);
+    return s.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+}
+
+std::vector<StoredTimed> Store::timed() {
+    std::vector<StoredTimed> out;
+    Stmt s(db_, "SELECT handle, app, args, start, finish FROM timed ORDER BY handle");
+    while (s && s.step() == SQLITE_ROW) {
+        StoredTimed t;
+        t.handle = static_cast<uint32_t>(sqlite3_column_int64(s.get(), 0));
+        t.application = columnText(s.get(), 1);
+        t.arguments = columnText(s.get(), 2);
+        t.start = blobTime(sqlite3_column_blob(s.get(), 3), sqlite3_column_bytes(s.get(), 3));
+        t.end = blobTime(sqlite3_column_blob(s.get(), 4), sqlite3_column_bytes(s.get(), 4));
+        out.push_back(std::move(t));
+    }
+    return out;
+}
+
+bool Store::setRunAt(const std::u16string& app, uint32_t event) {
+    if (event == 0) {
+        Stmt s(db_, "DELETE FROM runat WHERE app = ?");
+        if (!s)
+            return false;
+        s.text(1, app);
+        return s.step() == SQLITE_DONE;
+    }
+    Stmt s(db_, "INSERT OR IGNORE INTO runat(app, event) VALUES(?, ?)");
+    if (!s)
+        return false;
+    s.text(1, app);
+    s.integer(2, event);
+    return s.step() == SQLITE_DONE;
+}
+
+std::vector<std::pair<std::u16string, uint32_t>> Store::runAt() {
+    std::vector<std::pair<std::u16string, uint32_t>> out;
+    Stmt s(db_, "SELECT app, event FROM runat ORDER BY rowid");
+    while (s && s.step() == SQLITE_ROW)
+        out.emplace_back(columnText(s.get(), 0),
+                         static_cast<uint32_t>(sqlite3_column_int64(s.get(), 1)));
+    return out;
+}
+
+std::optional<bool> timedStillRegistered(const std::string& path, uint32_t handle) {
+    sqlite3* db = nullptr;
+    // Read-write without create: a database left by a killed daemon may need its WAL recovered.
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return std::nullopt;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    std::optional<bool> result;
+    {
+        Stmt s(db, "SELECT 1 FROM timed WHERE handle = ?");
+        if (s) {
+            s.integer(1, handle);
+            const int rc = s.step();
+            if (rc == SQLITE_ROW)
+                result = true;
+            else if (rc == SQLITE_DONE)
+                result = false;
+        }
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+} // namespace hv::deviced

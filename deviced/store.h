@@ -1,0 +1,57 @@
+// The daemon's persistent state in SQLite (WAL journal, synchronous commits): the timed
+// registrations and the run-at-event registrations. Every change is committed before the call
+// returns, so a daemon killed at any moment loses nothing it has answered.
+#pragma once
+
+#include "device/systime.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
+
+namespace hv::deviced {
+
+struct StoredTimed {
+    uint32_t handle = 0;
+    std::u16string application;
+    std::u16string arguments;
+    dev::SystemTime start{}; // device local time
+    dev::SystemTime end{};
+};
+
+class Store {
+public:
+    Store() = default;
+    ~Store();
+    Store(const Store&) = delete;
+    Store& operator=(const Store&) = delete;
+
+    // Opens (creating when needed) the database; ":memory:" for a throw-away one.
+    bool open(const std::string& path);
+    void close();
+    // A new registration: its handle (never reused, never 0), or 0 on failure.
+    uint32_t addTimed(const std::u16string& app, const std::u16string& args,
+                      const dev::SystemTime& start, const dev::SystemTime& end);
+    // Replaces the fields of an existing registration. False for an unknown handle.
+    bool updateTimed(uint32_t handle, const std::u16string& app, const std::u16string& args,
+                     const dev::SystemTime& start, const dev::SystemTime& end);
+    // Whether a registration was removed.
+    bool removeTimed(uint32_t handle);
+    std::vector<StoredTimed> timed();
+    // RunEvent value; 0 removes every event of the application.
+    bool setRunAt(const std::u16string& app, uint32_t event);
+    std::vector<std::pair<std::u16string, uint32_t>> runAt();
+
+private:
+    bool exec(const char* sql);
+    sqlite3* db_ = nullptr;
+};
+
+// Opens the existing database on a connection of its own and tells whether the registration
+// is still there; nullopt when the database cannot be read.
+std::optional<bool> timedStillRegistered(const std::string& path, uint32_t handle);
+
+} // namespace hv::deviced

@@ -1,0 +1,576 @@
+// The device services daemon as a real process in a temporary device root: registrations fire
+// once and on time, survive kill -9, named events die with their holders, waits, the socket's
+// defences. Every wait polls with a generous deadline, so a loaded machine only makes it slower.
+#include "device/daemon_client.h"
+#include "device/daemon_protocol.h"
+#include "device/paths.h"
+#include "device/real.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace hv::dev;
+namespace fs = std::filesystem;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+double hostNowSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
+
+// Device local time for a host instant, with the device zone set to UTC and no offset.
+SystemTime deviceTimeAt(double hostSeconds) {
+    const auto ticks = static_cast<FileTime>(hostSeconds * 1e7);
+    return toSystemTime(kUnixEpochFileTime + ticks);
+}
+
+template <class Pred> bool waitUntil(Pred pred, double seconds) {
+    const auto deadline =
+        Steady::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (Steady::now() < deadline) {
+        if (pred())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return pred();
+}
+
+bool alive(pid_t pid) {
+    return ::kill(pid, 0) == 0;
+}
+
+class DaemonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("hv-daemon-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "bin");
+        const fs::path script = root_ / "bin" / "mark.sh";
+        std::ofstream(script)
+            << "#!/bin/sh\necho \"$1 $(date +%s.%N)\" >> \"$HORAVEL_DEVICE/fired.log\"\n";
+        fs::permissions(script, fs::perms::owner_all);
+        ::setenv("HORAVEL_DEVICED", HV_DEVICED_PATH, 1);
+    }
+
+    void TearDown() override {
+        stopDaemon();
+        client_.reset();
+        fs::remove_all(root_);
+        // A daemon started on demand ends by itself once its root is gone.
+        if (onDemandPid_ > 0) {
+            EXPECT_TRUE(waitUntil([&] { return !alive(onDemandPid_); }, 20))
+                << "daemon left behind";
+        }
+    }
+
+    void startDaemon() {
+        daemonPid_ = ::fork();
+        if (daemonPid_ == 0) {
+            ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--root", root_.c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_GT(daemonPid_, 0);
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                const int fd = connectDaemonSocket(root_);
+                if (fd >= 0)
+                    ::close(fd);
+                return fd >= 0;
+            },
+            20));
+        client_ = std::make_shared<DaemonClient>(root_, false);
+    }
+
+    void stopDaemon(int sig = SIGTERM) {
+        if (daemonPid_ <= 0)
+            return;
+        ::kill(daemonPid_, sig);
+        ::waitpid(daemonPid_, nullptr, 0);
+        daemonPid_ = -1;
+        if (client_)
+            client_->disconnect();
+    }
+
+    // Device zone UTC, so that device local time is host UTC.
+    void useUtcZone() {
+        TimeZoneInformation utc{};
+        ASSERT_TRUE(DaemonTimeSetting(client_).setTimeZone(utc));
+    }
+
+    // The fired.log lines: argument and host time of the start.
+    std::vector<std::pair<std::string, double>> fired() const {
+        std::vector<std::pair<std::string, double>> out;
+        std::ifstream in(root_ / "fired.log");
+        std::string arg;
+        double at;
+        while (in >> arg >> at)
+            out.emplace_back(arg, at);
+        return out;
+    }
+
+    fs::path root_;
+    pid_t daemonPid_ = -1;
+    pid_t onDemandPid_ = -1;
+    std::shared_ptr<DaemonClient> client_;
+};
+
+TEST_F(DaemonTest, RegistrationStartsItsProgramOnceOnTime) {
+    startDaemon();
+    useUtcZone();
+    DaemonNotifications n(client_);
+    const double due = std::ceil(hostNowSeconds()) + 2;
+    const auto h = n.setTimed(0, u"\\bin\\mark.sh", u"once", deviceTimeAt(due), deviceTimeAt(due));
+    ASSERT_NE(h, 0u);
+    ASSERT_EQ(n.list().size(), 1u);
+    EXPECT_EQ(n.list()[0].handle, h);
+    ASSERT_TRUE(waitUntil([&] { return !fired().empty(); }, 15));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const auto f = fired();
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].first, "once");
+    EXPECT_GE(f[0].second, due - 0.05);
+    EXPECT_LT(f[0].second, due + 1.0);
+    EXPECT_TRUE(n.list().empty());
+}
+
+TEST_F(DaemonTest, UpdatedRegistrationFiresWithNewArgumentsAndClearedOneNever) {
+    startDaemon();
+    useUtcZone();
+    DaemonNotifications n(client_);
+    const double now = hostNowSeconds();
+    const auto h = n.setTimed(0, u"\\bin\\mark.sh", u"old", deviceTimeAt(now + 1.5), {});
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(n.setTimed(h, u"\\bin\\mark.sh", u"new", deviceTimeAt(now + 2.5), {}), h);
+    const auto gone = n.setTimed(0, u"\\bin\\mark.sh", u"cleared", deviceTimeAt(now + 1.5), {});
+    EXPECT_TRUE(n.clear(gone));
+    EXPECT_FALSE(n.clear(gone));
+    EXPECT_FALSE(n.clear(0));
+    EXPECT_FALSE(n.clear(0xDEADBEEF));
+    EXPECT_EQ(n.setTimed(0xDEADBEEF, u"\\bin\\mark.sh", u"x", deviceTimeAt(now + 1), {}), 0u);
+    ASSERT_TRUE(waitUntil([&] { return !fired().empty(); }, 15));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    const auto f = fired();
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].first, "new");
+    EXPECT_GE(f[0].second, now + 2.45);
+}
+
+TEST_F(DaemonTest, HundredRegistrationsSurviveKill9AndFireExactlyOnce) {
+    startDaemon();
+    useUtcZone();
+    DaemonNotifications n(client_);
+    const double start = hostNowSeconds() + 1.5;
+    for (int i = 0; i < 100; ++i) {
+        const double due = start + i * 0.02;
+        ASSERT_NE(n.setTimed(0, u"\\bin\\mark.sh", fromUtf8("r" + std::to_string(i)),
+                             deviceTimeAt(due), {}),
+                  0u);
+    }
+    // Killed while the registrations are falling due.
+    while (hostNowSeconds() < start + 1.0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    stopDaemon(SIGKILL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    startDaemon();
+    ASSERT_TRUE(waitUntil([&] { return fired().size() >= 100; }, 30));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    std::map<std::string, int> count;
+    for (const auto& [arg, at] : fired())
+        ++count[arg];
+    EXPECT_EQ(count.size(), 100u);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(count["r" + std::to_string(i)], 1) << i;
+    EXPECT_TRUE(DaemonNotifications(client_).list().empty());
+}
+
+TEST_F(DaemonTest, RegistrationDueWhileDaemonWasDownFiresOnceOnRestart) {
+    startDaemon();
+    useUtcZone();
+    const double due = hostNowSeconds() + 1;
+    ASSERT_NE(
+        DaemonNotifications(client_).setTimed(0, u"\\bin\\mark.sh", u"late", deviceTimeAt(due), {}),
+        0u);
+    stopDaemon();
+    while (hostNowSeconds() < due + 1)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(fired().empty());
+    startDaemon();
+    ASSERT_TRUE(waitUntil([&] { return !fired().empty(); }, 15));
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    ASSERT_EQ(fired().size(), 1u);
+    EXPECT_EQ(fired()[0].first, "late");
+}
+
+TEST_F(DaemonTest, SettingTheTimeRunsTimeChangeProgramsAndReplans) {
+    startDaemon();
+    useUtcZone();
+    DaemonNotifications n(client_);
+    ASSERT_TRUE(n.runAppAtEvent(u"\\bin\\mark.sh", RunEvent::TimeChange));
+    ASSERT_EQ(n.listRunAtEvent().size(), 1u);
+    // Due in a year of device time; moving the device clock to just before it fires it soon.
+    const double far = hostNowSeconds() + 365.0 * 86400;
+    ASSERT_NE(n.setTimed(0, u"\\bin\\mark.sh", u"replanned", deviceTimeAt(far), {}), 0u);
+    ASSERT_TRUE(DaemonTimeSetting(client_).setSystemTime(deviceTimeAt(far - 1)));
+    const auto s = client_->status();
+    ASSERT_TRUE(s);
+    EXPECT_GT(s->offsetTicks, 0);
+    ASSERT_TRUE(waitUntil([&] { return fired().size() >= 2; }, 15));
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    const auto f = fired();
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(f[0].first, "AppRunAfterTimeChange");
+    EXPECT_EQ(f[1].first, "replanned");
+    // The clock file that every program reads carries the new offset.
+    const auto cf = readClockFile(root_);
+    ASSERT_TRUE(cf);
+    EXPECT_EQ(cf->offsetTicks, s->offsetTicks);
+    // Unregistered, a change starts nothing.
+    ASSERT_TRUE(n.runAppAtEvent(u"\\bin\\mark.sh", RunEvent::None));
+    ASSERT_TRUE(DaemonTimeSetting(client_).setLocalTime(deviceTimeAt(hostNowSeconds())));
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    EXPECT_EQ(fired().size(), 2u);
+}
+
+TEST_F(DaemonTest, ExternalPowerComingOnlineRunsCradlePrograms) {
+    startDaemon();
+    DaemonNotifications n(client_);
+    ASSERT_TRUE(n.runAppAtEvent(u"\\bin\\mark.sh", RunEvent::Rs232Detected));
+    const auto power = [&](proto::Override o) {
+        proto::Request r{proto::Op::SetPower};
+        r.value = static_cast<uint32_t>(o);
+        proto::Status st;
+        std::vector<uint8_t> p;
+        return client_->call(r, st, p) && st == proto::Status::Ok;
+    };
+    ASSERT_TRUE(power(proto::Override::Off));
+    EXPECT_FALSE(client_->status()->externalPower);
+    ASSERT_TRUE(power(proto::Override::On));
+    ASSERT_TRUE(power(proto::Override::On)); // no change, no second start
+    EXPECT_TRUE(client_->status()->externalPower);
+    ASSERT_TRUE(waitUntil([&] { return !fired().empty(); }, 15));
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    ASSERT_EQ(fired().size(), 1u);
+    EXPECT_EQ(fired()[0].first, "AppRunAtRs232Detect");
+}
+
+TEST_F(DaemonTest, EventIsDestroyedWhenItsHolderDies) {
+    startDaemon();
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        auto c = std::make_shared<DaemonClient>(root_, false);
+        DaemonEvents ev(c);
+        const uint32_t h = ev.create(u"Held", true, nullptr);
+        [[maybe_unused]] auto k = ::write(ready[1], &h, sizeof h);
+        ::pause();
+        ::_exit(0);
+    }
+    uint32_t childHandle = 0;
+    ASSERT_EQ(::read(ready[0], &childHandle, sizeof childHandle),
+              static_cast<ssize_t>(sizeof childHandle));
+    ASSERT_NE(childHandle, 0u);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    // A handle is private to the process that opened it.
+    EXPECT_FALSE(DaemonEvents(client_).reset(childHandle));
+    EXPECT_FALSE(DaemonEvents(client_).close(childHandle));
+    ASSERT_EQ(client_->status()->eventCount, 3u); // the two activity events and Held
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_TRUE(waitUntil([&] { return client_->status()->eventCount == 2; }, 10));
+    DaemonEvents ev(client_);
+    bool existed = true;
+    const auto h = ev.create(u"Held", false, &existed);
+    ASSERT_NE(h, 0u);
+    EXPECT_FALSE(existed);
+    EXPECT_FALSE(ev.isSet(h));
+    // Opening it again counts a second handle; closing one keeps the event.
+    const auto h2 = ev.create(u"Held", false, &existed);
+    EXPECT_TRUE(existed);
+    EXPECT_TRUE(ev.close(h));
+    EXPECT_FALSE(ev.close(h));
+    EXPECT_TRUE(ev.set(h2));
+    EXPECT_TRUE(ev.isSet(h2));
+}
+
+TEST_F(DaemonTest, WaitReturnsTheEventSetOrTimesOut) {
+    startDaemon();
+    DaemonEvents ev(client_);
+    const auto a = ev.create(u"A", false, nullptr);
+    const auto b = ev.create(u"B", false, nullptr);
+    ASSERT_TRUE(a && b);
+    std::thread setter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        ev.set(b);
+    });
+    EXPECT_EQ(ev.wait({a, b}, 20000), 1);
+    setter.join();
+    ASSERT_TRUE(ev.reset(b));
+    const auto t0 = Steady::now();
+    EXPECT_EQ(ev.wait({a, b}, 300), static_cast<int32_t>(WaitResult::Timeout));
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - t0).count();
+    EXPECT_GE(ms, 290);
+    EXPECT_LT(ms, 15000);
+    EXPECT_EQ(ev.wait({a}, 0), static_cast<int32_t>(WaitResult::Timeout));
+    EXPECT_EQ(ev.wait({a, 0xABCDEF}, 100), static_cast<int32_t>(WaitResult::Failed));
+    // The activity events: exactly one is set, following the override.
+    const auto active = ev.create(u"PowerManager/UserActivity_Active", false, nullptr);
+    const auto inactive = ev.create(u"PowerManager/UserActivity_Inactive", false, nullptr);
+    EXPECT_TRUE(ev.isSet(active));
+    EXPECT_FALSE(ev.isSet(inactive));
+    proto::Request r{proto::Op::SetActivity};
+    r.value = static_cast<uint32_t>(proto::Override::Off);
+    proto::Status st;
+    std::vector<uint8_t> p;
+    ASSERT_TRUE(client_->call(r, st, p));
+    EXPECT_EQ(ev.wait({active, inactive}, 5000), 1);
+    EXPECT_FALSE(ev.isSet(active));
+}
+
+// Runs horavel-cli with the arguments (quoted for the shell) against the test's root.
+std::string cli(const fs::path& root, const std::string& args, int* status = nullptr) {
+    const std::string cmd =
+        std::string(HV_CLI_PATH) + " " + args + " --device '" + root.string() + "' 2>/dev/null";
+    std::string out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        const int rc = ::pclose(p);
+        if (status)
+            *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+    return out;
+}
+
+TEST_F(DaemonTest, CommandLineDrivesTheDaemon) {
+    startDaemon();
+    int rc = -1;
+    const std::string status = "\n" + cli(root_, "device status", &rc);
+    EXPECT_EQ(rc, 0);
+    for (const char* key : {"pid=", "root=", "utc=", "local=", "bias=", "power=", "activity="})
+        EXPECT_NE(status.find(std::string("\n") + key), std::string::npos)
+            << key << " in " << status;
+    EXPECT_NE(status.find("pid=" + std::to_string(daemonPid_) + "\n"), std::string::npos);
+
+    EXPECT_EQ(cli(root_, "device set-zone --bias -60 --dst '5,0,3;5,0,10'", &rc), "");
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(cli(root_, "device set-time '2031-07-01 12:00:00'", &rc), "");
+    const std::string local = cli(root_, "device time");
+    const std::string utc = cli(root_, "device time --utc");
+    ASSERT_EQ(local.size(), 24u) << local; // YYYY-MM-DD HH:MM:SS.mmm and a newline
+    EXPECT_EQ(local.substr(0, 14), "2031-07-01 12:");
+    EXPECT_EQ(utc.substr(0, 14), "2031-07-01 10:"); // daylight time: two hours east of UTC
+
+    const std::string h =
+        cli(root_,
+            "device notify set --app '\\bin\\mark.sh' --args 'a b' --at '2031-07-02 08:30:00.250'",
+            &rc);
+    EXPECT_EQ(rc, 0);
+    ASSERT_FALSE(h.empty());
+    const std::string handle = h.substr(0, h.size() - 1);
+    EXPECT_EQ(cli(root_, "device notify list"),
+              handle + "\t2031-07-02 08:30:00.250\t\\bin\\mark.sh\ta b\n");
+    EXPECT_EQ(cli(root_, "device notify set --handle " + handle +
+                             " --app '\\bin\\mark.sh' --at '2031-07-03 08:30:00'"),
+              h);
+    cli(root_, "device notify clear " + handle, &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(cli(root_, "device notify list"), "");
+    cli(root_, "device notify clear 0", &rc);
+    EXPECT_EQ(rc, 0); // harmless
+
+    EXPECT_EQ(cli(root_, "device event wait A B --timeout 200", &rc), "timeout\n");
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(cli(root_, "device event test PowerManager/UserActivity_Active"), "set\n");
+    cli(root_, "device activity inactive");
+    EXPECT_NE(cli(root_, "device status").find("activity=inactive"), std::string::npos);
+    EXPECT_EQ(cli(root_, "device event test PowerManager/UserActivity_Inactive"), "set\n");
+    cli(root_, "device power battery");
+    EXPECT_NE(cli(root_, "device status").find("power=battery"), std::string::npos);
+    cli(root_, "device set-time 'not a time'", &rc);
+    EXPECT_EQ(rc, 2);
+}
+
+// The launcher's fallback after a daemon died mid-firing starts the program only when the
+// registration is gone from the store.
+TEST_F(DaemonTest, LauncherFallbackStartsOnlyWhatWasCommitted) {
+    startDaemon();
+    useUtcZone();
+    DaemonNotifications n(client_);
+    const auto kept =
+        n.setTimed(0, u"\\bin\\mark.sh", u"kept", deviceTimeAt(hostNowSeconds() + 3600), {});
+    ASSERT_NE(kept, 0u);
+    stopDaemon();
+    const std::string db = (root_ / ".system" / "deviced.db").string();
+    const std::string script = (root_ / "bin" / "mark.sh").string();
+    const auto run = [&](uint32_t handle, const char* arg) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setenv("HORAVEL_DEVICE", root_.c_str(), 1);
+            const std::string h = std::to_string(handle);
+            ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--confirm-start", db.c_str(), h.c_str(),
+                    "--", script.c_str(), arg, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+    };
+    run(kept, "still-registered"); // the next daemon fires it: nothing starts now
+    run(kept + 1000, "committed"); // gone from the store: the firing was committed
+    const auto f = fired();
+    ASSERT_EQ(f.size(), 1u);
+    EXPECT_EQ(f[0].first, "committed");
+}
+
+int rawConnect(const fs::path& root) {
+    return connectDaemonSocket(root);
+}
+
+std::vector<uint8_t> rawAnswer(int fd) {
+    std::vector<uint8_t> body;
+    if (!proto::recvFrame(fd, body, 10000))
+        body.clear();
+    return body;
+}
+
+uint16_t statusOf(const std::vector<uint8_t>& body) {
+    return body.size() >= 4 ? body[2] | body[3] << 8 : 0xFFFF;
+}
+
+TEST_F(DaemonTest, GarbageIsAnsweredWithAnErrorAndServiceGoesOn) {
+    startDaemon();
+    // Text where a length is expected: an oversized frame, refused and closed.
+    int fd = rawConnect(root_);
+    ASSERT_GE(fd, 0);
+    const char junk[] = "hello world garbage\n";
+    ASSERT_EQ(::send(fd, junk, sizeof junk - 1, MSG_NOSIGNAL),
+              static_cast<ssize_t>(sizeof junk - 1));
+    EXPECT_EQ(statusOf(rawAnswer(fd)), static_cast<uint16_t>(proto::Status::TooLarge));
+    ::close(fd);
+    // Well framed nonsense: an error answer, and the connection still serves.
+    fd = rawConnect(root_);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(proto::sendFrame(fd, {1, 0, 0xEE, 0xEE, 1, 2, 3}));
+    EXPECT_EQ(statusOf(rawAnswer(fd)), static_cast<uint16_t>(proto::Status::BadRequest));
+    ASSERT_TRUE(proto::sendFrame(fd, {7, 0, 1, 0}));
+    EXPECT_EQ(statusOf(rawAnswer(fd)), static_cast<uint16_t>(proto::Status::BadVersion));
+    ASSERT_TRUE(proto::sendFrame(fd, proto::encodeRequest(proto::Request{proto::Op::Status})));
+    EXPECT_EQ(statusOf(rawAnswer(fd)), static_cast<uint16_t>(proto::Status::Ok));
+    // A half frame left hanging does not stall anyone else.
+    const uint8_t half[] = {100, 0, 0, 0, 1, 0};
+    ASSERT_EQ(::send(fd, half, sizeof half, MSG_NOSIGNAL), static_cast<ssize_t>(sizeof half));
+    EXPECT_TRUE(client_->status());
+    ::close(fd);
+    EXPECT_TRUE(client_->status());
+}
+
+TEST_F(DaemonTest, PeerOfAnotherUserIsRefused) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to connect as another user";
+    startDaemon();
+    // Open the socket's file permissions so that only the credential check stands in the way.
+    ::chmod((root_ / ".system").c_str(), 0755);
+    ::chmod(daemonSocketPath(root_).c_str(), 0666);
+    int result[2];
+    ASSERT_EQ(::pipe(result), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        uint16_t status = 0xFFFF;
+        if (::setgid(65534) == 0 && ::setuid(65534) == 0) {
+            const int fd = rawConnect(root_);
+            if (fd >= 0) {
+                proto::sendFrame(fd, proto::encodeRequest(proto::Request{proto::Op::Status}));
+                status = statusOf(rawAnswer(fd));
+            }
+        }
+        [[maybe_unused]] auto k = ::write(result[1], &status, sizeof status);
+        ::_exit(0);
+    }
+    uint16_t status = 0;
+    ASSERT_EQ(::read(result[0], &status, sizeof status), static_cast<ssize_t>(sizeof status));
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(status, static_cast<uint16_t>(proto::Status::Refused));
+    EXPECT_TRUE(client_->status()); // the owner still gets served
+}
+
+TEST_F(DaemonTest, UnreadableDatabaseIsSetAsideAndServiceStarts) {
+    fs::create_directories(root_ / ".system");
+    std::ofstream(root_ / ".system" / "deviced.db") << "this is not a database, not at all\n";
+    startDaemon();
+    EXPECT_NE(DaemonNotifications(client_).setTimed(0, u"\\bin\\mark.sh", u"x",
+                                                    deviceTimeAt(hostNowSeconds() + 3600), {}),
+              0u);
+    bool kept = false;
+    for (const auto& e : fs::directory_iterator(root_ / ".system"))
+        kept = kept || e.path().filename().string().rfind("deviced.db.unreadable-", 0) == 0;
+    EXPECT_TRUE(kept);
+}
+
+TEST_F(DaemonTest, MissingDaemonProgramFailsQuickly) {
+    ::setenv("HORAVEL_DEVICED", (root_ / "no-such-daemon").c_str(), 1);
+    const auto t0 = Steady::now();
+    DaemonClient c(root_, true);
+    EXPECT_FALSE(c.status());
+    EXPECT_EQ(DaemonNotifications(std::make_shared<DaemonClient>(root_, true))
+                  .setTimed(0, u"\\bin\\mark.sh", u"", deviceTimeAt(hostNowSeconds()), {}),
+              0u);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - t0).count(), 10);
+}
+
+TEST_F(DaemonTest, ClientsStartingAtOnceShareOneDaemonThatEndsWithItsRoot) {
+    constexpr int kClients = 4;
+    int result[2];
+    ASSERT_EQ(::pipe(result), 0);
+    std::vector<pid_t> children;
+    for (int i = 0; i < kClients; ++i) {
+        const pid_t c = ::fork();
+        if (c == 0) {
+            DaemonClient client(root_, true);
+            const auto s = client.status();
+            const uint32_t pid = s ? s->pid : 0;
+            [[maybe_unused]] auto k = ::write(result[1], &pid, sizeof pid);
+            ::_exit(0);
+        }
+        children.push_back(c);
+    }
+    std::vector<uint32_t> pids;
+    for (int i = 0; i < kClients; ++i) {
+        uint32_t pid = 0;
+        ASSERT_EQ(::read(result[0], &pid, sizeof pid), static_cast<ssize_t>(sizeof pid));
+        pids.push_back(pid);
+    }
+    for (pid_t c : children)
+        ::waitpid(c, nullptr, 0);
+    ::close(result[0]);
+    ::close(result[1]);
+    ASSERT_NE(pids[0], 0u);
+    for (uint32_t p : pids)
+        EXPECT_EQ(p, pids[0]);
+    onDemandPid_ = static_cast<pid_t>(pids[0]);
+    EXPECT_TRUE(alive(onDemandPid_));
+    // TearDown removes the root and checks that the daemon went with it.
+}
+
+} // namespace
