@@ -1,4 +1,5 @@
 #include "cities/citytime.h"
+#include "views/calendar.h"
 
 #include "device/device.h"
 #include "shell/settings.h"
@@ -51,17 +52,8 @@ int CityWeekday(int year, int month, int day) {
 }
 
 int CityDaysInMonth(int year, int month) {
-    switch (month) {
-    case 4:
-    case 6:
-    case 9:
-    case 11:
-        return 30;
-    case 2:
-        return year % 4 == 0 ? 29 : 28;
-    default:
-        return 31;
-    }
+    // The city rules count every fourth year as a leap year, like the calendar views.
+    return DaysInMonth(static_cast<uint8_t>(month), static_cast<uint16_t>(year));
 }
 
 std::optional<dev::FileTime> TransitionDate(int year, const dev::SystemTime& rule) {

@@ -128,16 +128,6 @@ bool validForFormat(const SystemTime& t) {
            t.hour < 24 && t.minute < 60 && t.second < 60 && t.milliseconds < 1000;
 }
 
-int copyOut(const std::u16string& text, char16_t* buf, int capacity) {
-    const int needed = static_cast<int>(text.size()) + 1;
-    if (capacity == 0)
-        return needed;
-    if (!buf || capacity < needed)
-        return 0;
-    std::memcpy(buf, text.data(), text.size() * sizeof(char16_t));
-    buf[text.size()] = 0;
-    return needed;
-}
 
 } // namespace
 
@@ -153,7 +143,7 @@ int getDateFormat(const SystemTime& t, uint32_t flags, const char16_t* picture, 
     const std::u16string_view pic =
         picture ? std::u16string_view(picture)
                 : std::u16string_view((flags & kDateLongDate) ? loc.longDatePicture : loc.shortDatePicture);
-    return copyOut(format(t, pic, loc, false, Elements::Date), buf, capacity);
+    return copyTerminated(format(t, pic, loc, false, Elements::Date), buf, capacity);
 }
 
 int getTimeFormat(const SystemTime& t, uint32_t flags, const char16_t* picture, char16_t* buf, int capacity) {
@@ -161,7 +151,7 @@ int getTimeFormat(const SystemTime& t, uint32_t flags, const char16_t* picture, 
         return 0;
     const LocaleData& loc = current().locale().data();
     const std::u16string_view pic = picture ? std::u16string_view(picture) : std::u16string_view(loc.timePicture);
-    return copyOut(format(t, pic, loc, (flags & kTimeNoSeconds) != 0, Elements::Time), buf, capacity);
+    return copyTerminated(format(t, pic, loc, (flags & kTimeNoSeconds) != 0, Elements::Time), buf, capacity);
 }
 
 std::u16string dateText(const SystemTime& t, std::u16string_view picture) {

@@ -206,8 +206,7 @@ std::u16string LocaleData::item(LocaleItem it) const {
     }
 }
 
-int getLocaleInfo(LocaleItem item, char16_t* buf, int capacity) {
-    const std::u16string text = current().locale().data().item(item);
+int copyTerminated(std::u16string_view text, char16_t* buf, int capacity) {
     const int needed = static_cast<int>(text.size()) + 1;
     if (capacity == 0)
         return needed;
@@ -216,6 +215,10 @@ int getLocaleInfo(LocaleItem item, char16_t* buf, int capacity) {
     std::memcpy(buf, text.data(), text.size() * sizeof(char16_t));
     buf[text.size()] = 0;
     return needed;
+}
+
+int getLocaleInfo(LocaleItem item, char16_t* buf, int capacity) {
+    return copyTerminated(current().locale().data().item(item), buf, capacity);
 }
 
 } // namespace hv::dev

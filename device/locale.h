@@ -73,4 +73,8 @@ public:
 // item is unknown (ERROR_INSUFFICIENT_BUFFER). With capacity 0 returns the size needed.
 int getLocaleInfo(LocaleItem item, char16_t* buf, int capacity);
 
+// The handheld's way of handing back text: copies it with its terminator into buf and returns the
+// count with the terminator; 0 when it does not fit; the size needed when capacity is 0.
+int copyTerminated(std::u16string_view text, char16_t* buf, int capacity);
+
 } // namespace hv::dev

@@ -243,14 +243,7 @@ bool Events::saveNote(EventRecord& working, const std::u16string& text) {
         n = noteCounter + 1;
         noteCounter = n;
     }
-    std::vector<uint8_t> bytes;
-    bytes.reserve((text.size() + 1) * 2);
-    for (char16_t c : text) {
-        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    bytes.push_back(0);
-    bytes.push_back(0);
+    const std::vector<uint8_t> bytes = encodeTerminatedUtf16(text);
     dev::ExclusiveFile f = dev::ExclusiveFile::open(noteFile(n), dev::OpenMode::ReadWriteAlways);
     if (!f.isOpen()) {
         dev::messageBox(kCaption, kCantSaveNote, dev::MbIcon::Error);

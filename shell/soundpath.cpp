@@ -25,7 +25,7 @@ std::optional<std::u16string> readSoundPathFile(std::u16string_view devicePath, 
     return decodeSoundPath(bytes->data(), bytes->size(), maxChars);
 }
 
-bool writeSoundPathFile(std::u16string_view devicePath, std::u16string_view text) {
+std::vector<uint8_t> encodeTerminatedUtf16(std::u16string_view text) {
     std::vector<uint8_t> bytes;
     bytes.reserve((text.size() + 1) * 2);
     for (char16_t c : text) {
@@ -34,7 +34,11 @@ bool writeSoundPathFile(std::u16string_view devicePath, std::u16string_view text
     }
     bytes.push_back(0);
     bytes.push_back(0);
-    return dev::saveWholeFile(devicePath, bytes);
+    return bytes;
+}
+
+bool writeSoundPathFile(std::u16string_view devicePath, std::u16string_view text) {
+    return dev::saveWholeFile(devicePath, encodeTerminatedUtf16(text));
 }
 
 void readChimeSound() {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace hv {
 
@@ -14,6 +15,8 @@ inline constexpr size_t kMaxPathChars = 260;
 std::optional<std::u16string> readSoundPathFile(std::u16string_view devicePath, size_t maxChars = kMaxPathChars);
 // Creates or replaces the file with the text and its terminator.
 bool writeSoundPathFile(std::u16string_view devicePath, std::u16string_view text);
+// The file image of a text: UTF-16LE with its terminator.
+std::vector<uint8_t> encodeTerminatedUtf16(std::u16string_view text);
 // Decodes a file image the way readSoundPathFile does.
 std::u16string decodeSoundPath(const uint8_t* data, size_t size, size_t maxChars = kMaxPathChars);
 

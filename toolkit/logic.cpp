@@ -1,5 +1,7 @@
 #include "toolkit/logic.h"
 
+#include "items/listorder.h"
+
 #include "device/wordsort.h"
 #include "views/calendar.h"
 
@@ -306,24 +308,7 @@ int TabAt(POINT p, int tabCount) {
 // ---- List view -------------------------------------------------------------------------------
 
 std::u16string UnitDifferenceText(int64_t d, int unit) {
-    static constexpr int64_t kUnit[7] = {1, 60, 3600, 86400, 604800, 2628288, 31536000};
-    static constexpr int64_t kTenth[7] = {1, 6, 360, 8640, 60480, 262829, 3153600};
-    auto digits = [](int64_t v) {
-        std::u16string s;
-        for (char c : std::to_string(v))
-            s += static_cast<char16_t>(c);
-        return s;
-    };
-    if (unit <= 0 || unit > 6)
-        return digits(d);
-    const int64_t u = kUnit[unit];
-    const int64_t q = d / u;
-    std::u16string s = (q == 0 && d < 0) ? std::u16string(u"-0") : digits(q);
-    s += u'.';
-    int64_t tenth = (d - q * u) / kTenth[unit];
-    tenth = tenth < 0 ? -tenth : tenth;
-    s += digits(std::min<int64_t>(tenth, 9));
-    return s;
+    return items::differenceText(d, static_cast<uint8_t>(unit < 0 || unit > 6 ? 0 : unit));
 }
 
 dev::FileTime ItemTimeFromText(std::u16string_view text) {
@@ -346,24 +331,12 @@ int CompareItems(const SortItem& a, const SortItem& b, SortRule rule, bool haveW
     const bool aNone = a.param >= kNoTimeParam, bNone = b.param >= kNoTimeParam;
     if (aNone && bNone)
         return 0; // two untimed items keep their order
-    if (aNone)
-        return 1;
-    if (bNone)
-        return -1;
-    switch (rule) {
-    case SortRule::Name: {
-        if (!haveWindow)
-            return a.param > b.param ? 1 : 0;
-        const int c = dev::compareWordSort(std::u16string_view(a.name).substr(0, 32),
-                                           std::u16string_view(b.name).substr(0, 32));
-        return c < 0 ? -1 : c > 0 ? 1 : 0;
-    }
-    case SortRule::EarliestFirst:
-        return a.time > b.time ? 1 : 0;
-    case SortRule::LatestFirst:
-        return a.time < b.time ? 1 : 0;
-    }
-    return 0;
+    if (rule == SortRule::Name && !haveWindow && !aNone && !bNone)
+        return a.param > b.param ? 1 : 0;
+    static constexpr items::SortRule kRule[] = {items::SortRule::Name, items::SortRule::MinTime,
+                                                items::SortRule::MaxTime};
+    return items::compareItems(kRule[static_cast<int>(rule)], items::ListItem{a.name, a.time, static_cast<uint32_t>(std::max(a.param, 0))},
+                               items::ListItem{b.name, b.time, static_cast<uint32_t>(std::max(b.param, 0))});
 }
 
 } // namespace hv::tk
