@@ -211,3 +211,35 @@ TEST(AppManagerIni, DescriptionParsesBack) {
     EXPECT_FALSE(parseAppManagerIni("[CEAppManager]\nVersion=1.0\n", ini));
     EXPECT_FALSE(parseAppManagerIni(std::string("\0\xff[\n=", 5), ini));
 }
+
+// The Linux desktop registry: a folder of values below $HORAVEL_DESKTOP.
+#include "desktop/host.h"
+#include "device/fake.h"
+
+TEST(HostDesktop, RegistryAndFolders) {
+    hv::dev::FakeDevice fake; // a scratch folder for the desktop root
+    const std::string previous =
+        std::getenv("HORAVEL_DESKTOP") ? std::getenv("HORAVEL_DESKTOP") : "";
+    ::setenv("HORAVEL_DESKTOP", (fake.root() / "desktop").c_str(), 1);
+    EXPECT_EQ(desktopRegistryFile("Software\\..\\..\\x"),
+              fake.root() / "desktop/registry/HKLM/Software/x/@default");
+
+    HostDesktop host;
+    EXPECT_FALSE(host.appManagerPath()); // nothing registered: Deskinst shows message 1
+    ASSERT_TRUE(registerAppManager(fake.root() / "bin" / "CEAPPMGR.EXE"));
+    EXPECT_EQ(host.appManagerPath(), (fake.root() / "bin" / "CEAPPMGR.EXE").string());
+
+    bool exists = true;
+    const std::string folder = (fake.root() / "Horavel").string();
+    EXPECT_TRUE(host.createDirectory(folder, exists));
+    EXPECT_FALSE(exists);
+    EXPECT_FALSE(host.createDirectory(folder, exists));
+    EXPECT_TRUE(exists); // Deskinst accepts it
+    EXPECT_TRUE(host.writeFile(folder + "/a.cab", {1, 2, 3}));
+    EXPECT_FALSE(host.writeFile(folder + "/missing/a.cab", {1}));
+    EXPECT_FALSE(host.resource(100, 1)); // the resources belong to Deskinst.exe alone
+    if (previous.empty())
+        ::unsetenv("HORAVEL_DESKTOP");
+    else
+        ::setenv("HORAVEL_DESKTOP", previous.c_str(), 1);
+}
