@@ -1,0 +1,167 @@
+// Installs the built package into a temporary device root through Devprobe, Deskinst, the
+// desktop application manager and the device installer, checks every placement, leaves pending
+// registrations and a running screen-saver launcher behind, then removes the package.
+#include "device/daemon_client.h"
+#include "device/files.h"
+#include "device/paths.h"
+#include "device/real.h"
+#include "device/registry.h"
+#include "shell/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace hv;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char16_t kDir[] = u"\\Program Files\\Brinwick\\Horavel";
+
+template <class Pred> bool waitUntil(Pred pred, double seconds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(int(seconds * 1000));
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (pred())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return pred();
+}
+
+// The real device, seen from the installed main program's place (its data folder).
+class AsMainProgram : public dev::Device {
+public:
+    explicit AsMainProgram(dev::Device& d) : d_(d) {}
+    fs::path root() const override { return d_.root(); }
+    std::u16string modulePath() const override { return std::u16string(kDir) + u"\\Horavel.exe"; }
+    dev::Clock& clock() override { return d_.clock(); }
+    dev::TimeSetting& timeSetting() override { return d_.timeSetting(); }
+    dev::Notifications& notifications() override { return d_.notifications(); }
+    dev::NamedEvents& events() override { return d_.events(); }
+    dev::LocaleProvider& locale() override { return d_.locale(); }
+    dev::Sound& sound() override { return d_.sound(); }
+    dev::Shell& shell() override { return d_.shell(); }
+    dev::MessageBoxes& messageBoxes() override { return d_.messageBoxes(); }
+
+private:
+    dev::Device& d_;
+};
+
+int run(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string quote(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
+
+void putHandle(std::vector<uint8_t>& file, size_t offset, uint32_t h) {
+    std::memcpy(file.data() + offset, &h, 4);
+}
+
+} // namespace
+
+TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
+    const fs::path top = fs::temp_directory_path() / ("hv-install-" + std::to_string(::getpid()));
+    fs::remove_all(top);
+    const fs::path root = top / "device", desktop = top / "desktop";
+    fs::create_directories(root);
+    ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
+    ::setenv("HORAVEL_DESKTOP", desktop.c_str(), 1);
+    ::setenv("HORAVEL_DEVICED", HV_DEVICED_PATH, 1);
+
+    ASSERT_EQ(
+        run("bash " + quote(HV_INSTALL_SCRIPT) + " " + quote(HV_BUILD_DIR) + " " + quote(root)), 0);
+
+    // Every placement of the package.
+    auto exists = [&](std::u16string_view p) { return fs::exists(dev::hostPath(root, p)); };
+    for (const char16_t* f :
+         {u"\\Program Files\\Brinwick\\Horavel\\setup.dll", u"\\Windows\\HVTimer.exe",
+          u"\\Windows\\Alarm1.wav", u"\\Windows\\Alarm5.wav",
+          u"\\Windows\\Start Menu\\Programs\\Horavel.lnk",
+          u"\\Program Files\\Brinwick\\Horavel\\data\\africa.cdb",
+          u"\\Program Files\\Brinwick\\Horavel\\data\\asia.cdb",
+          u"\\Program Files\\Brinwick\\Horavel\\data\\australia.cdb",
+          u"\\Program Files\\Brinwick\\Horavel\\data\\europe.cdb",
+          u"\\Program Files\\Brinwick\\Horavel\\data\\namerica.cdb",
+          u"\\Program Files\\Brinwick\\Horavel\\data\\samerica.cdb"})
+        EXPECT_TRUE(exists(f)) << dev::toUtf8(f);
+    // The main program and the reminder are in the package when this tree builds them.
+    if (fs::exists(fs::path(HV_BUILD_DIR) / "shell" / "Horavel.exe")) {
+        EXPECT_TRUE(exists(u"\\Program Files\\Brinwick\\Horavel\\Horavel.exe"));
+    }
+
+    dev::RealDevice& real = dev::RealDevice::instance();
+    real.setRoot(root);
+    AsMainProgram asMain(real);
+    dev::ScopedDevice use(asMain);
+    EXPECT_TRUE(dev::regKeyExists(dev::RegHive::LocalMachine, u"Software\\Brinwick\\Horavel"));
+
+    // The running system: an armed alarm, a running timer, a pending event, the launcher's
+    // registration, the screen saver on and its launcher running.
+    auto& n = asMain.notifications();
+    const dev::SystemTime later{2099, 1, 4, 1, 8, 0, 0, 0};
+    auto reg = [&] { return n.setTimed(0, u"\\Windows\\BHVEvents.exe", u"x", later, later); };
+    std::vector<uint8_t> alarms(1520), timers(288), events(8 + 76);
+    putHandle(alarms, 76, reg());
+    putHandle(timers, 0, reg());
+    putHandle(events, 0, 1);
+    putHandle(events, 8, reg());
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"alarms.dat"), alarms));
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"timers.dat"), timers));
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"events.dat"), events));
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"chimesnd.dat"), "a\0\0", 4));
+    ASSERT_EQ(n.list().size(), 3u);
+    ASSERT_TRUE(n.runAppAtEvent(kLauncherPath, dev::RunEvent::Rs232Detected));
+    ASSERT_TRUE(writeInstallFolderValue());
+    SettingsRecord s{};
+    fillSettingsDefaults(s);
+    s.screenSaverOn = 1;
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"settings.dat"), &s, sizeof s));
+
+    const fs::path launcher = dev::hostPath(root, u"\\Windows\\HVTimer.exe");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(launcher.c_str(), launcher.c_str(), "AppRunAtRs232Detect",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    const dev::EventHandle running =
+        asMain.events().create(u"HVTimer_AllReady_Running", false, nullptr);
+    ASSERT_NE(running, 0u);
+    EXPECT_TRUE(waitUntil([&] { return asMain.events().isSet(running); }, 20))
+        << "launcher did not start";
+    int status = 0;
+    EXPECT_EQ(::waitpid(pid, &status, WNOHANG), 0) << "launcher ended early";
+
+    // Removal through the device installer.
+    ASSERT_EQ(run(quote(HV_DEVICE_INSTALL) + " --root " + quote(root) + " uninstall Horavel"), 0);
+
+    EXPECT_TRUE(waitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 20))
+        << "launcher still runs";
+    EXPECT_FALSE(asMain.events().isSet(running));
+    EXPECT_TRUE(n.list().empty());
+    EXPECT_TRUE(n.listRunAtEvent().empty());
+    EXPECT_TRUE(dev::findFiles(std::u16string(kDir) + u"\\data", u"*.dat").empty());
+    EXPECT_FALSE(exists(kDir));
+    EXPECT_FALSE(exists(u"\\Windows\\HVTimer.exe"));
+    EXPECT_FALSE(exists(u"\\Windows\\Start Menu\\Programs\\Horavel.lnk"));
+    EXPECT_FALSE(dev::regKeyExists(dev::RegHive::LocalMachine, u"Software\\Brinwick\\Horavel"));
+
+    asMain.events().close(running);
+    if (::waitpid(pid, &status, WNOHANG) == 0) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, &status, 0);
+    }
+    fs::remove_all(top); // the daemon ends by itself once its root is gone
+}
