@@ -143,9 +143,12 @@ bool spawnDetached(const std::vector<std::string>& argv, const fs::path& root) {
         for (const auto& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
-        const int devnull = ::open("/dev/null", O_RDONLY);
+        // A detached program holds none of the starter's descriptors: a pipe the starter's own
+        // caller reads would otherwise stay open for as long as the program runs.
+        const int devnull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
         if (devnull >= 0)
-            ::dup2(devnull, 0);
+            for (int fd = 0; fd <= 2; ++fd)
+                ::dup2(devnull, fd);
         ::execv(args[0], args.data());
         const char failed = 1;
         [[maybe_unused]] auto n = ::write(pipefd[1], &failed, 1);
