@@ -85,12 +85,12 @@ void createResources() {
     buildTable(g_res->table);
     g_res->iconStrip = LoadStrip(kImageIconStrip, 12, true, kMagenta);
     // One logical font record, its height, weight and quality changed between the calls.
-    struct Spec {
+    struct FontDef {
         int height;
         int weight;
         bool antialiased;
     };
-    static constexpr Spec kFonts[kFontCount] = {
+    static constexpr FontDef kFonts[kFontCount] = {
         {28, 700, true},  {144, 700, true}, {80, 700, true}, {26, 700, false}, {26, 400, false},
         {24, 400, false}, {112, 400, true}, {64, 400, true}, {48, 400, false},
     };
