@@ -15,12 +15,6 @@ std::u16string ascii(const std::string& s) {
     return std::u16string(s.begin(), s.end());
 }
 
-dev::FileTime todayAtMidnight() {
-    dev::SystemTime t = dev::getLocalTime();
-    t.hour = t.minute = t.second = t.milliseconds = 0;
-    return dev::toFileTime(t).value_or(0);
-}
-
 bool validIndex(int index) {
     return index >= 0 && index < kAlarmCount;
 }
@@ -69,19 +63,14 @@ Alarms& alarms() {
 
 bool Alarms::load() {
     const std::u16string path = dataFilePath(kAlarmsFileName);
-    bool missing = false;
     std::vector<uint8_t> bytes;
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
-        if (!f.isOpen()) {
-            // Busy: the reminder holds the file for a moment. Gone: defaults.
-            missing = !f.busy() && !dev::fileExists(path);
-            return missing;
-        }
+    const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
         bytes.assign(kAlarmsFileSize, 0);
         bytes.resize(f.readAt(0, bytes.data(), kAlarmsFileSize));
         return bytes.size() == kAlarmsFileSize;
     });
+    const bool missing = result == ItemFileRead::Missing;
+    const bool ok = result == ItemFileRead::Done;
     const dev::FileTime midnight = todayAtMidnight();
     if (missing) {
         fillAlarmDefaults(records, midnight);

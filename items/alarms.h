@@ -16,10 +16,6 @@ inline constexpr size_t kAlarmsFileSize = sizeof(AlarmRecord) * kAlarmCount;
 static_assert(kAlarmsFileSize == 1520);
 inline constexpr char16_t kAlarmsFileName[] = u"alarms.dat";
 
-// Attempts and pause of the loaders' and savers' retry loops (the other process holds the file
-// for a moment only).
-inline constexpr int kFileAttempts = 20;
-inline constexpr uint32_t kRetryPauseMs = 100;
 
 // The registration of an alarm lasts five minutes past its start.
 inline constexpr dev::FileTime kAlarmWindow = 5 * dev::kTicksPerMinute;

@@ -81,14 +81,8 @@ Events& events() {
 
 bool Events::load() {
     const std::u16string path = dataFilePath(kEventsFileName);
-    bool missing = false;
     EventsImage img;
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
-        if (!f.isOpen()) {
-            missing = !f.busy() && !dev::fileExists(path);
-            return missing;
-        }
+    const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
         // Only what the header announces is read, and never more than the file holds.
         std::vector<uint8_t> bytes(kEventsHeaderSize);
         bytes.resize(f.readAt(0, bytes.data(), kEventsHeaderSize));
@@ -103,7 +97,8 @@ bool Events::load() {
         img = parseEvents(bytes.data(), bytes.size());
         return img.ok;
     });
-    if (missing) {
+    const bool ok = result == ItemFileRead::Done;
+    if (result == ItemFileRead::Missing) {
         records.clear();
         noteCounter = 0;
         capacity_ = kEventsSpare;

@@ -70,4 +70,25 @@ int runSoundTest(const SoundTestPlan& plan) {
     return started;
 }
 
+
+ItemFileRead readItemFile(const std::u16string& path, const std::function<bool(const dev::ExclusiveFile&)>& read) {
+    bool missing = false;
+    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+        if (!f.isOpen()) {
+            // Busy: the other program holds the file for a moment. Gone: the caller's defaults.
+            missing = !f.busy() && !dev::fileExists(path);
+            return missing;
+        }
+        return read(f);
+    });
+    return missing ? ItemFileRead::Missing : ok ? ItemFileRead::Done : ItemFileRead::Failed;
+}
+
+dev::FileTime todayAtMidnight() {
+    dev::SystemTime t = dev::getLocalTime();
+    t.hour = t.minute = t.second = t.milliseconds = 0;
+    return dev::toFileTime(t).value_or(0);
+}
+
 } // namespace hv::items

@@ -2,15 +2,30 @@
 // identical in memory and on disk, read and written raw by the main program and the reminder.
 #pragma once
 
+#include "device/files.h"
 #include "device/systime.h"
 
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace hv::items {
+
+// Attempts and pause of the loaders' and savers' retry loops (the other process holds the file
+// for a moment only).
+inline constexpr int kFileAttempts = 20;
+inline constexpr uint32_t kRetryPauseMs = 100;
+
+// Reads an item file, retrying while another process holds it: `read` reads the open file and
+// says whether what it got will do. Missing when the file does not exist at all.
+enum class ItemFileRead { Done, Missing, Failed };
+ItemFileRead readItemFile(const std::u16string& path, const std::function<bool(const dev::ExclusiveFile&)>& read);
+
+// Today's local midnight on the device clock.
+dev::FileTime todayAtMidnight();
 
 static_assert(std::endian::native == std::endian::little, "records are little-endian images");
 

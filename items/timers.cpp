@@ -105,22 +105,16 @@ void Timers::closeEvents() {
 
 bool Timers::load() {
     const std::u16string path = dataFilePath(kTimersFileName);
-    bool missing = false;
     std::vector<uint8_t> bytes;
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
-        if (!f.isOpen()) {
-            missing = !f.busy() && !dev::fileExists(path);
-            return missing;
-        }
+    const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
         bytes.assign(kTimersFileSize, 0);
         bytes.resize(f.readAt(0, bytes.data(), kTimersFileSize));
         return true;
     });
+    const bool missing = result == ItemFileRead::Missing;
+    const bool ok = result == ItemFileRead::Done;
     if (missing) {
-        dev::SystemTime t = dev::getLocalTime();
-        t.hour = t.minute = t.second = t.milliseconds = 0;
-        fillTimerDefaults(records, dev::toFileTime(t).value_or(0));
+        fillTimerDefaults(records, todayAtMidnight());
         save();
         return true;
     }
