@@ -6,6 +6,8 @@
 #include "device/paths.h"
 #include "device/real.h"
 
+#include "tests/support/real_daemon.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -27,6 +29,8 @@ using Steady = std::chrono::steady_clock;
 
 namespace {
 
+using hv::testing::waitUntil;
+
 double hostNowSeconds() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
@@ -37,17 +41,6 @@ double hostNowSeconds() {
 SystemTime deviceTimeAt(double hostSeconds) {
     const auto ticks = static_cast<FileTime>(hostSeconds * 1e7);
     return toSystemTime(kUnixEpochFileTime + ticks);
-}
-
-template <class Pred> bool waitUntil(Pred pred, double seconds) {
-    const auto deadline =
-        Steady::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (Steady::now() < deadline) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    return pred();
 }
 
 bool alive(pid_t pid) {
@@ -81,21 +74,10 @@ protected:
     }
 
     void startDaemon() {
-        daemonPid_ = ::fork();
-        if (daemonPid_ == 0) {
-            ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--root", root_.c_str(),
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        bool answering = false;
+        daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, root_, answering);
         ASSERT_GT(daemonPid_, 0);
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                const int fd = connectDaemonSocket(root_);
-                if (fd >= 0)
-                    ::close(fd);
-                return fd >= 0;
-            },
-            20));
+        ASSERT_TRUE(answering);
         client_ = std::make_shared<DaemonClient>(root_, false);
     }
 

@@ -10,6 +10,8 @@
 #include "items/records.h"
 #include "shell/settings.h"
 
+#include "tests/support/real_daemon.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -28,16 +30,7 @@ using Steady = std::chrono::steady_clock;
 
 namespace {
 
-template <class Pred> bool waitUntil(Pred pred, double seconds) {
-    const auto deadline =
-        Steady::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (Steady::now() < deadline) {
-        if (pred())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return pred();
-}
+using hv::testing::waitUntil;
 
 size_t countOf(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -61,21 +54,10 @@ protected:
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         RealDevice::instance().setRoot(root_);
 
-        daemonPid_ = ::fork();
-        if (daemonPid_ == 0) {
-            ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--root", root_.c_str(),
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        bool answering = false;
+        daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, root_, answering);
         ASSERT_GT(daemonPid_, 0);
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                const int fd = connectDaemonSocket(root_);
-                if (fd >= 0)
-                    ::close(fd);
-                return fd >= 0;
-            },
-            20));
+        ASSERT_TRUE(answering);
         client_ = std::make_shared<DaemonClient>(root_, false);
         ASSERT_TRUE(DaemonTimeSetting(client_).setTimeZone(TimeZoneInformation{}));
     }

@@ -1,0 +1,45 @@
+// Helpers for tests that run a real hvdeviced in a temporary device root.
+#pragma once
+
+#include "device/daemon_client.h"
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+namespace hv::testing {
+
+// Polls pred every stepMs until it holds or the seconds have passed; a loaded machine gets
+// generous deadlines rather than tight timing assumptions.
+template <class Pred> bool waitUntil(Pred pred, double seconds, int stepMs = 25) {
+    using Steady = std::chrono::steady_clock;
+    const auto deadline = Steady::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (Steady::now() < deadline) {
+        if (pred())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
+    }
+    return pred();
+}
+
+// Starts the daemon program for the root and waits until its socket answers. Returns the pid
+// (also when the socket never answered, so the caller can end it), or -1 when fork failed.
+inline pid_t startRealDaemon(const char* program, const std::filesystem::path& root, bool& answering) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(program, program, "--root", root.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    answering = pid > 0 && waitUntil(
+                               [&] {
+                                   const int fd = dev::connectDaemonSocket(root);
+                                   if (fd >= 0)
+                                       ::close(fd);
+                                   return fd >= 0;
+                               },
+                               20);
+    return pid;
+}
+
+} // namespace hv::testing
