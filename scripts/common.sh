@@ -36,7 +36,10 @@ hv_jobs() { nproc 2>/dev/null || echo 2; }
 hv_build() {
     local dir=$1
     shift
-    cmake -S "$HV_TOP" -B "$dir" -G Ninja "$@" >/dev/null || return 1
+    # ccache, where installed, makes rebuilds of other checkouts and build folders cheap.
+    local launcher=()
+    command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S "$HV_TOP" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null || return 1
     cmake --build "$dir" -j "$(hv_jobs)"
 }
 
