@@ -8,7 +8,7 @@
 #include "device/real.h"
 #include "device/registry.h"
 #include "items/records.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include "tests/support/real_daemon.h"
 

@@ -4,8 +4,8 @@
 #include "device/files.h"
 #include "launcher/launcher.h"
 #include "screensaver/exceptions.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <gtest/gtest.h>
 
