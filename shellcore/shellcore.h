@@ -66,15 +66,6 @@ inline constexpr std::array<int, kViewCount> kViewCommands = {
 int viewOfCommand(int command); // -1 when the id is no view command
 int commandOfView(int view);    // 0 outside 0..15
 
-// Which views have paint and tick handlers (the Alarms view draws only child windows, the Time
-// Calc view has nothing that changes with the seconds).
-constexpr bool viewPaints(int v) {
-    return isView(v) && v != kAlarms;
-}
-constexpr bool viewTicks(int v) {
-    return isView(v) && v != kAlarms && v != kTimeCalc;
-}
-
 // ---- Command line ---------------------------------------------------------------------------
 struct CommandLine {
     enum class Kind {
