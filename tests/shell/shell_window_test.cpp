@@ -7,6 +7,7 @@
 #include "shell/mainwindow.h"
 #include "shellcore/homesources.h"
 #include "toolkit/controls/droplist.h"
+#include "toolkit/window/SWindow.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -39,11 +40,24 @@ public:
         dc.FillRect(isSkinView(number()) ? view::kClientRect : view::kViewArea,
                     isSkinView(number()) ? tk::RGB(16, 16, 20) : tk::RGB(255, 255, 255));
     }
-    void tick(tk::DC&, const dev::SystemTime&) override { ++ticks; }
+    void tick(tk::DC&, const dev::SystemTime& now) override {
+        ++ticks;
+        lastTick = now;
+    }
     bool fullScreen() const override { return isSkinView(number()); }
     int subState() const override { return sub; }
     void setSubState(int s) override { sub = s; }
+    bool notify(tk::UINT msg, tk::WPARAM, tk::LPARAM) override {
+        messages.push_back(msg);
+        return true;
+    }
+    void storeExitState(SettingsRecord& s) const override {
+        if (number() == kEvents)
+            s.eventsUnit = 5;
+    }
     int shows = 0, hides = 0, resyncs = 0, ticks = 0, sub = 0;
+    std::vector<tk::UINT> messages;
+    dev::SystemTime lastTick{};
 };
 
 std::unique_ptr<view::View> makeTestView(int number, view::ViewContext& ctx) {
@@ -187,6 +201,32 @@ TEST_F(ShellWindow, ViewCommandsSwitchAndSkinsFillTheScreen) {
     ids.clear();
     collect(w->optionsMenu());
     EXPECT_EQ(ids, (std::vector<int>{40006, 40007, 40008, 40009, 40003, 40025}));
+}
+
+TEST_F(ShellWindow, ViewsShareOneContextAndHearTheirControlsThroughTheMainWindow) {
+    auto w = startWindow();
+    // Every view was built with the one context: the shell's city database and the client area
+    // as the parent of the views' controls.
+    EXPECT_EQ(&w->context().cities, w->holder().cities.get());
+    EXPECT_EQ(w->context().mainWindow, w->clientWindow());
+    // A control's private message to the main window reaches the shown view, and only it.
+    tk::SendMessage(w->clientWindow(), tk::WM_USER + 4, 0, 0);
+    tk::PostMessage(w->clientWindow(), tk::WM_USER + 3, 0, 0);
+    QApplication::processEvents();
+    auto* general = static_cast<TestView*>(w->view(kGeneral));
+    EXPECT_EQ(general->messages, (std::vector<tk::UINT>{tk::WM_USER + 4, tk::WM_USER + 3}));
+    EXPECT_TRUE(static_cast<TestView*>(w->view(kEvents))->messages.empty());
+    // The tick hands the view the local time the window read.
+    fake.clockImpl.setLocal(localAt(11, 22, 33));
+    w->tick();
+    EXPECT_EQ(general->lastTick.hour, 11);
+    EXPECT_EQ(general->lastTick.second, 33);
+    // A view chooses another one through the context (the skins' view list).
+    w->context().selectView(kMoonPhases);
+    EXPECT_EQ(w->currentView(), kMoonPhases);
+    // At exit each view hands back what it remembers.
+    w->exitSequence();
+    EXPECT_EQ(readSettings().eventsUnit, 5);
 }
 
 TEST_F(ShellWindow, TickRedrawsOncePerSecondAndEveryTickForARunningStopwatch) {
