@@ -1,5 +1,7 @@
 #include "toolkit/controls/listview.h"
 
+#include "device/text.h"
+
 #include <QCursor>
 #include <QMenu>
 
@@ -13,10 +15,6 @@ constexpr uintptr_t kListId = 1;
 constexpr int kIconColumn = 32;
 const std::array<COLORREF, 4> kRowFill{RGB(255, 255, 255), RGB(240, 243, 250), RGB(57, 83, 157),
                                        RGB(57, 83, 157)};
-
-QString qs(const std::u16string& s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 } // namespace
 
@@ -131,7 +129,7 @@ LRESULT MyListView::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (nm->hdr.code == NM_TAPHOLD && !menu_.empty()) {
             QMenu menu;
             for (const auto& [id, text] : menu_)
-                menu.addAction(qs(text))->setData(id);
+                menu.addAction(dev::toQString(text))->setData(id);
             const QPoint at = control_->mapToGlobal(QPoint(nm->ptAction.x, nm->ptAction.y));
             if (QAction* chosen = menu.exec(at))
                 SendMessage(commandTarget_, WM_COMMAND, static_cast<WPARAM>(chosen->data().toInt()),
