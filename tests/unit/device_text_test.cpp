@@ -1,4 +1,5 @@
-// Text conversions at the edges of the programs.
+// Text conversions at the edges of the programs and the installers' INI reader.
+#include "device/ini.h"
 #include "device/text.h"
 
 #include <QString>
@@ -29,4 +30,34 @@ TEST(DeviceText, Utf8ReplacesWhatItCannotConvert) {
     EXPECT_EQ(fromUtf8("a\xE2\x82\n"), u"a\uFFFD\uFFFD\n");
     EXPECT_EQ(fromUtf8("a\xE2\x82").substr(0, 2), u"a\uFFFD");
     EXPECT_EQ(fromUtf8(std::string_view("a\0b", 3)), std::u16string(u"a\0b", 3));
+}
+
+TEST(DeviceIni, SectionsEntriesCommentsAndBadLines) {
+    const IniText ini = parseIni("; a comment\r\n"
+                                 "top = before any section\r\n"
+                                 "  [Application]  \r\n"
+                                 "Name =  Horavel Clock \r\n"
+                                 "\r\n"
+                                 "Command=a=b\r\n"
+                                 "no equals sign\n"
+                                 "[Files]\n"
+                                 "=empty key\n"
+                                 "last=no line end");
+    ASSERT_EQ(ini.entries.size(), 5u);
+    EXPECT_EQ(ini.entries[0].section, "");
+    EXPECT_EQ(ini.entries[0].value, "before any section");
+    EXPECT_EQ(ini.entries[1].section, "Application");
+    EXPECT_EQ(ini.entries[1].key, "Name");
+    EXPECT_EQ(ini.entries[1].value, "Horavel Clock");
+    EXPECT_EQ(ini.entries[2].key, "Command");
+    EXPECT_EQ(ini.entries[2].value, "a=b") << "only the first '=' splits";
+    EXPECT_EQ(ini.entries[3].section, "Files");
+    EXPECT_EQ(ini.entries[3].key, "");
+    EXPECT_EQ(ini.entries[4].value, "no line end");
+    EXPECT_EQ(ini.malformedLines, 1);
+
+    EXPECT_TRUE(parseIni("").entries.empty());
+    EXPECT_EQ(parseIni("[\n]\n").malformedLines, 2) << "a lone bracket is no section";
+    EXPECT_EQ(trimSpace(" \t\r\n"), "");
+    EXPECT_EQ(trimSpace("\tx y\r"), "x y");
 }
