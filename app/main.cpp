@@ -7,7 +7,6 @@
 #include "settings/settings.h"
 #include "shell/instance.h"
 #include "shell/mainwindow.h"
-#include "shell/shellfonts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -124,7 +123,6 @@ int main(int argc, char** argv) {
     }
     QApplication::setApplicationName(QStringLiteral("Horavel"));
     QApplication::setQuitOnLastWindowClosed(false);
-    registerShellFonts();
 
     const CommandLine cmd = parseCommandLine(opt.commandLine);
 

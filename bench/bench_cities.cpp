@@ -3,7 +3,7 @@
 // list), and an add with its delete (the city editor).
 #include "cities/citydatabase.h"
 #include "cities/citytime.h"
-#include "device/paths.h"
+#include "device/text.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,12 @@
 // The shell's work per tick: the decision made ten times a second, and the status texts made
 // once a second.
+#include "cities/citydatabase.h"
 #include "device/fake.h"
+#include "items/alarms.h"
 #include "settings/settings.h"
+#include "shellcore/homesources.h"
 #include "shellcore/shellcore.h"
 #include "shellcore/statusbar.h"
-#include "shellcore/statussources.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,7 +31,8 @@ static void BM_StatusTextsDefaultParts(benchmark::State& state) {
     dev::ScopedDevice use(fake);
     SettingsRecord s{};
     fillSettingsDefaults(s);
-    StandInStatusSources src;
+    CityDatabase cities;
+    ShellStatusSources src(cities);
     const dev::SystemTime now{2026, 3, 6, 14, 10, 0, 5, 0};
     const auto kinds = statusKinds(s);
     for (auto _ : state)
@@ -41,9 +44,12 @@ BENCHMARK(BM_StatusTextsDefaultParts);
 static void BM_StatusTextAlarm(benchmark::State& state) {
     dev::FakeDevice fake;
     dev::ScopedDevice use(fake);
-    StandInStatusSources src;
-    for (int i = 0; i < 20; ++i)
-        src.alarms_[static_cast<size_t>(i)] = {i % 2 == 0, 133'000'000'000'000'000ULL + 7ULL * i};
+    CityDatabase cities;
+    ShellStatusSources src(cities);
+    for (size_t i = 0; i < 20; ++i) {
+        items::alarms().records[i].enabled = i % 2 == 0;
+        items::alarms().records[i].alarmTime = 133'000'000'000'000'000ULL + 7ULL * i;
+    }
     const dev::SystemTime now{2026, 3, 6, 14, 10, 0, 5, 0};
     for (auto _ : state)
         benchmark::DoNotOptimize(statusText(StatusKind::Alarm, src, now));

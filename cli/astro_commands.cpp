@@ -5,7 +5,7 @@
 #include "cli/citydata.h"
 #include "cli/commands.h"
 #include "device/device.h"
-#include "device/paths.h"
+#include "device/text.h"
 #include "timescales/timescales.h"
 
 #include <cstdio>

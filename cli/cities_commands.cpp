@@ -4,7 +4,7 @@
 #include "cities/citytime.h"
 #include "cli/citydata.h"
 #include "cli/commands.h"
-#include "device/paths.h"
+#include "device/text.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "cli/citydata.h"
 
-#include "device/paths.h"
+#include "device/text.h"
 #include "settings/settings.h"
 
 #include <array>

@@ -5,6 +5,7 @@
 
 #include "device/daemon_client.h"
 #include "device/paths.h"
+#include "device/text.h"
 
 #include <cstdio>
 #include <memory>

@@ -4,7 +4,7 @@
 
 #include "device/device.h"
 #include "device/files.h"
-#include "device/paths.h"
+#include "device/text.h"
 #include "items/alarms.h"
 #include "items/events.h"
 #include "items/stopwatch.h"

@@ -1,18 +1,12 @@
 #include "desktop/desktop.h"
 
-#include <sstream>
+#include "device/ini.h"
+
+#include <algorithm>
 
 namespace hv::desktop {
 
 namespace {
-std::string trim(std::string_view s) {
-    const size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string_view::npos)
-        return {};
-    const size_t e = s.find_last_not_of(" \t\r\n");
-    return std::string(s.substr(b, e - b + 1));
-}
-
 // A NUL-terminated 8-bit name of at most 260 characters from a resource.
 std::optional<std::string> resourceName(DesktopServices& s, int id) {
     const auto r = s.resource(kResName, id);
@@ -125,43 +119,32 @@ DeskinstResult runDeskinst(DesktopServices& s, std::string* command) {
 
 bool parseAppManagerIni(std::string_view text, AppManagerIni& out) {
     out = {};
-    std::istringstream in{std::string(text)};
-    std::string line, section;
-    std::vector<std::pair<std::string, std::pair<std::string, std::string>>> entries;
-    while (std::getline(in, line)) {
-        line = trim(line);
-        if (line.empty() || line[0] == ';')
-            continue;
-        if (line.front() == '[' && line.back() == ']') {
-            section = line.substr(1, line.size() - 2);
-            continue;
-        }
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos)
-            continue;
-        entries.push_back({section, {trim(line.substr(0, eq)), trim(line.substr(eq + 1))}});
-    }
-    for (const auto& [sec, kv] : entries)
-        if (sec == "CEAppManager") {
-            if (kv.first == "Version")
-                out.version = kv.second;
-            if (kv.first == "Component")
-                out.component = kv.second;
+    // Lines without '=' are skipped.
+    const dev::IniText ini = dev::parseIni(text);
+    for (const auto& e : ini.entries)
+        if (e.section == "CEAppManager") {
+            if (e.key == "Version")
+                out.version = e.value;
+            if (e.key == "Component")
+                out.component = e.value;
         }
     if (out.component.empty())
         return false;
-    for (const auto& [sec, kv] : entries)
-        if (sec == out.component) {
-            if (kv.first == "Description")
-                out.description = kv.second;
-            else if (kv.first == "Uninstall")
-                out.uninstall = kv.second;
-            else if (kv.first == "CabFiles") {
-                std::istringstream list(kv.second);
-                std::string cab;
-                while (std::getline(list, cab, ','))
-                    if (!trim(cab).empty())
-                        out.cabFiles.push_back(trim(cab));
+    for (const auto& e : ini.entries)
+        if (e.section == out.component) {
+            if (e.key == "Description")
+                out.description = e.value;
+            else if (e.key == "Uninstall")
+                out.uninstall = e.value;
+            else if (e.key == "CabFiles") {
+                std::string_view list = e.value;
+                while (!list.empty()) {
+                    const size_t comma = std::min(list.find(','), list.size());
+                    const std::string_view cab = dev::trimSpace(list.substr(0, comma));
+                    if (!cab.empty())
+                        out.cabFiles.emplace_back(cab);
+                    list.remove_prefix(std::min(comma + 1, list.size()));
+                }
             }
         }
     return !out.version.empty() && !out.cabFiles.empty();

@@ -1,6 +1,6 @@
 #include "device/daemon_protocol.h"
 
-#include "device/paths.h"
+#include "device/text.h"
 
 #include <cerrno>
 #include <chrono>

@@ -2,6 +2,7 @@
 
 #include "device/device.h"
 #include "device/paths.h"
+#include "device/text.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -20,10 +21,13 @@ namespace {
 
 bool g_durable = true;
 
-int syncFile(int fd) { return g_durable ? ::fsync(fd) : 0; }
+int syncFile(int fd) {
+    return g_durable ? ::fsync(fd) : 0;
+}
 
 bool sameFile(int fd, const std::string& path) {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (fstat(fd, &a) != 0 || stat(path.c_str(), &b) != 0)
         return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -71,7 +75,9 @@ int writeLockedTemp(const std::string& path, const void* data, size_t n, std::st
 
 } // namespace
 
-ExclusiveFile::~ExclusiveFile() { close(); }
+ExclusiveFile::~ExclusiveFile() {
+    close();
+}
 
 ExclusiveFile::ExclusiveFile(ExclusiveFile&& o) noexcept
     : fd_(o.fd_), busy_(o.busy_), hostPath_(std::move(o.hostPath_)) {
@@ -194,7 +200,9 @@ bool ExclusiveFile::replaceContent(const void* data, size_t n) {
     return true;
 }
 
-bool ExclusiveFile::flush() { return fd_ >= 0 && (!g_durable || ::fdatasync(fd_) == 0); }
+bool ExclusiveFile::flush() {
+    return fd_ >= 0 && (!g_durable || ::fdatasync(fd_) == 0);
+}
 
 void ExclusiveFile::close() {
     if (fd_ >= 0)
@@ -236,7 +244,8 @@ bool saveWholeFile(std::u16string_view devicePath, const void* data, size_t n) {
     return f.isOpen() && f.replaceContent(data, n);
 }
 
-bool writeRecordInPlace(std::u16string_view devicePath, uint64_t offset, const void* data, size_t n) {
+bool writeRecordInPlace(std::u16string_view devicePath, uint64_t offset, const void* data,
+                        size_t n) {
     ExclusiveFile f = ExclusiveFile::open(devicePath, OpenMode::ReadWriteExisting);
     return f.isOpen() && f.writeAt(offset, data, n) == n && f.flush();
 }
@@ -272,7 +281,9 @@ std::vector<std::u16string> findFiles(std::u16string_view folder, std::u16string
     return out;
 }
 
-void setDurableWrites(bool on) { g_durable = on; }
+void setDurableWrites(bool on) {
+    g_durable = on;
+}
 
 bool withRetry(int attempts, uint32_t pauseMs, const std::function<bool()>& attempt) {
     for (int i = 0; i < attempts; ++i) {

@@ -1,6 +1,7 @@
 #include "device/locale.h"
 
 #include "device/device.h"
+#include "device/text.h"
 
 #include <QLocale>
 #include <QString>
@@ -10,10 +11,6 @@
 namespace hv::dev {
 
 namespace {
-
-std::u16string fromQ(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()));
-}
 
 // Order of the day-number, month and year fields in a picture: 0 MDY, 1 DMY, 2 YMD. Day names
 // (ddd, dddd) and quoted text do not count.
@@ -40,7 +37,8 @@ int fieldOrder(const std::u16string& picture) {
         }
         i += n;
     }
-    if (y != std::u16string::npos && (m == std::u16string::npos || y < m) && (d == std::u16string::npos || y < d))
+    if (y != std::u16string::npos && (m == std::u16string::npos || y < m) &&
+        (d == std::u16string::npos || y < d))
         return 2;
     if (d != std::u16string::npos && m != std::u16string::npos && d < m)
         return 1;
@@ -50,8 +48,9 @@ int fieldOrder(const std::u16string& picture) {
 // Qt's date-time format strings into the handheld's picture syntax: Qt's AP/ap/A/a marker
 // becomes tt, and Qt's h (24-hour without a marker) becomes H.
 std::u16string pictureFromQt(const QString& qt) {
-    const std::u16string in = fromQ(qt);
-    const bool marker = in.find(u'a') != std::u16string::npos || in.find(u'A') != std::u16string::npos;
+    const std::u16string in = fromQString(qt);
+    const bool marker =
+        in.find(u'a') != std::u16string::npos || in.find(u'A') != std::u16string::npos;
     std::u16string out;
     bool quoted = false;
     for (size_t i = 0; i < in.size(); ++i) {
@@ -115,7 +114,9 @@ std::u16string number(int v) {
 
 } // namespace
 
-LocaleData LocaleData::englishUS() { return fromName("en_US"); }
+LocaleData LocaleData::englishUS() {
+    return fromName("en_US");
+}
 
 LocaleData LocaleData::fromName(const std::string& rawName) {
     std::string name = rawName.substr(0, rawName.find_first_of(".@"));
@@ -123,18 +124,18 @@ LocaleData LocaleData::fromName(const std::string& rawName) {
         name = "en_US";
     const QLocale q(QString::fromStdString(name));
     LocaleData d;
-    d.name = fromQ(q.name());
+    d.name = fromQString(q.name());
     for (int i = 0; i < 12; ++i) {
-        d.monthNames[i] = fromQ(q.standaloneMonthName(i + 1, QLocale::LongFormat));
-        d.monthNamesInDate[i] = fromQ(q.monthName(i + 1, QLocale::LongFormat));
-        d.monthAbbrev[i] = fromQ(q.monthName(i + 1, QLocale::ShortFormat));
+        d.monthNames[i] = fromQString(q.standaloneMonthName(i + 1, QLocale::LongFormat));
+        d.monthNamesInDate[i] = fromQString(q.monthName(i + 1, QLocale::LongFormat));
+        d.monthAbbrev[i] = fromQString(q.monthName(i + 1, QLocale::ShortFormat));
     }
     for (int i = 0; i < 7; ++i) {
-        d.dayNames[i] = fromQ(q.standaloneDayName(i + 1, QLocale::LongFormat));
-        d.dayAbbrev[i] = fromQ(q.dayName(i + 1, QLocale::ShortFormat));
+        d.dayNames[i] = fromQString(q.standaloneDayName(i + 1, QLocale::LongFormat));
+        d.dayAbbrev[i] = fromQString(q.dayName(i + 1, QLocale::ShortFormat));
     }
-    d.am = fromQ(q.amText());
-    d.pm = fromQ(q.pmText());
+    d.am = fromQString(q.amText());
+    d.pm = fromQString(q.pmText());
     d.shortDatePicture = pictureFromQt(q.dateFormat(QLocale::ShortFormat));
     d.longDatePicture = pictureFromQt(q.dateFormat(QLocale::LongFormat));
     d.timePicture = pictureFromQt(q.timeFormat(QLocale::LongFormat));
@@ -168,12 +169,14 @@ LocaleData LocaleData::fromEnvironment() {
 
 std::u16string LocaleData::item(LocaleItem it) const {
     const auto n = static_cast<uint32_t>(it);
-    if (n >= static_cast<uint32_t>(LocaleItem::SDAYNAME1) && n < static_cast<uint32_t>(LocaleItem::SDAYNAME1) + 7)
+    if (n >= static_cast<uint32_t>(LocaleItem::SDAYNAME1) &&
+        n < static_cast<uint32_t>(LocaleItem::SDAYNAME1) + 7)
         return dayNames[n - static_cast<uint32_t>(LocaleItem::SDAYNAME1)];
     if (n >= static_cast<uint32_t>(LocaleItem::SABBREVDAYNAME1) &&
         n < static_cast<uint32_t>(LocaleItem::SABBREVDAYNAME1) + 7)
         return dayAbbrev[n - static_cast<uint32_t>(LocaleItem::SABBREVDAYNAME1)];
-    if (n >= static_cast<uint32_t>(LocaleItem::SMONTHNAME1) && n < static_cast<uint32_t>(LocaleItem::SMONTHNAME1) + 12)
+    if (n >= static_cast<uint32_t>(LocaleItem::SMONTHNAME1) &&
+        n < static_cast<uint32_t>(LocaleItem::SMONTHNAME1) + 12)
         return monthNames[n - static_cast<uint32_t>(LocaleItem::SMONTHNAME1)];
     if (n >= static_cast<uint32_t>(LocaleItem::SABBREVMONTHNAME1) &&
         n < static_cast<uint32_t>(LocaleItem::SABBREVMONTHNAME1) + 12)

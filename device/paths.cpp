@@ -1,6 +1,7 @@
 #include "device/paths.h"
 
 #include "device/device.h"
+#include "device/text.h"
 
 #include <cstdlib>
 
@@ -32,7 +33,9 @@ fs::path hostPath(const fs::path& root, std::u16string_view devicePath) {
     return out;
 }
 
-fs::path hostPath(std::u16string_view devicePath) { return hostPath(current().root(), devicePath); }
+fs::path hostPath(std::u16string_view devicePath) {
+    return hostPath(current().root(), devicePath);
+}
 
 std::u16string devicePathOf(const fs::path& root, const fs::path& file) {
     std::error_code ec;
@@ -45,90 +48,6 @@ std::u16string devicePathOf(const fs::path& root, const fs::path& file) {
     for (const auto& part : rel) {
         out += u'\\';
         out += fromUtf8(part.string());
-    }
-    return out;
-}
-
-std::u16string fromUtf8(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        uint32_t cp;
-        size_t len;
-        if (c < 0x80) {
-            cp = c;
-            len = 1;
-        } else if ((c >> 5) == 6) {
-            cp = c & 0x1F;
-            len = 2;
-        } else if ((c >> 4) == 14) {
-            cp = c & 0x0F;
-            len = 3;
-        } else if ((c >> 3) == 30) {
-            cp = c & 0x07;
-            len = 4;
-        } else {
-            out += u'\uFFFD';
-            ++i;
-            continue;
-        }
-        if (i + len > s.size()) {
-            out += u'\uFFFD';
-            break;
-        }
-        bool ok = true;
-        for (size_t k = 1; k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc >> 6) != 2) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out += u'\uFFFD';
-            ++i;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-        i += len;
-    }
-    return out;
-}
-
-std::string toUtf8(std::u16string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        uint32_t cp = s[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
     }
     return out;
 }

@@ -20,8 +20,4 @@ std::filesystem::path hostPath(std::u16string_view devicePath);
 // The device path of a host file inside the root, or the bare file name for a file outside it.
 std::u16string devicePathOf(const std::filesystem::path& root, const std::filesystem::path& file);
 
-// UTF-8 <-> UTF-16 helpers used at the edges of the device layer.
-std::u16string fromUtf8(std::string_view s);
-std::string toUtf8(std::u16string_view s);
-
 } // namespace hv::dev

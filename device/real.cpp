@@ -3,6 +3,7 @@
 #include "device/daemon_client.h"
 #include "device/files.h"
 #include "device/paths.h"
+#include "device/text.h"
 
 #include <cerrno>
 #include <csignal>
@@ -73,7 +74,8 @@ public:
     uint64_t tickCount() override {
         timespec ts{};
         clock_gettime(CLOCK_MONOTONIC, &ts);
-        return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec / 1000000);
+        return static_cast<uint64_t>(ts.tv_sec) * 1000 +
+               static_cast<uint64_t>(ts.tv_nsec / 1000000);
     }
     void sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -86,7 +88,8 @@ private:
             stamp_ = {};
             return;
         }
-        const auto stamp = std::make_tuple(st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size);
+        const auto stamp =
+            std::make_tuple(st.st_ino, st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size);
         if (stamp == stamp_)
             return;
         stamp_ = stamp;
@@ -231,11 +234,13 @@ public:
         std::ifstream in(hostPath(root_, devicePath), std::ios::binary);
         if (!in)
             return false;
-        std::vector<uint8_t> wav((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<uint8_t> wav((std::istreambuf_iterator<char>(in)),
+                                 std::istreambuf_iterator<char>());
         const auto scaled = scaleWavVolume(wav, volume_);
         tmp_ = fs::temp_directory_path() / ("horavel-sound-" + std::to_string(::getpid()) + ".wav");
-        std::ofstream(tmp_, std::ios::binary).write(reinterpret_cast<const char*>(scaled.data()),
-                                                     static_cast<std::streamsize>(scaled.size()));
+        std::ofstream(tmp_, std::ios::binary)
+            .write(reinterpret_cast<const char*>(scaled.data()),
+                   static_cast<std::streamsize>(scaled.size()));
         for (const char* player : {"/usr/bin/pw-play", "/usr/bin/paplay", "/usr/bin/aplay"}) {
             if (::access(player, X_OK) != 0)
                 continue;
@@ -277,8 +282,8 @@ std::optional<ClockFile> readClockFile(const fs::path& root) {
         return std::nullopt;
     std::vector<uint8_t> b(kClockFileSize + 1);
     in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
-    if (static_cast<size_t>(in.gcount()) != kClockFileSize || std::memcmp(b.data(), kClockMagic, 4) != 0 ||
-        getLe(b.data() + 4, 4) != 1)
+    if (static_cast<size_t>(in.gcount()) != kClockFileSize ||
+        std::memcmp(b.data(), kClockMagic, 4) != 0 || getLe(b.data() + 4, 4) != 1)
         return std::nullopt;
     ClockFile cf;
     cf.offsetTicks = static_cast<int64_t>(getLe(b.data() + 8, 8));
@@ -339,7 +344,8 @@ TimeZoneInformation hostZoneForYear(int year) {
             r.month = static_cast<uint16_t>(lt.tm_mon + 1);
             r.dayOfWeek = static_cast<uint16_t>(lt.tm_wday);
             const unsigned dim = gregorianDaysInMonth(year, r.month);
-            r.day = static_cast<uint16_t>(lt.tm_mday + 7 > static_cast<int>(dim) ? 5 : (lt.tm_mday - 1) / 7 + 1);
+            r.day = static_cast<uint16_t>(
+                lt.tm_mday + 7 > static_cast<int>(dim) ? 5 : (lt.tm_mday - 1) / 7 + 1);
             r.hour = static_cast<uint16_t>(lt.tm_hour);
             r.minute = static_cast<uint16_t>(lt.tm_min);
             (toDaylight ? tz.DaylightDate : tz.StandardDate) = r;
@@ -354,7 +360,8 @@ TimeZoneInformation hostZoneForYear(int year) {
 std::vector<uint8_t> scaleWavVolume(const std::vector<uint8_t>& wav, uint32_t volume) {
     std::vector<uint8_t> out = wav;
     const uint32_t left = volume & 0xFFFF, right = volume >> 16;
-    if (wav.size() < 12 || std::memcmp(wav.data(), "RIFF", 4) != 0 || std::memcmp(wav.data() + 8, "WAVE", 4) != 0)
+    if (wav.size() < 12 || std::memcmp(wav.data(), "RIFF", 4) != 0 ||
+        std::memcmp(wav.data() + 8, "WAVE", 4) != 0)
         return out;
     uint16_t format = 0, channels = 0, bits = 0;
     size_t pos = 12;
@@ -376,7 +383,8 @@ std::vector<uint8_t> scaleWavVolume(const std::vector<uint8_t>& wav, uint32_t vo
                 uint8_t* s = out.data() + body + i;
                 if (bits == 16) {
                     const auto v = static_cast<int16_t>(getLe(s, 2));
-                    const auto w = static_cast<int16_t>(static_cast<int32_t>(v) * static_cast<int32_t>(vol) / 0xFFFF);
+                    const auto w = static_cast<int16_t>(static_cast<int32_t>(v) *
+                                                        static_cast<int32_t>(vol) / 0xFFFF);
                     s[0] = static_cast<uint8_t>(w & 0xFF);
                     s[1] = static_cast<uint8_t>((static_cast<uint16_t>(w) >> 8) & 0xFF);
                 } else {
@@ -391,7 +399,9 @@ std::vector<uint8_t> scaleWavVolume(const std::vector<uint8_t>& wav, uint32_t vo
     return out;
 }
 
-std::unique_ptr<Shell> makeLinuxShell(const fs::path& root) { return std::make_unique<LinuxShell>(root); }
+std::unique_ptr<Shell> makeLinuxShell(const fs::path& root) {
+    return std::make_unique<LinuxShell>(root);
+}
 
 RealDevice& RealDevice::instance() {
     static RealDevice device;

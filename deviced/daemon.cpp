@@ -3,6 +3,7 @@
 #include "device/daemon_client.h"
 #include "device/paths.h"
 #include "device/registry.h"
+#include "device/text.h"
 
 #include <algorithm>
 #include <cerrno>

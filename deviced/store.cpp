@@ -1,6 +1,6 @@
 #include "deviced/store.h"
 
-#include "device/paths.h"
+#include "device/text.h"
 
 #include <sqlite3.h>
 

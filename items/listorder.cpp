@@ -64,7 +64,7 @@ int compareTimed(SortRule rule, const ListItem& a, const ListItem& b) {
 
 int compareItems(SortRule rule, const ListItem& a, const ListItem& b) {
     if (a.param >= kNoTimeParam)
-        return 1;
+        return b.param >= kNoTimeParam ? 0 : 1;
     if (b.param >= kNoTimeParam)
         return -1;
     return compareTimed(rule, a, b);

@@ -32,7 +32,8 @@ inline constexpr uint32_t kNoTimeParam = 999;
 enum class SortRule : uint8_t { Name = 0, MinTime = 1, MaxTime = 2 };
 
 // The list's comparison: by name -1/0/1 under the word sort (first 32 characters); by time 1 when
-// the first goes after the second, else 0. Rows without a time go after the others.
+// the first goes after the second, else 0. Rows without a time go after the others and are equal
+// among themselves (they keep their order).
 int compareItems(SortRule rule, const ListItem& a, const ListItem& b);
 // Stable order of the rows under a rule (two rows without a time keep their order).
 void sortItems(std::vector<ListItem>& items, SortRule rule);

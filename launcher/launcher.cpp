@@ -1,8 +1,8 @@
 #include "launcher/launcher.h"
 
 #include "device/files.h"
-#include "device/paths.h"
 #include "device/registry.h"
+#include "device/text.h"
 #include "screensaver/exceptions.h"
 
 #include <cstring>

@@ -2,8 +2,8 @@
 // "AppRunAfterTimeChange". It shows the bubble in a small topmost window of its own and drives
 // the reminder's one-second tick until the user dismisses it.
 #include "device/device.h"
-#include "device/paths.h"
 #include "device/real.h"
+#include "device/text.h"
 #include "reminder/reminder.h"
 #include "toolkit/platform/platform.h"
 
@@ -24,10 +24,6 @@
 namespace {
 
 using namespace hv;
-
-QString qs(const std::u16string& s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // A line per happening when HORAVEL_REMINDER_LOG names a file (for tests and diagnosis).
 void trace(const QString& line) {
@@ -59,7 +55,7 @@ int takeControlCommand() {
 class Bubble : public QWidget {
 public:
     explicit Bubble(reminder::Reminder& r) : reminder_(r) {
-        setWindowTitle(qs(reminder::kTitle));
+        setWindowTitle(dev::toQString(reminder::kTitle));
         setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
         setAttribute(Qt::WA_ShowWithoutActivating, false);
@@ -70,7 +66,7 @@ public:
         text->setObjectName("ReminderText");
         text->setTextFormat(Qt::RichText);
         text->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-        text->setText(qs(r.html()));
+        text->setText(dev::toQString(r.html()));
         text->setWordWrap(false);
         // Wide enough that the two soft keys stand apart at the corners.
         text->setMinimumWidth(240);
@@ -79,9 +75,9 @@ public:
                 command(reminder::kCmdGoTo);
         });
 
-        auto* dismiss = new QPushButton(qs(reminder::kStrDismiss), this);
+        auto* dismiss = new QPushButton(dev::toQString(reminder::kStrDismiss), this);
         dismiss->setObjectName("Dismiss");
-        auto* snooze = new QPushButton(qs(reminder::kStrSnooze), this);
+        auto* snooze = new QPushButton(dev::toQString(reminder::kStrSnooze), this);
         snooze->setObjectName("Snooze");
         connect(dismiss, &QPushButton::clicked, this, [this] { command(reminder::kCmdDismiss); });
         connect(snooze, &QPushButton::clicked, this, [this] { command(reminder::kCmdSnooze); });
@@ -114,7 +110,7 @@ public:
         raise();
         activateWindow();
         expiry_.start();
-        trace("bubble " + qs(reminder_.html()));
+        trace("bubble " + dev::toQString(reminder_.html()));
     }
     // Presses the button (or the link) of a command.
     void press(int id) {
@@ -161,7 +157,7 @@ int main(int argc, char** argv) {
     dev::RealDevice::instance().setMessageBoxes(std::make_unique<tk::QtMessageBoxes>());
 
     const std::u16string argument = argc > 1 ? dev::fromUtf8(argv[1]) : std::u16string();
-    trace("start " + qs(argument));
+    trace("start " + dev::toQString(argument));
     reminder::Reminder rem;
     if (!rem.start(argument)) {
         trace("end");
@@ -177,7 +173,7 @@ int main(int argc, char** argv) {
         bubble.takeAway();
         QCoreApplication::quit();
     };
-    rem.window.played = [](const std::u16string& path) { trace("play " + qs(path)); };
+    rem.window.played = [](const std::u16string& path) { trace("play " + dev::toQString(path)); };
     QObject::connect(&tick, &QTimer::timeout, [&] {
         if (const int id = takeControlCommand())
             bubble.press(id);

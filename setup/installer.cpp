@@ -2,8 +2,10 @@
 
 #include "device/device.h"
 #include "device/files.h"
+#include "device/ini.h"
 #include "device/paths.h"
 #include "device/registry.h"
+#include "device/text.h"
 #include "setup/setup_hook.h"
 
 #include <dlfcn.h>
@@ -22,14 +24,6 @@ namespace hv::install {
 namespace {
 
 constexpr char16_t kAppsKey[] = u"Software\\Apps\\";
-
-std::string trim(std::string_view s) {
-    const size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string_view::npos)
-        return {};
-    const size_t e = s.find_last_not_of(" \t\r\n");
-    return std::string(s.substr(b, e - b + 1));
-}
 
 bool parseVersion(const std::string& s, uint32_t& out) {
     unsigned major = 0, minor = 0;
@@ -173,22 +167,12 @@ std::u16string folderFor(const SetupDescription& d, const std::string& kind) {
 
 bool parseDescription(std::string_view text, SetupDescription& out) {
     out = {};
-    std::string section;
-    std::istringstream in{std::string(text)};
-    std::string line;
+    // A line that is not an entry makes the whole description unreadable.
+    const dev::IniText ini = dev::parseIni(text);
+    if (ini.malformedLines > 0)
+        return false;
     bool haveMin = false, haveMax = false;
-    while (std::getline(in, line)) {
-        line = trim(line);
-        if (line.empty() || line[0] == ';')
-            continue;
-        if (line.front() == '[' && line.back() == ']') {
-            section = line.substr(1, line.size() - 2);
-            continue;
-        }
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos)
-            return false;
-        const std::string key = trim(line.substr(0, eq)), value = trim(line.substr(eq + 1));
+    for (const auto& [section, key, value] : ini.entries) {
         if (section == "Application") {
             if (key == "Name")
                 out.name = value;

@@ -1,6 +1,7 @@
 #include "shell/mainwindow.h"
 
 #include "device/device.h"
+#include "device/text.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 #include "shell/shellfonts.h"
@@ -93,17 +94,11 @@ private:
     MainWindow* w_;
 };
 
-namespace {
-QString qs(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
-} // namespace
-
 MainWindow::MainWindow(const CommandLine& cmd, view::ViewFactory factory)
     : cmd_(cmd), factory_(std::move(factory)) {
     registerShellStrings();
-    setWindowTitle(qs(tk::LoadStringResource(kStrTitle)));
-    setObjectName(qs(tk::LoadStringResource(kStrClassName)));
+    setWindowTitle(dev::toQString(tk::LoadStringResource(kStrTitle)));
+    setObjectName(dev::toQString(tk::LoadStringResource(kStrClassName)));
     setAttribute(Qt::WA_DeleteOnClose, false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -175,11 +170,11 @@ void MainWindow::buildMenuBar() {
 
     viewMenu_ = new QMenu(this);
     for (int v = 0; v < kFirstSkinView; ++v)
-        addCommand(viewMenu_, qs(viewName(v)), commandOfView(v));
+        addCommand(viewMenu_, dev::toQString(viewName(v)), commandOfView(v));
     viewMenu_->addSeparator();
     QMenu* like = viewMenu_->addMenu(QStringLiteral("View like..."));
     for (int v = kFirstSkinView; v < kViewCount; ++v)
-        addCommand(like, qs(viewName(v)), commandOfView(v));
+        addCommand(like, dev::toQString(viewName(v)), commandOfView(v));
 
     auto button = [&](const QString& text, QMenu* menu) {
         auto* b = new QToolButton(menuBar_);
@@ -196,9 +191,9 @@ void MainWindow::buildMenuBar() {
         b->setFixedHeight(kMenuBarHeight);
         return b;
     };
-    row->addWidget(button(qs(tk::LoadStringResource(kStrOptions)), optionsMenu_));
+    row->addWidget(button(dev::toQString(tk::LoadStringResource(kStrOptions)), optionsMenu_));
     row->addStretch(1);
-    row->addWidget(button(qs(tk::LoadStringResource(kStrView)), viewMenu_));
+    row->addWidget(button(dev::toQString(tk::LoadStringResource(kStrView)), viewMenu_));
 }
 
 void MainWindow::buildContext() {

@@ -1,13 +1,11 @@
-// Fonts of the shell: "Tahoma" from the fonts-wine package when it is installed, else DejaVu Sans.
+// Fonts of the shell's own widgets, in the toolkit's face (tk::SDraw::fontFamily).
 #pragma once
 
 #include <QFont>
 
 namespace hv::shell {
 
-// Registers the Tahoma files with Qt once (needs a Qt application).
-void registerShellFonts();
-// A font of the given pixel size.
+// A font of the given pixel size (em height, unlike the toolkit's character-cell fonts).
 QFont shellFont(int pixelSize, bool bold);
 
 } // namespace hv::shell

@@ -7,6 +7,7 @@
 #include "items/stopwatch.h"
 #include "items/timers.h"
 #include "settings/settings.h"
+#include "timescales/timescales.h"
 
 namespace hv::shell {
 
@@ -57,6 +58,14 @@ std::u16string ShellStatusSources::timerRemainingText(int i) {
 
 std::u16string ShellStatusSources::stopwatchText() {
     return items::Stopwatch().statusText();
+}
+
+bool ShellStatusSources::stopwatchRunning() {
+    return items::Stopwatch().running();
+}
+
+std::u16string ShellStatusSources::beatText() {
+    return FormatBeats(BeatsFromUtc(dev::getSystemTimeAsFileTime()));
 }
 
 void loadCities(CityDatabase& db) {

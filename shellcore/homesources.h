@@ -4,27 +4,30 @@
 #pragma once
 
 #include "cities/citydatabase.h"
-#include "shellcore/statussources.h"
+#include "shellcore/statusbar.h"
 
 #include <optional>
 
 namespace hv::shell {
 
-// The status bar's sources: the program's alarm and timer tables and its stopwatch, and today's
-// sunrise and sunset at the home city (the "Sunrise / Sunset" kind of the Sun rise/set view),
-// computed once per local date and home city.
-class ShellStatusSources : public StandInStatusSources {
+// The status bar's sources: the program's alarm and timer tables and its stopwatch, as their
+// item cores read them, Internet time from the device clock, and today's sunrise and sunset at the
+// home city (the "Sunrise / Sunset" kind of the Sun rise/set view), computed once per local date
+// and home city.
+class ShellStatusSources : public StatusSources {
 public:
     explicit ShellStatusSources(const CityDatabase& db) : db_(db) {}
     // Loads the alarms and, unless only the alarms are wanted (screen-saver mode), the timers.
-    void load() override { loadTables(true); }
+    void load() { loadTables(true); }
     void loadTables(bool withTimers);
     std::array<AlarmSlot, 20> alarms() override;
     std::array<TimerSlot, 4> timers() override;
     std::u16string timerRemainingText(int i) override;
     std::u16string stopwatchText() override;
+    bool stopwatchRunning() override;
     std::u16string sunriseText() override { return sunTexts().first; }
     std::u16string sunsetText() override { return sunTexts().second; }
+    std::u16string beatText() override;
 
 private:
     std::pair<std::u16string, std::u16string> sunTexts();

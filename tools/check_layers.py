@@ -15,7 +15,9 @@ LAYERS = {
     "deviced": 1, "settings": 1,
     "calendar": 2,
     "cities": 3, "astro": 3, "items": 3, "screensaver": 3, "images": 3,
-    "timescales": 4, "shellcore": 4,
+    "timescales": 4,
+    # The shell's rules read the Internet time of the status bar from the time scales.
+    "shellcore": 5,
     "toolkit/window": 5,
     "toolkit/platform": 6,
     "toolkit/controls": 7,

@@ -10,7 +10,7 @@
 // real transition and the record's midnight transition, and the cities the report names.
 #include "cities/citydatabase.h"
 #include "cities/citytime.h"
-#include "device/paths.h"
+#include "device/text.h"
 #include "device/wordsort.h"
 
 #include <cstdio>

@@ -3,8 +3,8 @@
 // defences. Every wait polls with a generous deadline, so a loaded machine only makes it slower.
 #include "device/daemon_client.h"
 #include "device/daemon_protocol.h"
-#include "device/paths.h"
 #include "device/real.h"
+#include "device/text.h"
 
 #include "tests/support/real_daemon.h"
 

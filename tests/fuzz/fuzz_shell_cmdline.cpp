@@ -1,8 +1,7 @@
-// The main program's command line and the alarm and timer slot readers over arbitrary bytes.
+// The main program's command line and its start-up choice over arbitrary bytes.
 #include "device/fake.h"
 #include "settings/settings.h"
 #include "shellcore/shellcore.h"
-#include "shellcore/statussources.h"
 
 #include <cstring>
 #include <string>
@@ -22,7 +21,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     if (c.kind == hv::shell::CommandLine::Kind::ScreenSaver && c.number > 2)
         __builtin_trap();
-    (void)hv::shell::parseAlarmSlots(data, size);
-    (void)hv::shell::parseTimerSlots(data, size);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "device/fake.h"
 #include "device/wordsort.h"
 #include "guitest.h"
+#include "items/listorder.h"
 #include "settings/settings.h"
 #include "toolkit/controls/droplist.h"
 #include "toolkit/controls/listview.h"
@@ -398,6 +399,21 @@ TEST_F(Controls, TabStripSelectsByTapAndLeavesTheGapAlone) {
     EXPECT_EQ(tabs.CreateOrShow(owner.hwnd(), 240, 12, 4, 2), 1);
 }
 
+namespace {
+// The Events list's order and unit column as the items core has them.
+ListRowOrder itemsOrder(items::SortRule rule) {
+    return [rule](const ListRow& a, const ListRow& b) {
+        return items::compareItems(rule,
+                                   items::ListItem{a.name, a.time, static_cast<uint32_t>(a.param)},
+                                   items::ListItem{b.name, b.time, static_cast<uint32_t>(b.param)});
+    };
+}
+std::u16string itemsTimeText(dev::FileTime time, dev::FileTime reference, int unit) {
+    return items::differenceText(items::signedSecondsBetween(time, reference),
+                                 static_cast<uint8_t>(unit));
+}
+} // namespace
+
 TEST_F(Controls, ListViewUnitColumnAndHighlight) {
     Owner owner(screen.get());
     MyListView lv(owner.hwnd(), 0, 100, 480, 300, owner.hwnd(), nullptr);
@@ -405,6 +421,7 @@ TEST_F(Controls, ListViewUnitColumnAndHighlight) {
     lv.SetReferenceTime(ref);
     lv.SetIconsShown(true);
     lv.SetUnit(1);
+    lv.SetTimeText(itemsTimeText);
     lv.AddTimedItem(u"In ninety seconds", 0, ref + 90 * dev::kTicksPerSecond);
     lv.AddTimedItem(u"Half a minute ago", 1, ref - 30 * dev::kTicksPerSecond);
     lv.AddTimedItem(u"Ninety seconds ago", 2, ref - 90 * dev::kTicksPerSecond);
@@ -429,16 +446,50 @@ TEST_F(Controls, ListViewUnitColumnAndHighlight) {
     EXPECT_TRUE(lv.itemHasTime());
     EXPECT_EQ(owner.count(kMsgListSelection), 2);
     // Sorting: latest first keeps the untimed item last.
-    lv.Sort(SortRule::LatestFirst);
+    lv.Sort(itemsOrder(items::SortRule::MaxTime));
     EXPECT_EQ(lv.list()->GetItemParam(0), 0);
     EXPECT_EQ(lv.list()->GetItemParam(3), 999);
-    lv.Sort(SortRule::EarliestFirst);
+    lv.Sort(itemsOrder(items::SortRule::MinTime));
     EXPECT_EQ(lv.list()->GetItemParam(0), 2);
     EXPECT_EQ(lv.list()->GetItemParam(2), 0);
-    lv.Sort(SortRule::Name);
+    lv.Sort(itemsOrder(items::SortRule::Name));
     EXPECT_EQ(lv.list()->GetItemText(0, 0), u"Half a minute ago");
     EXPECT_EQ(lv.list()->GetItemParam(3), 999);
     EXPECT_EQ(lv.list()->GetItemParam(lv.list()->Selected()), 1); // the selection follows
+}
+
+TEST_F(Controls, ListViewTakesItsOwnersRules) {
+    Owner owner(screen.get());
+    MyListView lv(owner.hwnd(), 0, 100, 480, 300, owner.hwnd(), nullptr);
+    lv.SetIconsShown(true);
+    lv.SetReferenceTime(1000);
+    lv.SetUnit(7);
+    lv.AddTimedItem(u"b", 1, 400);
+    lv.AddItem(u"note", 999);
+    lv.AddTimedItem(u"a", 2, 900);
+    lv.AddItem(u"split", 1000);
+    EXPECT_EQ(lv.SecondColumnText(0), u"") << "no time text given";
+    lv.SetTimeText([](dev::FileTime t, dev::FileTime ref, int unit) {
+        return std::u16string(1, static_cast<char16_t>(u'0' + unit)) + (t < ref ? u"-" : u"+");
+    });
+    EXPECT_EQ(lv.SecondColumnText(0), u"7-");
+    // The rows carry the times the owner's order reads: latest first, untimed rows kept in place
+    // after them.
+    std::vector<std::pair<intptr_t, dev::FileTime>> seen;
+    lv.Sort([&](const ListRow& a, const ListRow& b) {
+        seen.emplace_back(a.param, a.time);
+        const bool aNone = a.param >= kNoTimeParam, bNone = b.param >= kNoTimeParam;
+        if (aNone || bNone)
+            return aNone && !bNone ? 1 : 0;
+        return a.time < b.time ? 1 : 0;
+    });
+    ASSERT_FALSE(seen.empty());
+    for (const auto& [param, time] : seen)
+        EXPECT_EQ(time, param == 1 ? 400u : param == 2 ? 900u : 0u) << param;
+    EXPECT_EQ(lv.list()->GetItemParam(0), 2);
+    EXPECT_EQ(lv.list()->GetItemParam(1), 1);
+    EXPECT_EQ(lv.list()->GetItemParam(2), 999);
+    EXPECT_EQ(lv.list()->GetItemParam(3), 1000);
 }
 
 TEST_F(Controls, CityListOverTheShippedCityFiles) {

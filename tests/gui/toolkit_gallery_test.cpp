@@ -1,13 +1,14 @@
 // Renders the controls to PNG files in $HV_GALLERY_DIR, for looking at them; skipped otherwise.
 #include "device/fake.h"
 #include "guitest.h"
+#include "items/listorder.h"
 #include "settings/settings.h"
 #include "toolkit/controls/droplist.h"
 #include "toolkit/controls/listview.h"
 #include "toolkit/controls/monthcalendar.h"
 #include "toolkit/controls/pickers.h"
-#include "toolkit/platform/platform.h"
 #include "toolkit/controls/tabcontrol.h"
+#include "toolkit/platform/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +78,10 @@ TEST(Gallery, RendersControls) {
         lv.SetReferenceTime(ref);
         lv.SetIconsShown(true);
         lv.SetUnit(1);
+        lv.SetTimeText([](dev::FileTime t, dev::FileTime r, int unit) {
+            return items::differenceText(items::signedSecondsBetween(t, r),
+                                         static_cast<uint8_t>(unit));
+        });
         lv.SetIconRule([](intptr_t p) { return p == 0; });
         lv.AddTimedItem(u"Dentist", 0, ref + 90 * dev::kTicksPerSecond);
         lv.AddTimedItem(u"Train", 1, ref - 30 * dev::kTicksPerSecond);

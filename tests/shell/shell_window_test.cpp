@@ -5,12 +5,15 @@
 #include "device/files.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
+#include "shell/shellfonts.h"
 #include "shellcore/homesources.h"
 #include "toolkit/controls/droplist.h"
+#include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -464,6 +467,8 @@ TEST_F(ShellWindow, RenderedWindowHasTitleStatusBarAndMenuBar) {
     const QImage skin = w->renderView(kCitizenLike);
     EXPECT_EQ(skin.pixel(5, 635) & 0xffffff, 0x101014u) << "a skin covers the whole screen";
     EXPECT_EQ(w->currentView(), kGeneral) << "rendering leaves the shown view as it was";
+    // The shell's own texts resolve to the face the toolkit registered, not a fallback.
+    EXPECT_EQ(QFontInfo(shellFont(19, true)).family(), tk::SDraw::fontFamily());
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "cities/citydatabase.h"
 #include "cities_test_support.h"
 #include "device/files.h"
+#include "device/text.h"
 #include "device/wordsort.h"
 
 #include <gtest/gtest.h>

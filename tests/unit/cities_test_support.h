@@ -3,7 +3,7 @@
 
 #include "cities/citydatabase.h"
 #include "device/fake.h"
-#include "device/paths.h"
+#include "device/text.h"
 
 #include <array>
 #include <filesystem>

@@ -2,6 +2,7 @@
 #include "device/files.h"
 #include "device/paths.h"
 #include "device/registry.h"
+#include "device/text.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -18,11 +19,13 @@ protected:
 };
 
 TEST_F(DeviceFiles, DevicePathsMapBelowTheRoot) {
-    EXPECT_EQ(hostPath(fake.root(), u"\\Windows\\BHVEvents.exe"), fake.root() / "Windows" / "BHVEvents.exe");
+    EXPECT_EQ(hostPath(fake.root(), u"\\Windows\\BHVEvents.exe"),
+              fake.root() / "Windows" / "BHVEvents.exe");
     EXPECT_EQ(hostPath(fake.root(), u"\\..\\..\\etc\\passwd"), fake.root() / "etc" / "passwd");
     EXPECT_EQ(hostPath(fake.root(), u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat"),
               fake.root() / "Program Files" / "Brinwick" / "Horavel" / "data" / "settings.dat");
-    EXPECT_EQ(devicePathOf(fake.root(), fake.root() / "Windows" / "HVTimer.exe"), u"\\Windows\\HVTimer.exe");
+    EXPECT_EQ(devicePathOf(fake.root(), fake.root() / "Windows" / "HVTimer.exe"),
+              u"\\Windows\\HVTimer.exe");
     EXPECT_EQ(devicePathOf(fake.root(), "/usr/bin/horavel"), u"horavel");
     EXPECT_EQ(fromUtf8(toUtf8(u"Zürich \U0001F30D")), u"Zürich \U0001F30D");
     EXPECT_EQ(fromUtf8("\xC3"), u"\uFFFD"); // a cut sequence is replaced, not read past
@@ -78,7 +81,8 @@ TEST_F(DeviceFiles, WholeSavesReplaceAtomicallyAndRecordsWriteInPlace) {
     EXPECT_EQ(fs::file_size(fake.host(u"\\data\\c.dat")), 6u);
     const uint8_t rec[2] = {0xEE, 0xFF};
     ASSERT_TRUE(writeRecordInPlace(u"\\data\\c.dat", 2, rec, 2));
-    EXPECT_EQ(readWholeFile(u"\\data\\c.dat").value(), (std::vector<uint8_t>{1, 2, 0xEE, 0xFF, 5, 6}));
+    EXPECT_EQ(readWholeFile(u"\\data\\c.dat").value(),
+              (std::vector<uint8_t>{1, 2, 0xEE, 0xFF, 5, 6}));
     EXPECT_FALSE(writeRecordInPlace(u"\\data\\missing.dat", 0, rec, 2));
     // No temporary file is left beside the data.
     int files = 0;
@@ -96,7 +100,8 @@ TEST_F(DeviceFiles, AWriterKilledMidSaveLeavesTheOldFileWhole) {
         const pid_t child = fork();
         if (child == 0) {
             for (;;)
-                saveWholeFile(u"\\data\\d.dat", std::vector<uint8_t>(368, static_cast<uint8_t>(2 + delayUs % 7)));
+                saveWholeFile(u"\\data\\d.dat",
+                              std::vector<uint8_t>(368, static_cast<uint8_t>(2 + delayUs % 7)));
         }
         usleep(static_cast<useconds_t>(delayUs + 2000));
         kill(child, SIGKILL);
@@ -121,17 +126,20 @@ TEST_F(DeviceFiles, RetryHelperPausesOnTheDeviceClock) {
 
 TEST_F(DeviceFiles, RegistryKeepsExactBytesAndTypes) {
     const std::u16string key = u"SOFTWARE\\Brinwick\\Horavel\\InstallPas";
-    EXPECT_FALSE(regSetValue(RegHive::LocalMachine, key, u"Pass", RegType::MultiSz, "x", 1)); // no key yet
+    EXPECT_FALSE(
+        regSetValue(RegHive::LocalMachine, key, u"Pass", RegType::MultiSz, "x", 1)); // no key yet
     ASSERT_TRUE(regCreateKey(RegHive::LocalMachine, key));
     std::vector<uint8_t> value(520, 0);
     value[0] = '\\';
-    ASSERT_TRUE(regSetValue(RegHive::LocalMachine, key, u"Pass", RegType::MultiSz, value.data(), value.size()));
+    ASSERT_TRUE(regSetValue(RegHive::LocalMachine, key, u"Pass", RegType::MultiSz, value.data(),
+                            value.size()));
     const auto back = regQueryValue(RegHive::LocalMachine, key, u"Pass");
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(back->type, RegType::MultiSz);
     EXPECT_EQ(back->data, value);
     const uint32_t dword = 0x12345678;
-    ASSERT_TRUE(regSetValue(RegHive::LocalMachine, key, u"Odd/Name.\\x", RegType::Dword, &dword, 4));
+    ASSERT_TRUE(
+        regSetValue(RegHive::LocalMachine, key, u"Odd/Name.\\x", RegType::Dword, &dword, 4));
     EXPECT_EQ(regQueryValue(RegHive::LocalMachine, key, u"Odd/Name.\\x")->data,
               (std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12}));
     EXPECT_FALSE(regQueryValue(RegHive::CurrentUser, key, u"Pass").has_value());
@@ -143,9 +151,12 @@ TEST_F(DeviceFiles, RegistryKeepsExactBytesAndTypes) {
 
 TEST_F(DeviceFiles, FakeServicesRecord) {
     auto& n = fake.notifications();
-    const auto h = n.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a01", SystemTime{2024, 1, 1, 1, 7, 0, 0, 0}, {});
+    const auto h = n.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a01",
+                              SystemTime{2024, 1, 1, 1, 7, 0, 0, 0}, {});
     EXPECT_NE(h, 0u);
-    EXPECT_EQ(n.setTimed(h, u"\\Windows\\BHVEvents.exe", u"a01", SystemTime{2024, 1, 1, 1, 8, 0, 0, 0}, {}), h);
+    EXPECT_EQ(n.setTimed(h, u"\\Windows\\BHVEvents.exe", u"a01",
+                         SystemTime{2024, 1, 1, 1, 8, 0, 0, 0}, {}),
+              h);
     EXPECT_EQ(n.list().size(), 1u);
     EXPECT_FALSE(n.clear(0));
     EXPECT_TRUE(n.clear(h));

@@ -207,6 +207,13 @@ TEST(ListOrder, DifferenceInUnits) {
     EXPECT_EQ(differenceText(-17, 0), u"-17");
     EXPECT_EQ(differenceText(2628287, 5), u"0.9");
     EXPECT_EQ(differenceText(86400 * 3 + 8640 * 2, 3), u"3.2");
+    EXPECT_EQ(differenceText(59, 1), u"0.9");
+    EXPECT_EQ(differenceText(-5, 1), u"-0.0");
+    EXPECT_EQ(differenceText(0, 1), u"0.0");
+    EXPECT_EQ(differenceText(-604800 * 2, 4), u"-2.0");
+    EXPECT_EQ(differenceText(2628288 + 262829 * 3, 5), u"1.3");
+    EXPECT_EQ(differenceText(31536000LL * 100, 6), u"100.0");
+    EXPECT_EQ(differenceText(7, 9), u"7"); // an unknown unit counts as seconds
     EXPECT_EQ(signedSecondsBetween(ft(2026, 1, 1, 0, 0, 10), ft(2026, 1, 1)), 10);
     EXPECT_EQ(signedSecondsBetween(0, ~0ULL), -static_cast<int64_t>(~0ULL / dev::kTicksPerSecond));
 }
@@ -226,6 +233,16 @@ TEST(ListOrder, SortRules) {
     EXPECT_EQ(compareItems(SortRule::MinTime, items[3], items[0]), 1);
     EXPECT_EQ(compareItems(SortRule::MinTime, items[0], items[3]), -1);
     EXPECT_EQ(compareItems(SortRule::Name, items[0], items[0]), 0);
+    // Rows without a time go last under every rule and keep their order among themselves.
+    const ListItem untimed{u"Aardvark", 0, 999}, other{u"Zebra", 0, 1000};
+    for (SortRule r : {SortRule::Name, SortRule::MinTime, SortRule::MaxTime}) {
+        EXPECT_EQ(compareItems(r, untimed, items[0]), 1);
+        EXPECT_EQ(compareItems(r, items[0], untimed), -1);
+        EXPECT_EQ(compareItems(r, untimed, other), 0);
+        EXPECT_EQ(compareItems(r, other, untimed), 0);
+    }
+    // The word sort ignores hyphens.
+    EXPECT_EQ(compareItems(SortRule::Name, {u"St-Peterburg", 1, 1}, {u"Stockholm", 1, 2}), 1);
 
     std::vector<EventRecord> events(3);
     std::memset(events.data(), 0, 3 * sizeof(EventRecord));

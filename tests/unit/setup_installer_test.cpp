@@ -4,6 +4,7 @@
 #include "device/files.h"
 #include "device/paths.h"
 #include "device/registry.h"
+#include "device/text.h"
 #include "setup/installer.h"
 
 #include <gtest/gtest.h>

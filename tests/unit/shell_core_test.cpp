@@ -1,8 +1,9 @@
+#include "astro/sun.h"
 #include "device/fake.h"
 #include "settings/settings.h"
+#include "shellcore/homesources.h"
 #include "shellcore/shellcore.h"
 #include "shellcore/statusbar.h"
-#include "shellcore/statussources.h"
 
 #include <gtest/gtest.h>
 
@@ -332,31 +333,33 @@ TEST(ShellStatusBar, TextsPerKind) {
     EXPECT_EQ(statusText(StatusKind::Timer, src, now), u"timer1");
 }
 
-TEST(ShellStatusBar, StandInSourcesReadRecordsAndClock) {
-    // Alarm and timer files of the right size give slots; any other size gives none.
-    std::vector<uint8_t> alarms(76 * 20, 0);
-    const dev::FileTime t = localFt(7, 45);
-    std::memcpy(alarms.data() + 76 * 4 + 64, &t, 8);
-    alarms[76 * 4 + 72] = 1;
-    auto a = parseAlarmSlots(alarms.data(), alarms.size());
-    EXPECT_TRUE(a[4].enabled);
-    EXPECT_EQ(a[4].alarmTime, t);
-    EXPECT_EQ(earliestAlarm(a), 4);
-    EXPECT_FALSE(earliestAlarm(parseAlarmSlots(alarms.data(), alarms.size() - 1)));
-    std::vector<uint8_t> timers(72 * 4, 0);
-    const uint32_t handle = 3;
-    std::memcpy(timers.data() + 72 * 2, &handle, 4);
-    std::memcpy(timers.data() + 72 * 2 + 52, &t, 8);
-    auto ts = parseTimerSlots(timers.data(), timers.size());
-    EXPECT_EQ(firstTimerToEnd(ts), 2);
-    EXPECT_EQ(ts[2].countdownTime, t);
-    EXPECT_FALSE(firstTimerToEnd(parseTimerSlots(timers.data(), 10)));
+TEST(ShellStatusBar, ProgramSourcesFollowTheItemCoresAndTheClock) {
+    dev::FakeDevice fake;
+    dev::ScopedDevice use(fake);
+    resetAppState();
+    fake.clockImpl.setZone(dev::zoneUtc());
+    CityDatabase none;
+    ShellStatusSources src(none);
 
-    EXPECT_EQ(remainingText(localFt(7, 45), localFt(6, 14)), u"01:31:00");
-    EXPECT_EQ(remainingText(localFt(6, 14), localFt(7, 45)), u"00:00:00");
-    EXPECT_EQ(stopwatchStatusText(dev::kTicksPerSecond * 3725), u"01:02 05");
-    // 23:00 UTC is midnight in Biel.
-    EXPECT_EQ(beatsText(localFt(23, 0)), u"000");
-    EXPECT_EQ(beatsText(localFt(11, 0)), u"500");
-    EXPECT_EQ(beatsText(localFt(22, 59) + 59 * dev::kTicksPerSecond), u"999");
+    // Internet time counts from midnight in Biel, 23:00 UTC.
+    fake.clockImpl.setLocal(at(23, 0, 0));
+    EXPECT_EQ(src.beatText(), u"000");
+    EXPECT_EQ(statusText(StatusKind::InternetTime, src, at(23, 0, 0)), u"@000");
+    fake.clockImpl.setLocal(at(11, 0, 0));
+    EXPECT_EQ(src.beatText(), u"500");
+    fake.clockImpl.setLocal(at(22, 59, 59));
+    EXPECT_EQ(src.beatText(), u"999");
+
+    // The stopwatch as the settings record keeps it: stopped, then running for 1:02:05.
+    EXPECT_FALSE(src.stopwatchRunning());
+    EXPECT_EQ(statusText(StatusKind::Stopwatch, src, at(22, 59, 59)), u"--:-- --");
+    app().settings.stopwatchRunning = 1;
+    app().settings.stopwatchTime = dev::getSystemTimeAsFileTime() - 3725 * dev::kTicksPerSecond;
+    EXPECT_TRUE(src.stopwatchRunning());
+    EXPECT_EQ(statusText(StatusKind::Stopwatch, src, at(22, 59, 59)), u"01:02 05");
+
+    // No home city: no sun times.
+    EXPECT_EQ(src.sunriseText(), std::u16string(astro::kNoSunrise));
+    EXPECT_EQ(src.sunsetText(), std::u16string(astro::kNoSunset));
+    resetAppState();
 }

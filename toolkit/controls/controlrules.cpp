@@ -1,8 +1,5 @@
 #include "toolkit/controls/controlrules.h"
 
-#include "items/listorder.h"
-
-#include "device/wordsort.h"
 #include "calendar/calendar.h"
 
 #include <algorithm>
@@ -307,10 +304,6 @@ int TabAt(POINT p, int tabCount) {
 
 // ---- List view -------------------------------------------------------------------------------
 
-std::u16string UnitDifferenceText(int64_t d, int unit) {
-    return items::differenceText(d, static_cast<uint8_t>(unit < 0 || unit > 6 ? 0 : unit));
-}
-
 dev::FileTime ItemTimeFromText(std::u16string_view text) {
     dev::FileTime t = 0;
     for (size_t i = 0; i < 4; ++i) {
@@ -325,18 +318,6 @@ std::u16string ItemTimeToText(dev::FileTime t) {
     for (size_t i = 0; i < 4; ++i)
         s[i] = static_cast<char16_t>((t >> (16 * i)) & 0xffff);
     return s;
-}
-
-int CompareItems(const SortItem& a, const SortItem& b, SortRule rule, bool haveWindow) {
-    const bool aNone = a.param >= kNoTimeParam, bNone = b.param >= kNoTimeParam;
-    if (aNone && bNone)
-        return 0; // two untimed items keep their order
-    if (rule == SortRule::Name && !haveWindow && !aNone && !bNone)
-        return a.param > b.param ? 1 : 0;
-    static constexpr items::SortRule kRule[] = {items::SortRule::Name, items::SortRule::MinTime,
-                                                items::SortRule::MaxTime};
-    return items::compareItems(kRule[static_cast<int>(rule)], items::ListItem{a.name, a.time, static_cast<uint32_t>(std::max(a.param, 0))},
-                               items::ListItem{b.name, b.time, static_cast<uint32_t>(std::max(b.param, 0))});
 }
 
 } // namespace hv::tk

@@ -1,6 +1,6 @@
 // The toolkit's rules that need no window: string lists, the drop-down list's pop-up layout and
 // scrolling, the time picker's stepping in its Internet-time and offset modes, the month grid, the
-// tab strip, and the list view's time-difference column and sort rules.
+// tab strip, and how the list view keeps a row's time.
 #pragma once
 
 #include "device/systime.h"
@@ -113,20 +113,10 @@ int TabAt(POINT p, int tabCount);
 
 // ---- List view -------------------------------------------------------------------------------
 
+// A row whose parameter is this or more carries no time (a note, a stopwatch split).
 inline constexpr int kNoTimeParam = 999;
-// The second column of a timed item: the difference d in seconds written in the unit (0..6).
-std::u16string UnitDifferenceText(int64_t seconds, int unit);
-// The item's file time kept in the first four units of its second-column text.
+// A timed row's file time kept in the first four units of its second-column text.
 dev::FileTime ItemTimeFromText(std::u16string_view text);
 std::u16string ItemTimeToText(dev::FileTime t);
-
-enum class SortRule { Name, EarliestFirst, LatestFirst };
-struct SortItem {
-    int param = 0;
-    std::u16string name;
-    dev::FileTime time = 0;
-};
-// The comparison the list view sorts with (negative, 0, positive like CompareStringW - 2).
-int CompareItems(const SortItem& a, const SortItem& b, SortRule rule, bool haveWindow = true);
 
 } // namespace hv::tk

@@ -1,5 +1,7 @@
 #include "toolkit/controls/listview.h"
 
+#include "device/text.h"
+
 #include <QCursor>
 #include <QMenu>
 
@@ -13,10 +15,6 @@ constexpr uintptr_t kListId = 1;
 constexpr int kIconColumn = 32;
 const std::array<COLORREF, 4> kRowFill{RGB(255, 255, 255), RGB(240, 243, 250), RGB(57, 83, 157),
                                        RGB(57, 83, 157)};
-
-QString qs(const std::u16string& s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 } // namespace
 
@@ -61,10 +59,7 @@ std::u16string MyListView::SecondColumnText(int index) const {
     const std::u16string text = l->GetItemText(index, 1);
     if (!iconsShown_ || !carriesTime(index))
         return text;
-    const auto item = static_cast<int64_t>(ItemTimeFromText(text));
-    const int64_t d =
-        (item - static_cast<int64_t>(reference_)) / static_cast<int64_t>(dev::kTicksPerSecond);
-    return UnitDifferenceText(d, unit_);
+    return timeText_ ? timeText_(ItemTimeFromText(text), reference_, unit_) : std::u16string();
 }
 
 QImage MyListView::ComposeRow(int index, bool selected, int width, int height) const {
@@ -94,21 +89,20 @@ QImage MyListView::ComposeRow(int index, bool selected, int width, int height) c
     return row;
 }
 
-void MyListView::Sort(SortRule rule) {
+void MyListView::Sort(const ListRowOrder& order) {
     ListViewControl* l = list();
-    if (!l)
+    if (!l || !order)
         return;
-    std::map<intptr_t, SortItem> byParam;
+    std::map<intptr_t, ListRow> byParam;
     for (int i = 0; i < l->ItemCount(); ++i) {
-        SortItem s;
-        s.param = static_cast<int>(l->GetItemParam(i));
-        s.name = l->GetItemText(i, 0);
-        if (s.param < kNoTimeParam)
-            s.time = ItemTimeFromText(l->GetItemText(i, 1));
-        byParam[l->GetItemParam(i)] = s;
+        ListRow r;
+        r.param = l->GetItemParam(i);
+        r.name = l->GetItemText(i, 0);
+        if (r.param < kNoTimeParam)
+            r.time = ItemTimeFromText(l->GetItemText(i, 1));
+        byParam[r.param] = std::move(r);
     }
-    l->SortItems(
-        [&](intptr_t a, intptr_t b) { return CompareItems(byParam[a], byParam[b], rule, true); });
+    l->SortItems([&](intptr_t a, intptr_t b) { return order(byParam[a], byParam[b]); });
 }
 
 LRESULT MyListView::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -135,7 +129,7 @@ LRESULT MyListView::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (nm->hdr.code == NM_TAPHOLD && !menu_.empty()) {
             QMenu menu;
             for (const auto& [id, text] : menu_)
-                menu.addAction(qs(text))->setData(id);
+                menu.addAction(dev::toQString(text))->setData(id);
             const QPoint at = control_->mapToGlobal(QPoint(nm->ptAction.x, nm->ptAction.y));
             if (QAction* chosen = menu.exec(at))
                 SendMessage(commandTarget_, WM_COMMAND, static_cast<WPARAM>(chosen->data().toInt()),

@@ -1,5 +1,7 @@
 // The owner-drawn two-column list of the events view and the stopwatch: names on the left and, for
-// items that carry a time, the difference to a reference time in a chosen unit on the right.
+// items that carry a time, the difference to a reference time in a chosen unit on the right. The
+// list knows no rules of its own: its owner gives it the order of the rows and the text of a timed
+// row's second column.
 #pragma once
 
 #include "device/systime.h"
@@ -13,6 +15,20 @@
 #include <vector>
 
 namespace hv::tk {
+
+// A row as the owner's rules see it.
+struct ListRow {
+    intptr_t param = 0;
+    std::u16string name;    // the first column
+    dev::FileTime time = 0; // 0 for a row without a time (param kNoTimeParam or more)
+};
+// The owner's order: positive when row a goes after row b; rows are only moved on a positive
+// result, so rows the order holds equal keep their places.
+using ListRowOrder = std::function<int(const ListRow& a, const ListRow& b)>;
+// The owner's second column of a timed row: its time against the list's reference time, written
+// in the list's unit (a number the owner gives meaning to).
+using ListTimeText =
+    std::function<std::u16string(dev::FileTime time, dev::FileTime reference, int unit)>;
 
 class MyListView : public CustomControl {
 public:
@@ -31,6 +47,8 @@ public:
     int unit() const { return unit_; }
     void SetReferenceTime(dev::FileTime t) { reference_ = t; }
     dev::FileTime referenceTime() const { return reference_; }
+    // How a timed row's second column reads while the icons are shown; without it, empty.
+    void SetTimeText(ListTimeText text) { timeText_ = std::move(text); }
     // Which timed rows get icon 8 in the icon column.
     void SetIconRule(std::function<bool(intptr_t param)> rule) { iconRule_ = std::move(rule); }
     // The tap-and-hold menu: command ids and texts; a choice goes to the command target.
@@ -43,7 +61,8 @@ public:
     // Adds an item; a timed item keeps its file time in the second column's text.
     int AddItem(const std::u16string& name, intptr_t param);
     int AddTimedItem(const std::u16string& name, intptr_t param, dev::FileTime time);
-    void Sort(SortRule rule);
+    // Sorts the rows by the owner's order; the selection stays on its row.
+    void Sort(const ListRowOrder& order);
 
     // The second column as shown for a row.
     std::u16string SecondColumnText(int index) const;
@@ -61,6 +80,7 @@ private:
     int unit_ = 0;
     dev::FileTime reference_ = 0;
     std::function<bool(intptr_t)> iconRule_;
+    ListTimeText timeText_;
     std::vector<std::pair<int, std::u16string>> menu_;
     HWND commandTarget_ = nullptr;
     bool itemHasTime_ = false;

@@ -1,9 +1,10 @@
 #include "toolkit/platform/platform.h"
 
+#include "calendar/calendar.h"
 #include "device/format.h"
+#include "device/text.h"
 #include "toolkit/window/SWindow.h"
 #include "toolkit/window/picture.h"
-#include "calendar/calendar.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -23,10 +24,6 @@
 namespace hv::tk {
 
 namespace {
-
-QString qs(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 void place(QWidget* w, const RECT& r, uintptr_t id) {
     w->setGeometry(r.left, r.top, r.width(), r.height());
@@ -62,8 +59,7 @@ protected:
             dis.hwndItem = this;
             dis.hDC = &dc;
             dis.rcItem = {0, 0, width(), height()};
-            dis.text = std::u16string(reinterpret_cast<const char16_t*>(text().utf16()),
-                                      static_cast<size_t>(text().size()));
+            dis.text = dev::fromQString(text());
             dis.itemState = (isDown() ? ODS_SELECTED : 0u) | (isEnabled() ? 0u : ODS_DISABLED) |
                             (hasFocus() ? ODS_FOCUS : 0u);
             SendMessage(parentWidget(), WM_DRAWITEM, id_, reinterpret_cast<LPARAM>(&dis));
@@ -83,7 +79,7 @@ private:
 HWND CreateCheckBox(HWND parent, uintptr_t id, const std::u16string& text, const RECT& r) {
     if (!parent)
         return nullptr;
-    auto* b = new QCheckBox(qs(text), parent);
+    auto* b = new QCheckBox(dev::toQString(text), parent);
     place(b, r, id);
     QObject::connect(b, &QCheckBox::clicked, b, [b, id] { command(b, id, BN_CLICKED); });
     return b;
@@ -105,7 +101,7 @@ HWND CreatePushButton(HWND parent, uintptr_t id, const std::u16string& text, con
         return nullptr;
     QAbstractButton* b = ownerDrawn ? static_cast<QAbstractButton*>(new OwnerDrawButton(parent, id))
                                     : new QPushButton(parent);
-    b->setText(qs(text));
+    b->setText(dev::toQString(text));
     place(b, r, id);
     QObject::connect(b, &QAbstractButton::clicked, b, [b, id] { command(b, id, BN_CLICKED); });
     return b;
@@ -116,7 +112,7 @@ HWND CreateEdit(HWND parent, uintptr_t id, const std::u16string& text, const REC
     if (!parent)
         return nullptr;
     if (multiLine) {
-        auto* e = new QPlainTextEdit(qs(text), parent);
+        auto* e = new QPlainTextEdit(dev::toQString(text), parent);
         place(e, r, id);
         QObject::connect(e, &QPlainTextEdit::textChanged, e, [e, id, maxLength] {
             if (maxLength > 0 && e->toPlainText().size() > maxLength) {
@@ -128,7 +124,7 @@ HWND CreateEdit(HWND parent, uintptr_t id, const std::u16string& text, const REC
         });
         return e;
     }
-    auto* e = new QLineEdit(qs(text), parent);
+    auto* e = new QLineEdit(dev::toQString(text), parent);
     if (maxLength > 0)
         e->setMaxLength(maxLength);
     place(e, r, id);
@@ -294,7 +290,7 @@ void DateTimePick::layoutTokens() {
     QFontMetrics fm(font());
     int x = 6;
     for (Token& t : tokens_) {
-        const int w = fm.horizontalAdvance(qs(tokenText(t)));
+        const int w = fm.horizontalAdvance(dev::toQString(tokenText(t)));
         t.left = x;
         t.right = x + w;
         x += w;
@@ -319,7 +315,7 @@ void DateTimePick::paintEvent(QPaintEvent*) {
         } else {
             p.setPen(isEnabled() ? Qt::black : QColor(128, 128, 128));
         }
-        p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter, qs(tokenText(t)));
+        p.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter, dev::toQString(tokenText(t)));
     }
     // The up-down arrows.
     p.setRenderHint(QPainter::Antialiasing);
@@ -662,7 +658,7 @@ int TabInsertItem(HWND tab, int index, const std::u16string& text) {
     if (!t)
         return -1;
     QSignalBlocker block(t);
-    return t->insertTab(index, qs(text));
+    return t->insertTab(index, dev::toQString(text));
 }
 
 int TabGetCurSel(HWND tab) {
@@ -705,7 +701,7 @@ HTREEITEM TreeInsertItem(HWND tree, HTREEITEM parent, const std::u16string& text
         return nullptr;
     auto* item = parent ? new QTreeWidgetItem(static_cast<QTreeWidgetItem*>(parent))
                         : new QTreeWidgetItem(t);
-    item->setText(0, qs(text));
+    item->setText(0, dev::toQString(text));
     item->setData(0, Qt::UserRole, QVariant::fromValue<qlonglong>(param));
     item->setData(0, Qt::UserRole + 1, image);
     if (image >= 0) {
@@ -753,8 +749,8 @@ void TreeExpand(HWND tree, HTREEITEM item) {
 dev::MbResult QtMessageBoxes::show(const std::u16string& caption, const std::u16string& text,
                                    dev::MbIcon icon, dev::MbButtons buttons) {
     QMessageBox box;
-    box.setWindowTitle(qs(caption));
-    box.setText(qs(text));
+    box.setWindowTitle(dev::toQString(caption));
+    box.setText(dev::toQString(text));
     switch (icon) {
     case dev::MbIcon::Error:
         box.setIcon(QMessageBox::Critical);

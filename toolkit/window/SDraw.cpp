@@ -134,16 +134,20 @@ QFont MakeFont(const QString& family, int cellHeight, int weight, bool antialias
 }
 
 QString SDraw::fontFamily() {
-    static QString family;
-    if (!family.isEmpty())
-        return family;
-    bool tahoma = false;
-    for (const char* file :
-         {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
-        if (QFile::exists(QString::fromLatin1(file)) &&
-            QFontDatabase::addApplicationFont(QString::fromLatin1(file)) >= 0)
-            tahoma = true;
-    family = tahoma ? QStringLiteral("Tahoma") : QStringLiteral("DejaVu Sans");
+    // Registered once per process, before the first font is made; the shell's fonts use it too.
+    static const QString family = [] {
+        QString name;
+        for (const char* file :
+             {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
+            if (!QFile::exists(QString::fromLatin1(file)))
+                continue;
+            const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+            const QStringList families = QFontDatabase::applicationFontFamilies(id);
+            if (name.isEmpty() && !families.isEmpty())
+                name = families.front();
+        }
+        return name.isEmpty() ? QStringLiteral("DejaVu Sans") : name;
+    }();
     return family;
 }
 

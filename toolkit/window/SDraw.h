@@ -138,7 +138,8 @@ public:
     static CitySource* cities();
     // Draws the divider picture stretched over a rectangle.
     static void DrawDivider(DC& dc, const RECT& r);
-    // The face name the fonts use ("Tahoma" when its file is present, else "DejaVu Sans").
+    // The face name every font of the programs uses: "Tahoma" (registered with Qt on the first
+    // call) when its files are installed, else "DejaVu Sans". Needs a Qt application.
     static QString fontFamily();
 };
 

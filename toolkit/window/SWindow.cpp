@@ -1,5 +1,7 @@
 #include "toolkit/window/SWindow.h"
 
+#include "device/text.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
@@ -21,14 +23,6 @@
 namespace hv::tk {
 
 namespace {
-
-QString qs(const std::u16string& s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::u16string us(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
-                          static_cast<size_t>(s.size()));
-}
 
 struct ClassEntry {
     WNDCLASS wc;
@@ -428,7 +422,7 @@ HWND CreateWindowEx(uint32_t exStyle, const std::u16string& className,
     h->text = windowName;
     h->ownerParent = parent;
     h->isPopup = popup;
-    h->setWindowTitle(qs(windowName));
+    h->setWindowTitle(dev::toQString(windowName));
     if (style & WS_VSCROLL) {
         h->vbar = new QScrollBar(Qt::Vertical, h);
         QPointer<HostWidget> self(h);
@@ -637,17 +631,17 @@ bool SetWindowText(HWND hwnd, const std::u16string& text) {
     if (!h) {
         // The platform controls keep their own text.
         if (auto* e = qobject_cast<QLineEdit*>(hwnd))
-            e->setText(qs(text));
+            e->setText(dev::toQString(text));
         else if (auto* m = qobject_cast<QPlainTextEdit*>(hwnd))
-            m->setPlainText(qs(text));
+            m->setPlainText(dev::toQString(text));
         else if (auto* b = qobject_cast<QAbstractButton*>(hwnd))
-            b->setText(qs(text));
+            b->setText(dev::toQString(text));
         else if (hwnd)
-            hwnd->setWindowTitle(qs(text));
+            hwnd->setWindowTitle(dev::toQString(text));
         return hwnd != nullptr;
     }
     h->text = text;
-    h->setWindowTitle(qs(text));
+    h->setWindowTitle(dev::toQString(text));
     return true;
 }
 
@@ -656,12 +650,12 @@ std::u16string GetWindowText(HWND hwnd) {
     if (h)
         return h->text;
     if (auto* e = qobject_cast<QLineEdit*>(hwnd))
-        return us(e->text());
+        return dev::fromQString(e->text());
     if (auto* m = qobject_cast<QPlainTextEdit*>(hwnd))
-        return us(m->toPlainText());
+        return dev::fromQString(m->toPlainText());
     if (auto* b = qobject_cast<QAbstractButton*>(hwnd))
-        return us(b->text());
-    return hwnd ? us(hwnd->windowTitle()) : std::u16string();
+        return dev::fromQString(b->text());
+    return hwnd ? dev::fromQString(hwnd->windowTitle()) : std::u16string();
 }
 
 RECT GetClientRect(HWND hwnd) {

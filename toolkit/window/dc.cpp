@@ -1,5 +1,7 @@
 #include "toolkit/window/dc.h"
 
+#include "device/text.h"
+
 #include <QFontMetrics>
 #include <QPainterPath>
 
@@ -18,10 +20,6 @@ QImage CreateCompatibleBitmap(int width, int height) {
     QImage img(width, height, QImage::Format_RGB32);
     img.fill(Qt::white);
     return img;
-}
-
-static QString qs(std::u16string_view s) {
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 DC::DC(QImage* target) : image_(target) {
@@ -156,7 +154,7 @@ static int qtAlignment(UINT flags) {
 
 int DC::DrawText(std::u16string_view text, RECT& r, UINT flags) {
     QFontMetrics fm(font_);
-    QString s = qs(text);
+    QString s = dev::toQString(text);
     if (flags & DT_SINGLELINE)
         s.replace(QLatin1Char('\n'), QLatin1Char(' '));
     QRect box(r.left, r.top, r.width(), r.height());
@@ -192,7 +190,7 @@ void DC::TextOut(int x, int y, std::u16string_view text) {
     if (!painter_)
         return;
     QFontMetrics fm(font_);
-    QString s = qs(text);
+    QString s = dev::toQString(text);
     QRect bound(x, y, fm.horizontalAdvance(s), fm.height());
     painter_->save();
     if (bkMode_ == OPAQUE)
@@ -205,12 +203,12 @@ void DC::TextOut(int x, int y, std::u16string_view text) {
 
 POINT DC::GetTextExtent(std::u16string_view text) const {
     QFontMetrics fm(font_);
-    return {fm.horizontalAdvance(qs(text)), fm.height()};
+    return {fm.horizontalAdvance(dev::toQString(text)), fm.height()};
 }
 
 int DC::FitCharacters(std::u16string_view text, int maxWidth) const {
     QFontMetrics fm(font_);
-    QString s = qs(text);
+    QString s = dev::toQString(text);
     int n = 0;
     while (n < s.size() && fm.horizontalAdvance(s.left(n + 1)) <= maxWidth)
         ++n;
