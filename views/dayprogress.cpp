@@ -92,22 +92,12 @@ void DayProgress::Paint(HDC hdc) {
 }
 
 LRESULT DayProgress::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (dc)
-            Paint(dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case kMsgChanged:
+    if (msg == kMsgChanged) {
         // Another year or unit was picked.
         Refresh();
         return 0;
-    default:
-        return SWindow::WindowProc(hwnd, msg, wp, lp);
     }
+    return SWindow::WindowProc(hwnd, msg, wp, lp);
 }
 
 } // namespace hv::views

@@ -190,8 +190,11 @@ TEST_F(Renderer, FaceIsCopiedWholeOntoTheScreen) {
 }
 
 TEST_F(Renderer, ScaledWindowsGetTheDetailedFace) {
-    const QImage detailed = images::loadDetailed(125);
-    ASSERT_EQ(detailed.size(), QSize(197 * images::kDetailedScale, 197 * images::kDetailedScale));
+    for (const auto& [id, side] : {std::pair{125, 197}, std::pair{119, 362}, std::pair{124, 82}})
+        EXPECT_EQ(images::loadDetailed(id).size(),
+                  QSize(side * images::kDetailedScale, side * images::kDetailedScale))
+            << id;
+    EXPECT_TRUE(images::loadDetailed(211).isNull());
     AnalogClock clock(FaceKind::General, {20, 60});
     const QImage img = paintAt(clock, at(2026, 3, 14, 3, 0, 15), 2);
     const QRgb second = rgb(clock.secondColour());
