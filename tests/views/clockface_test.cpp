@@ -60,14 +60,6 @@ TEST(HandTables, KitesRunTipSideTailSide) {
     EXPECT_EQ(k[1], (POINT{104, 98})); // right side, 6
     EXPECT_EQ(k[2], (POINT{98, 107})); // tail, 10 down (cut toward zero)
     EXPECT_EQ(k[3], (POINT{93, 98}));  // left side
-    const HandTables t = BuildHandTables(kCentre, kGeneralFaceSpec.hour, kGeneralFaceSpec.minute,
-                                         kGeneralFaceSpec.secondRadius);
-    for (int i = 0; i < kPositions; ++i) {
-        const auto n = static_cast<size_t>(i);
-        EXPECT_EQ(t.hourHands[n], KiteAt(kCentre, i, kGeneralFaceSpec.hour));
-        EXPECT_EQ(t.minuteHands[n], KiteAt(kCentre, i, kGeneralFaceSpec.minute));
-        EXPECT_EQ(t.secondEnds[n], PointAt(kCentre, i, 84));
-    }
 }
 
 TEST(HandTables, HourHandMovesEveryTwelveMinutes) {
@@ -92,8 +84,6 @@ TEST_F(Renderer, ColoursComeFromTheFacePixels) {
     EXPECT_NE(general.hourColour(), general.minuteColour());
     EXPECT_NE(general.minuteColour(), general.secondColour());
     AnalogClock analog(FaceKind::Analog, {60, 86});
-    EXPECT_EQ(analog.hourColour(), t.sample(2, {179, 3}));
-    EXPECT_EQ(analog.minuteColour(), t.sample(2, {183, 12}));
     EXPECT_EQ(analog.secondColour(), t.sample(2, {155, 41}));
     EXPECT_EQ(analog.centre(), (POINT{181, 181}));
     EXPECT_EQ(AnalogClock(FaceKind::Small, {0, 0}).centre(), (POINT{41, 41}));

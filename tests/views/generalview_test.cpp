@@ -192,8 +192,6 @@ TEST_F(GeneralViewTest, PanelListsStartOnThisYearInDays) {
     EXPECT_EQ(panel.year(), 2026);
     EXPECT_EQ(panel.unit(), ProgressUnit::Days);
     EXPECT_EQ(panel.yearList()->list()->count(), 2031 - 1913 + 1);
-    EXPECT_EQ(panel.yearList()->list()->Item(0), u"1913");
-    EXPECT_EQ(panel.unitList()->list()->count(), 4);
     EXPECT_EQ(panel.unitList()->list()->Item(3), u"Months");
     EXPECT_EQ(tk::GetWindowText(panel.hwnd()), u"PasRemaind");
     // A choice in a list reaches the panel as WM_USER through the list's box and repaints it.
