@@ -3,6 +3,8 @@
 #include "toolkit/window/strings.h"
 #include "views/viewstrings.h"
 
+#include <algorithm>
+
 namespace hv::views {
 
 using namespace hv::tk;
@@ -24,7 +26,9 @@ DayProgress::DayProgress(HWND owner, int x, int y, const dev::SystemTime& now) :
                 nullptr))
         return;
     const QFont* listFont = font(kFontText);
-    yearList_ = new DropNumList(hwnd(), kYearList, kFirstYear, kLastYear, 1, now.year, listFont);
+    // A clock beyond the list's years starts the list on its nearest end, not on 1913.
+    const int year = std::clamp<int>(now.year, kFirstYear, kLastYear);
+    yearList_ = new DropNumList(hwnd(), kYearList, kFirstYear, kLastYear, 1, year, listFont);
     unitList_ =
         new DropList(hwnd(), kUnitList, kStrProgressUnits, static_cast<int>(kStartUnit), listFont);
 }

@@ -193,6 +193,7 @@ TEST_F(GeneralViewTest, PanelListsStartOnThisYearInDays) {
     EXPECT_EQ(panel.unit(), ProgressUnit::Days);
     EXPECT_EQ(panel.yearList()->list()->count(), 2031 - 1913 + 1);
     EXPECT_EQ(panel.unitList()->list()->Item(3), u"Months");
+    EXPECT_EQ(DayProgress(main->hwnd(), 240, 350, at(2040, 1, 1, 0, 0, 0)).year(), 2031);
     EXPECT_EQ(tk::GetWindowText(panel.hwnd()), u"PasRemaind");
     // A choice in a list reaches the panel as WM_USER through the list's box and repaints it.
     panelPixels(panel);
