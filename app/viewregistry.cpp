@@ -2,6 +2,7 @@
 
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
+#include "views/generalview.h"
 
 namespace hv::registry {
 
@@ -28,7 +29,12 @@ public:
 } // namespace
 
 std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
-    return std::make_unique<PlaceholderView>(ctx, number);
+    switch (number) {
+    case shell::kGeneral:
+        return std::make_unique<views::GeneralView>(ctx, number);
+    default:
+        return std::make_unique<PlaceholderView>(ctx, number);
+    }
 }
 
 } // namespace hv::registry

@@ -63,6 +63,13 @@ QImage load(int resourceId) {
     return QImage(path(resourceId));
 }
 
+QImage loadDetailed(int resourceId) {
+    init();
+    QImage img(QStringLiteral(":/img/%1@%2x.png").arg(resourceId).arg(kDetailedScale));
+    img.setDevicePixelRatio(1);
+    return img;
+}
+
 std::span<const Entry> catalogue() {
     return kCatalogue;
 }

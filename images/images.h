@@ -19,6 +19,12 @@ QString path(int resourceId);
 // The picture, or a null image when there is no such resource.
 QImage load(int resourceId);
 
+// The clock faces (119, 124, 125) drawn kDetailedScale times larger, for
+// windows shown at a scale factor; a null image for other numbers. The
+// pixels carry no device pixel ratio (1).
+inline constexpr int kDetailedScale = 3;
+QImage loadDetailed(int resourceId);
+
 // What the views expect of each picture: its size and how many equal frames
 // it holds side by side (1 for a single picture).
 struct Entry {

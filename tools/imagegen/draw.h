@@ -51,7 +51,10 @@ QColor mix(QColor a, QColor b, double t);
 
 // Pictures of each group; each adds its resource numbers to `out`.
 void drawInterface(Catalogue& out);
-void drawFaces(Catalogue& out);
+// The clock faces; `scale` > 1 draws them that many times larger for sharp
+// display on scaled windows (the hand-colour pixels exist only at scale 1).
+void drawFaces(Catalogue& out, int scale = 1);
+inline constexpr int kDetailedFaceScale = 3;
 void drawAstro(Catalogue& out, const std::vector<std::vector<QPointF>>& land);
 void drawSkins(Catalogue& out);
 

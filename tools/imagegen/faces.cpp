@@ -31,10 +31,13 @@ struct FaceSpec {
     QPoint hourSample, minuteSample, secondSample;
 };
 
-QImage face(const FaceSpec& s) {
-    QImage img = blank(s.size, s.size, Qt::white);
+// The face drawn `scale` times its size; the hand-colour pixels are set only at scale 1, where the
+// renderer samples them.
+QImage face(const FaceSpec& s, int scale) {
+    QImage img = blank(s.size * scale, s.size * scale, Qt::white);
     QPainter p;
     begin(p, img);
+    p.scale(scale, scale);
     const double R = s.size / 2.0;
     const QPointF c(R, R);
     p.setPen(Qt::NoPen);
@@ -83,16 +86,19 @@ QImage face(const FaceSpec& s) {
                    Qt::AlignHCenter | Qt::AlignTop, "HORAVEL");
     }
     p.end();
-    img.setPixel(s.hourSample, kHourHand.rgb());
-    img.setPixel(s.minuteSample, kMinuteHand.rgb());
-    img.setPixel(s.secondSample, kSecondHand.rgb());
+    if (scale == 1) {
+        img.setPixel(s.hourSample, kHourHand.rgb());
+        img.setPixel(s.minuteSample, kMinuteHand.rgb());
+        img.setPixel(s.secondSample, kSecondHand.rgb());
+    }
     return img;
 }
 
-QImage smallFace() {
-    QImage img = blank(82, 82, Qt::white);
+QImage smallFace(int scale) {
+    QImage img = blank(82 * scale, 82 * scale, Qt::white);
     QPainter p;
     begin(p, img);
+    p.scale(scale, scale);
     const QPointF c(41, 41);
     QRadialGradient dial(c, 40);
     dial.setColorAt(0, QColor(255, 255, 255));
@@ -117,9 +123,7 @@ QImage smallFace() {
     return img;
 }
 
-} // namespace
-
-void drawFaces(Catalogue& out) {
+FaceSpec generalSpec() {
     FaceSpec general{};
     general.size = 197;
     general.bezel = 96.0;
@@ -138,8 +142,10 @@ void drawFaces(Catalogue& out) {
     general.hourSample = {60, 9};
     general.minuteSample = {91, 3};
     general.secondSample = {82, 22};
-    out[125] = face(general);
+    return general;
+}
 
+FaceSpec analogSpec() {
     FaceSpec analog{};
     analog.size = 362;
     analog.bezel = 173.0;
@@ -158,9 +164,15 @@ void drawFaces(Catalogue& out) {
     analog.hourSample = {179, 3};
     analog.minuteSample = {183, 12};
     analog.secondSample = {155, 41};
-    out[119] = face(analog);
+    return analog;
+}
 
-    out[124] = smallFace();
+} // namespace
+
+void drawFaces(Catalogue& out, int scale) {
+    out[125] = face(generalSpec(), scale);
+    out[119] = face(analogSpec(), scale);
+    out[124] = smallFace(scale);
 }
 
 } // namespace imagegen

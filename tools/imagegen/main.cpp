@@ -3,7 +3,8 @@
 //
 // usage: hv_imagegen --map <land rings file> --out <image folder> [--sounds <folder>]
 //                    [--qrc <file>] [--preview <folder>]
-// Writes <out>/<resource number>.png for every picture, the WAV files into the
+// Writes <out>/<resource number>.png for every picture (and <number>@3x.png for
+// the clock faces drawn three times larger), the WAV files into the
 // sounds folder, and optionally a Qt resource list naming the pictures.
 
 #include "draw.h"
@@ -95,12 +96,20 @@ int main(int argc, char** argv) {
     drawAstro(pictures, land);
     drawSkins(pictures);
 
+    // The faces again at kDetailedFaceScale times their size, as "<id>@3x.png".
+    Catalogue detailed;
+    drawFaces(detailed, kDetailedFaceScale);
+    const QString detailedSuffix = QStringLiteral("@%1x").arg(kDetailedFaceScale);
+
     QDir().mkpath(outDir);
-    for (const auto& [id, img] : pictures) {
-        const QString file = QDir(outDir).filePath(QString::number(id) + ".png");
-        if (!img.save(file, "PNG", 9)) {
-            std::fprintf(stderr, "hv_imagegen: cannot write %s\n", qPrintable(file));
-            return 1;
+    for (const auto* group : {&pictures, &detailed}) {
+        const QString suffix = group == &detailed ? detailedSuffix : QString();
+        for (const auto& [id, img] : *group) {
+            const QString file = QDir(outDir).filePath(QString::number(id) + suffix + ".png");
+            if (!img.save(file, "PNG", 9)) {
+                std::fprintf(stderr, "hv_imagegen: cannot write %s\n", qPrintable(file));
+                return 1;
+            }
         }
     }
     if (!qrcPath.isEmpty()) {
@@ -112,6 +121,10 @@ int main(int argc, char** argv) {
         for (const auto& [id, img] : pictures)
             s << "    <file alias=\"" << id << ".png\">"
               << QDir(outDir).filePath(QString::number(id) + ".png") << "</file>\n";
+        for (const auto& [id, img] : detailed)
+            s << "    <file alias=\"" << id << detailedSuffix << ".png\">"
+              << QDir(outDir).filePath(QString::number(id) + detailedSuffix + ".png")
+              << "</file>\n";
         s << "  </qresource>\n</RCC>\n";
     }
     if (!previewDir.isEmpty() && !writePreviews(pictures, previewDir)) {

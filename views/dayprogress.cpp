@@ -1,0 +1,107 @@
+#include "views/dayprogress.h"
+
+#include "toolkit/window/strings.h"
+#include "views/viewstrings.h"
+
+#include <algorithm>
+
+namespace hv::views {
+
+using namespace hv::tk;
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr UINT kValueFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+
+} // namespace
+
+DayProgress::DayProgress(HWND owner, int x, int y, const dev::SystemTime& now) : now_(now) {
+    registerViewStrings();
+    const PictureTable& t = res().table;
+    const ImageRegion& header = t.regions[kRegionWideSelected];
+    passedBackground_ = Picture(t.image(header.image), header.rect, kPassedHeader, true);
+    remainedBackground_ = Picture(t.image(header.image), header.rect, kRemainedHeader, true);
+    if (!Create(0, u"PasRemaind", u"PasRemaind", WS_CHILD, x, y, kWidth, kHeight, owner, 0,
+                nullptr))
+        return;
+    const QFont* listFont = font(kFontText);
+    // A clock beyond the list's years starts the list on its nearest end, not on 1913.
+    const int year = std::clamp<int>(now.year, kFirstYear, kLastYear);
+    yearList_ = new DropNumList(hwnd(), kYearList, kFirstYear, kLastYear, 1, year, listFont);
+    unitList_ =
+        new DropList(hwnd(), kUnitList, kStrProgressUnits, static_cast<int>(kStartUnit), listFont);
+}
+
+DayProgress::~DayProgress() {
+    delete yearList_;
+    delete unitList_;
+    if (IsWindow(hwnd()))
+        DestroyWindow(hwnd());
+}
+
+int DayProgress::year() const {
+    return yearList_ && yearList_->list() ? yearList_->SelectedValue() : now_.year;
+}
+
+ProgressUnit DayProgress::unit() const {
+    const int i = unitList_ ? unitList_->selected() : static_cast<int>(kStartUnit);
+    return i >= 0 && i <= static_cast<int>(ProgressUnit::Months) ? static_cast<ProgressUnit>(i)
+                                                                 : kStartUnit;
+}
+
+bool DayProgress::SelectYear(int year) {
+    if (!yearList_ || !yearList_->list() || !yearList_->list()->SelectValue(year))
+        return false;
+    Refresh();
+    return true;
+}
+
+bool DayProgress::SelectUnit(ProgressUnit unit) {
+    if (!unitList_ || !unitList_->SetSelected(static_cast<int>(unit)))
+        return false;
+    Refresh();
+    return true;
+}
+
+void DayProgress::Refresh() {
+    InvalidateRect(hwnd(), nullptr, false);
+}
+
+void DayProgress::drawHeader(DC& dc, Picture& background, const RECT& r, int stringId) {
+    background.Draw(dc);
+    dc.SelectFont(font(kFontSmallText));
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(colour(kColourText));
+    dc.DrawText(LoadStringResource(stringId), r, kValueFormat);
+}
+
+void DayProgress::drawValue(DC& dc, const RECT& r, const std::u16string& text) {
+    dc.FillRect(r, kWhite);
+    dc.SelectFont(font(kFontTextBold));
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(colour(kColourDigits));
+    dc.DrawText(text, r, kValueFormat);
+}
+
+void DayProgress::Paint(HDC hdc) {
+    DC& dc = *hdc;
+    drawHeader(dc, passedBackground_, kPassedHeader, kStrPassed);
+    drawHeader(dc, remainedBackground_, kRemainedHeader, kStrRemained);
+    const YearProgressValues v = YearProgress(year(), unit(), now_);
+    passedText_ = FormatProgress(v.passed);
+    remainedText_ = FormatProgress(v.remained);
+    drawValue(dc, kPassedValue, passedText_);
+    drawValue(dc, kRemainedValue, remainedText_);
+}
+
+LRESULT DayProgress::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kMsgChanged) {
+        // Another year or unit was picked.
+        Refresh();
+        return 0;
+    }
+    return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+} // namespace hv::views
