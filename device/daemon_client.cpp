@@ -1,12 +1,15 @@
 #include "device/daemon_client.h"
 
+#include "device/journal.h"
 #include "device/paths.h"
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -29,6 +32,26 @@ namespace {
 // A reply to an ordinary request is quick; the time allows for a loaded machine.
 constexpr int kCallTimeoutMs = 15000;
 constexpr int kStartTimeoutMs = 15000;
+constexpr int kRegisterAttempts = 3;
+constexpr int kRegisterPauseMs = 1000;
+
+std::string statusName(Status s) {
+    switch (s) {
+    case Status::Ok:
+        return "ok";
+    case Status::BadRequest:
+        return "bad request";
+    case Status::BadVersion:
+        return "bad version";
+    case Status::TooLarge:
+        return "too large";
+    case Status::Failed:
+        return "failed";
+    case Status::Refused:
+        return "refused";
+    }
+    return "status " + std::to_string(static_cast<int>(s));
+}
 } // namespace
 
 fs::path daemonSocketPath(const fs::path& root) {
@@ -38,7 +61,19 @@ fs::path daemonLockPath(const fs::path& root) {
     return root / ".system" / "hvdeviced.lock";
 }
 
-fs::path daemonProgram() {
+fs::path daemonPathRecord(const fs::path& root) {
+    return root / ".system" / "hvdeviced.path";
+}
+
+namespace {
+bool executable(const fs::path& p) {
+    std::error_code ec;
+    return !p.empty() && p.is_absolute() && fs::is_regular_file(p, ec) &&
+           ::access(p.c_str(), X_OK) == 0;
+}
+} // namespace
+
+fs::path daemonProgram(const fs::path& root) {
     if (const char* env = std::getenv("HORAVEL_DEVICED"); env && *env)
         return env;
     std::error_code ec;
@@ -46,10 +81,53 @@ fs::path daemonProgram() {
     if (!ec) {
         for (const fs::path& p : {self.parent_path() / "hvdeviced",
                                   self.parent_path().parent_path() / "deviced" / "hvdeviced"})
-            if (::access(p.c_str(), X_OK) == 0)
+            if (executable(p))
                 return p;
     }
-    return fs::path(HV_INSTALL_BINDIR) / "hvdeviced";
+    // Programs installed in the device root: the daemon that served this root, or the one the
+    // package installation recorded there.
+    if (!root.empty()) {
+        std::ifstream in(daemonPathRecord(root));
+        std::string recorded;
+        if (in && std::getline(in, recorded) && executable(recorded))
+            return recorded;
+    }
+    const fs::path installed = fs::path(HV_INSTALL_BINDIR) / "hvdeviced";
+    if (executable(installed))
+        return installed;
+    if (const char* path = std::getenv("PATH")) {
+        const std::string_view all(path);
+        for (size_t i = 0; i <= all.size();) {
+            size_t j = all.find(':', i);
+            if (j == std::string_view::npos)
+                j = all.size();
+            const fs::path p = fs::path(std::string(all.substr(i, j - i))) / "hvdeviced";
+            if (executable(p))
+                return p;
+            i = j + 1;
+        }
+    }
+    return installed;
+}
+
+fs::path daemonProgram() {
+    return daemonProgram(fs::path());
+}
+
+bool recordDaemonProgram(const fs::path& root, const fs::path& program) {
+    std::error_code ec;
+    const fs::path record = daemonPathRecord(root);
+    const fs::path tmp = record.string() + ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(tmp, std::ios::trunc);
+        out << program.string() << '\n';
+        if (!out.flush())
+            return false;
+    }
+    fs::rename(tmp, record, ec);
+    if (ec)
+        fs::remove(tmp, ec);
+    return !ec;
 }
 
 int connectDaemonSocket(const fs::path& root) {
@@ -72,7 +150,7 @@ int connectDaemonSocket(const fs::path& root) {
 bool startDaemon(const fs::path& root, int timeoutMs) {
     std::error_code ec;
     fs::create_directories(root / ".system", ec);
-    const std::string program = daemonProgram().string();
+    const std::string program = daemonProgram(root).string();
     const std::string rootText = root.string();
     // The daemon reports on this pipe: 'r' listening, 'b' another daemon has the root; the pipe
     // ending without a byte means it could not start.
@@ -195,8 +273,11 @@ bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& 
             fd_ = connectToDaemon();
             connectedPid_ = ::getpid();
         }
-        if (fd_ < 0)
+        if (fd_ < 0) {
+            reached_ = false;
             return false;
+        }
+        reached_ = true;
         const Exchange e = exchange(fd_, r, status, payload, kCallTimeoutMs);
         if (e == Exchange::Answered)
             return true;
@@ -252,13 +333,36 @@ NotificationHandle DaemonNotifications::setTimed(NotificationHandle handle,
     r.text2 = arguments;
     r.start = start;
     r.end = end;
-    Status st;
+    Status st = Status::Failed;
     std::vector<uint8_t> p;
-    if (!c_->call(r, st, p) || st != Status::Ok)
-        return 0;
-    proto::Reader rd(p.data(), p.size());
-    const uint32_t h = rd.u32();
-    return rd.ok() ? h : 0;
+    // A daemon that cannot be reached (not started yet, or restarting) is tried again a few
+    // times; a registration that still fails is reported, never dropped in silence.
+    bool answered = false;
+    for (int attempt = 0; attempt < kRegisterAttempts && !answered; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(kRegisterPauseMs));
+        answered = c_->call(r, st, p);
+        if (!answered && c_->lastCallReached())
+            break; // it may have been done: not sent again
+    }
+    if (answered && st == Status::Ok) {
+        proto::Reader rd(p.data(), p.size());
+        const uint32_t h = rd.u32();
+        if (rd.ok() && h != 0)
+            return h;
+    }
+    char when[40];
+    std::snprintf(when, sizeof when, "%04u-%02u-%02u %02u:%02u:%02u", start.year, start.month,
+                  start.day, start.hour, start.minute, start.second);
+    const std::string what = "the registration of " + toUtf8(application) + " " +
+                             toUtf8(arguments) + " at " + when + " failed: ";
+    if (!answered)
+        reportFault(c_->root(), what + "the device services daemon (" +
+                                    daemonProgram(c_->root()).string() + ") does not answer");
+    else
+        reportFault(c_->root(),
+                    what + "the device services daemon refused it (" + statusName(st) + ")");
+    return 0;
 }
 
 bool DaemonNotifications::clear(NotificationHandle handle) {

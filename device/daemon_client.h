@@ -17,8 +17,14 @@ namespace hv::dev {
 std::filesystem::path daemonSocketPath(const std::filesystem::path& root);
 std::filesystem::path daemonLockPath(const std::filesystem::path& root);
 // The daemon program: $HORAVEL_DEVICED, else hvdeviced beside the running program (or in the
-// build tree's deviced/ folder), else the installed one.
+// build tree's deviced/ folder), else the one recorded in the root (every daemon records its own
+// path there when it starts, and the package installation records the one it used), else the
+// one installed under the configured prefix, else the first on PATH.
+std::filesystem::path daemonProgram(const std::filesystem::path& root);
 std::filesystem::path daemonProgram();
+// <root>/.system/hvdeviced.path, and writing it (whole-file replace).
+std::filesystem::path daemonPathRecord(const std::filesystem::path& root);
+bool recordDaemonProgram(const std::filesystem::path& root, const std::filesystem::path& program);
 
 // What the daemon reports about itself and the device.
 struct DaemonStatus {
@@ -45,6 +51,8 @@ public:
     // Sends one request on the shared connection and reads its answer. False when the daemon
     // cannot be reached; otherwise status and payload hold the answer.
     bool call(const proto::Request& r, proto::Status& status, std::vector<uint8_t>& payload);
+    // Whether the last call() reached a daemon (false: nothing was sent).
+    bool lastCallReached() const { return reached_; }
     // A request on a connection of its own, for waits that may block for long.
     bool callAlone(const proto::Request& r, proto::Status& status, std::vector<uint8_t>& payload,
                    int timeoutMs);
@@ -60,6 +68,7 @@ private:
     std::mutex mutex_;
     int fd_ = -1;
     pid_t connectedPid_ = 0;
+    bool reached_ = false;
 };
 
 // Connects to the daemon's socket once, without starting anything. -1 when nobody answers.

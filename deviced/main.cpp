@@ -1,6 +1,7 @@
 // hvdeviced [--root DIR]: serves one device root (default: HORAVEL_DEVICE, else the user's
 // device) in the foreground until SIGTERM or until the root is removed. A second daemon for a
 // root that already has one exits at once with status 0.
+#include "device/daemon_client.h"
 #include "device/paths.h"
 #include "deviced/daemon.h"
 
@@ -62,8 +63,14 @@ int main(int argc, char** argv) {
         ::close(reportFd);
     }
     switch (started) {
-    case 0:
+    case 0: {
+        // Programs installed in the root find the daemon again through this record when none
+        // runs.
+        const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (!ec)
+            hv::dev::recordDaemonProgram(root, self);
         return daemon.run();
+    }
     case 1:
         return 0; // another daemon serves this root
     default:

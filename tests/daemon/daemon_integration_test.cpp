@@ -3,6 +3,7 @@
 // defences. Every wait polls with a generous deadline, so a loaded machine only makes it slower.
 #include "device/daemon_client.h"
 #include "device/daemon_protocol.h"
+#include "device/journal.h"
 #include "device/paths.h"
 #include "device/real.h"
 
@@ -519,6 +520,39 @@ TEST_F(DaemonTest, MissingDaemonProgramFailsQuickly) {
                   .setTimed(0, u"\\bin\\mark.sh", u"", deviceTimeAt(hostNowSeconds()), {}),
               0u);
     EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - t0).count(), 10);
+    // The failed registration is in the device's fault journal, not only on standard error.
+    const auto faults = readFaults(root_);
+    ASSERT_EQ(faults.count, 1u);
+    EXPECT_NE(faults.last[0].find("\\bin\\mark.sh"), std::string::npos) << faults.last[0];
+    EXPECT_NE(faults.last[0].find("does not answer"), std::string::npos) << faults.last[0];
+}
+
+// A program installed in the device root (nothing beside it, no build tree above it) starts the
+// daemon that last served the root, which recorded its path there.
+TEST_F(DaemonTest, InstalledProgramStartsTheRecordedDaemon) {
+    startDaemon();
+    stopDaemon();
+    EXPECT_TRUE(waitUntil([&] { return connectDaemonSocket(root_) < 0; }, 10));
+    fs::create_directories(root_ / "Windows");
+    const fs::path installed = root_ / "Windows" / "horavel-cli";
+    fs::copy_file(HV_CLI_PATH, installed);
+    const std::string cmd = "env -u HORAVEL_DEVICED PATH=/usr/bin:/bin '" + installed.string() +
+                            "' device status --device '" + root_.string() + "' 2>&1";
+    std::string out;
+    int rc = -1;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        const int st = ::pclose(p);
+        rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    ASSERT_EQ(rc, 0) << out;
+    const size_t at = out.find("pid=");
+    ASSERT_NE(at, std::string::npos) << out;
+    onDemandPid_ = static_cast<pid_t>(std::stol(out.substr(at + 4)));
+    EXPECT_TRUE(alive(onDemandPid_));
 }
 
 TEST_F(DaemonTest, ClientsStartingAtOnceShareOneDaemonThatEndsWithItsRoot) {
