@@ -49,6 +49,8 @@ std::string statusName(Status s) {
         return "failed";
     case Status::Refused:
         return "refused";
+    case Status::LimitReached:
+        return "over the daemon's limits";
     }
     return "status " + std::to_string(static_cast<int>(s));
 }
@@ -130,17 +132,35 @@ bool recordDaemonProgram(const fs::path& root, const fs::path& program) {
     return !ec;
 }
 
-int connectDaemonSocket(const fs::path& root) {
-    const std::string path = daemonSocketPath(root).string();
-    sockaddr_un addr{};
-    if (path.size() >= sizeof addr.sun_path)
-        return -1;
+SocketAddress::SocketAddress(const fs::path& root) {
+    const fs::path path = daemonSocketPath(root);
+    std::string text = path.string();
+    if (text.size() >= sizeof addr.sun_path) {
+        // A deep root: the socket stays in its folder, reached through a descriptor of that
+        // folder, so the address is short whatever the root's length.
+        dirFd_ = ::open(path.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd_ < 0)
+            return;
+        text = "/proc/self/fd/" + std::to_string(dirFd_) + "/" + path.filename().string();
+    }
     addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    std::memcpy(addr.sun_path, text.c_str(), text.size() + 1);
+    valid_ = true;
+}
+
+SocketAddress::~SocketAddress() {
+    if (dirFd_ >= 0)
+        ::close(dirFd_);
+}
+
+int connectDaemonSocket(const fs::path& root) {
+    const SocketAddress a(root);
+    if (!a.valid())
+        return -1;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&a.addr), sizeof a.addr) != 0) {
         ::close(fd);
         return -1;
     }
@@ -262,6 +282,7 @@ Exchange exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>
 
 bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& payload) {
     std::lock_guard lock(mutex_);
+    lastStatus_.reset();
     // A forked child gets a connection of its own (the daemon knows handles by process).
     if (fd_ >= 0 && connectedPid_ != ::getpid()) {
         ::close(fd_);
@@ -279,8 +300,10 @@ bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& 
         }
         reached_ = true;
         const Exchange e = exchange(fd_, r, status, payload, kCallTimeoutMs);
-        if (e == Exchange::Answered)
+        if (e == Exchange::Answered) {
+            lastStatus_ = status;
             return true;
+        }
         ::close(fd_);
         fd_ = -1;
         if (e == Exchange::NoAnswer)
@@ -374,24 +397,40 @@ bool DaemonNotifications::clear(NotificationHandle handle) {
 }
 
 std::vector<TimedRegistration> DaemonNotifications::list() {
-    Status st;
-    std::vector<uint8_t> p;
+    return listAll().value_or(std::vector<TimedRegistration>{});
+}
+
+std::optional<std::vector<TimedRegistration>> DaemonNotifications::listAll() {
     std::vector<TimedRegistration> out;
-    if (!c_->call(Request{Op::List}, st, p) || st != Status::Ok)
-        return out;
-    proto::Reader rd(p.data(), p.size());
-    const uint32_t n = rd.u32();
-    for (uint32_t i = 0; i < n && rd.ok(); ++i) {
-        TimedRegistration t;
-        t.handle = rd.u32();
-        t.application = rd.text();
-        t.arguments = rd.text();
-        t.start = rd.time();
-        t.end = rd.time();
-        if (rd.ok())
-            out.push_back(std::move(t));
+    // Page by page: each answer holds what fits in a frame and tells whether more follow.
+    Request r{Op::List};
+    for (;;) {
+        Status st;
+        std::vector<uint8_t> p;
+        if (!c_->call(r, st, p) || st != Status::Ok)
+            return std::nullopt;
+        proto::Reader rd(p.data(), p.size());
+        const uint32_t n = rd.u32();
+        for (uint32_t i = 0; i < n && rd.ok(); ++i) {
+            TimedRegistration t;
+            t.handle = rd.u32();
+            t.application = rd.text();
+            t.arguments = rd.text();
+            t.start = rd.time();
+            t.end = rd.time();
+            if (rd.ok())
+                out.push_back(std::move(t));
+        }
+        const bool more = rd.u32() != 0;
+        if (!rd.ok())
+            return std::nullopt;
+        if (!more)
+            return out;
+        // A page that made no progress would ask for the same page for ever.
+        if (n == 0 || out.empty() || out.back().handle <= r.handle)
+            return std::nullopt;
+        r.handle = out.back().handle;
     }
-    return out;
 }
 
 bool DaemonNotifications::runAppAtEvent(const std::u16string& application, RunEvent event) {

@@ -210,6 +210,8 @@ class LinuxShell : public Shell {
 public:
     explicit LinuxShell(const fs::path& root) : root_(root) {}
     bool start(const std::u16string& devicePath, const std::u16string& arguments) override {
+        if (!isProgramInsideRoot(root_, devicePath))
+            return false;
         std::vector<std::string> argv{hostPath(root_, devicePath).string()};
         if (!arguments.empty())
             argv.push_back(toUtf8(arguments));

@@ -59,6 +59,8 @@ private:
     void processInput(Conn* c);
     void reply(Conn* c, std::vector<uint8_t> body);
     void flush(Conn* c);
+    void resume(Conn* c);
+    void updateInterest(Conn* c);
     void drop(Conn* c);
     void reap();
     std::vector<uint8_t> handle(Conn* c, const dev::proto::Request& r, bool& deferred);
@@ -69,8 +71,13 @@ private:
     void timeChanged();
 
     // Timed registrations.
+    struct FireRound {
+        bool failed = false; // one could not be fired; it stays for a retry
+        bool more = false;   // the batch was full: more may be due
+    };
     void plan();
-    bool fireDue();
+    void wakeSoon();
+    FireRound fireDue();
     bool fire(const StoredTimed& t);
     void spawn(const std::u16string& app, const std::u16string& args);
 

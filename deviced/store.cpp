@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace hv::deviced {
 
 namespace {
@@ -28,6 +31,12 @@ dev::SystemTime blobTime(const void* p, int n) {
     for (int i = 0; i < 8; ++i)
         *f[i] = static_cast<uint16_t>(b[2 * i] | b[2 * i + 1] << 8);
     return t;
+}
+
+// The index key of a start: its local file time, 0 (due at once) when it is no calendar time.
+int64_t dueKey(const dev::SystemTime& start) {
+    const auto ft = dev::toFileTime(start);
+    return ft ? static_cast<int64_t>(std::min<dev::FileTime>(*ft, INT64_MAX)) : 0;
 }
 
 std::u16string columnText(sqlite3_stmt* s, int col) {
@@ -89,18 +98,52 @@ bool Store::open(const std::string& path) {
                 "TEXT NOT NULL,"
                 " args TEXT NOT NULL, start BLOB NOT NULL, finish BLOB NOT NULL)") &&
            exec("CREATE TABLE IF NOT EXISTS runat(app TEXT NOT NULL, event INTEGER NOT NULL,"
-                " PRIMARY KEY(app, event))");
+                " PRIMARY KEY(app, event))") &&
+           indexStarts();
+}
+
+// The start as a local file time in a column of its own with an index, so that planning the
+// next wake-up reads one row instead of all. A store of an older daemon gets the column here.
+bool Store::indexStarts() {
+    bool hasColumn = false;
+    {
+        Stmt s(db_, "SELECT 1 FROM pragma_table_info('timed') WHERE name = 'due'");
+        hasColumn = s && s.step() == SQLITE_ROW;
+    }
+    if (!hasColumn) {
+        if (!exec("BEGIN IMMEDIATE"))
+            return false;
+        bool ok = exec("ALTER TABLE timed ADD COLUMN due INTEGER NOT NULL DEFAULT 0");
+        std::vector<std::pair<int64_t, int64_t>> dues;
+        {
+            Stmt s(db_, "SELECT handle, start FROM timed");
+            while (ok && s && s.step() == SQLITE_ROW)
+                dues.emplace_back(sqlite3_column_int64(s.get(), 0),
+                                  dueKey(blobTime(sqlite3_column_blob(s.get(), 1),
+                                                  sqlite3_column_bytes(s.get(), 1))));
+        }
+        for (const auto& [handle, due] : dues) {
+            Stmt u(db_, "UPDATE timed SET due = ? WHERE handle = ?");
+            u.integer(1, due);
+            u.integer(2, handle);
+            ok = ok && u && u.step() == SQLITE_DONE;
+        }
+        if (!exec(ok ? "COMMIT" : "ROLLBACK") || !ok)
+            return false;
+    }
+    return exec("CREATE INDEX IF NOT EXISTS timed_due ON timed(due, handle)");
 }
 
 uint32_t Store::addTimed(const std::u16string& app, const std::u16string& args,
                          const dev::SystemTime& start, const dev::SystemTime& end) {
-    Stmt s(db_, "INSERT INTO timed(app, args, start, finish) VALUES(?, ?, ?, ?)");
+    Stmt s(db_, "INSERT INTO timed(app, args, start, finish, due) VALUES(?, ?, ?, ?, ?)");
     if (!s)
         return 0;
     s.text(1, app);
     s.text(2, args);
     s.time(3, start);
     s.time(4, end);
+    s.integer(5, dueKey(start));
     if (s.step() != SQLITE_DONE)
         return 0;
     const sqlite3_int64 id = sqlite3_last_insert_rowid(db_);
@@ -113,14 +156,16 @@ uint32_t Store::addTimed(const std::u16string& app, const std::u16string& args,
 
 bool Store::updateTimed(uint32_t handle, const std::u16string& app, const std::u16string& args,
                         const dev::SystemTime& start, const dev::SystemTime& end) {
-    Stmt s(db_, "UPDATE timed SET app = ?, args = ?, start = ?, finish = ? WHERE handle = ?");
+    Stmt s(db_,
+           "UPDATE timed SET app = ?, args = ?, start = ?, finish = ?, due = ? WHERE handle = ?");
     if (!s)
         return false;
     s.text(1, app);
     s.text(2, args);
     s.time(3, start);
     s.time(4, end);
-    s.integer(5, handle);
+    s.integer(5, dueKey(start));
+    s.integer(6, handle);
     return s.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
 }
 
@@ -132,9 +177,9 @@ bool Store::removeTimed(uint32_t handle) {
     return s.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
 }
 
-std::vector<StoredTimed> Store::timed() {
+namespace {
+std::vector<StoredTimed> readTimed(Stmt& s) {
     std::vector<StoredTimed> out;
-    Stmt s(db_, "SELECT handle, app, args, start, finish FROM timed ORDER BY handle");
     while (s && s.step() == SQLITE_ROW) {
         StoredTimed t;
         t.handle = static_cast<uint32_t>(sqlite3_column_int64(s.get(), 0));
@@ -145,6 +190,40 @@ std::vector<StoredTimed> Store::timed() {
         out.push_back(std::move(t));
     }
     return out;
+}
+} // namespace
+
+std::vector<StoredTimed> Store::timed() {
+    Stmt s(db_, "SELECT handle, app, args, start, finish FROM timed ORDER BY handle");
+    return readTimed(s);
+}
+
+std::vector<StoredTimed> Store::timedPage(uint32_t afterHandle, size_t limit) {
+    Stmt s(db_, "SELECT handle, app, args, start, finish FROM timed WHERE handle > ? "
+                "ORDER BY handle LIMIT ?");
+    s.integer(1, afterHandle);
+    s.integer(2, static_cast<int64_t>(std::min<size_t>(limit, INT64_MAX)));
+    return readTimed(s);
+}
+
+size_t Store::timedCount() {
+    Stmt s(db_, "SELECT COUNT(*) FROM timed");
+    return s && s.step() == SQLITE_ROW ? static_cast<size_t>(sqlite3_column_int64(s.get(), 0)) : 0;
+}
+
+std::optional<dev::FileTime> Store::earliestStart() {
+    Stmt s(db_, "SELECT due FROM timed ORDER BY due LIMIT 1");
+    if (!s || s.step() != SQLITE_ROW)
+        return std::nullopt;
+    return static_cast<dev::FileTime>(std::max<int64_t>(sqlite3_column_int64(s.get(), 0), 0));
+}
+
+std::vector<StoredTimed> Store::startingBy(dev::FileTime localLimit, size_t limit) {
+    Stmt s(db_, "SELECT handle, app, args, start, finish FROM timed WHERE due <= ? "
+                "ORDER BY due, handle LIMIT ?");
+    s.integer(1, static_cast<int64_t>(std::min<dev::FileTime>(localLimit, INT64_MAX)));
+    s.integer(2, static_cast<int64_t>(std::min<size_t>(limit, INT64_MAX)));
+    return readTimed(s);
 }
 
 bool Store::setRunAt(const std::u16string& app, uint32_t event) {
@@ -170,6 +249,54 @@ std::vector<std::pair<std::u16string, uint32_t>> Store::runAt() {
         out.emplace_back(columnText(s.get(), 0),
                          static_cast<uint32_t>(sqlite3_column_int64(s.get(), 1)));
     return out;
+}
+
+bool Store::intact() {
+    Stmt s(db_, "PRAGMA quick_check");
+    if (!s || s.step() != SQLITE_ROW)
+        return false;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+    return text && std::string_view(text) == "ok" && s.step() == SQLITE_DONE;
+}
+
+size_t Store::salvageFrom(const std::string& damagedPath) {
+    sqlite3* old = nullptr;
+    if (sqlite3_open_v2(damagedPath.c_str(), &old, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(old);
+        return 0;
+    }
+    size_t recovered = 0;
+    {
+        // Row by row: a damaged page ends the scan, the rows read before it are kept.
+        Stmt s(old, "SELECT handle, app, args, start, finish FROM timed");
+        while (s && s.step() == SQLITE_ROW) {
+            const sqlite3_int64 handle = sqlite3_column_int64(s.get(), 0);
+            if (handle <= 0 || handle > 0xFFFFFFFFLL)
+                continue;
+            Stmt in(db_, "INSERT OR IGNORE INTO timed(handle, app, args, start, finish, due) "
+                         "VALUES(?, ?, ?, ?, ?, ?)");
+            if (!in)
+                break;
+            const dev::SystemTime start =
+                blobTime(sqlite3_column_blob(s.get(), 3), sqlite3_column_bytes(s.get(), 3));
+            in.integer(1, handle);
+            in.text(2, columnText(s.get(), 1));
+            in.text(3, columnText(s.get(), 2));
+            in.time(4, start);
+            in.time(5, blobTime(sqlite3_column_blob(s.get(), 4), sqlite3_column_bytes(s.get(), 4)));
+            in.integer(6, dueKey(start));
+            if (in.step() == SQLITE_DONE && sqlite3_changes(db_) == 1)
+                ++recovered;
+        }
+    }
+    {
+        Stmt s(old, "SELECT app, event FROM runat");
+        while (s && s.step() == SQLITE_ROW)
+            setRunAt(columnText(s.get(), 0),
+                     static_cast<uint32_t>(sqlite3_column_int64(s.get(), 1)));
+    }
+    sqlite3_close(old);
+    return recovered;
 }
 
 std::optional<bool> timedStillRegistered(const std::string& path, uint32_t handle) {

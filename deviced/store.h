@@ -41,12 +41,26 @@ public:
     // Whether a registration was removed.
     bool removeTimed(uint32_t handle);
     std::vector<StoredTimed> timed();
+    // Registrations by handle, those after `afterHandle`, at most `limit` (a page of a list).
+    std::vector<StoredTimed> timedPage(uint32_t afterHandle, size_t limit);
+    size_t timedCount();
+    // The registrations are indexed by their start as a local file time (0 when the start is no
+    // calendar time): the earliest start, and those starting at or before a local time, earliest
+    // first, at most `limit`.
+    std::optional<dev::FileTime> earliestStart();
+    std::vector<StoredTimed> startingBy(dev::FileTime localLimit, size_t limit);
     // RunEvent value; 0 removes every event of the application.
     bool setRunAt(const std::u16string& app, uint32_t event);
     std::vector<std::pair<std::u16string, uint32_t>> runAt();
+    // Whether SQLite finds the database sound (quick check).
+    bool intact();
+    // Copies, row by row, what can still be read of a damaged database into this one, keeping the
+    // handles. Returns the number of timed registrations recovered.
+    size_t salvageFrom(const std::string& damagedPath);
 
 private:
     bool exec(const char* sql);
+    bool indexStarts();
     sqlite3* db_ = nullptr;
 };
 
