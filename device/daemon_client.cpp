@@ -379,6 +379,10 @@ NotificationHandle DaemonNotifications::setTimed(NotificationHandle handle,
                   start.day, start.hour, start.minute, start.second);
     const std::string what = "the registration of " + toUtf8(application) + " " +
                              toUtf8(arguments) + " at " + when + " failed: ";
+    // An update of a handle the service no longer holds (fired, cleared) is an ordinary answer:
+    // the caller registers anew.
+    if (answered && handle != 0)
+        return 0;
     if (!answered)
         reportFault(c_->root(), what + "the device services daemon (" +
                                     daemonProgram(c_->root()).string() + ") does not answer");

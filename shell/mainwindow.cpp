@@ -1,6 +1,9 @@
 #include "shell/mainwindow.h"
 
 #include "device/device.h"
+#include "items/alarms.h"
+#include "items/events.h"
+#include "items/reregister.h"
 #include "items/timers.h"
 #include "shell/homesources.h"
 #include "shell/settings.h"
@@ -194,6 +197,9 @@ void MainWindow::buildViewHolder() {
     // The alarms (and, in normal mode, the timers) are loaded before the views are built.
     sources->loadTables(!screenSaverMode_);
     holder_.sources = std::move(sources);
+    // Items whose registration the notification service lost are registered again.
+    if (!screenSaverMode_ && items::events().load())
+        items::registerMissingItems(items::alarms(), items::timers(), items::events());
     if (screenSaverMode_) {
         const int skin = kFirstSkinView + static_cast<int>(screenSaverSkinArg_);
         holder_.views[static_cast<size_t>(skin)] = makeView(skin);
