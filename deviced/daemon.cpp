@@ -47,7 +47,8 @@ constexpr size_t kMaxHandlesPerConnection = 1024;
 constexpr size_t kMaxHandles = 16384;
 constexpr uint64_t kNoDeadline = UINT64_MAX;
 // Registrations fired in one round before the loop serves its clients again.
-constexpr size_t kFireBatch = 64;
+constexpr size_t kFireBatch = 32;
+constexpr uint64_t kFireRoundMs = 10;
 // Registrations a list answer reads from the store at a time.
 constexpr size_t kListPage = 1024;
 // Wider than any step between local time and UTC that a zone's daylight rule makes.
@@ -144,7 +145,7 @@ Daemon::~Daemon() {
     for (auto& [fd, c] : conns_)
         ::close(fd);
     for (int fd : {listenFd_, epollFd_, dueTimer_, waitTimer_, signalFd_, inotifyFd_, ueventFd_,
-                   activityTimer_})
+                   activityTimer_, syncTimer_})
         if (fd >= 0)
             ::close(fd);
     if (listenFd_ >= 0)
@@ -235,6 +236,7 @@ int Daemon::start() {
     dueTimer_ = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
     waitTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     activityTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    syncTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     sigset_t sigs;
     sigemptyset(&sigs);
     sigaddset(&sigs, SIGTERM);
@@ -244,7 +246,8 @@ int Daemon::start() {
     signalFd_ = ::signalfd(-1, &sigs, SFD_NONBLOCK | SFD_CLOEXEC);
     ::signal(SIGPIPE, SIG_IGN);
     ::signal(SIGCHLD, SIG_IGN); // started programs are reaped by the kernel
-    if (epollFd_ < 0 || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || signalFd_ < 0) {
+    if (epollFd_ < 0 || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || syncTimer_ < 0 ||
+        signalFd_ < 0) {
         log("cannot set up the event loop");
         return 2;
     }
@@ -252,6 +255,7 @@ int Daemon::start() {
     addFd(epollFd_, dueTimer_, EPOLLIN);
     addFd(epollFd_, waitTimer_, EPOLLIN);
     addFd(epollFd_, activityTimer_, EPOLLIN);
+    addFd(epollFd_, syncTimer_, EPOLLIN);
     addFd(epollFd_, signalFd_, EPOLLIN);
 
     // The root going away (deleted or moved) ends the daemon.
@@ -318,6 +322,11 @@ int Daemon::run() {
                 uint64_t expirations = 0;
                 [[maybe_unused]] auto k = ::read(waitTimer_, &expirations, sizeof expirations);
                 checkWaits();
+            } else if (fd == syncTimer_) {
+                uint64_t expirations = 0;
+                [[maybe_unused]] auto k = ::read(syncTimer_, &expirations, sizeof expirations);
+                syncArmed_ = false;
+                store_.checkpoint();
             } else if (fd == activityTimer_) {
                 uint64_t expirations = 0;
                 [[maybe_unused]] auto k = ::read(activityTimer_, &expirations, sizeof expirations);
@@ -361,7 +370,16 @@ int Daemon::run() {
             }
             reap();
         }
+        // Committed changes reach the disk within a second (see Store).
+        if (store_.dirty() && !syncArmed_) {
+            itimerspec its{};
+            its.it_value.tv_sec = 1;
+            syncArmed_ = ::timerfd_settime(syncTimer_, 0, &its, nullptr) == 0;
+            if (!syncArmed_)
+                store_.checkpoint();
+        }
     }
+    store_.checkpoint();
     return status_;
 }
 
@@ -816,15 +834,21 @@ Daemon::FireRound Daemon::fireDue() {
     const dev::FileTime nowUtc = deviceUtcNow();
     const dev::FileTime localLimit = dev::utcToLocal(clock_.zone, nowUtc) + kZoneSlack;
     const auto candidates = store_.startingBy(localLimit, kFireBatch);
+    const uint64_t started = monotonicMs();
     size_t due = 0;
     for (const auto& t : candidates) {
         const auto local = dev::toFileTime(t.start);
-        if (!local || dev::localToUtc(clock_.zone, *local) <= nowUtc) {
-            ++due;
-            round.failed = !fire(t) || round.failed;
+        if (local && dev::localToUtc(clock_.zone, *local) > nowUtc)
+            return round; // earliest first: the rest are later still
+        ++due;
+        round.failed = !fire(t) || round.failed;
+        // A round is short, so that a client waits for at most one round.
+        if (monotonicMs() - started >= kFireRoundMs) {
+            round.more = true;
+            return round;
         }
     }
-    // Candidates come earliest first: a full batch of due ones may have more behind it.
+    // A full batch of due ones may have more behind it.
     round.more = due == kFireBatch;
     return round;
 }

@@ -93,7 +93,7 @@ bool Store::open(const std::string& path) {
                         nullptr) != SQLITE_OK)
         return false;
     sqlite3_busy_timeout(db_, 5000);
-    return exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") &&
+    return exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=NORMAL") &&
            exec("CREATE TABLE IF NOT EXISTS timed(handle INTEGER PRIMARY KEY AUTOINCREMENT, app "
                 "TEXT NOT NULL,"
                 " args TEXT NOT NULL, start BLOB NOT NULL, finish BLOB NOT NULL)") &&
@@ -146,6 +146,7 @@ uint32_t Store::addTimed(const std::u16string& app, const std::u16string& args,
     s.integer(5, dueKey(start));
     if (s.step() != SQLITE_DONE)
         return 0;
+    dirty_ = true;
     const sqlite3_int64 id = sqlite3_last_insert_rowid(db_);
     if (id <= 0 || id > 0xFFFFFFFFLL) {
         removeTimed(static_cast<uint32_t>(id));
@@ -166,6 +167,7 @@ bool Store::updateTimed(uint32_t handle, const std::u16string& app, const std::u
     s.time(4, end);
     s.integer(5, dueKey(start));
     s.integer(6, handle);
+    dirty_ = true;
     return s.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
 }
 
@@ -174,6 +176,7 @@ bool Store::removeTimed(uint32_t handle) {
     if (!s)
         return false;
     s.integer(1, handle);
+    dirty_ = true;
     return s.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
 }
 
@@ -227,6 +230,7 @@ std::vector<StoredTimed> Store::startingBy(dev::FileTime localLimit, size_t limi
 }
 
 bool Store::setRunAt(const std::u16string& app, uint32_t event) {
+    dirty_ = true;
     if (event == 0) {
         Stmt s(db_, "DELETE FROM runat WHERE app = ?");
         if (!s)
@@ -249,6 +253,12 @@ std::vector<std::pair<std::u16string, uint32_t>> Store::runAt() {
         out.emplace_back(columnText(s.get(), 0),
                          static_cast<uint32_t>(sqlite3_column_int64(s.get(), 1)));
     return out;
+}
+
+void Store::checkpoint() {
+    if (db_ && sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr,
+                                         nullptr) == SQLITE_OK)
+        dirty_ = false;
 }
 
 bool Store::intact() {

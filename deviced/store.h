@@ -1,6 +1,8 @@
-// The daemon's persistent state in SQLite (WAL journal, synchronous commits): the timed
-// registrations and the run-at-event registrations. Every change is committed before the call
-// returns, so a daemon killed at any moment loses nothing it has answered.
+// The daemon's persistent state in SQLite (WAL journal): the timed registrations and the
+// run-at-event registrations. Every change is committed before the call returns, so a daemon
+// killed at any moment loses nothing it has answered. Commits reach the disk at the next
+// checkpoint (synchronous=NORMAL), which the daemon runs within a second of a change: a power
+// cut can take back at most that last second, and the programs register their items again.
 #pragma once
 
 #include "device/systime.h"
@@ -52,6 +54,9 @@ public:
     // RunEvent value; 0 removes every event of the application.
     bool setRunAt(const std::u16string& app, uint32_t event);
     std::vector<std::pair<std::u16string, uint32_t>> runAt();
+    // Whether something was committed since the last checkpoint; the checkpoint syncs it.
+    bool dirty() const { return dirty_; }
+    void checkpoint();
     // Whether SQLite finds the database sound (quick check).
     bool intact();
     // Copies, row by row, what can still be read of a damaged database into this one, keeping the
@@ -62,6 +67,7 @@ private:
     bool exec(const char* sql);
     bool indexStarts();
     sqlite3* db_ = nullptr;
+    bool dirty_ = false;
 };
 
 // Opens the existing database on a connection of its own and tells whether the registration
