@@ -147,6 +147,9 @@ int main(int argc, char** argv) {
     for (const auto& [arg, e] : ledger) {
         const int times = fired.count(arg) ? fired[arg] : 0;
         doubled += times > 1;
+        if (times > 1 || (e.clr == Clr::Cleared && times != 0))
+            std::printf("%s fired %d times: handle %u, registration %d, clear %d\n", arg.c_str(),
+                        times, e.handle, static_cast<int>(e.reg), static_cast<int>(e.clr));
         confirmed += e.reg == Reg::Confirmed;
         unsure += e.reg == Reg::Unsure;
         notSent += e.reg == Reg::NotSent;

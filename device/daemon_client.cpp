@@ -251,8 +251,9 @@ int DaemonClient::connectToDaemon() {
 namespace {
 enum class Exchange { Answered, Broken, NoAnswer };
 
-// Broken: the connection was found closed (a daemon that went away), so the request was not
-// served; NoAnswer: the daemon may have acted on it but gave no usable answer in time.
+// Broken: the connection was found closed (a daemon that went away) before the request could
+// be written, so it was not served; NoAnswer: the daemon may have acted on it but gave no usable
+// answer.
 Exchange exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>& payload,
                   int timeoutMs) {
     if (!proto::sendFrame(fd, proto::encodeRequest(r)))
@@ -264,9 +265,14 @@ Exchange exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>
     } while (ready < 0 && errno == EINTR);
     if (ready <= 0)
         return Exchange::NoAnswer;
+    // The connection ended after the request went out: the daemon may have carried it out and
+    // died before answering. Only a request that changes nothing is sent again.
     char probe;
     if (::recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
-        return Exchange::Broken;
+        return r.op == Op::Status || r.op == Op::GetClock || r.op == Op::List ||
+                       r.op == Op::ListRunAtEvent
+                   ? Exchange::Broken
+                   : Exchange::NoAnswer;
     std::vector<uint8_t> body;
     if (!proto::recvFrame(fd, body, timeoutMs))
         return Exchange::NoAnswer;

@@ -283,7 +283,12 @@ int Daemon::start() {
 
     // Handles of this daemon differ from those of one before it, so that a stale handle of a
     // program that outlived a daemon restart names nothing.
-    nextEventHandle_ = std::random_device{}() | 1u;
+    std::random_device random;
+    nextEventHandle_ = random() | 1u;
+    // This daemon's mark on the firings it commits; records of a day ago are no longer asked for.
+    instance_ =
+        static_cast<int64_t>((static_cast<uint64_t>(random()) << 31) ^ random()) & INT64_MAX;
+    store_.forgetFirings(::time(nullptr) - 86400);
     bool existed = false;
     openEvent(kActiveEventName, true, nullptr, existed);
     openEvent(kInactiveEventName, false, nullptr, existed);
@@ -854,9 +859,10 @@ Daemon::FireRound Daemon::fireDue() {
 }
 
 // Each registration starts its program exactly once. The child waits on a pipe while the
-// daemon removes the registration and commits; a byte then lets it start the program. If the
-// daemon dies first, the pipe ends without that byte and the child asks the store itself: gone
-// means committed (start), still there means the next daemon will fire it (do nothing).
+// daemon removes the registration and, in the same commit, records that this daemon instance
+// fired it; a byte then lets it start the program. If the daemon dies first, the pipe ends
+// without that byte and the child asks the store itself: this instance's record means committed
+// (start); otherwise the next daemon fires it, or has fired it already (do nothing).
 bool Daemon::fire(const StoredTimed& t) {
     // The program was checked when it was registered; a link changed since may lead out of the
     // root, or the program may be gone. It is not started, and the registration is consumed.
@@ -894,13 +900,14 @@ bool Daemon::fire(const StoredTimed& t) {
         if (k == 1)
             ::_exit(0); // the daemon could not commit: the registration stays
         // A fresh program image asks the store (no database state crosses the fork).
-        std::vector<std::string> confirm{"/proc/self/exe", "--confirm-start", dbPath_,
-                                         std::to_string(t.handle), "--"};
+        std::vector<std::string> confirm{
+            "/proc/self/exe",         "--confirm-start",         dbPath_,
+            std::to_string(t.handle), std::to_string(instance_), "--"};
         confirm.insert(confirm.end(), argv.begin(), argv.end());
         execOrExit(confirm);
     }
     ::close(pipefd[0]);
-    const bool removed = store_.removeTimed(t.handle);
+    const bool removed = store_.takeForFiring(t.handle, instance_, ::time(nullptr));
     const char answer = removed ? 'g' : 'n';
     [[maybe_unused]] auto k = ::write(pipefd[1], &answer, 1);
     ::close(pipefd[1]);
@@ -926,10 +933,12 @@ void Daemon::spawn(const std::u16string& app, const std::u16string& args) {
         log("fork failed for " + argv[0]);
 }
 
-int confirmAndStart(const std::string& dbPath, uint32_t handle,
+int confirmAndStart(const std::string& dbPath, uint32_t handle, int64_t instance,
                     const std::vector<std::string>& argv) {
-    const auto still = timedStillRegistered(dbPath, handle);
-    if (!still || *still || argv.empty())
+    // Only the firing this daemon committed: a registration still there is fired by the next
+    // daemon, and one a next daemon fired already was started by that one.
+    const auto mine = firedBy(dbPath, handle, instance);
+    if (!mine || !*mine || argv.empty())
         return 0;
     execOrExit(argv);
 }

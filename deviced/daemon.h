@@ -109,6 +109,7 @@ private:
     std::vector<Wait> waits_;
     std::vector<int> dead_;
     uint32_t nextEventHandle_ = 1;
+    int64_t instance_ = 0;
     bool externalPower_ = true;
     bool userActive_ = true;
     dev::proto::Override powerOverride_ = dev::proto::Override::Auto;
@@ -118,8 +119,8 @@ private:
 };
 
 // The launcher's fallback when the daemon died between committing a firing and confirming it:
-// starts the program only when the registration is gone from the store.
-int confirmAndStart(const std::string& dbPath, uint32_t handle,
+// starts the program only when that daemon instance committed the firing.
+int confirmAndStart(const std::string& dbPath, uint32_t handle, int64_t instance,
                     const std::vector<std::string>& argv);
 
 } // namespace hv::deviced

@@ -16,13 +16,16 @@
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     // Internal: the launcher's check after the daemon died mid-firing.
-    if (args.size() >= 4 && args[0] == "--confirm-start" && args[3] == "--") {
+    if (args.size() >= 5 && args[0] == "--confirm-start" && args[4] == "--") {
         char* end = nullptr;
         const unsigned long h = std::strtoul(args[2].c_str(), &end, 10);
         if (!end || *end || h == 0 || h > 0xFFFFFFFFul)
             return 2;
-        return hv::deviced::confirmAndStart(args[1], static_cast<uint32_t>(h),
-                                            std::vector<std::string>(args.begin() + 4, args.end()));
+        const long long instance = std::strtoll(args[3].c_str(), &end, 10);
+        if (!end || *end)
+            return 2;
+        return hv::deviced::confirmAndStart(args[1], static_cast<uint32_t>(h), instance,
+                                            std::vector<std::string>(args.begin() + 5, args.end()));
     }
     std::filesystem::path root;
     int reportFd = -1; // set by a program that starts the daemon and waits for it

@@ -99,6 +99,8 @@ bool Store::open(const std::string& path) {
                 " args TEXT NOT NULL, start BLOB NOT NULL, finish BLOB NOT NULL)") &&
            exec("CREATE TABLE IF NOT EXISTS runat(app TEXT NOT NULL, event INTEGER NOT NULL,"
                 " PRIMARY KEY(app, event))") &&
+           exec("CREATE TABLE IF NOT EXISTS fired(handle INTEGER PRIMARY KEY, instance INTEGER "
+                "NOT NULL, at INTEGER NOT NULL)") &&
            indexStarts();
 }
 
@@ -229,6 +231,37 @@ std::vector<StoredTimed> Store::startingBy(dev::FileTime localLimit, size_t limi
     return readTimed(s);
 }
 
+bool Store::takeForFiring(uint32_t handle, int64_t instance, int64_t now) {
+    if (!exec("BEGIN IMMEDIATE"))
+        return false;
+    bool ok = false;
+    {
+        Stmt del(db_, "DELETE FROM timed WHERE handle = ?");
+        del.integer(1, handle);
+        ok = del && del.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+    }
+    if (ok) {
+        Stmt add(db_, "INSERT OR REPLACE INTO fired(handle, instance, at) VALUES(?, ?, ?)");
+        add.integer(1, handle);
+        add.integer(2, instance);
+        add.integer(3, now);
+        ok = add && add.step() == SQLITE_DONE;
+    }
+    if (!ok || !exec("COMMIT")) {
+        exec("ROLLBACK");
+        return false;
+    }
+    dirty_ = true;
+    return true;
+}
+
+void Store::forgetFirings(int64_t before) {
+    Stmt s(db_, "DELETE FROM fired WHERE at < ?");
+    s.integer(1, before);
+    if (s && s.step() == SQLITE_DONE && sqlite3_changes(db_) > 0)
+        dirty_ = true;
+}
+
 bool Store::setRunAt(const std::u16string& app, uint32_t event) {
     dirty_ = true;
     if (event == 0) {
@@ -307,6 +340,31 @@ size_t Store::salvageFrom(const std::string& damagedPath) {
     }
     sqlite3_close(old);
     return recovered;
+}
+
+std::optional<bool> firedBy(const std::string& path, uint32_t handle, int64_t instance) {
+    sqlite3* db = nullptr;
+    // Read-write without create: a database left by a killed daemon may need its WAL recovered.
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return std::nullopt;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    std::optional<bool> result;
+    {
+        Stmt s(db, "SELECT 1 FROM fired WHERE handle = ? AND instance = ?");
+        if (s) {
+            s.integer(1, handle);
+            s.integer(2, instance);
+            const int rc = s.step();
+            if (rc == SQLITE_ROW)
+                result = true;
+            else if (rc == SQLITE_DONE)
+                result = false;
+        }
+    }
+    sqlite3_close(db);
+    return result;
 }
 
 std::optional<bool> timedStillRegistered(const std::string& path, uint32_t handle) {

@@ -42,6 +42,12 @@ public:
                      const dev::SystemTime& start, const dev::SystemTime& end);
     // Whether a registration was removed.
     bool removeTimed(uint32_t handle);
+    // Removes a registration that fires and records, in the same commit, which daemon instance
+    // fired it (the started program's fallback asks for exactly that record). False when the
+    // registration was not there or the commit failed.
+    bool takeForFiring(uint32_t handle, int64_t instance, int64_t now);
+    // Drops the firing records older than `before` (Unix seconds).
+    void forgetFirings(int64_t before);
     std::vector<StoredTimed> timed();
     // Registrations by handle, those after `afterHandle`, at most `limit` (a page of a list).
     std::vector<StoredTimed> timedPage(uint32_t afterHandle, size_t limit);
@@ -70,6 +76,10 @@ private:
     bool dirty_ = false;
 };
 
+// Opens the existing database on a connection of its own and tells whether this daemon instance
+// committed the firing of the registration (a later daemon that fired it records its own
+// instance); nullopt when the database cannot be read.
+std::optional<bool> firedBy(const std::string& path, uint32_t handle, int64_t instance);
 // Opens the existing database on a connection of its own and tells whether the registration
 // is still there; nullopt when the database cannot be read.
 std::optional<bool> timedStillRegistered(const std::string& path, uint32_t handle);

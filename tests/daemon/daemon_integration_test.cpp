@@ -504,20 +504,31 @@ TEST_F(DaemonTest, LauncherFallbackStartsOnlyWhatWasCommitted) {
     stopDaemon();
     const std::string db = (root_ / ".system" / "deviced.db").string();
     const std::string script = (root_ / "bin" / "mark.sh").string();
+    // Firing records as a daemon instance 77 commits them, and as a later daemon, 78, does.
+    {
+        sqlite3* h = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &h), SQLITE_OK);
+        const std::string sql = "INSERT INTO fired(handle, instance, at) VALUES(" +
+                                std::to_string(kept + 1000) + ", 77, 0), (" +
+                                std::to_string(kept + 2000) + ", 78, 0)";
+        ASSERT_EQ(sqlite3_exec(h, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(h);
+    }
     const auto run = [&](uint32_t handle, const char* arg) {
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::setenv("HORAVEL_DEVICE", root_.c_str(), 1);
             const std::string h = std::to_string(handle);
             ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--confirm-start", db.c_str(), h.c_str(),
-                    "--", script.c_str(), arg, static_cast<char*>(nullptr));
+                    "77", "--", script.c_str(), arg, static_cast<char*>(nullptr));
             ::_exit(127);
         }
         int status = 0;
         ::waitpid(pid, &status, 0);
     };
-    run(kept, "still-registered"); // the next daemon fires it: nothing starts now
-    run(kept + 1000, "committed"); // gone from the store: the firing was committed
+    run(kept, "still-registered");               // the next daemon fires it: nothing starts now
+    run(kept + 1000, "committed");               // this instance committed the firing
+    run(kept + 2000, "fired-by-a-later-daemon"); // started by that one already
     const auto f = fired();
     ASSERT_EQ(f.size(), 1u);
     EXPECT_EQ(f[0].first, "committed");
