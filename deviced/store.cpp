@@ -81,6 +81,7 @@ Store::~Store() {
 void Store::close() {
     sqlite3_close(db_);
     db_ = nullptr;
+    count_.reset();
 }
 
 bool Store::exec(const char* sql) {
@@ -149,6 +150,8 @@ uint32_t Store::addTimed(const std::u16string& app, const std::u16string& args,
     if (s.step() != SQLITE_DONE)
         return 0;
     dirty_ = true;
+    if (count_)
+        ++*count_;
     const sqlite3_int64 id = sqlite3_last_insert_rowid(db_);
     if (id <= 0 || id > 0xFFFFFFFFLL) {
         removeTimed(static_cast<uint32_t>(id));
@@ -179,7 +182,10 @@ bool Store::removeTimed(uint32_t handle) {
         return false;
     s.integer(1, handle);
     dirty_ = true;
-    return s.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+    const bool removed = s.step() == SQLITE_DONE && sqlite3_changes(db_) == 1;
+    if (removed && count_ && *count_ > 0)
+        --*count_;
+    return removed;
 }
 
 namespace {
@@ -212,8 +218,14 @@ std::vector<StoredTimed> Store::timedPage(uint32_t afterHandle, size_t limit) {
 }
 
 size_t Store::timedCount() {
-    Stmt s(db_, "SELECT COUNT(*) FROM timed");
-    return s && s.step() == SQLITE_ROW ? static_cast<size_t>(sqlite3_column_int64(s.get(), 0)) : 0;
+    // Counted once, then kept by every change: a status request reads no rows.
+    if (!count_) {
+        Stmt s(db_, "SELECT COUNT(*) FROM timed");
+        if (!s || s.step() != SQLITE_ROW)
+            return 0;
+        count_ = static_cast<size_t>(sqlite3_column_int64(s.get(), 0));
+    }
+    return *count_;
 }
 
 std::optional<dev::FileTime> Store::earliestStart() {
@@ -252,6 +264,8 @@ bool Store::takeForFiring(uint32_t handle, int64_t instance, int64_t now) {
         return false;
     }
     dirty_ = true;
+    if (count_ && *count_ > 0)
+        --*count_;
     return true;
 }
 
@@ -339,6 +353,7 @@ size_t Store::salvageFrom(const std::string& damagedPath) {
                      static_cast<uint32_t>(sqlite3_column_int64(s.get(), 1)));
     }
     sqlite3_close(old);
+    count_.reset();
     return recovered;
 }
 

@@ -74,6 +74,7 @@ private:
     bool indexStarts();
     sqlite3* db_ = nullptr;
     bool dirty_ = false;
+    std::optional<size_t> count_; // the number of timed registrations, once counted
 };
 
 // Opens the existing database on a connection of its own and tells whether this daemon instance
