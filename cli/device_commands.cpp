@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 
 #include "device/daemon_client.h"
+#include "device/journal.h"
 #include "device/paths.h"
 #include "device/text.h"
 
@@ -31,7 +32,25 @@ int usage(Io& io, const std::string& cmd, const std::string& what) {
     return kExitUsage;
 }
 
+// An empty --device names no folder (it would put the daemon's files in the current one).
+bool badRoot(const ParsedArgs& a, Io& io, const std::string& cmd) {
+    if (!a.has("device") || !a.get("device").empty())
+        return false;
+    usage(io, cmd, "--device needs a folder");
+    return true;
+}
+
+// A name, path or argument the daemon accepts: at most proto::kMaxText bytes of UTF-8.
+bool textTooLong(const std::string& text) {
+    return dev::toUtf8(dev::fromUtf8(text)).size() > proto::kMaxText;
+}
+
 int unreachable(Io& io, const std::string& cmd, const DaemonClient& c) {
+    if (c.lastStatus() == proto::Status::LimitReached) {
+        io.err << "horavel-cli " << cmd << ": the device services daemon of '" << c.root().string()
+               << "' serves as many clients as it can; try again\n";
+        return kExitFailure;
+    }
     io.err << "horavel-cli " << cmd << ": the device services daemon of '" << c.root().string()
            << "' does not answer\n";
     return kExitFailure;
@@ -66,6 +85,8 @@ bool parseStamp(const std::string& s, bool allowMs, dev::SystemTime& out) {
 }
 
 int runStatus(const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device status"))
+        return kExitUsage;
     auto c = clientFor(a);
     const auto s = c->status();
     if (!s)
@@ -78,10 +99,17 @@ int runStatus(const ParsedArgs& a, Io& io) {
            << "\npower=" << (s->externalPower ? "ac" : "battery")
            << "\nactivity=" << (s->userActive ? "active" : "inactive")
            << "\nregistrations=" << s->timedCount << "\nevents=" << s->eventCount << '\n';
+    // Damaged files replaced, registrations that failed: the device's fault journal.
+    const auto faults = dev::readFaults(c->root());
+    io.out << "faults=" << faults.count << '\n';
+    for (const auto& line : faults.last)
+        io.out << "fault=" << line << '\n';
     return kExitOk;
 }
 
 int runTime(const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device time"))
+        return kExitUsage;
     auto c = clientFor(a);
     const auto s = c->status();
     if (!s)
@@ -92,6 +120,8 @@ int runTime(const ParsedArgs& a, Io& io) {
 }
 
 int runSetTime(const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device set-time"))
+        return kExitUsage;
     dev::SystemTime t;
     if (!parseStamp(a.positional[0], false, t))
         return usage(io, "device set-time",
@@ -122,6 +152,8 @@ bool parseRule(const std::string& s, dev::SystemTime& out) {
 }
 
 int runSetZone(const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device set-zone"))
+        return kExitUsage;
     long long bias;
     if (!parseInt(a.get("bias"), -14 * 60, 14 * 60, bias))
         return usage(io, "device set-zone",
@@ -148,18 +180,32 @@ int runSetZone(const ParsedArgs& a, Io& io) {
 }
 
 int runNotifySet(const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device notify set"))
+        return kExitUsage;
     dev::SystemTime at;
     if (!parseStamp(a.get("at"), true, at))
         return usage(io, "device notify set", "--at must be 'YYYY-MM-DD HH:MM:SS[.mmm]'");
     long long handle = 0;
     if (a.has("handle") && !parseInt(a.get("handle"), 1, 0xFFFFFFFFLL, handle))
         return usage(io, "device notify set", "--handle must be a number from 1 to 4294967295");
+    const std::string app = a.get("app"), args = a.get("args");
+    if (app.empty() || textTooLong(app) || textTooLong(args))
+        return usage(io, "device notify set",
+                     "--app must be a device path and --app and --args at most " +
+                         std::to_string(proto::kMaxText) + " bytes each");
     auto c = clientFor(a);
-    const auto h = dev::DaemonNotifications(c).setTimed(static_cast<uint32_t>(handle),
-                                                        dev::fromUtf8(a.get("app")),
-                                                        dev::fromUtf8(a.get("args")), at, at);
+    if (!dev::isProgramInsideRoot(c->root(), dev::fromUtf8(app))) {
+        io.err << "horavel-cli device notify set: '" << app
+               << "' is not a program inside the device root '" << c->root().string() << "'\n";
+        return kExitFailure;
+    }
+    const auto h = dev::DaemonNotifications(c).setTimed(
+        static_cast<uint32_t>(handle), dev::fromUtf8(app), dev::fromUtf8(args), at, at);
     if (h == 0) {
-        io.err << "horavel-cli device notify set: the registration was refused\n";
+        if (!c->lastCallReached())
+            return unreachable(io, "device notify set", *c);
+        io.err << "horavel-cli device notify set: the registration was refused"
+               << (handle != 0 ? " (no registration " + std::to_string(handle) + ")" : "") << '\n';
         return kExitFailure;
     }
     io.out << h << '\n';
@@ -167,30 +213,68 @@ int runNotifySet(const ParsedArgs& a, Io& io) {
 }
 
 int runNotifyClear(const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device notify clear"))
+        return kExitUsage;
     long long handle;
     if (!parseInt(a.positional[0], 0, 0xFFFFFFFFLL, handle))
         return usage(io, "device notify clear", "not a handle: '" + a.positional[0] + "'");
     auto c = clientFor(a);
-    if (!dev::DaemonNotifications(c).clear(static_cast<uint32_t>(handle)))
+    proto::Request r{proto::Op::Clear};
+    r.handle = static_cast<uint32_t>(handle);
+    proto::Status st;
+    std::vector<uint8_t> payload;
+    if (!c->call(r, st, payload))
+        return unreachable(io, "device notify clear", *c);
+    if (st != proto::Status::Ok)
         io.err << "horavel-cli device notify clear: no registration " << handle << '\n';
     return kExitOk; // clearing an unknown handle is harmless
 }
 
 int runNotifyList(const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device notify list"))
+        return kExitUsage;
     auto c = clientFor(a);
     if (!c->status())
         return unreachable(io, "device notify list", *c);
-    for (const auto& t : dev::DaemonNotifications(c).list())
+    // A list is complete or the command fails.
+    const auto all = dev::DaemonNotifications(c).listAll();
+    if (!all) {
+        io.err << "horavel-cli device notify list: the list could not be read completely\n";
+        return kExitFailure;
+    }
+    for (const auto& t : *all)
         io.out << t.handle << '\t' << timeText(t.start) << '\t' << dev::toUtf8(t.application)
                << '\t' << dev::toUtf8(t.arguments) << '\n';
     return kExitOk;
 }
 
+// Event names the daemon accepts: not empty, at most proto::kMaxText bytes.
+int badEventName(Io& io, const std::string& cmd, const std::string& name) {
+    if (name.empty())
+        return usage(io, cmd, "an event name must not be empty");
+    return usage(io, cmd, "an event name is at most " + std::to_string(proto::kMaxText) + " bytes");
+}
+bool eventNameOk(const std::string& name) {
+    return !name.empty() && !textTooLong(name);
+}
+
 int runEvent(const std::string& verb, const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device event " + verb))
+        return kExitUsage;
+    if (!eventNameOk(a.positional[0]))
+        return badEventName(io, "device event " + verb, a.positional[0]);
     auto c = clientFor(a);
     dev::DaemonEvents ev(c);
     bool existed = false;
     const auto h = ev.create(dev::fromUtf8(a.positional[0]), false, &existed);
+    if (h == 0 && c->lastCallReached()) {
+        io.err << "horavel-cli device event " << verb << ": the daemon refused the event"
+               << (c->lastStatus() == proto::Status::LimitReached
+                       ? " (this client holds as many events as it may)"
+                       : "")
+               << '\n';
+        return kExitFailure;
+    }
     if (h == 0)
         return unreachable(io, "device event " + verb, *c);
     if (verb == "create")
@@ -205,15 +289,24 @@ int runEvent(const std::string& verb, const ParsedArgs& a, Io& io) {
 }
 
 int runEventWait(const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device event wait"))
+        return kExitUsage;
     long long timeout = 0;
     const std::string t = a.get("timeout");
     if (t != "infinite" && !parseInt(t, 0, 0xFFFFFFFELL, timeout))
         return usage(io, "device event wait", "--timeout must be milliseconds or 'infinite'");
+    for (const auto& name : a.positional)
+        if (!eventNameOk(name))
+            return badEventName(io, "device event wait", name);
     auto c = clientFor(a);
     dev::DaemonEvents ev(c);
     std::vector<dev::EventHandle> hs;
     for (const auto& name : a.positional) {
         const auto h = ev.create(dev::fromUtf8(name), false, nullptr);
+        if (h == 0 && c->lastCallReached()) {
+            io.err << "horavel-cli device event wait: the daemon refused the event\n";
+            return kExitFailure;
+        }
         if (h == 0)
             return unreachable(io, "device event wait", *c);
         hs.push_back(h);
@@ -233,6 +326,8 @@ int runEventWait(const ParsedArgs& a, Io& io) {
 }
 
 int runOverride(const std::string& what, const ParsedArgs& a, Io& io) {
+    if (badRoot(a, io, "device " + what))
+        return kExitUsage;
     const std::string v = a.positional[0];
     const bool activity = what == "activity";
     proto::Override o;

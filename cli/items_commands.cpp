@@ -166,16 +166,22 @@ int runEvents(const ParsedArgs& a, Io& io) {
 
 int runStopwatch(const ParsedArgs& a, Io& io) {
     const std::u16string folder = dataFolder(a);
-    if (const auto s = readFile(folder + u"settings.dat")) {
-        SettingsRecord r;
-        if (parseSettings(s->data(), s->size(), r)) {
-            io.out << "stopwatchRunning=" << int(r.stopwatchRunning)
-                   << " stopwatchTime=" << r.stopwatchTime;
-            if (r.stopwatchRunning)
-                io.out << " startedUtc=" << quoted(dev::fromUtf8(localTimeText(r.stopwatchTime)));
-            io.out << '\n';
-        }
+    // The stopwatch state lives in the settings file: without it there is nothing to tell.
+    const std::u16string settingsPath = folder + u"settings.dat";
+    const auto s = readFile(settingsPath);
+    if (!s)
+        return missing(io, settingsPath);
+    SettingsRecord r;
+    if (!parseSettings(s->data(), s->size(), r)) {
+        io.err << "horavel-cli items stopwatch: " << dev::toUtf8(settingsPath) << " is damaged ("
+               << s->size() << " bytes)\n";
+        return kExitFailure;
     }
+    io.out << "stopwatchRunning=" << int(r.stopwatchRunning)
+           << " stopwatchTime=" << r.stopwatchTime;
+    if (r.stopwatchRunning)
+        io.out << " startedUtc=" << quoted(dev::fromUtf8(localTimeText(r.stopwatchTime)));
+    io.out << '\n';
     const auto bytes = readFile(folder + kStopwatchFileName);
     if (!bytes)
         return kExitOk;

@@ -1,5 +1,6 @@
 #include "desktop/host.h"
 
+#include "device/daemon_client.h"
 #include "device/device.h"
 #include "device/paths.h"
 #include "device/registry.h"
@@ -85,28 +86,9 @@ bool spawnDetached(const std::vector<std::string>& argv) {
     return !execFailed;
 }
 
-namespace {
-// A device is connected when its services daemon answers on its socket.
-int connectDevice(const fs::path& root) {
-    const std::string path = (root / ".system" / "hvdeviced.sock").string();
-    sockaddr_un addr{};
-    if (path.size() >= sizeof addr.sun_path)
-        return -1;
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-} // namespace
-
 bool HostDesktop::rapiInit() {
-    const int fd = connectDevice(dev::current().root());
+    // A device is connected when its services daemon answers on its socket (not started here).
+    const int fd = dev::connectDaemonSocket(dev::current().root());
     connected_ = fd >= 0;
     if (fd >= 0)
         ::close(fd);

@@ -1,12 +1,16 @@
 #include "device/daemon_client.h"
 
+#include "device/journal.h"
 #include "device/paths.h"
+#include "device/text.h"
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -29,6 +33,28 @@ namespace {
 // A reply to an ordinary request is quick; the time allows for a loaded machine.
 constexpr int kCallTimeoutMs = 15000;
 constexpr int kStartTimeoutMs = 15000;
+constexpr int kRegisterAttempts = 3;
+constexpr int kRegisterPauseMs = 1000;
+
+std::string statusName(Status s) {
+    switch (s) {
+    case Status::Ok:
+        return "ok";
+    case Status::BadRequest:
+        return "bad request";
+    case Status::BadVersion:
+        return "bad version";
+    case Status::TooLarge:
+        return "too large";
+    case Status::Failed:
+        return "failed";
+    case Status::Refused:
+        return "refused";
+    case Status::LimitReached:
+        return "over the daemon's limits";
+    }
+    return "status " + std::to_string(static_cast<int>(s));
+}
 } // namespace
 
 fs::path daemonSocketPath(const fs::path& root) {
@@ -38,7 +64,19 @@ fs::path daemonLockPath(const fs::path& root) {
     return root / ".system" / "hvdeviced.lock";
 }
 
-fs::path daemonProgram() {
+fs::path daemonPathRecord(const fs::path& root) {
+    return root / ".system" / "hvdeviced.path";
+}
+
+namespace {
+bool executable(const fs::path& p) {
+    std::error_code ec;
+    return !p.empty() && p.is_absolute() && fs::is_regular_file(p, ec) &&
+           ::access(p.c_str(), X_OK) == 0;
+}
+} // namespace
+
+fs::path daemonProgram(const fs::path& root) {
     if (const char* env = std::getenv("HORAVEL_DEVICED"); env && *env)
         return env;
     std::error_code ec;
@@ -46,23 +84,84 @@ fs::path daemonProgram() {
     if (!ec) {
         for (const fs::path& p : {self.parent_path() / "hvdeviced",
                                   self.parent_path().parent_path() / "deviced" / "hvdeviced"})
-            if (::access(p.c_str(), X_OK) == 0)
+            if (executable(p))
                 return p;
     }
-    return fs::path(HV_INSTALL_BINDIR) / "hvdeviced";
+    // Programs installed in the device root: the daemon that served this root, or the one the
+    // package installation recorded there.
+    if (!root.empty()) {
+        std::ifstream in(daemonPathRecord(root));
+        std::string recorded;
+        if (in && std::getline(in, recorded) && executable(recorded))
+            return recorded;
+    }
+    const fs::path installed = fs::path(HV_INSTALL_BINDIR) / "hvdeviced";
+    if (executable(installed))
+        return installed;
+    if (const char* path = std::getenv("PATH")) {
+        const std::string_view all(path);
+        for (size_t i = 0; i <= all.size();) {
+            size_t j = all.find(':', i);
+            if (j == std::string_view::npos)
+                j = all.size();
+            const fs::path p = fs::path(std::string(all.substr(i, j - i))) / "hvdeviced";
+            if (executable(p))
+                return p;
+            i = j + 1;
+        }
+    }
+    return installed;
+}
+
+fs::path daemonProgram() {
+    return daemonProgram(fs::path());
+}
+
+bool recordDaemonProgram(const fs::path& root, const fs::path& program) {
+    std::error_code ec;
+    const fs::path record = daemonPathRecord(root);
+    const fs::path tmp = record.string() + ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(tmp, std::ios::trunc);
+        out << program.string() << '\n';
+        if (!out.flush())
+            return false;
+    }
+    fs::rename(tmp, record, ec);
+    if (ec)
+        fs::remove(tmp, ec);
+    return !ec;
+}
+
+SocketAddress::SocketAddress(const fs::path& root) {
+    const fs::path path = daemonSocketPath(root);
+    std::string text = path.string();
+    if (text.size() >= sizeof addr.sun_path) {
+        // A deep root: the socket stays in its folder, reached through a descriptor of that
+        // folder, so the address is short whatever the root's length.
+        dirFd_ = ::open(path.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd_ < 0)
+            return;
+        text = "/proc/self/fd/" + std::to_string(dirFd_) + "/" + path.filename().string();
+    }
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, text.c_str(), text.size() + 1);
+    valid_ = true;
+}
+
+SocketAddress::~SocketAddress() {
+    if (dirFd_ >= 0)
+        ::close(dirFd_);
 }
 
 int connectDaemonSocket(const fs::path& root) {
-    const std::string path = daemonSocketPath(root).string();
-    sockaddr_un addr{};
-    if (path.size() >= sizeof addr.sun_path)
+    const SocketAddress a(root);
+    if (!a.valid())
         return -1;
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&a.addr), sizeof a.addr) != 0) {
         ::close(fd);
         return -1;
     }
@@ -72,7 +171,7 @@ int connectDaemonSocket(const fs::path& root) {
 bool startDaemon(const fs::path& root, int timeoutMs) {
     std::error_code ec;
     fs::create_directories(root / ".system", ec);
-    const std::string program = daemonProgram().string();
+    const std::string program = daemonProgram(root).string();
     const std::string rootText = root.string();
     // The daemon reports on this pipe: 'r' listening, 'b' another daemon has the root; the pipe
     // ending without a byte means it could not start.
@@ -153,8 +252,9 @@ int DaemonClient::connectToDaemon() {
 namespace {
 enum class Exchange { Answered, Broken, NoAnswer };
 
-// Broken: the connection was found closed (a daemon that went away), so the request was not
-// served; NoAnswer: the daemon may have acted on it but gave no usable answer in time.
+// Broken: the connection was found closed (a daemon that went away) before the request could
+// be written, so it was not served; NoAnswer: the daemon may have acted on it but gave no usable
+// answer.
 Exchange exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>& payload,
                   int timeoutMs) {
     if (!proto::sendFrame(fd, proto::encodeRequest(r)))
@@ -166,9 +266,14 @@ Exchange exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>
     } while (ready < 0 && errno == EINTR);
     if (ready <= 0)
         return Exchange::NoAnswer;
+    // The connection ended after the request went out: the daemon may have carried it out and
+    // died before answering. Only a request that changes nothing is sent again.
     char probe;
     if (::recv(fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
-        return Exchange::Broken;
+        return r.op == Op::Status || r.op == Op::GetClock || r.op == Op::List ||
+                       r.op == Op::ListRunAtEvent
+                   ? Exchange::Broken
+                   : Exchange::NoAnswer;
     std::vector<uint8_t> body;
     if (!proto::recvFrame(fd, body, timeoutMs))
         return Exchange::NoAnswer;
@@ -184,6 +289,7 @@ Exchange exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>
 
 bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& payload) {
     std::lock_guard lock(mutex_);
+    lastStatus_.reset();
     // A forked child gets a connection of its own (the daemon knows handles by process).
     if (fd_ >= 0 && connectedPid_ != ::getpid()) {
         ::close(fd_);
@@ -195,11 +301,16 @@ bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& 
             fd_ = connectToDaemon();
             connectedPid_ = ::getpid();
         }
-        if (fd_ < 0)
+        if (fd_ < 0) {
+            reached_ = false;
             return false;
+        }
+        reached_ = true;
         const Exchange e = exchange(fd_, r, status, payload, kCallTimeoutMs);
-        if (e == Exchange::Answered)
+        if (e == Exchange::Answered) {
+            lastStatus_ = status;
             return true;
+        }
         ::close(fd_);
         fd_ = -1;
         if (e == Exchange::NoAnswer)
@@ -252,13 +363,40 @@ NotificationHandle DaemonNotifications::setTimed(NotificationHandle handle,
     r.text2 = arguments;
     r.start = start;
     r.end = end;
-    Status st;
+    Status st = Status::Failed;
     std::vector<uint8_t> p;
-    if (!c_->call(r, st, p) || st != Status::Ok)
+    // A daemon that cannot be reached (not started yet, or restarting) is tried again a few
+    // times; a registration that still fails is reported, never dropped in silence.
+    bool answered = false;
+    for (int attempt = 0; attempt < kRegisterAttempts && !answered; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(kRegisterPauseMs));
+        answered = c_->call(r, st, p);
+        if (!answered && c_->lastCallReached())
+            break; // it may have been done: not sent again
+    }
+    if (answered && st == Status::Ok) {
+        proto::Reader rd(p.data(), p.size());
+        const uint32_t h = rd.u32();
+        if (rd.ok() && h != 0)
+            return h;
+    }
+    char when[40];
+    std::snprintf(when, sizeof when, "%04u-%02u-%02u %02u:%02u:%02u", start.year, start.month,
+                  start.day, start.hour, start.minute, start.second);
+    const std::string what = "the registration of " + toUtf8(application) + " " +
+                             toUtf8(arguments) + " at " + when + " failed: ";
+    // An update of a handle the service no longer holds (fired, cleared) is an ordinary answer:
+    // the caller registers anew.
+    if (answered && handle != 0)
         return 0;
-    proto::Reader rd(p.data(), p.size());
-    const uint32_t h = rd.u32();
-    return rd.ok() ? h : 0;
+    if (!answered)
+        reportFault(c_->root(), what + "the device services daemon (" +
+                                    daemonProgram(c_->root()).string() + ") does not answer");
+    else
+        reportFault(c_->root(),
+                    what + "the device services daemon refused it (" + statusName(st) + ")");
+    return 0;
 }
 
 bool DaemonNotifications::clear(NotificationHandle handle) {
@@ -270,24 +408,40 @@ bool DaemonNotifications::clear(NotificationHandle handle) {
 }
 
 std::vector<TimedRegistration> DaemonNotifications::list() {
-    Status st;
-    std::vector<uint8_t> p;
+    return listAll().value_or(std::vector<TimedRegistration>{});
+}
+
+std::optional<std::vector<TimedRegistration>> DaemonNotifications::listAll() {
     std::vector<TimedRegistration> out;
-    if (!c_->call(Request{Op::List}, st, p) || st != Status::Ok)
-        return out;
-    proto::Reader rd(p.data(), p.size());
-    const uint32_t n = rd.u32();
-    for (uint32_t i = 0; i < n && rd.ok(); ++i) {
-        TimedRegistration t;
-        t.handle = rd.u32();
-        t.application = rd.text();
-        t.arguments = rd.text();
-        t.start = rd.time();
-        t.end = rd.time();
-        if (rd.ok())
-            out.push_back(std::move(t));
+    // Page by page: each answer holds what fits in a frame and tells whether more follow.
+    Request r{Op::List};
+    for (;;) {
+        Status st;
+        std::vector<uint8_t> p;
+        if (!c_->call(r, st, p) || st != Status::Ok)
+            return std::nullopt;
+        proto::Reader rd(p.data(), p.size());
+        const uint32_t n = rd.u32();
+        for (uint32_t i = 0; i < n && rd.ok(); ++i) {
+            TimedRegistration t;
+            t.handle = rd.u32();
+            t.application = rd.text();
+            t.arguments = rd.text();
+            t.start = rd.time();
+            t.end = rd.time();
+            if (rd.ok())
+                out.push_back(std::move(t));
+        }
+        const bool more = rd.u32() != 0;
+        if (!rd.ok())
+            return std::nullopt;
+        if (!more)
+            return out;
+        // A page that made no progress would ask for the same page for ever.
+        if (n == 0 || out.empty() || out.back().handle <= r.handle)
+            return std::nullopt;
+        r.handle = out.back().handle;
     }
-    return out;
 }
 
 bool DaemonNotifications::runAppAtEvent(const std::u16string& application, RunEvent event) {

@@ -11,14 +11,21 @@
 #include <memory>
 #include <mutex>
 #include <sys/types.h>
+#include <sys/un.h>
 
 namespace hv::dev {
 
 std::filesystem::path daemonSocketPath(const std::filesystem::path& root);
 std::filesystem::path daemonLockPath(const std::filesystem::path& root);
 // The daemon program: $HORAVEL_DEVICED, else hvdeviced beside the running program (or in the
-// build tree's deviced/ folder), else the installed one.
+// build tree's deviced/ folder), else the one recorded in the root (every daemon records its own
+// path there when it starts, and the package installation records the one it used), else the
+// one installed under the configured prefix, else the first on PATH.
+std::filesystem::path daemonProgram(const std::filesystem::path& root);
 std::filesystem::path daemonProgram();
+// <root>/.system/hvdeviced.path, and writing it (whole-file replace).
+std::filesystem::path daemonPathRecord(const std::filesystem::path& root);
+bool recordDaemonProgram(const std::filesystem::path& root, const std::filesystem::path& program);
 
 // What the daemon reports about itself and the device.
 struct DaemonStatus {
@@ -45,6 +52,10 @@ public:
     // Sends one request on the shared connection and reads its answer. False when the daemon
     // cannot be reached; otherwise status and payload hold the answer.
     bool call(const proto::Request& r, proto::Status& status, std::vector<uint8_t>& payload);
+    // Whether the last call() reached a daemon (false: nothing was sent).
+    bool lastCallReached() const { return reached_; }
+    // The status of the last call's answer, when it had one.
+    std::optional<proto::Status> lastStatus() const { return lastStatus_; }
     // A request on a connection of its own, for waits that may block for long.
     bool callAlone(const proto::Request& r, proto::Status& status, std::vector<uint8_t>& payload,
                    int timeoutMs);
@@ -60,6 +71,24 @@ private:
     std::mutex mutex_;
     int fd_ = -1;
     pid_t connectedPid_ = 0;
+    bool reached_ = false;
+    std::optional<proto::Status> lastStatus_;
+};
+
+// The socket's address for bind and connect. A root too deep for a socket path is reached
+// through a descriptor of the socket's folder, held while the address lives.
+class SocketAddress {
+public:
+    explicit SocketAddress(const std::filesystem::path& root);
+    ~SocketAddress();
+    SocketAddress(const SocketAddress&) = delete;
+    SocketAddress& operator=(const SocketAddress&) = delete;
+    bool valid() const { return valid_; }
+    sockaddr_un addr{};
+
+private:
+    int dirFd_ = -1;
+    bool valid_ = false;
 };
 
 // Connects to the daemon's socket once, without starting anything. -1 when nobody answers.
@@ -75,6 +104,8 @@ public:
                                 const SystemTime& end) override;
     bool clear(NotificationHandle handle) override;
     std::vector<TimedRegistration> list() override;
+    // The whole list, nullopt when any page of it could not be had.
+    std::optional<std::vector<TimedRegistration>> listAll();
     bool runAppAtEvent(const std::u16string& application, RunEvent event) override;
     std::vector<std::pair<std::u16string, RunEvent>> listRunAtEvent() override;
 

@@ -81,9 +81,12 @@ std::vector<uint8_t> encodeRequest(const Request& r) {
     w.u16(kVersion);
     w.u16(static_cast<uint16_t>(r.op));
     switch (r.op) {
+    case Op::List:
+        if (r.handle != 0) // the page after this handle; none: the first page
+            w.u32(r.handle);
+        break;
     case Op::Status:
     case Op::GetClock:
-    case Op::List:
     case Op::ListRunAtEvent:
     case Op::Shutdown:
         break;
@@ -145,9 +148,12 @@ std::optional<Request> decodeRequest(const uint8_t* p, size_t n, Status& status)
     Request r;
     r.op = static_cast<Op>(op);
     switch (r.op) {
+    case Op::List:
+        if (!rd.atEnd())
+            r.handle = rd.u32();
+        break;
     case Op::Status:
     case Op::GetClock:
-    case Op::List:
     case Op::ListRunAtEvent:
     case Op::Shutdown:
         break;

@@ -28,7 +28,7 @@ enum class Op : uint16_t {
     SetZone = 5,
     SetTimed = 10,
     Clear = 11,
-    List = 12,
+    List = 12, // optional u32: the page after that handle; the answer ends with a u32 "more"
     RunAtEvent = 13,
     ListRunAtEvent = 14,
     EventCreate = 20,
@@ -46,9 +46,10 @@ enum class Status : uint16_t {
     Ok = 0,
     BadRequest = 1, // unknown operation, or fields that do not decode
     BadVersion = 2,
-    TooLarge = 3, // the frame is longer than kMaxBody; the connection is then closed
-    Failed = 4,   // well formed, but the operation failed
-    Refused = 5,  // the peer is another user
+    TooLarge = 3,     // the frame is longer than kMaxBody; the connection is then closed
+    Failed = 4,       // well formed, but the operation failed
+    Refused = 5,      // the peer is another user
+    LimitReached = 6, // over what the daemon serves: connections, or handles one client holds
 };
 
 // Overrides of the sensed state: Auto follows the desktop, the others are forced.

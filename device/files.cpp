@@ -97,7 +97,11 @@ ExclusiveFile& ExclusiveFile::operator=(ExclusiveFile&& o) noexcept {
 
 ExclusiveFile ExclusiveFile::open(std::u16string_view devicePath, OpenMode mode) {
     ExclusiveFile f;
-    f.hostPath_ = hostPath(devicePath).string();
+    // A symbolic link that leads out of the device root is not followed.
+    const auto inside = hostPathInsideRoot(current().root(), devicePath);
+    if (!inside)
+        return f;
+    f.hostPath_ = inside->string();
     int flags = O_CLOEXEC;
     switch (mode) {
     case OpenMode::ReadExisting:
@@ -222,7 +226,10 @@ std::optional<std::vector<uint8_t>> readWholeFile(std::u16string_view devicePath
 }
 
 bool saveWholeFile(std::u16string_view devicePath, const void* data, size_t n) {
-    const std::string path = hostPath(devicePath).string();
+    const auto inside = hostPathInsideRoot(current().root(), devicePath);
+    if (!inside)
+        return false;
+    const std::string path = inside->string();
     std::error_code ec;
     if (!fs::exists(path, ec)) {
         // A new file appears whole or not at all: link() of the finished temporary file does not

@@ -4,6 +4,7 @@
 #include "device/text.h"
 
 #include <cstdlib>
+#include <unistd.h>
 
 namespace hv::dev {
 
@@ -35,6 +36,27 @@ fs::path hostPath(const fs::path& root, std::u16string_view devicePath) {
 
 fs::path hostPath(std::u16string_view devicePath) {
     return hostPath(current().root(), devicePath);
+}
+
+std::optional<fs::path> hostPathInsideRoot(const fs::path& root, std::u16string_view devicePath) {
+    const fs::path p = hostPath(root, devicePath);
+    std::error_code ec;
+    const fs::path r = fs::weakly_canonical(root, ec);
+    if (ec)
+        return std::nullopt;
+    const fs::path resolved = fs::weakly_canonical(p, ec);
+    if (ec)
+        return std::nullopt;
+    const fs::path rel = resolved.lexically_relative(r);
+    if (rel.empty() || *rel.begin() == "..")
+        return std::nullopt;
+    return p;
+}
+
+bool isProgramInsideRoot(const fs::path& root, std::u16string_view devicePath) {
+    const auto p = hostPathInsideRoot(root, devicePath);
+    std::error_code ec;
+    return p && fs::is_regular_file(*p, ec) && ::access(p->c_str(), X_OK) == 0;
 }
 
 std::u16string devicePathOf(const fs::path& root, const fs::path& file) {

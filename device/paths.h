@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,14 @@ std::filesystem::path defaultRoot();
 // the root.
 std::filesystem::path hostPath(const std::filesystem::path& root, std::u16string_view devicePath);
 std::filesystem::path hostPath(std::u16string_view devicePath);
+
+// The host file for a device path when it stays inside the root with every symbolic link
+// followed (a file not there yet counts by its folder); nullopt when a link leads out of the
+// root. Files the programs open and programs the daemon starts go through this.
+std::optional<std::filesystem::path> hostPathInsideRoot(const std::filesystem::path& root,
+                                                        std::u16string_view devicePath);
+// Whether a device path names an executable regular file inside the root.
+bool isProgramInsideRoot(const std::filesystem::path& root, std::u16string_view devicePath);
 
 // The device path of a host file inside the root, or the bare file name for a file outside it.
 std::u16string devicePathOf(const std::filesystem::path& root, const std::filesystem::path& file);

@@ -173,10 +173,48 @@ std::string readSmallFile(const fs::path& p) {
     return s;
 }
 
+// The whole of a regular file of at most kMaxSoundBytes, read without exceptions; nullopt for a
+// folder, a device node, an unreadable or an oversized file.
+constexpr off_t kMaxSoundBytes = 64 << 20;
+std::optional<std::vector<uint8_t>> readSoundFile(const fs::path& p) {
+    if (p.empty())
+        return std::nullopt;
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    std::vector<uint8_t> data;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxSoundBytes;
+    if (ok) {
+        data.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        while (got < data.size()) {
+            const ssize_t k = ::read(fd, data.data() + got, data.size() - got);
+            if (k < 0 && errno == EINTR)
+                continue;
+            if (k <= 0)
+                break;
+            got += static_cast<size_t>(k);
+        }
+        data.resize(got);
+        ok = got > 0;
+    }
+    ::close(fd);
+    return ok ? std::optional(std::move(data)) : std::nullopt;
+}
+
+bool isPlayableFile(const fs::path& p) {
+    struct stat st {};
+    return !p.empty() && ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+           st.st_size <= kMaxSoundBytes && ::access(p.c_str(), R_OK) == 0;
+}
+
 class LinuxShell : public Shell {
 public:
     explicit LinuxShell(const fs::path& root) : root_(root) {}
     bool start(const std::u16string& devicePath, const std::u16string& arguments) override {
+        if (!isProgramInsideRoot(root_, devicePath))
+            return false;
         std::vector<std::string> argv{hostPath(root_, devicePath).string()};
         if (!arguments.empty())
             argv.push_back(toUtf8(arguments));
@@ -224,19 +262,18 @@ private:
 };
 
 // Plays WAV files through the desktop's player (pw-play, paplay or aplay), the volume applied to
-// the samples here. A new sound ends the one playing.
+// the samples here. A new sound ends the one playing. A sound that cannot be read plays the
+// default sound, or nothing; it never ends the program.
 class PlayerSound : public Sound {
 public:
     explicit PlayerSound(const fs::path& root) : root_(root) {}
     ~PlayerSound() override { stop(); }
     bool play(const std::u16string& devicePath) override {
         stop();
-        std::ifstream in(hostPath(root_, devicePath), std::ios::binary);
-        if (!in)
+        const auto wav = readSoundFile(soundFileToPlay(root_, devicePath));
+        if (!wav)
             return false;
-        std::vector<uint8_t> wav((std::istreambuf_iterator<char>(in)),
-                                 std::istreambuf_iterator<char>());
-        const auto scaled = scaleWavVolume(wav, volume_);
+        const auto scaled = scaleWavVolume(*wav, volume_);
         tmp_ = fs::temp_directory_path() / ("horavel-sound-" + std::to_string(::getpid()) + ".wav");
         std::ofstream(tmp_, std::ios::binary)
             .write(reinterpret_cast<const char*>(scaled.data()),
@@ -403,6 +440,20 @@ std::unique_ptr<Shell> makeLinuxShell(const fs::path& root) {
     return std::make_unique<LinuxShell>(root);
 }
 
+fs::path soundFileToPlay(const fs::path& root, std::u16string_view devicePath) {
+    if (!devicePath.empty()) {
+        const fs::path p = hostPath(root, devicePath);
+        if (isPlayableFile(p))
+            return p;
+    }
+    const fs::path fallback = hostPath(root, kDefaultSound);
+    return isPlayableFile(fallback) ? fallback : fs::path();
+}
+
+std::unique_ptr<Sound> makePlayerSound(const fs::path& root) {
+    return std::make_unique<PlayerSound>(root);
+}
+
 RealDevice& RealDevice::instance() {
     static RealDevice device;
     return device;
@@ -411,14 +462,16 @@ RealDevice& RealDevice::instance() {
 RealDevice::RealDevice() {
     setRoot(defaultRoot());
     locale_ = std::make_unique<EnvironmentLocale>();
-    sound_ = std::make_unique<PlayerSound>(root_);
-    shell_ = makeLinuxShell(root_);
     messageBoxes_ = std::make_unique<StderrMessageBoxes>();
 }
 
 void RealDevice::setRoot(const fs::path& root) {
     root_ = root;
     clock_ = std::make_unique<RealClock>(root_);
+    const uint32_t volume = sound_ ? sound_->volume() : 0xFFFFFFFF;
+    sound_ = makePlayerSound(root_);
+    sound_->setVolume(volume);
+    shell_ = makeLinuxShell(root_);
     // The daemon owns these; the client reaches it (starting it) on first use.
     auto daemon = std::make_shared<DaemonClient>(root_);
     timeSetting_ = std::make_unique<DaemonTimeSetting>(daemon);

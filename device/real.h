@@ -63,6 +63,14 @@ private:
 // The Linux shell service for a device root (the real device's; tests make their own).
 std::unique_ptr<Shell> makeLinuxShell(const std::filesystem::path& root);
 
+// The real sound service for a device root, and the host file it plays for a device path: the
+// file itself when it is a readable regular file, else the default sound when that is, else
+// none (nothing plays). A folder, an empty path or a device node never reaches the reader.
+inline constexpr char16_t kDefaultSound[] = u"\\Windows\\Alarm1.wav";
+std::unique_ptr<Sound> makePlayerSound(const std::filesystem::path& root);
+std::filesystem::path soundFileToPlay(const std::filesystem::path& root,
+                                      std::u16string_view devicePath);
+
 // WAV data with every sample scaled by a volume (0..0xFFFF a channel); the bytes unchanged when
 // the file is not 8- or 16-bit PCM. Used by the real sound service.
 std::vector<uint8_t> scaleWavVolume(const std::vector<uint8_t>& wav, uint32_t volume);

@@ -1,6 +1,7 @@
 #include "deviced/daemon.h"
 
 #include "device/daemon_client.h"
+#include "device/journal.h"
 #include "device/paths.h"
 #include "device/registry.h"
 #include "device/text.h"
@@ -38,7 +39,21 @@ namespace {
 
 constexpr size_t kMaxConnections = 256;
 constexpr size_t kMaxPendingOutput = 4u << 20;
+// A connection is not read while more than this waits to be sent, and read again below the low
+// mark.
+constexpr size_t kOutputHighWater = 256u << 10;
+constexpr size_t kOutputLowWater = 64u << 10;
+// Event handles one connection, and all together, may hold.
+constexpr size_t kMaxHandlesPerConnection = 1024;
+constexpr size_t kMaxHandles = 16384;
 constexpr uint64_t kNoDeadline = UINT64_MAX;
+// Registrations fired in one round before the loop serves its clients again.
+constexpr size_t kFireBatch = 32;
+constexpr uint64_t kFireRoundMs = 10;
+// Registrations a list answer reads from the store at a time.
+constexpr size_t kListPage = 1024;
+// Wider than any step between local time and UTC that a zone's daylight rule makes.
+constexpr dev::FileTime kZoneSlack = 3 * 3600 * dev::kTicksPerSecond;
 
 dev::FileTime hostUtcNow() {
     timespec ts{};
@@ -117,10 +132,12 @@ struct Daemon::Conn {
     pid_t pid = 0;
     proto::FrameSplitter in;
     std::vector<uint8_t> out;
-    bool waiting = false; // an event wait is pending; later requests wait their turn
-    bool closing = false; // close once the output is sent
-    bool wantWrite = false;
-    bool dead = false; // dropped; removed once the current event is handled
+    bool waiting = false;        // an event wait is pending; later requests wait their turn
+    bool closing = false;        // close once the output is sent
+    uint32_t interest = EPOLLIN; // what epoll reports for it now
+    bool paused = false;         // not read while its answers pile up or a wait blocks it
+    size_t handles = 0;          // event handles it holds
+    bool dead = false;           // dropped; removed once the current event is handled
 };
 
 Daemon::Daemon(fs::path root) : root_(std::move(root)) {}
@@ -129,7 +146,7 @@ Daemon::~Daemon() {
     for (auto& [fd, c] : conns_)
         ::close(fd);
     for (int fd : {listenFd_, epollFd_, dueTimer_, waitTimer_, signalFd_, inotifyFd_, ueventFd_,
-                   activityTimer_})
+                   activityTimer_, syncTimer_})
         if (fd >= 0)
             ::close(fd);
     if (listenFd_ >= 0)
@@ -155,23 +172,40 @@ int Daemon::start() {
         log("cannot write the lock file");
 
     dbPath_ = (sys / "deviced.db").string();
-    if (!store_.open(dbPath_)) {
-        // A file that is not a usable database is kept aside for inspection and the daemon
-        // starts with an empty one, rather than leaving the device without its services.
+    if (!store_.open(dbPath_) || !store_.intact()) {
+        // A damaged store is kept aside for inspection and what SQLite can still read of it is
+        // carried into a new one, rather than leaving the device without its services. The
+        // programs register their items again at their next start.
         store_.close();
         const std::string aside = dbPath_ + ".unreadable-" + std::to_string(::time(nullptr));
-        log("cannot open " + dbPath_ + "; moved to " + aside);
         for (const char* suffix : {"", "-wal", "-shm"})
             ::rename((dbPath_ + suffix).c_str(), (aside + suffix).c_str());
         if (!store_.open(dbPath_)) {
             log("cannot create " + dbPath_);
+            dev::reportFault(root_, "the notification store " + dbPath_ +
+                                        " is damaged and no new one can be made");
             return 2;
         }
+        const size_t saved = store_.salvageFrom(aside);
+        dev::reportFault(root_, "the notification store was damaged; kept as " + aside + ", " +
+                                    std::to_string(saved) +
+                                    " registrations recovered from it; the programs register "
+                                    "their items again at their next start");
     }
 
     // The device clock: kept where every program reads it; a first start takes the host's zone.
-    if (auto cf = dev::readClockFile(root_))
+    const fs::path clockFile = sys / "clock.dat";
+    if (auto cf = dev::readClockFile(root_)) {
         clock_ = *cf;
+    } else if (fs::exists(clockFile, ec)) {
+        // A damaged clock file is kept beside the new one: the device time falls back to the
+        // host's and the zone to the host's zone.
+        const fs::path aside = clockFile.string() + ".damaged-" + std::to_string(::time(nullptr));
+        fs::copy_file(clockFile, aside, fs::copy_options::overwrite_existing, ec);
+        dev::reportFault(root_, "the device clock file was damaged; kept as " + aside.string() +
+                                    "; the device time is the host's again");
+        clock_ = {};
+    }
     if (!clock_.hasZone) {
         clock_.hasZone = true;
         clock_.zone = dev::hostZoneForYear(
@@ -182,18 +216,17 @@ int Daemon::start() {
 
     // The socket: private to the user (mode 0600 from the umask at bind time).
     const std::string path = dev::daemonSocketPath(root_).string();
-    sockaddr_un addr{};
-    if (path.size() >= sizeof addr.sun_path) {
-        log("socket path too long: " + path);
+    const dev::SocketAddress address(root_);
+    if (!address.valid()) {
+        log("no address for the socket " + path);
         return 2;
     }
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
     ::unlink(path.c_str()); // a leftover of a daemon that died; we hold the lock
     listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const mode_t old = ::umask(077);
     const bool bound =
-        listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address.addr),
+                                 sizeof address.addr) == 0;
     ::umask(old);
     if (!bound || ::chmod(path.c_str(), 0600) != 0 || ::listen(listenFd_, 64) != 0) {
         log("cannot listen on " + path + ": " + std::strerror(errno));
@@ -204,6 +237,7 @@ int Daemon::start() {
     dueTimer_ = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
     waitTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     activityTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    syncTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     sigset_t sigs;
     sigemptyset(&sigs);
     sigaddset(&sigs, SIGTERM);
@@ -213,7 +247,8 @@ int Daemon::start() {
     signalFd_ = ::signalfd(-1, &sigs, SFD_NONBLOCK | SFD_CLOEXEC);
     ::signal(SIGPIPE, SIG_IGN);
     ::signal(SIGCHLD, SIG_IGN); // started programs are reaped by the kernel
-    if (epollFd_ < 0 || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || signalFd_ < 0) {
+    if (epollFd_ < 0 || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || syncTimer_ < 0 ||
+        signalFd_ < 0) {
         log("cannot set up the event loop");
         return 2;
     }
@@ -221,6 +256,7 @@ int Daemon::start() {
     addFd(epollFd_, dueTimer_, EPOLLIN);
     addFd(epollFd_, waitTimer_, EPOLLIN);
     addFd(epollFd_, activityTimer_, EPOLLIN);
+    addFd(epollFd_, syncTimer_, EPOLLIN);
     addFd(epollFd_, signalFd_, EPOLLIN);
 
     // The root going away (deleted or moved) ends the daemon.
@@ -248,7 +284,12 @@ int Daemon::start() {
 
     // Handles of this daemon differ from those of one before it, so that a stale handle of a
     // program that outlived a daemon restart names nothing.
-    nextEventHandle_ = std::random_device{}() | 1u;
+    std::random_device random;
+    nextEventHandle_ = random() | 1u;
+    // This daemon's mark on the firings it commits; records of a day ago are no longer asked for.
+    instance_ =
+        static_cast<int64_t>((static_cast<uint64_t>(random()) << 31) ^ random()) & INT64_MAX;
+    store_.forgetFirings(::time(nullptr) - 86400);
     bool existed = false;
     openEvent(kActiveEventName, true, nullptr, existed);
     openEvent(kInactiveEventName, false, nullptr, existed);
@@ -287,6 +328,11 @@ int Daemon::run() {
                 uint64_t expirations = 0;
                 [[maybe_unused]] auto k = ::read(waitTimer_, &expirations, sizeof expirations);
                 checkWaits();
+            } else if (fd == syncTimer_) {
+                uint64_t expirations = 0;
+                [[maybe_unused]] auto k = ::read(syncTimer_, &expirations, sizeof expirations);
+                syncArmed_ = false;
+                store_.checkpoint();
             } else if (fd == activityTimer_) {
                 uint64_t expirations = 0;
                 [[maybe_unused]] auto k = ::read(activityTimer_, &expirations, sizeof expirations);
@@ -318,14 +364,28 @@ int Daemon::run() {
                     updatePower();
             } else if (auto it = conns_.find(fd); it != conns_.end()) {
                 Conn* c = it->second.get();
-                if (!c->dead && (what & EPOLLOUT))
+                if (!c->dead && (what & EPOLLOUT)) {
                     flush(c);
-                if (!c->dead && (what & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+                    resume(c);
+                }
+                if (!c->dead && (what & EPOLLIN))
                     readFrom(c);
+                // Both directions closed, or an error: nothing more can be read or answered.
+                if (!c->dead && (what & (EPOLLHUP | EPOLLERR)))
+                    drop(c);
             }
             reap();
         }
+        // Committed changes reach the disk within a second (see Store).
+        if (store_.dirty() && !syncArmed_) {
+            itimerspec its{};
+            its.it_value.tv_sec = 1;
+            syncArmed_ = ::timerfd_settime(syncTimer_, 0, &its, nullptr) == 0;
+            if (!syncArmed_)
+                store_.checkpoint();
+        }
     }
+    store_.checkpoint();
     return status_;
 }
 
@@ -352,25 +412,28 @@ void Daemon::accept() {
             continue;
         }
         if (conns_.size() > kMaxConnections) {
-            reply(raw, proto::answerHeader(Status::Failed));
+            reply(raw, proto::answerHeader(Status::LimitReached));
             raw->closing = true;
             flush(raw);
         }
     }
 }
 
+// Frames are taken as they arrive. A connection whose answers pile up (a client that sends
+// and does not read) or that waits for an event is not read until that is over; its requests
+// then wait in the socket, and the sender blocks, instead of growing the daemon.
 void Daemon::readFrom(Conn* c) {
     uint8_t buf[16384];
-    for (;;) {
+    while (!c->dead && !c->closing) {
+        if (c->waiting || c->out.size() > kOutputHighWater) {
+            c->paused = true;
+            updateInterest(c);
+            return;
+        }
         const ssize_t k = ::recv(c->fd, buf, sizeof buf, 0);
         if (k > 0) {
-            if (!c->closing)
-                c->in.feed(buf, static_cast<size_t>(k));
-            // Only a bounded amount is held while a wait blocks this connection.
-            if (c->in.buffered() > proto::kMaxBody * 2u + 8) {
-                drop(c);
-                return;
-            }
+            c->in.feed(buf, static_cast<size_t>(k));
+            processInput(c);
             continue;
         }
         if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
@@ -380,11 +443,36 @@ void Daemon::readFrom(Conn* c) {
         drop(c); // end of stream or error: the peer is gone, and its handles with it
         return;
     }
-    processInput(c);
+    if (!c->dead && c->paused) {
+        c->paused = false;
+        updateInterest(c);
+    }
+}
+
+void Daemon::resume(Conn* c) {
+    if (c->dead || !c->paused || c->waiting || c->out.size() > kOutputLowWater)
+        return;
+    processInput(c); // frames already split off while it was paused
+    if (!c->dead && !c->waiting && c->out.size() <= kOutputLowWater)
+        readFrom(c);
+}
+
+void Daemon::updateInterest(Conn* c) {
+    if (c->dead)
+        return;
+    const uint32_t want = (c->paused ? 0u : static_cast<uint32_t>(EPOLLIN)) |
+                          (c->out.empty() ? 0u : static_cast<uint32_t>(EPOLLOUT));
+    if (want == c->interest)
+        return;
+    epoll_event ev{};
+    ev.events = want;
+    ev.data.fd = c->fd;
+    ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, c->fd, &ev);
+    c->interest = want;
 }
 
 void Daemon::processInput(Conn* c) {
-    while (!c->waiting && !c->closing && !c->dead) {
+    while (!c->waiting && !c->closing && !c->dead && c->out.size() <= kOutputHighWater) {
         auto body = c->in.next();
         if (!body) {
             if (c->in.tooLarge()) {
@@ -425,37 +513,25 @@ void Daemon::reply(Conn* c, std::vector<uint8_t> body) {
 }
 
 void Daemon::flush(Conn* c) {
-    while (!c->dead && !c->out.empty()) {
-        const ssize_t k = ::send(c->fd, c->out.data(), c->out.size(), MSG_NOSIGNAL);
+    size_t sent = 0;
+    while (!c->dead && sent < c->out.size()) {
+        const ssize_t k = ::send(c->fd, c->out.data() + sent, c->out.size() - sent, MSG_NOSIGNAL);
         if (k > 0) {
-            c->out.erase(c->out.begin(), c->out.begin() + k);
+            sent += static_cast<size_t>(k);
             continue;
         }
         if (k < 0 && errno == EINTR)
             continue;
-        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (!c->wantWrite) {
-                epoll_event ev{};
-                ev.events = EPOLLIN | EPOLLOUT;
-                ev.data.fd = c->fd;
-                ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, c->fd, &ev);
-                c->wantWrite = true;
-            }
-            return;
-        }
+        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
         drop(c);
         return;
     }
     if (c->dead)
         return;
-    if (c->wantWrite) {
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.fd = c->fd;
-        ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, c->fd, &ev);
-        c->wantWrite = false;
-    }
-    if (c->closing)
+    c->out.erase(c->out.begin(), c->out.begin() + static_cast<std::ptrdiff_t>(sent));
+    updateInterest(c);
+    if (c->out.empty() && c->closing)
         drop(c);
 }
 
@@ -515,7 +591,7 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
         w.u32(userActive_ ? 1 : 0);
         w.u32(static_cast<uint32_t>(powerOverride_));
         w.u32(static_cast<uint32_t>(activityOverride_));
-        w.u32(static_cast<uint32_t>(store_.timed().size()));
+        w.u32(static_cast<uint32_t>(store_.timedCount()));
         w.u32(static_cast<uint32_t>(events_.size()));
         return std::move(w.bytes());
     }
@@ -539,8 +615,9 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
         return ok();
     }
     case Op::SetTimed: {
-        // The start must be a real calendar time; the application a device path.
-        if (!dev::toFileTime(r.start) || r.text1.empty())
+        // The start must be a real calendar time; the application a program inside the root.
+        if (!dev::toFileTime(r.start) || r.text1.empty() ||
+            !dev::isProgramInsideRoot(root_, r.text1))
             return failed();
         uint32_t h = 0;
         if (r.handle == 0)
@@ -549,23 +626,24 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
             h = r.handle;
         if (h == 0)
             return failed();
-        plan();
+        wakeSoon();
         return withU32(h);
     }
     case Op::Clear: {
         if (r.handle == 0 || !store_.removeTimed(r.handle))
             return failed();
-        plan();
+        wakeSoon();
         return ok();
     }
     case Op::List: {
-        const auto all = store_.timed();
+        // A page of the registrations after the handle in the request (0: from the first), as
+        // many as one frame holds, and whether more follow: the client asks until it has all.
+        const auto page = store_.timedPage(r.handle, kListPage);
         proto::Writer w;
         w.bytes() = proto::answerHeader(Status::Ok);
-        // The answer stays inside one frame: a list longer than that is cut.
         std::vector<uint8_t> items;
         uint32_t count = 0;
-        for (const auto& t : all) {
+        for (const auto& t : page) {
             proto::Writer one;
             one.u32(t.handle);
             one.text(t.application);
@@ -577,14 +655,19 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
             items.insert(items.end(), one.bytes().begin(), one.bytes().end());
             ++count;
         }
+        const bool more = count < page.size() || (page.size() == kListPage &&
+                                                  !store_.timedPage(page.back().handle, 1).empty());
         w.u32(count);
         w.bytes().insert(w.bytes().end(), items.begin(), items.end());
+        w.u32(more ? 1 : 0);
         return std::move(w.bytes());
     }
     case Op::RunAtEvent: {
         const auto ev = static_cast<dev::RunEvent>(r.value);
         if (r.text1.empty() || (ev != dev::RunEvent::None && ev != dev::RunEvent::TimeChange &&
                                 ev != dev::RunEvent::Rs232Detected))
+            return failed();
+        if (ev != dev::RunEvent::None && !dev::isProgramInsideRoot(root_, r.text1))
             return failed();
         return store_.setRunAt(r.text1, r.value) ? ok() : failed();
     }
@@ -610,6 +693,9 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
     case Op::EventCreate: {
         if (r.text1.empty())
             return failed();
+        // What one client, and all together, may hold is bounded; over it the answer says so.
+        if (c->handles >= kMaxHandlesPerConnection || holders_.size() >= kMaxHandles)
+            return proto::answerHeader(Status::LimitReached);
         bool existed = false;
         const uint32_t h = openEvent(r.text1, r.value != 0, c, existed);
         if (h == 0)
@@ -700,25 +786,34 @@ void Daemon::timeChanged() {
     for (const auto& [app, ev] : store_.runAt())
         if (ev == static_cast<uint32_t>(dev::RunEvent::TimeChange))
             spawn(app, kTimeChangeArgument);
-    plan();
+    wakeSoon();
 }
 
 // ---- Timed registrations --------------------------------------------------------------------
 
+// The due timer goes off at once: the answer to the request that changed the registrations or
+// the clock goes out first, and the firing follows in the loop.
+void Daemon::wakeSoon() {
+    itimerspec its{};
+    its.it_value.tv_nsec = 1;
+    if (::timerfd_settime(dueTimer_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &its, nullptr) !=
+        0)
+        plan();
+}
+
 void Daemon::plan() {
-    // A registration that could not be fired is tried again in a second, not in a busy loop.
-    const bool retry = !fireDue();
+    // A burst is fired in batches; between them the loop answers the clients that wait.
+    const FireRound round = fireDue();
     // The next due time, as a host real-time instant; with none due, a far one, so that the
-    // timer still reports jumps of the host clock.
-    const auto all = store_.timed();
+    // timer still reports jumps of the host clock. The earliest start comes from the index.
     const dev::FileTime nowUtc = deviceUtcNow();
     dev::FileTime next = nowUtc + 365 * dev::kTicksPerDay;
-    for (const auto& t : all) {
-        const auto local = dev::toFileTime(t.start);
-        const dev::FileTime due = local ? dev::localToUtc(clock_.zone, *local) : nowUtc;
-        next = std::min(next, due);
-    }
-    if (retry)
+    if (const auto earliest = store_.earliestStart())
+        next = std::min(next, *earliest == 0 ? nowUtc : dev::localToUtc(clock_.zone, *earliest));
+    if (round.more)
+        next = nowUtc;
+    // A registration that could not be fired is tried again in a second, not in a busy loop.
+    if (round.failed)
         next = std::max(next, nowUtc + dev::kTicksPerSecond);
     const int64_t hostTicks = static_cast<int64_t>(next) - clock_.offsetTicks -
                               static_cast<int64_t>(dev::kUnixEpochFileTime);
@@ -738,23 +833,48 @@ void Daemon::plan() {
         log(std::string("cannot arm the timer: ") + std::strerror(errno));
 }
 
-// Fires every due registration. False when one could not be fired (it stays for a retry).
-bool Daemon::fireDue() {
+// Fires the due registrations, at most one batch. The candidates come from the index: starts up
+// to the local time now plus the widest step a zone rule makes, each then checked exactly.
+Daemon::FireRound Daemon::fireDue() {
+    FireRound round;
     const dev::FileTime nowUtc = deviceUtcNow();
-    bool allFired = true;
-    for (const auto& t : store_.timed()) {
+    const dev::FileTime localLimit = dev::utcToLocal(clock_.zone, nowUtc) + kZoneSlack;
+    const auto candidates = store_.startingBy(localLimit, kFireBatch);
+    const uint64_t started = monotonicMs();
+    size_t due = 0;
+    for (const auto& t : candidates) {
         const auto local = dev::toFileTime(t.start);
-        if (!local || dev::localToUtc(clock_.zone, *local) <= nowUtc)
-            allFired = fire(t) && allFired;
+        if (local && dev::localToUtc(clock_.zone, *local) > nowUtc)
+            return round; // earliest first: the rest are later still
+        ++due;
+        round.failed = !fire(t) || round.failed;
+        // A round is short, so that a client waits for at most one round.
+        if (monotonicMs() - started >= kFireRoundMs) {
+            round.more = true;
+            return round;
+        }
     }
-    return allFired;
+    // A full batch of due ones may have more behind it.
+    round.more = due == kFireBatch;
+    return round;
 }
 
 // Each registration starts its program exactly once. The child waits on a pipe while the
-// daemon removes the registration and commits; a byte then lets it start the program. If the
-// daemon dies first, the pipe ends without that byte and the child asks the store itself: gone
-// means committed (start), still there means the next daemon will fire it (do nothing).
+// daemon removes the registration and, in the same commit, records that this daemon instance
+// fired it; a byte then lets it start the program. If the daemon dies first, the pipe ends
+// without that byte and the child asks the store itself: this instance's record means committed
+// (start); otherwise the next daemon fires it, or has fired it already (do nothing).
 bool Daemon::fire(const StoredTimed& t) {
+    // The program was checked when it was registered; a link changed since may lead out of the
+    // root, or the program may be gone. It is not started, and the registration is consumed.
+    if (!dev::isProgramInsideRoot(root_, t.application)) {
+        const bool removed = store_.removeTimed(t.handle);
+        dev::reportFault(root_, "registration " + std::to_string(t.handle) + " of " +
+                                    dev::toUtf8(t.application) +
+                                    " not started: the program is missing or leads out of the "
+                                    "device root");
+        return removed;
+    }
     const auto argv = commandLine(root_, t.application, t.arguments);
     int pipefd[2];
     if (::pipe2(pipefd, O_CLOEXEC) != 0) {
@@ -781,13 +901,14 @@ bool Daemon::fire(const StoredTimed& t) {
         if (k == 1)
             ::_exit(0); // the daemon could not commit: the registration stays
         // A fresh program image asks the store (no database state crosses the fork).
-        std::vector<std::string> confirm{"/proc/self/exe", "--confirm-start", dbPath_,
-                                         std::to_string(t.handle), "--"};
+        std::vector<std::string> confirm{
+            "/proc/self/exe",         "--confirm-start",         dbPath_,
+            std::to_string(t.handle), std::to_string(instance_), "--"};
         confirm.insert(confirm.end(), argv.begin(), argv.end());
         execOrExit(confirm);
     }
     ::close(pipefd[0]);
-    const bool removed = store_.removeTimed(t.handle);
+    const bool removed = store_.takeForFiring(t.handle, instance_, ::time(nullptr));
     const char answer = removed ? 'g' : 'n';
     [[maybe_unused]] auto k = ::write(pipefd[1], &answer, 1);
     ::close(pipefd[1]);
@@ -797,6 +918,12 @@ bool Daemon::fire(const StoredTimed& t) {
 }
 
 void Daemon::spawn(const std::u16string& app, const std::u16string& args) {
+    if (!dev::isProgramInsideRoot(root_, app)) {
+        dev::reportFault(root_, dev::toUtf8(app) +
+                                    " not started: the program is missing or leads out of the "
+                                    "device root");
+        return;
+    }
     const auto argv = commandLine(root_, app, args);
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -807,10 +934,12 @@ void Daemon::spawn(const std::u16string& app, const std::u16string& args) {
         log("fork failed for " + argv[0]);
 }
 
-int confirmAndStart(const std::string& dbPath, uint32_t handle,
+int confirmAndStart(const std::string& dbPath, uint32_t handle, int64_t instance,
                     const std::vector<std::string>& argv) {
-    const auto still = timedStillRegistered(dbPath, handle);
-    if (!still || *still || argv.empty())
+    // Only the firing this daemon committed: a registration still there is fired by the next
+    // daemon, and one a next daemon fired already was started by that one.
+    const auto mine = firedBy(dbPath, handle, instance);
+    if (!mine || !*mine || argv.empty())
         return 0;
     execOrExit(argv);
 }
@@ -830,6 +959,8 @@ uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Conn* owner
         if (h != 0 && !holders_.count(h)) {
             holders_[h] = {name, owner, owner ? owner->pid : ::getpid()};
             ++it->second.refs;
+            if (owner)
+                ++owner->handles;
             return h;
         }
     }
@@ -846,6 +977,8 @@ void Daemon::release(uint32_t handle) {
     if (it == holders_.end())
         return;
     auto ev = events_.find(it->second.name);
+    if (it->second.owner && it->second.owner->handles > 0)
+        --it->second.owner->handles;
     holders_.erase(it);
     if (ev != events_.end() && --ev->second.refs <= 0)
         events_.erase(ev);
@@ -897,6 +1030,7 @@ void Daemon::checkWaits() {
         w.u32(static_cast<uint32_t>(result));
         reply(conn, std::move(w.bytes()));
         processInput(conn); // requests that queued behind the wait
+        resume(conn);
     }
     armWaitTimer();
 }

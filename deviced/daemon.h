@@ -59,6 +59,8 @@ private:
     void processInput(Conn* c);
     void reply(Conn* c, std::vector<uint8_t> body);
     void flush(Conn* c);
+    void resume(Conn* c);
+    void updateInterest(Conn* c);
     void drop(Conn* c);
     void reap();
     std::vector<uint8_t> handle(Conn* c, const dev::proto::Request& r, bool& deferred);
@@ -69,8 +71,13 @@ private:
     void timeChanged();
 
     // Timed registrations.
+    struct FireRound {
+        bool failed = false; // one could not be fired; it stays for a retry
+        bool more = false;   // the batch was full: more may be due
+    };
     void plan();
-    bool fireDue();
+    void wakeSoon();
+    FireRound fireDue();
     bool fire(const StoredTimed& t);
     void spawn(const std::u16string& app, const std::u16string& args);
 
@@ -94,13 +101,15 @@ private:
     DesktopIdle idle_;
     dev::ClockFile clock_;
     int lockFd_ = -1, listenFd_ = -1, epollFd_ = -1, dueTimer_ = -1, waitTimer_ = -1,
-        signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1, activityTimer_ = -1;
+        signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1, activityTimer_ = -1, syncTimer_ = -1;
+    bool syncArmed_ = false;
     std::map<int, std::unique_ptr<Conn>> conns_;
     std::map<std::u16string, Event> events_;
     std::map<uint32_t, Holder> holders_;
     std::vector<Wait> waits_;
     std::vector<int> dead_;
     uint32_t nextEventHandle_ = 1;
+    int64_t instance_ = 0;
     bool externalPower_ = true;
     bool userActive_ = true;
     dev::proto::Override powerOverride_ = dev::proto::Override::Auto;
@@ -110,8 +119,8 @@ private:
 };
 
 // The launcher's fallback when the daemon died between committing a firing and confirming it:
-// starts the program only when the registration is gone from the store.
-int confirmAndStart(const std::string& dbPath, uint32_t handle,
+// starts the program only when that daemon instance committed the firing.
+int confirmAndStart(const std::string& dbPath, uint32_t handle, int64_t instance,
                     const std::vector<std::string>& argv);
 
 } // namespace hv::deviced

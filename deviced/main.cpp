@@ -1,6 +1,7 @@
 // hvdeviced [--root DIR]: serves one device root (default: HORAVEL_DEVICE, else the user's
 // device) in the foreground until SIGTERM or until the root is removed. A second daemon for a
 // root that already has one exits at once with status 0.
+#include "device/daemon_client.h"
 #include "device/paths.h"
 #include "deviced/daemon.h"
 
@@ -15,13 +16,16 @@
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     // Internal: the launcher's check after the daemon died mid-firing.
-    if (args.size() >= 4 && args[0] == "--confirm-start" && args[3] == "--") {
+    if (args.size() >= 5 && args[0] == "--confirm-start" && args[4] == "--") {
         char* end = nullptr;
         const unsigned long h = std::strtoul(args[2].c_str(), &end, 10);
         if (!end || *end || h == 0 || h > 0xFFFFFFFFul)
             return 2;
-        return hv::deviced::confirmAndStart(args[1], static_cast<uint32_t>(h),
-                                            std::vector<std::string>(args.begin() + 4, args.end()));
+        const long long instance = std::strtoll(args[3].c_str(), &end, 10);
+        if (!end || *end)
+            return 2;
+        return hv::deviced::confirmAndStart(args[1], static_cast<uint32_t>(h), instance,
+                                            std::vector<std::string>(args.begin() + 5, args.end()));
     }
     std::filesystem::path root;
     int reportFd = -1; // set by a program that starts the daemon and waits for it
@@ -62,8 +66,14 @@ int main(int argc, char** argv) {
         ::close(reportFd);
     }
     switch (started) {
-    case 0:
+    case 0: {
+        // Programs installed in the root find the daemon again through this record when none
+        // runs.
+        const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (!ec)
+            hv::dev::recordDaemonProgram(root, self);
         return daemon.run();
+    }
     case 1:
         return 0; // another daemon serves this root
     default:

@@ -2,6 +2,7 @@
 
 #include "device/files.h"
 #include "device/format.h"
+#include "device/journal.h"
 #include "device/registry.h"
 #include "items/alarms.h"
 #include "items/events.h"
@@ -179,6 +180,9 @@ bool Reminder::start(std::u16string_view argument) {
     dev::sleepMs(kStartPauseMs);
     installFolder_ = readInstallFolderValue();
     mainProgramPath_ = installFolder_ + kMainProgramName;
+    if (const std::string problem = installFolderValueProblem(); !problem.empty())
+        dev::reportFault("the install-folder registry value is " + problem +
+                         ": the reminder cannot read Horavel's items; start Horavel to repair it");
     if (a.action != Action::Item)
         return false;
     kind_ = a.kind;
@@ -416,6 +420,9 @@ void Reminder::afterTimeChange() {
     dev::sleepMs(kTimeChangePauseMs);
     installFolder_ = readInstallFolderValue();
     mainProgramPath_ = installFolder_ + kMainProgramName;
+    if (const std::string problem = installFolderValueProblem(); !problem.empty())
+        dev::reportFault("the install-folder registry value is " + problem +
+                         ": the alarms cannot be planned again; start Horavel to repair it");
     const std::u16string path = dataPath(items::kAlarmsFileName);
     items::Alarms table;
     const bool read = dev::withRetry(kAlarmAttempts, kAttemptPauseMs, [&] {

@@ -33,6 +33,14 @@ if [ -x "$daemon" ] && [ ! -S "$root/.system/hvdeviced.sock" ]; then
     done
 fi
 
+# Programs installed in the root start this daemon when none runs (a daemon records its own
+# path when it starts; this covers a root whose daemon ran from elsewhere before).
+record="$root/.system/hvdeviced.path"
+if [ -x "$daemon" ] && [ ! -x "$(head -n 1 "$record" 2>/dev/null)" ]; then
+    mkdir -p "$root/.system"
+    printf '%s\n' "$daemon" >"$record"
+fi
+
 "$bin/CEAPPMGR.EXE" --register
 (cd "$bin" && ./Devprobe.exe </dev/null)
 # Deskinst and the manager run detached: wait for the package to arrive.

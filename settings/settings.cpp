@@ -2,8 +2,11 @@
 
 #include "device/device.h"
 #include "device/files.h"
+#include "device/journal.h"
 #include "device/locale.h"
+#include "device/paths.h"
 #include "device/registry.h"
+#include "device/text.h"
 #include "settings/soundpath.h"
 
 #include <algorithm>
@@ -65,6 +68,39 @@ std::u16string readInstallFolderValue() {
     return decodeSoundPath(v->data.data(), v->data.size(), kInstallValueSize / 2);
 }
 
+std::string installFolderValueProblem() {
+    const auto v = dev::regQueryValue(dev::RegHive::LocalMachine, kInstallKey, kInstallValue);
+    if (!v)
+        return "missing";
+    if (v->type != dev::RegType::MultiSz || v->data.size() != kInstallValueSize)
+        return "damaged (type " + std::to_string(static_cast<uint32_t>(v->type)) + ", " +
+               std::to_string(v->data.size()) + " bytes)";
+    const std::u16string folder =
+        decodeSoundPath(v->data.data(), v->data.size(), kInstallValueSize / 2);
+    if (folder.empty() || folder.front() != u'\\' || folder.back() != u'\\')
+        return "damaged ('" + dev::toUtf8(folder) + "' is not a folder)";
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dev::hostPath(folder), ec))
+        return "naming '" + dev::toUtf8(folder) + "', which does not exist";
+    return {};
+}
+
+bool checkInstallFolderValue() {
+    const std::u16string own = programFolder();
+    const std::string problem = installFolderValueProblem();
+    // An intact value of another installation that still holds the program is left alone.
+    if (problem.empty()) {
+        const std::u16string folder = readInstallFolderValue();
+        if (folder == own || dev::fileExists(folder + u"Horavel.exe"))
+            return true;
+    }
+    if (problem != "missing")
+        dev::reportFault("the install-folder registry value was " +
+                         (problem.empty() ? "naming a folder without Horavel.exe" : problem) +
+                         "; rewritten as '" + dev::toUtf8(own) + "'");
+    return writeInstallFolderValue();
+}
+
 void fillSettingsDefaults(SettingsRecord& r) {
     r.alarmVolume = 1;
     r.startupView = 0;
@@ -119,8 +155,21 @@ bool loadSettings() {
         SettingsRecord r;
         if (f.readAt(0, &r, sizeof r) == sizeof r) {
             g_app.settings = r;
+            // The companions find the data through this value: a damaged one is repaired at
+            // every start, not only when the settings are new.
+            checkInstallFolderValue();
             return true;
         }
+    }
+    // A file of the wrong size is kept beside its replacement.
+    if (f.isOpen()) {
+        const std::u16string aside = path + u".damaged";
+        const auto bytes = f.readAll();
+        f.close();
+        if (dev::saveWholeFile(aside, bytes))
+            dev::reportFault("settings file of " + std::to_string(bytes.size()) +
+                             " bytes replaced by the defaults; the damaged file is kept as " +
+                             dev::toUtf8(aside));
     }
     f.close();
     resetSettingsToDefaults();

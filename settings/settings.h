@@ -105,6 +105,12 @@ inline constexpr size_t kInstallValueSize = 520;
 bool writeInstallFolderValue();
 // The companion programs' view of it: the folder text, empty when missing or malformed.
 std::u16string readInstallFolderValue();
+// What is wrong with the value: "missing", damaged (type, size or text), or naming a folder that
+// does not exist; empty when it is sound.
+std::string installFolderValueProblem();
+// The main program's check at every start: rewrites a missing or damaged value, or one naming a
+// folder without the program, with this program's folder (the damage goes to the fault journal).
+bool checkInstallFolderValue();
 
 // Settings operations.
 void fillSettingsDefaults(SettingsRecord& r); // every field that has a default

@@ -2,6 +2,9 @@
 
 #include "device/device.h"
 #include "device/text.h"
+#include "items/alarms.h"
+#include "items/events.h"
+#include "items/reregister.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 #include "shell/shellfonts.h"
@@ -220,6 +223,9 @@ void MainWindow::buildViewHolder() {
     holder_.sources = std::make_unique<ShellStatusSources>(*holder_.cities);
     // The alarms (and, in normal mode, the timers) are loaded before the views are built.
     holder_.sources->loadTables(!screenSaverMode_);
+    // Items whose registration the notification service lost are registered again.
+    if (!screenSaverMode_ && items::events().load())
+        items::registerMissingItems(items::alarms(), items::timers(), items::events());
     buildContext();
     auto build = [this](int v) {
         holder_.views[static_cast<size_t>(v)] = factory_(v, *holder_.context);

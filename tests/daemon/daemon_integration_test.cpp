@@ -1,15 +1,20 @@
 // The device services daemon as a real process in a temporary device root: registrations fire
 // once and on time, survive kill -9, named events die with their holders, waits, the socket's
 // defences. Every wait polls with a generous deadline, so a loaded machine only makes it slower.
+#include "desktop/host.h"
 #include "device/daemon_client.h"
 #include "device/daemon_protocol.h"
+#include "device/journal.h"
+#include "device/paths.h"
 #include "device/real.h"
 #include "device/text.h"
 
 #include "tests/support/real_daemon.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -395,6 +400,99 @@ TEST_F(DaemonTest, CommandLineDrivesTheDaemon) {
     EXPECT_EQ(rc, 2);
 }
 
+// A list longer than one answer frame comes in pages and is complete, through the client and
+// the command line alike.
+TEST_F(DaemonTest, LongListsAreComplete) {
+    startDaemon();
+    DaemonNotifications n(client_);
+    constexpr int kCount = 1200;
+    const std::u16string args(100, u'a');
+    const auto later = deviceTimeAt(hostNowSeconds() + 86400);
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_NE(n.setTimed(0, u"\\bin\\mark.sh", args, later, later), 0u);
+    const auto all = n.listAll();
+    ASSERT_TRUE(all.has_value());
+    ASSERT_EQ(all->size(), static_cast<size_t>(kCount));
+    for (size_t i = 1; i < all->size(); ++i)
+        EXPECT_LT((*all)[i - 1].handle, (*all)[i].handle);
+    int rc = -1;
+    const std::string text = cli(root_, "device notify list", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), kCount);
+}
+
+// A burst falls due at a clock jump: the time setting is answered at once, the daemon answers
+// while it fires (in batches), and every registration fires exactly once.
+TEST_F(DaemonTest, BurstAfterAClockJumpFiresOnceWhileTheDaemonAnswers) {
+    startDaemon();
+    useUtcZone();
+    DaemonNotifications n(client_);
+    constexpr int kCount = 600;
+    const double base = hostNowSeconds() + 3600;
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_NE(n.setTimed(0, u"\\bin\\mark.sh", u"b" + fromUtf8(std::to_string(i)),
+                             deviceTimeAt(base + i * 0.001), {}),
+                  0u);
+    ASSERT_TRUE(DaemonTimeSetting(client_).setSystemTime(deviceTimeAt(hostNowSeconds() + 7200)));
+    const auto s = client_->status();
+    ASSERT_TRUE(s.has_value());
+    EXPECT_GT(s->timedCount, 0u); // answered before the burst was over
+    ASSERT_TRUE(waitUntil([&] { return fired().size() >= static_cast<size_t>(kCount); }, 90));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    std::map<std::string, int> seen;
+    for (const auto& [arg, at] : fired())
+        ++seen[arg];
+    EXPECT_EQ(seen.size(), static_cast<size_t>(kCount));
+    for (const auto& [arg, times] : seen)
+        EXPECT_EQ(times, 1) << arg;
+    EXPECT_TRUE(n.list().empty());
+}
+
+// Command-line edges get a clear message and the right exit status, and a root too deep for a
+// socket path in place works for the programs, the command line and the desktop host alike.
+TEST_F(DaemonTest, CommandLineEdgesAndDeepRoots) {
+    const fs::path deep = root_ / std::string(100, 'd');
+    fs::create_directories(deep / "bin");
+    fs::copy_file(root_ / "bin" / "mark.sh", deep / "bin" / "mark.sh");
+    bool answering = false;
+    daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, deep, answering);
+    ASSERT_TRUE(answering);
+    int rc = -1;
+    EXPECT_NE(cli(deep, "device status", &rc).find("pid=" + std::to_string(daemonPid_)),
+              std::string::npos);
+    EXPECT_EQ(rc, 0);
+    cli(deep, "device notify clear 5", &rc);
+    EXPECT_EQ(rc, 0); // answered: an unknown handle is harmless
+    RealDevice::instance().setRoot(deep);
+    EXPECT_TRUE(hv::desktop::HostDesktop().rapiInit());
+    RealDevice::instance().setRoot(defaultRoot());
+
+    const auto t0 = Steady::now();
+    cli("", "device status", &rc);
+    EXPECT_EQ(rc, 2); // --device ''
+    cli(deep, "device event create ''", &rc);
+    EXPECT_EQ(rc, 2);
+    cli(deep, "device event wait A '' --timeout 10", &rc);
+    EXPECT_EQ(rc, 2);
+    cli(deep, "device event create " + std::string(proto::kMaxText + 1, 'n'), &rc);
+    EXPECT_EQ(rc, 2);
+    cli(deep, "device event create " + std::string(proto::kMaxText, 'n'), &rc);
+    EXPECT_EQ(rc, 0);
+    const std::string at = " --at '2031-07-02 08:30:00'";
+    cli(deep, "device notify set --app '\\bin\\" + std::string(proto::kMaxText, 'x') + "'" + at,
+        &rc);
+    EXPECT_EQ(rc, 2);
+    cli(deep, "device notify set --app '\\bin\\missing.sh'" + at, &rc);
+    EXPECT_EQ(rc, 1);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - t0).count(), 10);
+
+    // Nobody answers (and nobody can be started): clearing is a failure, not a quiet success.
+    stopDaemon();
+    ::setenv("HORAVEL_DEVICED", (root_ / "no-such-daemon").c_str(), 1);
+    cli(deep, "device notify clear 5", &rc);
+    EXPECT_EQ(rc, 1);
+}
+
 // The launcher's fallback after a daemon died mid-firing starts the program only when the
 // registration is gone from the store.
 TEST_F(DaemonTest, LauncherFallbackStartsOnlyWhatWasCommitted) {
@@ -407,20 +505,31 @@ TEST_F(DaemonTest, LauncherFallbackStartsOnlyWhatWasCommitted) {
     stopDaemon();
     const std::string db = (root_ / ".system" / "deviced.db").string();
     const std::string script = (root_ / "bin" / "mark.sh").string();
+    // Firing records as a daemon instance 77 commits them, and as a later daemon, 78, does.
+    {
+        sqlite3* h = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &h), SQLITE_OK);
+        const std::string sql = "INSERT INTO fired(handle, instance, at) VALUES(" +
+                                std::to_string(kept + 1000) + ", 77, 0), (" +
+                                std::to_string(kept + 2000) + ", 78, 0)";
+        ASSERT_EQ(sqlite3_exec(h, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(h);
+    }
     const auto run = [&](uint32_t handle, const char* arg) {
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::setenv("HORAVEL_DEVICE", root_.c_str(), 1);
             const std::string h = std::to_string(handle);
             ::execl(HV_DEVICED_PATH, HV_DEVICED_PATH, "--confirm-start", db.c_str(), h.c_str(),
-                    "--", script.c_str(), arg, static_cast<char*>(nullptr));
+                    "77", "--", script.c_str(), arg, static_cast<char*>(nullptr));
             ::_exit(127);
         }
         int status = 0;
         ::waitpid(pid, &status, 0);
     };
-    run(kept, "still-registered"); // the next daemon fires it: nothing starts now
-    run(kept + 1000, "committed"); // gone from the store: the firing was committed
+    run(kept, "still-registered");               // the next daemon fires it: nothing starts now
+    run(kept + 1000, "committed");               // this instance committed the firing
+    run(kept + 2000, "fired-by-a-later-daemon"); // started by that one already
     const auto f = fired();
     ASSERT_EQ(f.size(), 1u);
     EXPECT_EQ(f[0].first, "committed");
@@ -468,6 +577,65 @@ TEST_F(DaemonTest, GarbageIsAnsweredWithAnErrorAndServiceGoesOn) {
     EXPECT_TRUE(client_->status());
 }
 
+// The daemon's limits: pipelined requests are all answered (frames are taken as they arrive and
+// a client that does not read is simply not read), what one client holds is bounded with a clear
+// refusal, and connections over the limit are told so.
+TEST_F(DaemonTest, LimitsAreKeptWithClearAnswers) {
+    startDaemon();
+    int fd = rawConnect(root_);
+    ASSERT_GE(fd, 0);
+    constexpr int kPipelined = 20000;
+    std::thread writer([fd] {
+        const auto body = proto::encodeRequest(proto::Request{proto::Op::Status});
+        for (int i = 0; i < kPipelined; ++i)
+            if (!proto::sendFrame(fd, body))
+                return;
+    });
+    int answered = 0;
+    while (answered < kPipelined && statusOf(rawAnswer(fd)) == 0)
+        ++answered;
+    writer.join();
+    EXPECT_EQ(answered, kPipelined);
+    ::close(fd);
+
+    // Events with long names on one connection: refused past the limit, the daemon stays small.
+    fd = rawConnect(root_);
+    ASSERT_GE(fd, 0);
+    proto::Request create{proto::Op::EventCreate};
+    int made = 0;
+    uint16_t last = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string name = std::to_string(i) + std::string(4000, 'e');
+        create.text1 = fromUtf8(name);
+        ASSERT_TRUE(proto::sendFrame(fd, proto::encodeRequest(create)));
+        last = statusOf(rawAnswer(fd));
+        if (last != 0)
+            break;
+        ++made;
+    }
+    EXPECT_EQ(last, static_cast<uint16_t>(proto::Status::LimitReached));
+    EXPECT_GE(made, 256);
+    EXPECT_LT(made, 3000);
+    EXPECT_TRUE(client_->status()); // the others are still served
+    ::close(fd);
+
+    // Connections over the limit get a clear answer, not a bare failure.
+    std::vector<int> fds;
+    uint16_t refusal = 0;
+    for (int i = 0; i < 300 && refusal == 0; ++i) {
+        const int c = rawConnect(root_);
+        ASSERT_GE(c, 0);
+        fds.push_back(c);
+        ASSERT_TRUE(proto::sendFrame(c, proto::encodeRequest(proto::Request{proto::Op::Status})));
+        refusal = statusOf(rawAnswer(c));
+    }
+    EXPECT_EQ(refusal, static_cast<uint16_t>(proto::Status::LimitReached));
+    EXPECT_GE(fds.size(), 250u);
+    for (int c : fds)
+        ::close(c);
+    EXPECT_TRUE(waitUntil([&] { return client_->status().has_value(); }, 10));
+}
+
 TEST_F(DaemonTest, PeerOfAnotherUserIsRefused) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to connect as another user";
@@ -510,6 +678,94 @@ TEST_F(DaemonTest, UnreadableDatabaseIsSetAsideAndServiceStarts) {
     EXPECT_TRUE(kept);
 }
 
+// A damaged store is kept aside and what SQLite can still read of it is carried over with its
+// handles; a damaged clock file is kept too; both are in the fault journal that status shows.
+TEST_F(DaemonTest, DamagedStoresAreKeptSalvagedAndReported) {
+    startDaemon();
+    useUtcZone();
+    DaemonNotifications n(client_);
+    std::vector<uint32_t> handles;
+    for (int i = 0; i < 5; ++i)
+        handles.push_back(n.setTimed(0, u"\\bin\\mark.sh", u"kept",
+                                     deviceTimeAt(hostNowSeconds() + 3600 + i), {}));
+    stopDaemon();
+    const fs::path db = root_ / ".system" / "deviced.db";
+    {
+        // A filler table after the registrations; its last page is then overwritten.
+        sqlite3* h = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &h), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(h,
+                               "CREATE TABLE filler(x BLOB);"
+                               "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k "
+                               "WHERE i < 100) INSERT INTO filler SELECT zeroblob(2000) FROM k;",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(h);
+    }
+    {
+        std::fstream f(db, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(-4096, std::ios::end);
+        const std::string junk(4096, 'Z');
+        f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+    }
+    std::ofstream(root_ / ".system" / "clock.dat") << "not a clock";
+    startDaemon();
+    auto listed = n.list();
+    ASSERT_EQ(listed.size(), handles.size());
+    for (size_t i = 0; i < handles.size(); ++i)
+        EXPECT_EQ(listed[i].handle, handles[i]);
+    // New handles follow the recovered ones.
+    EXPECT_GT(n.setTimed(0, u"\\bin\\mark.sh", u"new", deviceTimeAt(hostNowSeconds() + 3600), {}),
+              handles.back());
+    bool storeKept = false, clockKept = false;
+    for (const auto& e : fs::directory_iterator(root_ / ".system")) {
+        const std::string name = e.path().filename().string();
+        storeKept = storeKept || name.rfind("deviced.db.unreadable-", 0) == 0;
+        clockKept = clockKept || name.rfind("clock.dat.damaged-", 0) == 0;
+    }
+    EXPECT_TRUE(storeKept);
+    EXPECT_TRUE(clockKept);
+    const std::string status = cli(root_, "device status");
+    EXPECT_NE(status.find("\nfaults=2\n"), std::string::npos) << status;
+    EXPECT_NE(status.find("5 registrations recovered"), std::string::npos) << status;
+    EXPECT_NE(status.find("clock file was damaged"), std::string::npos) << status;
+}
+
+// Registrations name programs inside the root: a missing program or a link out of the root is
+// refused when registered, and a link made out of the root afterwards is not followed at firing.
+TEST_F(DaemonTest, ProgramsAreStartedOnlyInsideTheRoot) {
+    startDaemon();
+    useUtcZone();
+    DaemonNotifications n(client_);
+    const fs::path outside = root_.string() + "-outside.sh";
+    const fs::path ran = root_.string() + "-outside.ran";
+    std::ofstream(outside) << "#!/bin/sh\ntouch '" << ran.string() << "'\n";
+    fs::permissions(outside, fs::perms::owner_all);
+    fs::create_symlink(outside, root_ / "bin" / "link.sh");
+    const auto later = deviceTimeAt(hostNowSeconds() + 3600);
+    EXPECT_EQ(n.setTimed(0, u"\\bin\\link.sh", u"", later, later), 0u);
+    EXPECT_EQ(n.setTimed(0, u"\\bin\\missing.sh", u"", later, later), 0u);
+    EXPECT_FALSE(n.runAppAtEvent(u"\\bin\\link.sh", RunEvent::TimeChange));
+    EXPECT_FALSE(n.runAppAtEvent(u"\\bin\\missing.sh", RunEvent::TimeChange));
+    EXPECT_TRUE(n.list().empty());
+
+    fs::copy_file(root_ / "bin" / "mark.sh", root_ / "bin" / "later.sh");
+    const double due = std::ceil(hostNowSeconds()) + 2;
+    ASSERT_NE(n.setTimed(0, u"\\bin\\later.sh", u"", deviceTimeAt(due), deviceTimeAt(due)), 0u);
+    fs::remove(root_ / "bin" / "later.sh");
+    fs::create_symlink(outside, root_ / "bin" / "later.sh");
+    EXPECT_TRUE(waitUntil([&] { return n.list().empty(); }, 15));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_FALSE(fs::exists(ran));
+    EXPECT_TRUE(fired().empty());
+    // The two refusals (told by the client) and the program not started (told by the daemon).
+    const auto faults = readFaults(root_);
+    ASSERT_EQ(faults.count, 3u);
+    EXPECT_NE(faults.last[2].find("not started"), std::string::npos) << faults.last[2];
+    fs::remove(outside);
+    fs::remove(ran);
+}
+
 TEST_F(DaemonTest, MissingDaemonProgramFailsQuickly) {
     ::setenv("HORAVEL_DEVICED", (root_ / "no-such-daemon").c_str(), 1);
     const auto t0 = Steady::now();
@@ -519,6 +775,39 @@ TEST_F(DaemonTest, MissingDaemonProgramFailsQuickly) {
                   .setTimed(0, u"\\bin\\mark.sh", u"", deviceTimeAt(hostNowSeconds()), {}),
               0u);
     EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - t0).count(), 10);
+    // The failed registration is in the device's fault journal, not only on standard error.
+    const auto faults = readFaults(root_);
+    ASSERT_EQ(faults.count, 1u);
+    EXPECT_NE(faults.last[0].find("\\bin\\mark.sh"), std::string::npos) << faults.last[0];
+    EXPECT_NE(faults.last[0].find("does not answer"), std::string::npos) << faults.last[0];
+}
+
+// A program installed in the device root (nothing beside it, no build tree above it) starts the
+// daemon that last served the root, which recorded its path there.
+TEST_F(DaemonTest, InstalledProgramStartsTheRecordedDaemon) {
+    startDaemon();
+    stopDaemon();
+    EXPECT_TRUE(waitUntil([&] { return connectDaemonSocket(root_) < 0; }, 10));
+    fs::create_directories(root_ / "Windows");
+    const fs::path installed = root_ / "Windows" / "horavel-cli";
+    fs::copy_file(HV_CLI_PATH, installed);
+    const std::string cmd = "env -u HORAVEL_DEVICED PATH=/usr/bin:/bin '" + installed.string() +
+                            "' device status --device '" + root_.string() + "' 2>&1";
+    std::string out;
+    int rc = -1;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            out.append(buf, n);
+        const int st = ::pclose(p);
+        rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    ASSERT_EQ(rc, 0) << out;
+    const size_t at = out.find("pid=");
+    ASSERT_NE(at, std::string::npos) << out;
+    onDemandPid_ = static_cast<pid_t>(std::stol(out.substr(at + 4)));
+    EXPECT_TRUE(alive(onDemandPid_));
 }
 
 TEST_F(DaemonTest, ClientsStartingAtOnceShareOneDaemonThatEndsWithItsRoot) {

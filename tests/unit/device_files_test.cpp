@@ -31,6 +31,30 @@ TEST_F(DeviceFiles, DevicePathsMapBelowTheRoot) {
     EXPECT_EQ(fromUtf8("\xC3"), u"\uFFFD"); // a cut sequence is replaced, not read past
 }
 
+// A program's files stay inside the device root: a link that leads out of it is neither read,
+// written through, nor replaced; one that stays inside is followed.
+TEST_F(DeviceFiles, LinksLeavingTheRootAreNotFollowed) {
+    const fs::path outside =
+        fs::temp_directory_path() / ("hv-outside-" + std::to_string(::getpid()));
+    std::ofstream(outside, std::ios::binary) << "secret";
+    fs::create_directories(fake.host(u"\\data"));
+    fs::create_symlink(outside, fake.host(u"\\data\\alarms.dat"));
+    EXPECT_FALSE(saveWholeFile(u"\\data\\alarms.dat", std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_FALSE(writeRecordInPlace(u"\\data\\alarms.dat", 0, "x", 1));
+    EXPECT_FALSE(readWholeFile(u"\\data\\alarms.dat").has_value());
+    EXPECT_FALSE(ExclusiveFile::open(u"\\data\\alarms.dat", OpenMode::ReadWriteAlways).isOpen());
+    std::ifstream in(outside, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "secret");
+    EXPECT_TRUE(fs::is_symlink(fake.host(u"\\data\\alarms.dat")));
+    fs::remove(outside);
+
+    ASSERT_TRUE(saveWholeFile(u"\\data\\real.dat", std::vector<uint8_t>{7}));
+    fs::create_symlink(fake.host(u"\\data\\real.dat"), fake.host(u"\\data\\inner.dat"));
+    EXPECT_EQ(readWholeFile(u"\\data\\inner.dat"), std::vector<uint8_t>{7});
+    EXPECT_TRUE(writeRecordInPlace(u"\\data\\inner.dat", 0, "\x08", 1));
+    EXPECT_EQ(readWholeFile(u"\\data\\real.dat"), std::vector<uint8_t>{8});
+}
+
 TEST_F(DeviceFiles, OpenWithoutSharingIsExclusive) {
     ASSERT_TRUE(saveWholeFile(u"\\data\\a.dat", std::vector<uint8_t>{1, 2, 3}));
     ExclusiveFile first = ExclusiveFile::open(u"\\data\\a.dat", OpenMode::ReadWriteExisting);

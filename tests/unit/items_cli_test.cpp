@@ -69,6 +69,10 @@ TEST_F(ItemsCliTest, PrintsEveryStoredItem) {
 
     std::tie(status, text) = run({"items", "alarms", "--data-folder", "\\nowhere\\"});
     EXPECT_EQ(status, 1);
+    // The stopwatch without a settings file, or with a damaged one, is a failure, not silence.
+    EXPECT_EQ(run({"items", "stopwatch", "--data-folder", "\\nowhere\\"}).first, 1);
+    ASSERT_TRUE(dev::saveWholeFile(u"\\data\\settings.dat", std::vector<uint8_t>(10, 0)));
+    EXPECT_EQ(run({"items", "stopwatch", "--data-folder", "\\data\\"}).first, 1);
     EXPECT_EQ(run({"items", "alarms", "extra"}).first, 2);
 }
 

@@ -3,6 +3,7 @@
 
 #include "device/fake.h"
 #include "device/files.h"
+#include "device/journal.h"
 #include "device/registry.h"
 #include "items/alarms.h"
 #include "items/events.h"
@@ -173,6 +174,23 @@ TEST_F(ReminderTest, DisabledAlarmIsCancelledAndShowsNothing) {
     EXPECT_EQ(fake.soundImpl.volume(), kUserVolume);
     EXPECT_FALSE(fake.eventsImpl.isSetByName(kSoundAllReadySetEvent));
     EXPECT_TRUE(rem.closed());
+}
+
+// A damaged install-folder value leaves the reminder without its items: it says so in the
+// device's fault journal instead of quitting in silence.
+TEST_F(ReminderTest, DamagedInstallFolderValueIsReported) {
+    armAlarm(7, 7, 0, 0x7F);
+    saveAlarms();
+    const uint8_t junk[10] = {'j', 0, 'u', 0, 'n', 0, 'k', 0, 0, 0};
+    ASSERT_TRUE(dev::regSetValue(dev::RegHive::LocalMachine, kInstallKey, kInstallValue,
+                                 dev::RegType::MultiSz, junk, sizeof junk));
+    Reminder rem;
+    attach(rem);
+    EXPECT_FALSE(rem.start(u"a07"));
+    const auto faults = dev::readFaults(fake.root());
+    ASSERT_EQ(faults.count, 1u);
+    EXPECT_NE(faults.last[0].find("install-folder registry value is damaged"), std::string::npos)
+        << faults.last[0];
 }
 
 TEST_F(ReminderTest, LateStartReRegistersWithoutAlert) {

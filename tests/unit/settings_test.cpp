@@ -1,5 +1,6 @@
 #include "device/fake.h"
 #include "device/files.h"
+#include "device/journal.h"
 #include "device/registry.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
@@ -144,6 +145,43 @@ TEST_F(Settings, WrongSizedFilesAreReplacedAndARightSizedOneIsKept) {
     EXPECT_EQ(app().settings.alarmVolume, 0x03030303u); // read as is, not validated here
     EXPECT_EQ(app().settings.weekNumbering, 3);
     EXPECT_TRUE(fake.notificationsImpl.listRunAtEvent().empty()); // no first-run work
+}
+
+// The companions find the data through the install-folder value; a damaged one is repaired at
+// every start of the main program, and the repair is journalled.
+TEST_F(Settings, DamagedInstallFolderValueIsRewrittenAtEveryStart) {
+    loadSettings();
+    ASSERT_EQ(readInstallFolderValue(), u"\\Program Files\\Brinwick\\Horavel\\");
+    std::vector<uint8_t> wrongFolder(kInstallValueSize, 0); // \x\, a folder that is not there
+    const uint8_t text[] = {'\\', 0, 'x', 0, '\\', 0};
+    std::memcpy(wrongFolder.data(), text, sizeof text);
+    const std::vector<std::vector<uint8_t>> damaged = {{1, 2, 3}, wrongFolder};
+    for (const auto& value : damaged) {
+        ASSERT_TRUE(dev::regSetValue(dev::RegHive::LocalMachine, kInstallKey, kInstallValue,
+                                     dev::RegType::MultiSz, value.data(), value.size()));
+        EXPECT_FALSE(installFolderValueProblem().empty());
+        resetAppState();
+        loadSettings(); // the settings file is sound: no first-run work
+        EXPECT_EQ(readInstallFolderValue(), u"\\Program Files\\Brinwick\\Horavel\\");
+    }
+    EXPECT_EQ(dev::readFaults(fake.root()).count, 2u);
+    // A sound value is left alone and nothing is journalled.
+    resetAppState();
+    loadSettings();
+    EXPECT_EQ(dev::readFaults(fake.root()).count, 2u);
+}
+
+TEST_F(Settings, WrongSizedFileIsKeptBesideItsReplacement) {
+    writeRaw(100, 0x55);
+    loadSettings();
+    EXPECT_EQ(fileBytes().size(), 368u);
+    const auto kept =
+        dev::readWholeFile(u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat.damaged");
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(*kept, std::vector<uint8_t>(100, 0x55));
+    const auto faults = dev::readFaults(fake.root());
+    ASSERT_EQ(faults.count, 1u);
+    EXPECT_NE(faults.last[0].find("settings.dat.damaged"), std::string::npos);
 }
 
 TEST_F(Settings, ModulePathWithoutBackslashUsesTheRootDataFolder) {
