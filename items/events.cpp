@@ -26,7 +26,7 @@ std::u16string eventArgument(uint32_t handle) {
 }
 
 std::u16string eventSoundFile(uint32_t eventId) {
-    return dataFilePath(u"es" + decimal(eventId) + u".dat");
+    return dataFilePath(eventSoundFileName(eventId));
 }
 
 std::u16string noteFile(uint32_t noteNumber) {

@@ -40,8 +40,7 @@ std::u16string timerResetEventName(int index) {
 }
 
 std::u16string timerSoundFile(int index) {
-    return dataFilePath(u"timersnd" + std::u16string(1, static_cast<char16_t>(u'0' + index)) +
-                        u".dat");
+    return dataFilePath(timerSoundFileName(index));
 }
 
 std::u16string readTimerSound(int index) {
@@ -60,6 +59,11 @@ std::u16string hmsText(const Hms& t) {
     return twoDigits(t.hours) + u":" + twoDigits(t.minutes) + u":" + twoDigits(t.seconds);
 }
 
+dev::FileTime timerInitialCountdown(const TimerRecord& r) {
+    return midnightOf(r.countdownTime) +
+           hmsTicks(r.initialHours, r.initialMinutes, r.initialSeconds);
+}
+
 void fillTimerDefaults(std::array<TimerRecord, kTimerCount>& records, dev::FileTime todayMidnight) {
     std::memset(records.data(), 0, kTimersFileSize);
     for (auto& r : records)
@@ -68,6 +72,7 @@ void fillTimerDefaults(std::array<TimerRecord, kTimerCount>& records, dev::FileT
 
 Timers::Timers() {
     fillTimerDefaults(records, 0);
+    markSynced();
 }
 
 Timers::~Timers() {
@@ -103,35 +108,97 @@ void Timers::closeEvents() {
     }
 }
 
-bool Timers::load() {
+bool Timers::load(bool quiet) {
     const std::u16string path = dataFilePath(kTimersFileName);
     std::vector<uint8_t> bytes;
     const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
         bytes.assign(kTimersFileSize, 0);
         bytes.resize(f.readAt(0, bytes.data(), kTimersFileSize));
-        return true;
+        return bytes.size() == kTimersFileSize;
     });
-    const bool missing = result == ItemFileRead::Missing;
-    const bool ok = result == ItemFileRead::Done;
-    if (missing) {
-        fillTimerDefaults(records, todayAtMidnight());
-        save();
+    switch (result) {
+    case ItemFileRead::Done:
+        std::memcpy(records.data(), bytes.data(), kTimersFileSize);
+        markSynced();
+        loaded_ = true;
         return true;
-    }
-    if (!ok)
+    case ItemFileRead::Busy:
+        loaded_ = false;
+        if (!quiet)
+            dev::messageBox(kCaption, kBusyTimers, dev::MbIcon::Error);
         return false;
-    // A short file replaces only the bytes it holds.
-    if (!bytes.empty())
-        std::memcpy(records.data(), bytes.data(), bytes.size());
-    return true;
+    case ItemFileRead::Missing:
+    case ItemFileRead::Failed:
+        break;
+    }
+    const bool corrupt = result == ItemFileRead::Failed;
+    if (corrupt) {
+        if (const auto whole = dev::readWholeFile(path))
+            bytes = *whole;
+        keepAside(path, bytes);
+    }
+    fillTimerDefaults(records, todayAtMidnight());
+    markSynced();
+    loaded_ = true;
+    const bool saved = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+        return dev::saveWholeFile(path, records.data(), kTimersFileSize);
+    });
+    if (corrupt)
+        dev::messageBox(kCaption, kCorruptTimers, dev::MbIcon::Error);
+    else if (!saved)
+        dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
+    return !corrupt;
+}
+
+void Timers::markSynced() {
+    synced_ = records;
+}
+
+void Timers::mergeFromFile(const uint8_t* image, size_t size) {
+    for (size_t i = 0; i < records.size() && (i + 1) * sizeof(TimerRecord) <= size; ++i) {
+        TimerRecord onFile;
+        std::memcpy(&onFile, image + i * sizeof(TimerRecord), sizeof onFile);
+        TimerRecord& mine = records[i];
+        const TimerRecord& was = synced_[i];
+        if (std::memcmp(&onFile, &was, sizeof onFile) == 0)
+            continue; // nobody else wrote it
+        // A run of ours that the file no longer holds has ended: the stop is completed later.
+        if (mine.notificationHandle != 0 && mine.notificationHandle == was.notificationHandle &&
+            onFile.notificationHandle != was.notificationHandle)
+            pendingEnds_[i] = true;
+        if (std::memcmp(&mine, &was, sizeof mine) == 0) {
+            mine = onFile; // we did not change it: the file's copy is the newer
+        } else if (onFile.notificationHandle != was.notificationHandle &&
+                   mine.notificationHandle == was.notificationHandle) {
+            // The reminder ended the run we hold; our other changes stay.
+            mine.notificationHandle = onFile.notificationHandle;
+            mine.running = onFile.running;
+            mine.countdownTime = onFile.countdownTime;
+        }
+    }
 }
 
 bool Timers::save() {
+    if (!loaded_ && !load(true)) {
+        dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
+        return false;
+    }
     const std::u16string path = dataFilePath(kTimersFileName);
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-        return dev::saveWholeFile(path, records.data(), kTimersFileSize);
-    });
-    if (!ok)
+    dev::ExclusiveFile f = holdItemFile(path, false);
+    bool ok = false;
+    if (f.isOpen()) {
+        const std::vector<uint8_t> onFile = f.readAll();
+        mergeFromFile(onFile.data(), onFile.size());
+        ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
+                            [&] { return f.replaceContent(records.data(), kTimersFileSize); });
+    } else if (!dev::fileExists(path)) {
+        ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+            return dev::saveWholeFile(path, records.data(), kTimersFileSize);
+        });
+    }
+    if (ok)
+        markSynced();
+    else
         dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
     return ok;
 }
@@ -139,15 +206,22 @@ bool Timers::save() {
 bool Timers::saveOne(int i) {
     if (!validIndex(i))
         return false;
+    if (!loaded_ && !load(true)) {
+        dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
+        return false;
+    }
     const std::u16string path = dataFilePath(kTimersFileName);
+    const size_t at = static_cast<size_t>(i);
     const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
         // A file that has gone (or was never written) is written whole, so the record is not lost.
         if (!dev::fileExists(path))
             return dev::saveWholeFile(path, records.data(), kTimersFileSize);
         return dev::writeRecordInPlace(path, static_cast<uint64_t>(i) * sizeof(TimerRecord),
-                                       &records[static_cast<size_t>(i)], sizeof(TimerRecord));
+                                       &records[at], sizeof(TimerRecord));
     });
-    if (!ok)
+    if (ok)
+        synced_[at] = records[at];
+    else
         dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
     return ok;
 }
@@ -201,8 +275,7 @@ void Timers::stop(int i) {
 
 void Timers::setInitialCountdown(int i) {
     TimerRecord& r = records[static_cast<size_t>(i)];
-    const dev::FileTime day = midnightOf(r.countdownTime);
-    r.countdownTime = day + hmsTicks(r.initialHours, r.initialMinutes, r.initialSeconds);
+    r.countdownTime = timerInitialCountdown(r);
 }
 
 void Timers::reset(int i) {
@@ -243,16 +316,33 @@ int Timers::checkChanged() {
     if (!settingsChange_ || !ev.isSet(settingsChange_))
         return -1;
     ev.reset(settingsChange_);
-    std::array<uint32_t, kTimerCount> before{};
-    for (int i = 0; i < kTimerCount; ++i)
-        before[static_cast<size_t>(i)] = records[static_cast<size_t>(i)].notificationHandle;
-    load();
+    // Only the records whose run the reminder ended are taken from the file: the others may hold
+    // settings not yet saved.
+    std::vector<uint8_t> onFile;
+    const ItemFileRead read =
+        readItemFile(dataFilePath(kTimersFileName), [&](const dev::ExclusiveFile& f) {
+            onFile = f.readAll();
+            return onFile.size() >= kTimersFileSize;
+        });
+    if (read != ItemFileRead::Done)
+        return -1;
     for (int i = 0; i < kTimerCount; ++i) {
-        const uint32_t was = before[static_cast<size_t>(i)];
-        if (was != 0 && was != records[static_cast<size_t>(i)].notificationHandle)
-            pendingEnds_[static_cast<size_t>(i)] = true;
+        const size_t at = static_cast<size_t>(i);
+        TimerRecord fileRecord;
+        std::memcpy(&fileRecord, onFile.data() + at * sizeof(TimerRecord), sizeof fileRecord);
+        const uint32_t was = records[at].notificationHandle;
+        if (was != 0 && was != fileRecord.notificationHandle) {
+            records[at] = fileRecord;
+            synced_[at] = fileRecord;
+            pendingEnds_[at] = true;
+        }
     }
     return handlePending();
+}
+
+void Timers::checkAllChanged() {
+    while (checkChanged() >= 0) {
+    }
 }
 
 Hms Timers::remaining(int i) const {
@@ -319,6 +409,8 @@ void confirmTimerSettings(Timers& table, const TimerSettingsDraft& d) {
     r.initialHours = std::min<uint8_t>(d.hours, 23);
     r.countdownTime = midnightOf(dev::getLocalTimeAsFileTime()) +
                       hmsTicks(r.initialHours, r.initialMinutes, r.initialSeconds);
+    // Saved at once: the record must not wait for the exit save, which may never come.
+    table.saveOne(d.index);
 }
 
 } // namespace hv::items

@@ -19,6 +19,8 @@ static_assert(kTimersFileSize == 288);
 inline constexpr char16_t kTimersFileName[] = u"timers.dat";
 inline constexpr char16_t kTimersSettingsChange[] = u"HVTimers_Settings_Change";
 inline constexpr char16_t kCantSaveTimers[] = u"Can't save timer settings";
+inline constexpr char16_t kCorruptTimers[] = u"Corrupt file with timer settings";
+inline constexpr char16_t kBusyTimers[] = u"The file with timer settings is in use; try again";
 inline constexpr char16_t kTimerNotRegistered[] = u"Timer Not registered";
 
 // "t00" .. "t03"
@@ -39,6 +41,9 @@ struct Hms {
 Hms remainingBetween(dev::FileTime end, dev::FileTime now);
 // "HH:mm:ss"
 std::u16string hmsText(const Hms& t);
+// The countdown of a stopped timer at its initial value: the date of its countdownTime with the
+// initial hours, minutes and seconds.
+dev::FileTime timerInitialCountdown(const TimerRecord& r);
 
 class Timers {
 public:
@@ -56,9 +61,16 @@ public:
     bool openEvents();
     void closeEvents();
 
-    // LoadTimers: the bytes read replace the table's; a missing file gives defaults, saved at once.
-    bool load();
-    bool save();         // SaveTimers: all four
+    // LoadTimers: a missing file gives defaults, saved at once. A file held by another process
+    // through every attempt is reported as busy and leaves the table unloaded: it is then never
+    // written until a later load succeeds. A file shorter than four records is kept aside as
+    // timers.dat.bad, reported as corrupt, and replaced by defaults.
+    bool load(bool quiet = false);
+    bool loaded() const { return loaded_; }
+    // SaveTimers: all four, with the file held. A record this table has not changed since it last
+    // read or wrote the file takes the file's copy (the reminder's write-back of an ended timer)
+    // instead of overwriting it with a stale one.
+    bool save();
     bool saveOne(int i); // SaveTimer: the record in place
 
     bool start(int i); // false when i is running already or out of range
@@ -66,7 +78,11 @@ public:
     void reset(int i);
     void stopAndResetAll();
     // Handles at most one timer that the reminder has written back; returns its index or -1.
+    // Only the records the reminder ended are read from the file: the others keep what the
+    // table holds.
     int checkChanged();
+    // Handles every ended timer (the exit sequence runs this before its save).
+    void checkAllChanged();
 
     Hms remaining(int i) const;
     std::u16string remainingText(int i) const { return hmsText(remaining(i)); }
@@ -74,7 +90,12 @@ public:
     std::optional<int> firstToEnd() const;
 
 private:
+    // Brings a file image's records into the table as save() describes.
+    void mergeFromFile(const uint8_t* image, size_t size);
+    void markSynced();
     void setInitialCountdown(int i);
+    std::array<TimerRecord, kTimerCount> synced_{};
+    bool loaded_ = true;
     void commonStop(int i);
     dev::EventHandle settingsChange_ = 0;
     std::array<dev::EventHandle, kTimerCount> resetEvents_{};

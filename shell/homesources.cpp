@@ -29,8 +29,11 @@ std::pair<std::u16string, std::u16string> ShellStatusSources::sunTexts() {
 
 void ShellStatusSources::loadTables(bool withTimers) {
     items::alarms().load();
-    if (withTimers)
+    if (withTimers) {
+        // The reminder tells of an ended timer through these events.
+        items::timers().openEvents();
         items::timers().load();
+    }
 }
 
 std::array<AlarmSlot, 20> ShellStatusSources::alarms() {

@@ -1,6 +1,7 @@
 #include "shell/mainwindow.h"
 
 #include "device/device.h"
+#include "items/alarms.h"
 #include "items/timers.h"
 #include "shell/homesources.h"
 #include "shell/settings.h"
@@ -315,6 +316,11 @@ void MainWindow::tick() {
         dev::current().sound().play(app().chimeSound);
     if (!r.redraw)
         return;
+    // Whatever view is shown, a timer the reminder ended is completed and the alarms take the
+    // reminder's re-registrations, so the status bar and a later save never hold stale records.
+    if (!screenSaverMode_)
+        items::timers().checkChanged();
+    items::alarms().refresh();
     const QTransform t = canvas_->logicalToWidget();
     if (screenSaverMode_ || fullScreen_) {
         if (ShellView* v = view(selectedView())) {
@@ -526,6 +532,9 @@ void MainWindow::exitSequence() {
     storeExitState(app().settings, e);
     saveSettingsWithRetry();
     holder_.cities->save(); // writes the city files only when cities were added or deleted
+    // Timers the reminder ended since the last tick are completed first: the save then writes
+    // them stopped instead of bringing back their finished runs.
+    items::timers().checkAllChanged();
     items::timers().save();
 }
 

@@ -104,9 +104,10 @@ void resetSettingsToDefaults() {
     writeInstallFolderValue(); // a failure leaves the companions without the folder
     auto& device = dev::current();
     device.notifications().runAppAtEvent(kReminderPath, dev::RunEvent::TimeChange);
+    // Saved once, before the launcher starts and reads the file.
+    saveSettingsWithRetry();
     if (device.shell().systemMajorVersion() >= 4) {
         device.notifications().runAppAtEvent(kLauncherPath, dev::RunEvent::Rs232Detected);
-        saveSettingsWithRetry();
         device.shell().start(kLauncherPath, kLauncherArgument);
     }
 }
@@ -114,17 +115,22 @@ void resetSettingsToDefaults() {
 bool loadSettings() {
     readChimeSound();
     const std::u16string path = dataFilePath(u"settings.dat");
-    dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
-    if (f.isOpen() && f.size() == kSettingsFileSize) {
-        SettingsRecord r;
-        if (f.readAt(0, &r, sizeof r) == sizeof r) {
-            g_app.settings = r;
-            return true;
-        }
+    // A file held for a moment by a companion program (the reminder, the launcher) is waited
+    // for: only a missing or damaged file gives the defaults, never a busy one.
+    SettingsRecord r;
+    bool read = false;
+    dev::withRetry(kSettingsReadAttempts, 100, [&] {
+        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+        if (!f.isOpen())
+            return !f.busy();
+        read = f.size() == kSettingsFileSize && f.readAt(0, &r, sizeof r) == sizeof r;
+        return true;
+    });
+    if (read) {
+        g_app.settings = r;
+        return true;
     }
-    f.close();
     resetSettingsToDefaults();
-    saveSettingsWithRetry();
     return true;
 }
 
