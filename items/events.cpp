@@ -137,7 +137,6 @@ uint32_t Events::smallestFreeId() const {
 void Events::ensureRoomForOneMore() {
     if (records.size() + 1 > capacity_) {
         capacity_ = records.size() + kEventsSpare;
-        ++growths_;
     }
     records.reserve(capacity_);
 }

@@ -66,7 +66,6 @@ public:
 
     // Room of the in-memory table (count + 8 after a load; grows by count + 8 when used up).
     size_t capacity() const { return capacity_; }
-    int growths() const { return growths_; }
 
     bool load();
     bool save();
@@ -92,7 +91,6 @@ public:
 private:
     void ensureRoomForOneMore();
     size_t capacity_ = kEventsSpare;
-    int growths_ = 0;
 };
 
 Events& events();

@@ -59,6 +59,16 @@ std::u16string hmsText(const Hms& t) {
     return twoDigits(t.hours) + u":" + twoDigits(t.minutes) + u":" + twoDigits(t.seconds);
 }
 
+dev::FileTime timerEndUtc(const TimerRecord& r) {
+    return r.running == kRunningUtcEnd ? r.countdownTime
+                                       : dev::localFileTimeToFileTime(r.countdownTime);
+}
+
+dev::FileTime timerEndLocal(const TimerRecord& r) {
+    return r.running == kRunningUtcEnd ? dev::fileTimeToLocalFileTime(r.countdownTime)
+                                       : r.countdownTime;
+}
+
 dev::FileTime timerInitialCountdown(const TimerRecord& r) {
     return midnightOf(r.countdownTime) +
            hmsTicks(r.initialHours, r.initialMinutes, r.initialSeconds);
@@ -235,17 +245,17 @@ bool Timers::start(int i) {
     dev::FileTime d = timeOfDay(r.countdownTime);
     if (d == 0)
         d = dev::kTicksPerDay; // a zero timer runs one day
-    const dev::FileTime end = dev::getLocalTimeAsFileTime() + d;
-    r.countdownTime = end;
+    // The end is a real instant, so the run lasts d whatever the wall clock does meanwhile.
+    r.countdownTime = dev::getSystemTimeAsFileTime() + d;
+    r.running = kRunningUtcEnd;
     auto& ev = dev::current().events();
     if (resetEvents_[static_cast<size_t>(i)])
         ev.reset(resetEvents_[static_cast<size_t>(i)]);
     r.notificationHandle = dev::current().notifications().setTimed(
-        r.notificationHandle, kReminderPath, timerArgument(i), dev::toSystemTime(end),
+        r.notificationHandle, kReminderPath, timerArgument(i), dev::toSystemTime(timerEndLocal(r)),
         dev::SystemTime{});
     if (r.notificationHandle == 0)
         dev::messageBox(kDebugCaption, kTimerNotRegistered, dev::MbIcon::None);
-    r.running = 1;
     saveOne(i);
     return true;
 }
@@ -266,7 +276,7 @@ void Timers::stop(int i) {
         return;
     TimerRecord& r = records[static_cast<size_t>(i)];
     const dev::FileTime now = dev::getLocalTimeAsFileTime();
-    const Hms left = remainingBetween(r.countdownTime, now);
+    const Hms left = remainingBetween(timerEndUtc(r), dev::getSystemTimeAsFileTime());
     // Today's date with the time left (a full day left rolls over to 00:00:00, i.e. one day).
     r.countdownTime = midnightOf(now) + hmsTicks(left.hours, left.minutes, left.seconds);
     commonStop(i);
@@ -350,7 +360,7 @@ Hms Timers::remaining(int i) const {
         return {};
     const TimerRecord& r = records[static_cast<size_t>(i)];
     if (r.notificationHandle != 0 || r.running)
-        return remainingBetween(r.countdownTime, dev::getLocalTimeAsFileTime());
+        return remainingBetween(timerEndUtc(r), dev::getSystemTimeAsFileTime());
     const dev::SystemTime st = systemTimeOf(r.countdownTime);
     return {st.hour, st.minute, st.second};
 }
@@ -361,7 +371,7 @@ std::optional<int> Timers::firstToEnd() const {
         const TimerRecord& r = records[static_cast<size_t>(i)];
         if (!r.running)
             continue;
-        if (!best || r.countdownTime < records[static_cast<size_t>(*best)].countdownTime)
+        if (!best || timerEndUtc(r) < timerEndUtc(records[static_cast<size_t>(*best)]))
             best = i;
     }
     return best;

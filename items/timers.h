@@ -41,6 +41,16 @@ struct Hms {
 Hms remainingBetween(dev::FileTime end, dev::FileTime now);
 // "HH:mm:ss"
 std::u16string hmsText(const Hms& t);
+// The `running` byte: 0 stopped; 1 running with the end in countdownTime as a local wall-clock
+// time (files of earlier versions, still read that way); 2 running with the end as a UTC file
+// time, which this program writes so that a run lasts its real duration across a change of the
+// wall clock (the night the clocks go back, a suspend).
+inline constexpr uint8_t kRunningLocalEnd = 1;
+inline constexpr uint8_t kRunningUtcEnd = 2;
+// The end of a running timer as a real (UTC) instant and as the local wall-clock time it shows
+// and is registered at.
+dev::FileTime timerEndUtc(const TimerRecord& r);
+dev::FileTime timerEndLocal(const TimerRecord& r);
 // The countdown of a stopped timer at its initial value: the date of its countdownTime with the
 // initial hours, minutes and seconds.
 dev::FileTime timerInitialCountdown(const TimerRecord& r);

@@ -374,10 +374,11 @@ bool Reminder::runTimer() {
     autoSnoozeInterval_ = 300;
     soundIndex_ = r.soundIndex;
     soundPath_ = readSoundPathFile(dataPath(items::timerSoundFileName(index))).value_or(kNoSound);
-    const dev::FileTime target = r.countdownTime;
+    const dev::FileTime target = items::timerEndLocal(r);
 
     if (read) {
-        const items::Hms left = items::remainingBetween(target, dev::getLocalTimeAsFileTime());
+        const items::Hms left =
+            items::remainingBetween(items::timerEndUtc(r), dev::getSystemTimeAsFileTime());
         const uint64_t seconds = left.hours * 3600 + left.minutes * 60ull + left.seconds;
         // A timer runs a day at most: an end further off is a damaged record, not a wait.
         const bool nonsense = seconds > kTimerLongestWaitSeconds;
@@ -496,14 +497,19 @@ void Reminder::tick() {
     ++tickCount_;
     auto& ev = dev::current().events();
     if (snoozed_) {
-        if (ev.isSet(snoozeEvent_)) {
+        // The snooze lasts five minutes of real time: the instance counts them itself (a clock
+        // set back, or the night the clocks go back, would stretch the registration's wall-clock
+        // time by an hour); the "sn" start wakes it sooner after a suspend.
+        const bool byEvent = ev.isSet(snoozeEvent_);
+        if (byEvent || tickCount_ >= kSnoozeMinutes * 60) {
             // The snooze time has come (this instance's or another's "sn" start).
             if (volumeKnown_)
                 setVolume(alarmVolumeValue_);
             snoozed_ = false;
             dev::current().notifications().clear(snoozeHandle_);
             snoozeHandle_ = 0;
-            ev.reset(snoozeEvent_);
+            if (byEvent)
+                ev.reset(snoozeEvent_);
             if (window.showBubble)
                 window.showBubble();
             autoSnoozeWaiting_ = false;

@@ -48,7 +48,8 @@ std::array<TimerSlot, 4> ShellStatusSources::timers() {
     std::array<TimerSlot, 4> out{};
     const auto& records = items::timers().records;
     for (size_t i = 0; i < out.size() && i < records.size(); ++i)
-        out[i] = {records[i].notificationHandle, records[i].countdownTime};
+        out[i] = {records[i].notificationHandle,
+                  records[i].running ? items::timerEndUtc(records[i]) : records[i].countdownTime};
     return out;
 }
 

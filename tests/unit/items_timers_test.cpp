@@ -85,7 +85,7 @@ TEST_F(TimersTest, StartStopStartKeepsTheTimeLeft) {
     // The reminder reads the running record from the file.
     TimerRecord onDisk;
     std::memcpy(&onDisk, fileBytes(kTimersFileName).data() + sizeof(TimerRecord), sizeof onDisk);
-    EXPECT_EQ(onDisk.running, 1);
+    EXPECT_EQ(onDisk.running, kRunningUtcEnd);
     EXPECT_EQ(onDisk.notificationHandle, table.records[1].notificationHandle);
 
     setNow(2026, 12, 9, 10, 0, 40, 250);
@@ -158,7 +158,7 @@ TEST_F(TimersTest, TimersEndingTogetherAreHandledOnTwoCalls) {
 TEST_F(TimersTest, RefusedRegistrationAndFileRules) {
     fake.notificationsImpl.failNext = true;
     ASSERT_TRUE(table.start(1));
-    EXPECT_EQ(table.records[1].running, 1);
+    EXPECT_EQ(table.records[1].running, kRunningUtcEnd);
     ASSERT_EQ(messages(), 1u);
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].text, u"Timer Not registered");
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].caption, u"Debug");
@@ -242,6 +242,25 @@ TEST_F(TimersTest, AnEndedTimerLeavesTheOthersAlone) {
     TimerRecord onFile;
     std::memcpy(&onFile, fileBytes(kTimersFileName).data() + 72, sizeof onFile);
     EXPECT_EQ(textOf(onFile.note), u"Tea");
+}
+
+// A five-minute timer started at 02:58 summer time on the night the clocks go back ends five
+// minutes of real time later (02:03 winter time), not when the wall clock reads 03:03.
+TEST_F(TimersTest, RunsRealTimeAcrossTheClocksGoingBack) {
+    fake.clockImpl.setZone(dev::zoneCentralEurope());
+    setInitial(0, 0, 5, 0);
+    fake.clockImpl.setUtc(at(2026, 10, 25, 0, 58)); // 02:58 summer time
+    ASSERT_TRUE(table.start(0));
+    EXPECT_EQ(registrations()[0].start, at(2026, 10, 25, 2, 3)); // the wall clock at the end
+    fake.clockImpl.advanceMs(4 * 60 * 1000);
+    EXPECT_EQ(table.remainingText(0), u"00:01:00");
+    table.stop(0);
+    EXPECT_EQ(table.remainingText(0), u"00:01:00");
+    // A running record of an earlier version (running = 1) holds a local end and is read so.
+    TimerRecord old = table.records[1];
+    old.running = kRunningLocalEnd;
+    old.countdownTime = ft(2026, 10, 25, 3, 30); // winter time, unambiguous
+    EXPECT_EQ(timerEndUtc(old), ft(2026, 10, 25, 2, 30));
 }
 
 // A file another process holds through every attempt is busy, not damaged: nothing is written

@@ -402,6 +402,30 @@ TEST_F(ReminderTest, AlarmInTheSpringForwardGapRingsAfterTheGap) {
     EXPECT_EQ(regs[0].start, at(2026, 3, 30, 2, 30));
 }
 
+// Snooze at 02:58 summer time on the night the clocks go back: five minutes of real time later
+// the alert returns, not when the wall clock next reads 03:03 (65 minutes on).
+TEST_F(ReminderTest, SnoozeCountsRealTimeAcrossTheClocksGoingBack) {
+    fake.clockImpl.setZone(dev::zoneCentralEurope());
+    items::AlarmRecord& r = armAlarm(1, 2, 58, 0x7F);
+    r.alarmTime = ft(2026, 10, 25, 2, 58);
+    saveAlarms();
+    fake.clockImpl.setUtc(at(2026, 10, 25, 0, 57, 59)); // 02:57:59 summer time
+    Reminder rem;
+    attach(rem);
+    ASSERT_TRUE(rem.start(u"a01"));
+    const dev::FileTime begin = fake.clockImpl.utcNow();
+    rem.beginAlert();
+    rem.snooze();
+    run(rem, 299, begin);
+    EXPECT_TRUE(rem.snoozed());
+    run(rem, 1, begin);
+    EXPECT_FALSE(rem.snoozed());
+    EXPECT_EQ(bubbles, 2);
+    EXPECT_EQ(rem.snoozeHandle(), 0u);
+    for (const auto& reg : registrations())
+        EXPECT_NE(reg.arguments, u"sn"); // its registration is cleared
+}
+
 TEST_F(ReminderTest, UnknownEventEndsQuietly) {
     std::vector<items::EventRecord> recs(1);
     recs[0].notificationHandle = 40;
@@ -569,7 +593,7 @@ TEST(ReminderFileHold, FiringAndTimeChangeHoldTheFileAcrossTheirRegistrations) {
     device.setModulePath(std::u16string(kFolder) + u"Horavel.exe");
     writeInstallFolderValue();
     device.setModulePath(kReminderPath);
-    const std::u16string alarmsPath = std::u16string(kFolder) + u"data\alarms.dat";
+    const std::u16string alarmsPath = std::u16string(kFolder) + u"data\\alarms.dat";
     device.holdChecking.heldPath = alarmsPath;
     std::array<items::AlarmRecord, items::kAlarmCount> table{};
     items::fillAlarmDefaults(table, 0);
