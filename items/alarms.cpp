@@ -138,6 +138,13 @@ bool Alarms::load(bool quiet) {
     return true;
 }
 
+bool Alarms::ensureLoaded() {
+    if (loaded_ || load(true))
+        return true;
+    dev::messageBox(kCaption, kBusyAlarms, dev::MbIcon::Error);
+    return false;
+}
+
 bool Alarms::refresh() {
     if (!loaded_)
         return load(true);
@@ -254,7 +261,7 @@ void Alarms::schedule(int index, const std::optional<dev::SystemTime>& occurrenc
 }
 
 void Alarms::timeChanged(int index, dev::FileTime picked) {
-    if (!validIndex(index))
+    if (!validIndex(index) || !ensureLoaded())
         return;
     AlarmRecord& r = records[static_cast<size_t>(index)];
     r.alarmTime = picked;
@@ -265,14 +272,14 @@ void Alarms::timeChanged(int index, dev::FileTime picked) {
 }
 
 void Alarms::checkSet(int index) {
-    if (!validIndex(index))
+    if (!validIndex(index) || !ensureLoaded())
         return;
     records[static_cast<size_t>(index)].enabled = 1;
     schedule(index, nextOccurrence(index));
 }
 
 void Alarms::checkCleared(int index) {
-    if (!validIndex(index))
+    if (!validIndex(index) || !ensureLoaded())
         return;
     records[static_cast<size_t>(index)].enabled = 0;
     schedule(index, std::nullopt);
@@ -332,7 +339,7 @@ AlarmSettingsDraft openAlarmSettings(const Alarms& table, int index) {
 }
 
 void confirmAlarmSettings(Alarms& table, const AlarmSettingsDraft& d) {
-    if (!validIndex(d.index))
+    if (!validIndex(d.index) || !table.ensureLoaded())
         return;
     AlarmRecord& r = table.records[static_cast<size_t>(d.index)];
     r.daysMask = d.workingMask;

@@ -66,6 +66,9 @@ public:
     bool load(bool quiet = false);
     // Whether the table holds the file's contents (or the defaults of a missing file).
     bool loaded() const { return loaded_; }
+    // Loads a table whose load failed; false (and the user told) while the file is still busy.
+    // Every change of a record begins here, so that a later load cannot undo it.
+    bool ensureLoaded();
     // The views' and status bar's read: takes the reminder's writes (a fired alarm's new
     // occurrence and handle, a time change's re-registrations) into the records this table has
     // not changed itself; loads a table whose load failed. One attempt; a busy file waits for

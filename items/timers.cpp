@@ -160,6 +160,13 @@ bool Timers::load(bool quiet) {
     return !corrupt;
 }
 
+bool Timers::ensureLoaded() {
+    if (loaded_ || load(true))
+        return true;
+    dev::messageBox(kCaption, kBusyTimers, dev::MbIcon::Error);
+    return false;
+}
+
 void Timers::markSynced() {
     synced_ = records;
 }
@@ -237,7 +244,7 @@ bool Timers::saveOne(int i) {
 }
 
 bool Timers::start(int i) {
-    if (!validIndex(i))
+    if (!validIndex(i) || !ensureLoaded())
         return false;
     TimerRecord& r = records[static_cast<size_t>(i)];
     if (r.running)
@@ -272,7 +279,7 @@ void Timers::commonStop(int i) {
 }
 
 void Timers::stop(int i) {
-    if (!validIndex(i))
+    if (!validIndex(i) || !ensureLoaded())
         return;
     TimerRecord& r = records[static_cast<size_t>(i)];
     const dev::FileTime now = dev::getLocalTimeAsFileTime();
@@ -289,7 +296,7 @@ void Timers::setInitialCountdown(int i) {
 }
 
 void Timers::reset(int i) {
-    if (!validIndex(i))
+    if (!validIndex(i) || !ensureLoaded())
         return;
     setInitialCountdown(i);
     commonStop(i);
@@ -297,6 +304,8 @@ void Timers::reset(int i) {
 }
 
 void Timers::stopAndResetAll() {
+    if (!ensureLoaded())
+        return;
     for (int i = 0; i < kTimerCount; ++i) {
         if (records[static_cast<size_t>(i)].running)
             stop(i);
@@ -404,7 +413,8 @@ TimerSettingsDraft openTimerSettings(const Timers& table, int index) {
 }
 
 void confirmTimerSettings(Timers& table, const TimerSettingsDraft& d) {
-    if (!validIndex(d.index) || table.records[static_cast<size_t>(d.index)].running)
+    if (!validIndex(d.index) || !table.ensureLoaded() ||
+        table.records[static_cast<size_t>(d.index)].running)
         return;
     TimerRecord& r = table.records[static_cast<size_t>(d.index)];
     setText(r.note, d.note);

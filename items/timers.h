@@ -77,6 +77,9 @@ public:
     // timers.dat.bad, reported as corrupt, and replaced by defaults.
     bool load(bool quiet = false);
     bool loaded() const { return loaded_; }
+    // Loads a table whose load failed; false (and the user told) while the file is still busy.
+    // Every change of a record begins here, so that a later load cannot undo it.
+    bool ensureLoaded();
     // SaveTimers: all four, with the file held. A record this table has not changed since it last
     // read or wrote the file takes the file's copy (the reminder's write-back of an ended timer)
     // instead of overwriting it with a stale one.

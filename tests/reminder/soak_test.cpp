@@ -23,6 +23,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <fstream>
 #include <random>
 #include <sstream>

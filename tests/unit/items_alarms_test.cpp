@@ -277,16 +277,20 @@ TEST_F(AlarmsTest, BusyFileIsNeitherCorruptNorOverwritten) {
         // Arming meanwhile writes nothing and registers nothing.
         table.checkSet(0);
         EXPECT_TRUE(registrations().empty());
-        EXPECT_EQ(fake.messageBoxesImpl.shown.back().text, u"Can't save alarm settings");
+        EXPECT_EQ(messages(), 2u);
+        EXPECT_EQ(table.records[0].enabled, 0);
     }
     EXPECT_EQ(fileBytes(kAlarmsFileName), image);
     EXPECT_FALSE(dev::fileExists(dataFilePath(u"alarms.dat.bad")));
-    // Released: the next refresh loads the user's alarms, and arming keeps them.
-    EXPECT_TRUE(table.refresh());
-    EXPECT_EQ(table.records[7].daysMask, 0x3E);
+    // Released: arming loads the user's alarms first and keeps them.
     table.checkSet(1);
     ASSERT_EQ(registrations().size(), 1u);
-    EXPECT_EQ(fileBytes(kAlarmsFileName)[19 * 76 + 60], 0x3E);
+    const auto after = fileBytes(kAlarmsFileName);
+    EXPECT_EQ(after[19 * 76 + 60], 0x3E);
+    EXPECT_EQ(after[1 * 76 + 72], 1); // armed
+    EXPECT_EQ(table.records[7].daysMask, 0x3E);
+    // A later refresh of a loaded table takes nothing new.
+    EXPECT_FALSE(table.refresh());
 }
 
 // The status bar and the views see the reminder's writes: a fired alarm's next occurrence.

@@ -385,7 +385,8 @@ TEST(LauncherHost, RecognisesTheRunningMainProgram) {
 
     Launcher l;
     ASSERT_TRUE(l.start());
-    EXPECT_FALSE(l.exceptionRunning());
+    // (Other checkouts' tests may run a Horavel.exe on this host meanwhile, so its absence is
+    // not asserted first.)
     // A process whose executable is named Horavel.exe, as the installed main program is.
     const auto exe = device.host(kMain);
     std::filesystem::create_directories(exe.parent_path());
