@@ -5,8 +5,9 @@
 // every armed alarm has exactly one registration, at its next occurrence; a stopped timer and a
 // disarmed alarm have none; no snooze is left; alarms.dat and timers.dat are whole.
 //
-// HV_SOAK_STEPS (default 30) and HV_SOAK_SEED (default 1) choose the run; scripts/soak.sh runs
-// the long one and prints its figures.
+// HV_SOAK_STEPS (default 20) and HV_SOAK_SEED (default 1) choose the run; HV_SOAK_DEVICED and
+// HV_SOAK_BHVEVENTS may name other builds of the two programs. scripts/soak.sh runs the long one
+// and prints its figures.
 #include "device/daemon_client.h"
 #include "device/device.h"
 #include "device/files.h"
@@ -51,6 +52,11 @@ long envNumber(const char* name, long fallback) {
     return v && *v ? std::strtol(v, nullptr, 10) : fallback;
 }
 
+const char* envPath(const char* name, const char* fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? v : fallback;
+}
+
 class Soak : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -58,15 +64,17 @@ protected:
         fs::remove_all(root_);
         fs::create_directories(root_ / "Windows");
         fs::create_directories(root_ / "data");
-        fs::copy_file(HV_BHVEVENTS_PATH, root_ / "Windows" / "BHVEvents.exe");
+        const char* deviced = envPath("HV_SOAK_DEVICED", HV_DEVICED_PATH);
+        fs::copy_file(envPath("HV_SOAK_BHVEVENTS", HV_BHVEVENTS_PATH),
+                      root_ / "Windows" / "BHVEvents.exe");
         ::setenv("HORAVEL_DEVICE", root_.c_str(), 1);
-        ::setenv("HORAVEL_DEVICED", HV_DEVICED_PATH, 1);
+        ::setenv("HORAVEL_DEVICED", deviced, 1);
         ::setenv("HORAVEL_REMINDER_LOG", (root_ / "reminder.log").c_str(), 1);
         ::setenv("HORAVEL_REMINDER_CONTROL", (root_ / "reminder.cmd").c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         RealDevice::instance().setRoot(root_);
         bool answering = false;
-        daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, root_, answering);
+        daemonPid_ = hv::testing::startRealDaemon(deviced, root_, answering);
         ASSERT_GT(daemonPid_, 0);
         ASSERT_TRUE(answering);
         client_ = std::make_shared<DaemonClient>(root_, false);
@@ -175,7 +183,7 @@ protected:
 };
 
 TEST_F(Soak, RandomStepsKeepOneRegistrationPerArmedItem) {
-    const long steps = envNumber("HV_SOAK_STEPS", 30);
+    const long steps = envNumber("HV_SOAK_STEPS", 20);
     std::mt19937 rng(static_cast<unsigned>(envNumber("HV_SOAK_SEED", 1)));
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     auto start = [&] {
