@@ -30,8 +30,10 @@ namespace {
 // SIGTERM and SIGHUP (logout, shutdown, a closed terminal) end the program through its ordinary
 // exit sequence, so the settings, the stopwatch and the timers are saved as on "Exit".
 int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_endRequested = 0;
 
 void onEndSignal(int) {
+    g_endRequested = 1;
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[0], &byte, 1);
 }
@@ -152,6 +154,7 @@ int main(int argc, char** argv) {
         }
     }
     QApplication::setApplicationName(QStringLiteral("Horavel"));
+    quitOnEndSignals();
     QApplication::setQuitOnLastWindowClosed(false);
     registerShellFonts();
 
@@ -181,8 +184,8 @@ int main(int argc, char** argv) {
         });
     if (!w.start())
         return 0;
-    quitOnEndSignals();
-    const int rc = QApplication::exec();
+    // A signal that came during the start-up has no event loop to end: none is entered.
+    const int rc = g_endRequested ? 0 : QApplication::exec();
     w.exitSequence();
     return rc;
 }

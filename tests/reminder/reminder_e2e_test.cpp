@@ -297,4 +297,38 @@ TEST_F(ReminderEndToEnd, BusyAlarmsFileIsNeverOverwrittenWithDefaults) {
     EXPECT_EQ(regs[0].handle, onFile[2].notificationHandle);
 }
 
+// Every play of a reminder scales the sound into a temporary copy for the player; the copy
+// goes with the reminder (it was left behind, one per reminder process).
+TEST_F(ReminderEndToEnd, PlaysLeaveNoTemporaryFilesBehind) {
+    install();
+    // A short 8-bit mono PCM sound, and alarm 1's sound path file naming it.
+    std::vector<uint8_t> wav = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
+                                'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                                1,   0,   0x40, 0x1F, 0,   0,   0x40, 0x1F, 0,   0,   1,
+                                0,   8,   0,    'd',  'a', 't', 'a',  100,  0,   0,   0};
+    wav.resize(wav.size() + 100, 0x80);
+    const uint32_t riff = static_cast<uint32_t>(wav.size() - 8);
+    std::memcpy(wav.data() + 4, &riff, 4);
+    std::ofstream(root_ / "Windows" / "Alarm1.wav", std::ios::binary)
+        .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
+    const std::u16string path = u"\\Windows\\Alarm1.wav";
+    std::ofstream(data() / "alarmsnd0.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(path.c_str()),
+               static_cast<std::streamsize>((path.size() + 1) * 2));
+    const FileTime due = getLocalTimeAsFileTime() + 2 * kTicksPerSecond;
+    armDaily(due);
+    std::fstream f(data() / "alarms.dat", std::ios::binary | std::ios::in | std::ios::out);
+    const uint32_t soundIndex = 1;
+    f.seekp(52);
+    f.write(reinterpret_cast<const char*>(&soundIndex), 4);
+    f.close();
+    ASSERT_TRUE(waitUntil([&] { return log().find("play ") != std::string::npos; }, 30)) << log();
+    const std::string l = log();
+    const std::string pid = l.substr(0, l.find(' '));
+    press(200);
+    ASSERT_TRUE(ended(1)) << log();
+    EXPECT_NE(l.find("play \\Windows\\Alarm1.wav"), std::string::npos) << l;
+    EXPECT_FALSE(fs::exists(fs::temp_directory_path() / ("horavel-sound-" + pid + ".wav")));
+}
+
 } // namespace

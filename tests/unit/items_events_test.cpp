@@ -199,9 +199,43 @@ TEST_F(EventsTest, ShortHeaderIsReportedAfterRetries) {
     writeFile(kEventsFileName, {1, 0, 0});
     EXPECT_FALSE(table.load());
     EXPECT_EQ(fake.messageBoxesImpl.shown.back().text, u"Corrupt file with event settings");
+    EXPECT_EQ(fileBytes(u"events.dat.bad"), (std::vector<uint8_t>{1, 0, 0}));
+    EXPECT_EQ(fileBytes(kEventsFileName).size(), kEventsHeaderSize);
     writeFile(kEventsFileName, {});
     EXPECT_TRUE(table.load());
     EXPECT_TRUE(table.records.empty());
+}
+
+// A file held by another process through every attempt is busy: the user's events are neither
+// reported corrupt nor replaced by the one event added meanwhile.
+TEST_F(EventsTest, BusyFileIsNeverOverwritten) {
+    ASSERT_TRUE(table.load());
+    add(u"Dentist", at(2027, 1, 2, 8, 0));
+    add(u"Party", at(2027, 1, 3, 20, 0));
+    const auto before = fileBytes(kEventsFileName);
+    Events late;
+    {
+        auto held =
+            dev::ExclusiveFile::open(dataFilePath(kEventsFileName), dev::OpenMode::ReadExisting);
+        ASSERT_TRUE(held.isOpen());
+        EXPECT_FALSE(late.load());
+        EXPECT_EQ(fake.messageBoxesImpl.shown.back().text,
+                  u"The file with event settings is in use; try again");
+        EventDraft d = late.newEvent();
+        EXPECT_FALSE(late.registerEvent(d));
+    }
+    EXPECT_EQ(fileBytes(kEventsFileName), before);
+    // Free again: the next change loads the list first and keeps both events.
+    EventDraft d = late.newEvent();
+    setText(d.record.name, u"Third");
+    d.date = at(2027, 1, 4, 9, 0);
+    d.hour = 9;
+    EXPECT_TRUE(late.registerEvent(d));
+    Events reloaded;
+    ASSERT_TRUE(reloaded.load());
+    ASSERT_EQ(reloaded.records.size(), 3u);
+    EXPECT_EQ(textOf(reloaded.records[0].name), u"Dentist");
+    EXPECT_EQ(reloaded.records[2].eventId, 3u);
 }
 
 TEST(ListOrder, DifferenceInUnits) {
