@@ -88,6 +88,9 @@ protected:
     }
 
     void TearDown() override {
+        // The tables close their named events while the daemon still answers.
+        timers_.reset();
+        alarms_.reset();
         if (daemonPid_ > 0) {
             ::kill(daemonPid_, SIGTERM);
             ::waitpid(daemonPid_, nullptr, 0);
