@@ -2,7 +2,7 @@
 #include "astro/moon.h"
 #include "astro/sun.h"
 #include "astro/terminator.h"
-#include "views/timescales.h"
+#include "timescales/timescales.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 // The shell's work per tick: the decision made ten times a second, and the status texts made
 // once a second.
 #include "device/fake.h"
-#include "shell/settings.h"
-#include "shell/shellcore.h"
-#include "shell/statusbar.h"
-#include "shell/statussources.h"
+#include "settings/settings.h"
+#include "shellcore/shellcore.h"
+#include "shellcore/statusbar.h"
+#include "shellcore/statussources.h"
 
 #include <benchmark/benchmark.h>
 

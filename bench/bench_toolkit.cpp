@@ -1,7 +1,7 @@
 // The toolkit's per-tick drawing costs: rendering pictures and copying composed bitmaps.
-#include "toolkit/dc.h"
-#include "toolkit/logic.h"
-#include "toolkit/picture.h"
+#include "toolkit/window/dc.h"
+#include "toolkit/controls/controlrules.h"
+#include "toolkit/window/picture.h"
 
 #include <benchmark/benchmark.h>
 

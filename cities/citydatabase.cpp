@@ -2,7 +2,7 @@
 
 #include "device/files.h"
 #include "device/wordsort.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <algorithm>
 #include <cstring>

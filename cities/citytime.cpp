@@ -1,8 +1,8 @@
 #include "cities/citytime.h"
-#include "views/calendar.h"
+#include "calendar/calendar.h"
 
 #include "device/device.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace hv {
 

@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "device/device.h"
 #include "device/paths.h"
-#include "views/timescales.h"
+#include "timescales/timescales.h"
 
 #include <cstdio>
 #include <string>

@@ -1,7 +1,7 @@
 #include "cli/citydata.h"
 
 #include "device/paths.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <array>
 #include <cstdio>

@@ -3,8 +3,8 @@
 #include "device/fake.h"
 #include "device/format.h"
 #include "device/paths.h"
-#include "shell/settings.h"
-#include "views/calendar.h"
+#include "settings/settings.h"
+#include "calendar/calendar.h"
 
 #include <cstring>
 #include <fstream>

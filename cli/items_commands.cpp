@@ -9,8 +9,8 @@
 #include "items/events.h"
 #include "items/stopwatch.h"
 #include "items/timers.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <cstring>
 #include <iomanip>

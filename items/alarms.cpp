@@ -2,8 +2,8 @@
 
 #include "device/device.h"
 #include "device/files.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <cstring>
 

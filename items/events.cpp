@@ -3,8 +3,8 @@
 #include "device/device.h"
 #include "device/files.h"
 #include "items/alarms.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include "device/device.h"
 #include "device/files.h"
 #include "items/records.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <algorithm>
 #include <cstdlib>

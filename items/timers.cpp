@@ -2,8 +2,8 @@
 
 #include "device/files.h"
 #include "items/alarms.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "device/device.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <cstdint>
 #include <string>

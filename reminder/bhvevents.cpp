@@ -5,7 +5,7 @@
 #include "device/paths.h"
 #include "device/real.h"
 #include "reminder/reminder.h"
-#include "toolkit/platform.h"
+#include "toolkit/platform/platform.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -6,8 +6,8 @@
 #include "items/alarms.h"
 #include "items/events.h"
 #include "items/timers.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <cstring>
 #include <limits>

@@ -2,7 +2,7 @@
 
 #include "device/device.h"
 #include "device/files.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace hv {
 

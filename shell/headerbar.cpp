@@ -1,11 +1,11 @@
 #include "shell/headerbar.h"
 
-#include "shell/settings.h"
-#include "shell/shellcore.h"
+#include "settings/settings.h"
+#include "shellcore/shellcore.h"
 #include "shell/shellfonts.h"
 #include "shell/shellstrings.h"
-#include "toolkit/droplist.h"
-#include "toolkit/strings.h"
+#include "toolkit/controls/droplist.h"
+#include "toolkit/window/strings.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -2,7 +2,7 @@
 // drop-down list, and the status bar of three configurable parts, composed off screen.
 #pragma once
 
-#include "shell/statusbar.h"
+#include "shellcore/statusbar.h"
 
 #include <QFont>
 #include <QImage>

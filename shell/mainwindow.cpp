@@ -3,11 +3,12 @@
 #include "device/device.h"
 #include "items/alarms.h"
 #include "items/timers.h"
-#include "shell/homesources.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "shell/shellfonts.h"
 #include "shell/shellstrings.h"
-#include "toolkit/strings.h"
+#include "shellcore/homesources.h"
+#include "toolkit/window/SWindow.h"
+#include "toolkit/window/strings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,56 +28,66 @@
 
 namespace hv::shell {
 
-// The client area: paints through the main window in logical coordinates. A full-screen skin is
-// scaled to fit the real screen, keeping its proportions.
-class ShellCanvas : public QWidget {
+using namespace hv::tk;
+
+// The client area: a window of the toolkit, so that the views draw into it through device
+// contexts, their controls are its child windows and the controls' private messages reach the
+// main window. A full-screen skin is scaled to fit the real screen, keeping its proportions.
+class MainClient : public tk::SWindow {
 public:
-    explicit ShellCanvas(MainWindow* w) : QWidget(w), w_(w) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
+    explicit MainClient(MainWindow* w) : w_(w) {
+        Create(0, u"HoravelClient", u"", WS_CHILD | WS_VISIBLE, 0, 0, kWindowWidth,
+               kWindowHeight - kMenuBarHeight, w, 0, nullptr);
+        hwnd()->setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    ~MainClient() override {
+        if (hwnd())
+            tk::DestroyWindow(hwnd());
     }
 
     QTransform logicalToWidget() const {
         if (!w_->fullScreenSkin() && !w_->screenSaverMode())
             return {};
-        const double s = std::min(width() / double(kWindowWidth), height() / double(kWindowHeight));
-        const double dx = (width() - kWindowWidth * s) / 2, dy = (height() - kWindowHeight * s) / 2;
+        const QWidget* c = hwnd();
+        const double s =
+            std::min(c->width() / double(kWindowWidth), c->height() / double(kWindowHeight));
+        const double dx = (c->width() - kWindowWidth * s) / 2;
+        const double dy = (c->height() - kWindowHeight * s) / 2;
         return QTransform(s, 0, 0, s, dx, dy);
     }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
+    // Prepares a context for logical coordinates (the skin's scale, smooth drawing).
+    void prepare(tk::DC& dc) const {
+        QPainter& p = dc.painter();
         if (w_->fullScreenSkin() || w_->screenSaverMode())
-            p.fillRect(rect(), Qt::black);
-        p.setTransform(logicalToWidget());
-        p.setRenderHint(QPainter::Antialiasing);
+            p.setTransform(logicalToWidget());
         p.setRenderHint(QPainter::TextAntialiasing);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
-        w_->paintClient(p);
+    }
+
+    void Paint(HDC hdc) override {
+        if (w_->fullScreenSkin() || w_->screenSaverMode())
+            hdc->painter().fillRect(hdc->painter().viewport(), Qt::black);
+        prepare(*hdc);
+        w_->paintClient(*hdc);
         if (onFirstPaint) {
             auto f = std::move(onFirstPaint);
             onFirstPaint = nullptr;
-            f();
+            QTimer::singleShot(0, hwnd(), std::move(f));
         }
     }
-    Point logical(QMouseEvent* e) const {
-        const QPointF p = logicalToWidget().inverted().map(e->position());
-        return {static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y()))};
+    Point logical(POINT p) const {
+        const QPointF q = logicalToWidget().inverted().map(QPointF(p.x, p.y));
+        return {static_cast<int>(std::floor(q.x())), static_cast<int>(std::floor(q.y()))};
     }
-    void mousePressEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton)
-            w_->stylusDown(logical(e));
-    }
-    void mouseMoveEvent(QMouseEvent* e) override {
-        if (e->buttons() & Qt::LeftButton)
-            w_->stylusMove(logical(e));
-    }
-    void mouseReleaseEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton)
-            w_->stylusUp(logical(e));
+    void OnLButtonDown(POINT p) override { w_->stylusDown(logical(p)); }
+    void OnMouseMove(POINT p) override { w_->stylusMove(logical(p)); }
+    void OnLButtonUp(POINT p) override { w_->stylusUp(logical(p)); }
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg >= WM_USER && msg < WM_USER + 0x100)
+            return w_->message(msg, wp, lp);
+        return SWindow::WindowProc(hwnd, msg, wp, lp);
     }
 
-public:
     std::function<void()> onFirstPaint;
 
 private:
@@ -89,7 +100,8 @@ QString qs(std::u16string_view s) {
 }
 } // namespace
 
-MainWindow::MainWindow(const CommandLine& cmd) : cmd_(cmd) {
+MainWindow::MainWindow(const CommandLine& cmd, view::ViewFactory factory)
+    : cmd_(cmd), factory_(std::move(factory)) {
     registerShellStrings();
     setWindowTitle(qs(tk::LoadStringResource(kStrTitle)));
     setObjectName(qs(tk::LoadStringResource(kStrClassName)));
@@ -97,8 +109,8 @@ MainWindow::MainWindow(const CommandLine& cmd) : cmd_(cmd) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    canvas_ = new ShellCanvas(this);
-    layout->addWidget(canvas_, 1);
+    client_ = std::make_unique<MainClient>(this);
+    layout->addWidget(client_->hwnd(), 1);
     if (cmd.kind == CommandLine::Kind::ScreenSaver) {
         screenSaverMode_ = true;
         screenSaverSkinArg_ = cmd.number;
@@ -122,11 +134,15 @@ MainWindow::~MainWindow() {
 }
 
 QWidget* MainWindow::canvas() const {
-    return canvas_;
+    return client_->hwnd();
+}
+
+HWND MainWindow::clientWindow() const {
+    return client_->hwnd();
 }
 
 void MainWindow::setOnFirstPaint(std::function<void()> f) {
-    canvas_->onFirstPaint = std::move(f);
+    client_->onFirstPaint = std::move(f);
 }
 
 void MainWindow::buildMenuBar() {
@@ -186,36 +202,54 @@ void MainWindow::buildMenuBar() {
     row->addWidget(button(qs(tk::LoadStringResource(kStrView)), viewMenu_));
 }
 
+void MainWindow::buildContext() {
+    AppState& a = app();
+    holder_.context.reset(new view::ViewContext{*holder_.cities, items::alarms(), items::timers(),
+                                                items::events(), items::stopwatch(), a.settings,
+                                                a.locale, a.names, client_->hwnd(), nullptr});
+    holder_.context->selectView = [this](int v) {
+        if (!isView(v) || screenSaverMode_)
+            return;
+        setSelectedView(v);
+        switchView();
+        client_->hwnd()->update();
+    };
+}
+
 void MainWindow::buildViewHolder() {
     holder_.settingsLoaded = loadSettings();
     holder_.cities = std::make_unique<CityDatabase>();
     if (!screenSaverMode_)
         loadCities(*holder_.cities);
-    auto sources = std::make_unique<ShellStatusSources>(*holder_.cities);
+    holder_.citySource = std::make_unique<view::DatabaseCitySource>(*holder_.cities);
+    tk::SetCitySource(holder_.citySource.get());
+    holder_.sources = std::make_unique<ShellStatusSources>(*holder_.cities);
     // The alarms (and, in normal mode, the timers) are loaded before the views are built.
-    sources->loadTables(!screenSaverMode_);
-    holder_.sources = std::move(sources);
+    holder_.sources->loadTables(!screenSaverMode_);
+    buildContext();
+    auto build = [this](int v) {
+        holder_.views[static_cast<size_t>(v)] = factory_(v, *holder_.context);
+        holder_.buildOrder.push_back(v);
+    };
     if (screenSaverMode_) {
-        const int skin = kFirstSkinView + static_cast<int>(screenSaverSkinArg_);
-        holder_.views[static_cast<size_t>(skin)] = makeView(skin);
-        holder_.buildOrder.push_back(skin);
+        build(kFirstSkinView + static_cast<int>(screenSaverSkinArg_));
         return;
     }
-    for (int v = 0; v < kFirstSkinView; ++v) {
-        holder_.views[static_cast<size_t>(v)] = makeView(v);
-        holder_.buildOrder.push_back(v);
-    }
+    for (int v = 0; v < kFirstSkinView; ++v)
+        build(v);
     const int selected = startupSelectedView(app().settings);
-    holder_.headerBar = std::make_unique<HeaderBar>(*holder_.sources, canvas_, selected);
+    holder_.headerBar = std::make_unique<HeaderBar>(*holder_.sources, client_->hwnd(), selected);
     holder_.headerBar->onViewChosen = [this] { switchView(); };
     holder_.headerBar->recomposeStatusBar(dev::getLocalTime());
-    for (int v = kFirstSkinView; v < kViewCount; ++v) {
-        holder_.views[static_cast<size_t>(v)] = makeView(v);
-        holder_.buildOrder.push_back(v);
-    }
+    for (int v = kFirstSkinView; v < kViewCount; ++v)
+        build(v);
     // Preferences, Home Location, the set-date-and-time state and Edit Cities are built when
-    // opened; they are pages of later modules.
+    // opened.
     holder_.currentView = -1;
+}
+
+view::View* MainWindow::shownView() {
+    return view(screenSaverMode_ ? selectedView() : holder_.currentView);
 }
 
 int MainWindow::selectedView() const {
@@ -275,7 +309,7 @@ void MainWindow::switchView() {
         holder_.currentView = skin;
         view(skin)->show();
         enterFullScreen();
-        canvas_->update();
+        tk::InvalidateRect(client_->hwnd(), nullptr, true);
         return;
     }
     const SwitchPlan plan = planSwitch(holder_.currentView, selectedView());
@@ -294,50 +328,51 @@ void MainWindow::switchView() {
     if (plan.enterFullScreen)
         enterFullScreen();
     if (plan.invalidate)
-        canvas_->update();
+        tk::InvalidateRect(client_->hwnd(), nullptr, true);
 }
 
-void MainWindow::paintClient(QPainter& p) {
+void MainWindow::paintClient(tk::DC& dc) {
     if (screenSaverMode_ || fullScreen_) {
-        if (ShellView* v = view(screenSaverMode_ ? selectedView() : holder_.currentView))
-            v->paint(p);
+        if (view::View* v = shownView())
+            v->paint(dc);
         return;
     }
-    p.fillRect(QRect(0, 0, kWindowWidth, kWindowHeight), Qt::white);
-    holder_.headerBar->paint(p);
-    if (ShellView* v = view(selectedView()); v && viewPaints(v->number()))
-        v->paint(p);
+    dc.FillRect(view::kClientRect, RGB(255, 255, 255));
+    holder_.headerBar->paint(dc.painter());
+    if (view::View* v = view(selectedView()))
+        v->paint(dc);
 }
 
 void MainWindow::tick() {
-    const Ticker::Result r = holder_.ticker.tick(dev::getLocalTime(), app().settings,
-                                                 screenSaverMode_, holder_.currentView);
+    const dev::SystemTime now = dev::getLocalTime();
+    const Ticker::Result r =
+        holder_.ticker.tick(now, app().settings, screenSaverMode_, holder_.currentView);
     if (r.chime && !screenSaverMode_ && !app().chimeSound.empty())
         dev::current().sound().play(app().chimeSound);
-    if (!r.redraw)
+    view::View* v = shownView();
+    if (!r.redraw && !(v && v->wantsEveryTick()))
         return;
-    // Whatever view is shown, a timer the reminder ended is completed and the alarms take the
-    // reminder's re-registrations, so the status bar and a later save never hold stale records.
-    if (!screenSaverMode_)
-        items::timers().checkChanged();
-    items::alarms().refresh();
-    const QTransform t = canvas_->logicalToWidget();
-    if (screenSaverMode_ || fullScreen_) {
-        if (ShellView* v = view(selectedView())) {
-            const QRect changed = v->tick();
-            if (!changed.isEmpty())
-                canvas_->update(t.mapRect(changed));
-        }
+    // Once a second, whatever view is shown, a timer the reminder ended is completed and the
+    // alarms take the reminder's re-registrations, so the status bar and a later save never hold
+    // stale records.
+    if (r.redraw) {
+        if (!screenSaverMode_)
+            items::timers().checkChanged();
+        items::alarms().refresh();
+    }
+    HWND client = client_->hwnd();
+    if (!screenSaverMode_ && !fullScreen_ && holder_.headerBar->recomposeStatusBar(now)) {
+        const RECT bar{kStatusBar.left, kStatusBar.top, kStatusBar.right, kStatusBar.bottom};
+        tk::InvalidateRect(client, &bar, false);
+    }
+    if (!v)
         return;
-    }
-    if (holder_.headerBar->recomposeStatusBar(holder_.ticker.nowTime()))
-        canvas_->update(
-            QRect(kStatusBar.left, kStatusBar.top, kStatusBar.width(), kStatusBar.height()));
-    if (ShellView* v = view(selectedView()); v && viewTicks(v->number())) {
-        const QRect changed = v->tick();
-        if (!changed.isEmpty())
-            canvas_->update(changed);
-    }
+    HDC dc = tk::GetDC(client);
+    if (!dc)
+        return;
+    client_->prepare(*dc);
+    v->tick(*dc, now);
+    tk::ReleaseDC(client, dc);
 }
 
 void MainWindow::timerEvent(QTimerEvent* e) {
@@ -348,6 +383,8 @@ void MainWindow::timerEvent(QTimerEvent* e) {
 }
 
 void MainWindow::stylusDown(Point p) {
+    if (view::View* v = shownView(); v && v->stylusDown({p.x, p.y}))
+        return;
     if (!screenSaverMode_ && !fullScreen_)
         holder_.headerBar->stylusDown(p);
 }
@@ -363,6 +400,8 @@ void MainWindow::stylusUp(Point p) {
         requestQuit();
         return;
     }
+    if (view::View* v = shownView(); v && v->stylusUp({p.x, p.y}))
+        return;
     if (!fullScreen_)
         holder_.headerBar->stylusUp(p);
 }
@@ -402,7 +441,8 @@ void MainWindow::command(int id) {
     if (const int v = viewOfCommand(id); v >= 0) {
         setSelectedView(v);
         switchView();
-        canvas_->update(QRect(0, 0, kWindowWidth, kTitleStrip.bottom));
+        const RECT title{0, 0, kWindowWidth, kTitleStrip.bottom};
+        tk::InvalidateRect(client_->hwnd(), &title, false);
         return;
     }
     switch (id) {
@@ -432,21 +472,19 @@ void MainWindow::command(int id) {
     }
 }
 
-void MainWindow::listChanged() {
-    const int v = holder_.currentView;
-    if (v == kSunRiseSet || v == kInternetTime || v == kTimeCalc)
-        view(v)->resync();
-}
-
-void MainWindow::refreshItemViews() {
-    if (selectedView() == kEvents)
-        view(kEvents)->resync();
-    else if (selectedView() == kStopwatch)
-        view(kStopwatch)->resync();
+LRESULT MainWindow::message(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_USER + 5) {
+        redrawSoon();
+        return 0;
+    }
+    if (view::View* v = shownView())
+        v->notify(msg, wp, lp);
+    return 0;
 }
 
 void MainWindow::redrawSoon() {
-    QTimer::singleShot(100, this, [this] { canvas_->update(); });
+    QTimer::singleShot(100, client_->hwnd(),
+                       [this] { tk::InvalidateRect(client_->hwnd(), nullptr, false); });
 }
 
 void MainWindow::showDialog(QDialog* d) {
@@ -524,12 +562,15 @@ void MainWindow::exitSequence() {
     e.sub.timersSelected = view(kTimers)->subState();
     e.sub.cityTimeSelected = view(kCityTime)->subState();
     e.sub.timeCalcSelected = view(kTimeCalc)->subState();
-    // The city views hand their cities here once they exist; the placeholders keep the record's.
     if (holder_.cities->homeRecord()) {
         const CitySelection home = holder_.cities->home();
         e.home = {static_cast<uint32_t>(home.continent), static_cast<uint32_t>(home.index)};
     }
     storeExitState(app().settings, e);
+    // Each view hands back what it remembers (its cities, its sort order and unit).
+    for (const auto& v : holder_.views)
+        if (v)
+            v->storeExitState(app().settings);
     saveSettingsWithRetry();
     holder_.cities->save(); // writes the city files only when cities were added or deleted
     // Timers the reminder ended since the last tick are completed first: the save then writes
@@ -542,13 +583,16 @@ QImage MainWindow::renderView(int v) {
     const int saved = selectedView();
     setSelectedView(v);
     switchView();
+    HWND client = client_->hwnd();
+    client->resize(kWindowWidth, fullScreen_ || screenSaverMode_ ? kWindowHeight
+                                                                 : kWindowHeight - kMenuBarHeight);
+    tk::InvalidateRect(client, nullptr, true);
     QImage img(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
     img.fill(Qt::black);
     {
         QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        paintClient(p);
+        // The client area with the views' child windows, then the menu bar below it.
+        client->render(&p, QPoint(0, 0), QRegion(), QWidget::DrawChildren);
         if (!fullScreen_ && !screenSaverMode_ && menuBar_) {
             menuBar_->resize(kWindowWidth, kMenuBarHeight);
             menuBar_->ensurePolished();

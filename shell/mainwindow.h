@@ -5,9 +5,10 @@
 
 #include "cities/citydatabase.h"
 #include "shell/headerbar.h"
-#include "shell/shellcore.h"
-#include "shell/statussources.h"
-#include "shell/views.h"
+#include "shellcore/homesources.h"
+#include "shellcore/shellcore.h"
+#include "viewbase/citysource.h"
+#include "viewbase/view.h"
 
 #include <QBasicTimer>
 #include <QPointer>
@@ -24,7 +25,7 @@ class QToolButton;
 
 namespace hv::shell {
 
-class ShellCanvas;
+class MainClient;
 
 // Logical size of the main window and of its soft-key menu bar at the bottom.
 inline constexpr int kWindowWidth = 480;
@@ -37,9 +38,11 @@ inline constexpr int kTickMs = 100;
 struct ViewHolder {
     bool settingsLoaded = false;
     int currentView = -1;
-    std::array<std::unique_ptr<ShellView>, kViewCount> views;
+    std::array<std::unique_ptr<view::View>, kViewCount> views;
     std::unique_ptr<CityDatabase> cities;
-    std::unique_ptr<StandInStatusSources> sources;
+    std::unique_ptr<view::DatabaseCitySource> citySource;
+    std::unique_ptr<view::ViewContext> context;
+    std::unique_ptr<ShellStatusSources> sources;
     std::unique_ptr<HeaderBar> headerBar;
     Ticker ticker;
     std::vector<int> buildOrder; // the views in the order they were built
@@ -47,8 +50,9 @@ struct ViewHolder {
 
 class MainWindow : public QWidget {
 public:
-    // Builds the window, the menu bar and the view holder (start-up steps up to the views).
-    explicit MainWindow(const CommandLine& cmd);
+    // Builds the window, the menu bar and the view holder (start-up steps up to the views); the
+    // factory builds each view.
+    MainWindow(const CommandLine& cmd, view::ViewFactory factory);
     ~MainWindow() override;
 
     // The rest of start-up: the command line's view, the first switch, showing the window, the
@@ -63,10 +67,9 @@ public:
     // once.
     void exitSequence();
 
-    // Private messages: a list inside the view changed (WM_USER + 3), refresh the Events or
-    // Stopwatch view (WM_USER + 4), redraw everything after 100 ms (WM_USER + 5).
-    void listChanged();
-    void refreshItemViews();
+    // A private message to the main window: the shown view hears the notifications of its
+    // controls; WM_USER + 5 redraws everything after 100 ms.
+    tk::LRESULT message(tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp);
     void redrawSoon();
 
     bool screenSaverMode() const { return screenSaverMode_; }
@@ -74,7 +77,7 @@ public:
     void setSelectedView(int v);
     int currentView() const { return holder_.currentView; }
     ViewHolder& holder() { return holder_; }
-    ShellView* view(int v) {
+    view::View* view(int v) {
         return isView(v) ? holder_.views[static_cast<size_t>(v)].get() : nullptr;
     }
     bool fullScreenSkin() const { return fullScreen_; }
@@ -83,14 +86,17 @@ public:
     QDialog* openDialog() const { return dialog_; }
     QMenu* optionsMenu() const { return optionsMenu_; }
     QMenu* viewMenu() const { return viewMenu_; }
+    // The client area: the toolkit window the views draw into and their controls live in.
     QWidget* canvas() const;
+    tk::HWND clientWindow() const;
+    view::ViewContext& context() { return *holder_.context; }
 
     // The forced Home Location check: true when the device zone differs from the home city's
     // (tests replace it).
     std::function<bool()> homeLocationDiffers;
 
     // Paints the main window's client area (logical coordinates) and handles the stylus.
-    void paintClient(QPainter& p);
+    void paintClient(tk::DC& dc);
     void stylusDown(Point p);
     void stylusMove(Point p);
     void stylusUp(Point p);
@@ -109,6 +115,8 @@ protected:
 private:
     void buildMenuBar();
     void buildViewHolder();
+    void buildContext();
+    view::View* shownView();
     void enterFullScreen();
     void leaveFullScreen();
     void requestQuit();
@@ -121,8 +129,9 @@ private:
     bool screenSaverMode_ = false;
     uint32_t screenSaverSkinArg_ = 0;
     CommandLine cmd_;
+    view::ViewFactory factory_;
     ViewHolder holder_;
-    ShellCanvas* canvas_ = nullptr;
+    std::unique_ptr<MainClient> client_;
     QWidget* menuBar_ = nullptr;
     QMenu* optionsMenu_ = nullptr;
     QMenu* viewMenu_ = nullptr;

@@ -1,8 +1,8 @@
 #include "shell/shellstrings.h"
 
-#include "shell/shellcore.h"
-#include "shell/statusbar.h"
-#include "toolkit/strings.h"
+#include "shellcore/shellcore.h"
+#include "shellcore/statusbar.h"
+#include "toolkit/window/strings.h"
 
 #include <iterator>
 

@@ -2,7 +2,7 @@
 // and keeps exactly the bytes it read.
 #include "device/fake.h"
 #include "items/alarms.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <cstring>
 #include <fstream>

@@ -4,7 +4,7 @@
 #include "astro/sun.h"
 #include "astro/terminator.h"
 #include "cli/commands.h"
-#include "views/timescales.h"
+#include "timescales/timescales.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 #include "device/fake.h"
 #include "items/events.h"
 #include "items/listorder.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <cstring>
 #include <fstream>

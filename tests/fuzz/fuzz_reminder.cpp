@@ -7,7 +7,7 @@
 #include "items/events.h"
 #include "items/timers.h"
 #include "reminder/reminder.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <string>
 

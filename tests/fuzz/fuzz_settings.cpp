@@ -1,7 +1,7 @@
 // The settings loader and the settings-show command over arbitrary file contents.
 #include "cli/commands.h"
 #include "device/fake.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <fstream>
 #include <sstream>

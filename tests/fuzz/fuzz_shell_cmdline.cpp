@@ -1,8 +1,8 @@
 // The main program's command line and the alarm and timer slot readers over arbitrary bytes.
 #include "device/fake.h"
-#include "shell/settings.h"
-#include "shell/shellcore.h"
-#include "shell/statussources.h"
+#include "settings/settings.h"
+#include "shellcore/shellcore.h"
+#include "shellcore/statussources.h"
 
 #include <cstring>
 #include <string>

@@ -1,7 +1,7 @@
 // Sound-path files (chimesnd.dat and the per-item sound files) over arbitrary contents.
 #include "device/fake.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <fstream>
 

@@ -2,7 +2,7 @@
 #include "device/fake.h"
 #include "items/events.h"
 #include "items/stopwatch.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <fstream>
 

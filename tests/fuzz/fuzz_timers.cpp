@@ -2,7 +2,7 @@
 // records (remaining time, start, stop, reset) on whatever they hold.
 #include "device/fake.h"
 #include "items/timers.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <fstream>
 

@@ -1,7 +1,7 @@
 // Helpers of the GUI tests: a top-level "screen" window, pixel reads and event pumping.
 #pragma once
 
-#include "toolkit/SWindow.h"
+#include "toolkit/window/SWindow.h"
 
 #include <QApplication>
 #include <QColor>

@@ -1,13 +1,14 @@
 #include "device/fake.h"
 #include "device/wordsort.h"
 #include "guitest.h"
-#include "shell/settings.h"
-#include "toolkit/droplist.h"
-#include "toolkit/listview.h"
-#include "toolkit/monthcalendar.h"
-#include "toolkit/pickers.h"
-#include "toolkit/strings.h"
-#include "toolkit/tabcontrol.h"
+#include "settings/settings.h"
+#include "toolkit/controls/droplist.h"
+#include "toolkit/controls/listview.h"
+#include "toolkit/controls/monthcalendar.h"
+#include "toolkit/controls/pickers.h"
+#include "toolkit/controls/tabcontrol.h"
+#include "toolkit/window/strings.h"
+#include "viewbase/citysource.h"
 
 #include <QTest>
 
@@ -206,7 +207,8 @@ TEST_F(Controls, TapOpensTapChoosesAndTheOwnerHears) {
 }
 
 TEST_F(Controls, CityListsShowOffsetsAndFollowTheContinent) {
-    SetCitySourceFactory(makeFakeCities);
+    const auto fakeCities = makeFakeCities();
+    SetCitySource(fakeCities.get());
     {
         Owner owner(screen.get());
         CityList cities(owner.hwnd(), 20, 300, 1, 1);
@@ -231,7 +233,7 @@ TEST_F(Controls, CityListsShowOffsetsAndFollowTheContinent) {
         const dev::SystemTime now = cities.UpdateTime();
         EXPECT_EQ(now.hour, 10);
     }
-    SetCitySourceFactory(nullptr);
+    SetCitySource(nullptr);
 }
 
 TEST_F(Controls, OffsetPickerStepsInQuarterHoursWithItsSign) {
@@ -446,19 +448,22 @@ TEST_F(Controls, CityListOverTheShippedCityFiles) {
          {"africa.cdb", "asia.cdb", "australia.cdb", "europe.cdb", "namerica.cdb", "samerica.cdb"})
         std::filesystem::copy_file(std::filesystem::path(HV_DATA_DIR) / f,
                                    fake.root() / "data" / f);
+    CityDatabase db;
+    ASSERT_GT(db.load(), 0);
+    view::DatabaseCitySource source(db);
+    SetCitySource(&source);
     Owner owner(screen.get());
-    ASSERT_NE(SDraw::cityDatabase(), nullptr);
     CityList cities(owner.hwnd(), 20, 300, kAsia, 0);
     SDropCityList* list = cities.cities()->list();
     ASSERT_GT(list->count(), 10);
     // Asia's list is in word-sort order and every row has an offset column.
     EXPECT_LT(dev::compareWordSort(list->Item(0), list->Item(1)), 0);
-    const CityRecord* first = SDraw::cityDatabase()->recordAt(kAsia, 0);
+    const CityRecord* first = db.recordAt(kAsia, 0);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(list->Item(0), std::u16string(first->nameView()));
     // All Continents holds every city.
     EXPECT_TRUE(cities.Select(kAllContinents, 0));
-    EXPECT_EQ(list->count(), SDraw::cityDatabase()->count(kAllContinents));
+    EXPECT_EQ(list->count(), db.count(kAllContinents));
     const dev::SystemTime t = cities.UpdateTime();
     EXPECT_GE(t.year, 2024);
     if (const QString dir = qEnvironmentVariable("HV_GALLERY_DIR"); !dir.isEmpty()) {
@@ -467,4 +472,5 @@ TEST_F(Controls, CityListOverTheShippedCityFiles) {
         pump();
         screen->grab().save(dir + "/toolkit-citylist-open.png");
     }
+    SetCitySource(nullptr);
 }

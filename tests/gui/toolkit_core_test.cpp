@@ -1,6 +1,6 @@
 #include "guitest.h"
-#include "toolkit/SDraw.h"
-#include "toolkit/SWindow.h"
+#include "toolkit/window/SDraw.h"
+#include "toolkit/window/SWindow.h"
 
 #include <QTest>
 

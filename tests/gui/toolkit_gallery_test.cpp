@@ -1,13 +1,13 @@
 // Renders the controls to PNG files in $HV_GALLERY_DIR, for looking at them; skipped otherwise.
 #include "device/fake.h"
 #include "guitest.h"
-#include "shell/settings.h"
-#include "toolkit/droplist.h"
-#include "toolkit/listview.h"
-#include "toolkit/monthcalendar.h"
-#include "toolkit/pickers.h"
-#include "toolkit/platform.h"
-#include "toolkit/tabcontrol.h"
+#include "settings/settings.h"
+#include "toolkit/controls/droplist.h"
+#include "toolkit/controls/listview.h"
+#include "toolkit/controls/monthcalendar.h"
+#include "toolkit/controls/pickers.h"
+#include "toolkit/platform/platform.h"
+#include "toolkit/controls/tabcontrol.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "device/paths.h"
 #include "device/real.h"
 #include "device/registry.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "device/registry.h"
 #include "items/alarms.h"
 #include "items/records.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include "tests/support/real_daemon.h"
 

@@ -15,7 +15,7 @@
 #include "device/real.h"
 #include "items/alarms.h"
 #include "items/timers.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include "tests/support/real_daemon.h"
 

@@ -4,10 +4,10 @@
 #include "device/fake.h"
 #include "device/files.h"
 #include "items/timers.h"
-#include "shell/homesources.h"
+#include "settings/settings.h"
 #include "shell/mainwindow.h"
-#include "shell/settings.h"
-#include "toolkit/droplist.h"
+#include "shellcore/homesources.h"
+#include "toolkit/controls/droplist.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -28,6 +28,28 @@ using namespace hv;
 using namespace hv::shell;
 
 namespace {
+
+// A view that counts what the shell asks of it.
+class TestView : public view::View {
+public:
+    using View::View;
+    void show() override { ++shows; }
+    void hide() override { ++hides; }
+    void resync() override { ++resyncs; }
+    void paint(tk::DC& dc) override {
+        dc.FillRect(isSkinView(number()) ? view::kClientRect : view::kViewArea,
+                    isSkinView(number()) ? tk::RGB(16, 16, 20) : tk::RGB(255, 255, 255));
+    }
+    void tick(tk::DC&, const dev::SystemTime&) override { ++ticks; }
+    bool fullScreen() const override { return isSkinView(number()); }
+    int subState() const override { return sub; }
+    void setSubState(int s) override { sub = s; }
+    int shows = 0, hides = 0, resyncs = 0, ticks = 0, sub = 0;
+};
+
+std::unique_ptr<view::View> makeTestView(int number, view::ViewContext& ctx) {
+    return std::make_unique<TestView>(ctx, number);
+}
 
 dev::SystemTime localAt(int h, int m, int s, int ms = 0) {
     dev::SystemTime t{};
@@ -67,7 +89,7 @@ protected:
         return s;
     }
     std::unique_ptr<MainWindow> startWindow(std::u16string_view line = u"") {
-        auto w = std::make_unique<MainWindow>(parseCommandLine(line));
+        auto w = std::make_unique<MainWindow>(parseCommandLine(line), makeTestView);
         EXPECT_TRUE(w->start());
         QApplication::processEvents();
         return w;
@@ -133,12 +155,12 @@ TEST_F(ShellWindow, CommandLinesChooseTheView) {
 TEST_F(ShellWindow, ViewCommandsSwitchAndSkinsFillTheScreen) {
     auto w = startWindow();
     EXPECT_EQ(w->currentView(), kGeneral);
-    auto* general = static_cast<PlaceholderView*>(w->view(kGeneral));
+    auto* general = static_cast<TestView*>(w->view(kGeneral));
     w->command(40015); // Analog Clock
     EXPECT_EQ(w->currentView(), kAnalogClock);
     EXPECT_EQ(general->hides, 1);
     w->command(40015);
-    EXPECT_EQ(static_cast<PlaceholderView*>(w->view(kAnalogClock))->resyncs, 1);
+    EXPECT_EQ(static_cast<TestView*>(w->view(kAnalogClock))->resyncs, 1);
     w->command(40028); // Casio like
     EXPECT_EQ(w->currentView(), kCasioLike);
     EXPECT_TRUE(w->fullScreenSkin());
@@ -170,21 +192,17 @@ TEST_F(ShellWindow, ViewCommandsSwitchAndSkinsFillTheScreen) {
 
 TEST_F(ShellWindow, TickRedrawsOncePerSecondAndEveryTickForARunningStopwatch) {
     auto w = startWindow();
-    auto* general = static_cast<PlaceholderView*>(w->view(kGeneral));
+    auto* general = static_cast<TestView*>(w->view(kGeneral));
     ticks(*w, 30); // the first tick, then three new seconds
     EXPECT_EQ(general->ticks, 4);
     app().settings.stopwatchRunning = 1;
     w->command(40016);
-    auto* stopwatch = static_cast<PlaceholderView*>(w->view(kStopwatch));
+    auto* stopwatch = static_cast<TestView*>(w->view(kStopwatch));
     ticks(*w, 10);
     EXPECT_EQ(stopwatch->ticks, 10);
     app().settings.stopwatchRunning = 0;
     ticks(*w, 10);
     EXPECT_EQ(stopwatch->ticks, 11);
-    // Views without a tick handler are not asked.
-    w->command(40013);
-    ticks(*w, 20);
-    EXPECT_EQ(static_cast<PlaceholderView*>(w->view(kAlarms))->ticks, 0);
 }
 
 TEST_F(ShellWindow, ChimeSoundsAtTheQuarterHoursOnceEach) {
@@ -388,7 +406,7 @@ TEST_F(ShellWindow, DialogsAboutSetDateTimeAndHomeLocation) {
 }
 
 TEST_F(ShellWindow, ForcedHomeLocationAtStartHasNoCancel) {
-    auto w = std::make_unique<MainWindow>(CommandLine{});
+    auto w = std::make_unique<MainWindow>(CommandLine{}, makeTestView);
     w->homeLocationDiffers = [] { return true; };
     ASSERT_TRUE(w->start());
     ASSERT_NE(w->openDialog(), nullptr);

@@ -1,7 +1,7 @@
 #include "device/fake.h"
 #include "device/systime.h"
-#include "shell/settings.h"
-#include "views/calendar.h"
+#include "settings/settings.h"
+#include "calendar/calendar.h"
 
 #include <gtest/gtest.h>
 

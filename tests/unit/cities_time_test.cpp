@@ -1,7 +1,7 @@
 #include "cities/citytime.h"
 #include "cities_test_support.h"
 #include "cli/commands.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "items/alarms.h"
 #include "items_testing.h"
-#include "shell/soundpath.h"
+#include "settings/soundpath.h"
 
 #include <cstring>
 #include <sys/inotify.h>

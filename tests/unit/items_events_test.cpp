@@ -1,7 +1,7 @@
 #include "items/events.h"
 #include "items/listorder.h"
 #include "items_testing.h"
-#include "shell/soundpath.h"
+#include "settings/soundpath.h"
 
 #include <cstring>
 

@@ -4,7 +4,7 @@
 #include "device/device.h"
 #include "device/fake.h"
 #include "device/files.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include "device/real.h"
 #include "launcher/launcher.h"
 #include "screensaver/exceptions.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <gtest/gtest.h>
 

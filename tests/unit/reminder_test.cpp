@@ -8,8 +8,8 @@
 #include "items/events.h"
 #include "items/timers.h"
 #include "items_testing.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <gtest/gtest.h>
 

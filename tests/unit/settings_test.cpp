@@ -1,8 +1,8 @@
 #include "device/fake.h"
 #include "device/files.h"
 #include "device/registry.h"
-#include "shell/settings.h"
-#include "shell/soundpath.h"
+#include "settings/settings.h"
+#include "settings/soundpath.h"
 
 #include <cstring>
 #include <fstream>

@@ -5,7 +5,7 @@
 #include "launcher/launcher.h"
 #include "screensaver/exceptions.h"
 #include "setup/setup_hook.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "device/fake.h"
-#include "shell/settings.h"
-#include "shell/shellcore.h"
-#include "shell/statusbar.h"
-#include "shell/statussources.h"
+#include "settings/settings.h"
+#include "shellcore/shellcore.h"
+#include "shellcore/statusbar.h"
+#include "shellcore/statussources.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "views/timescales.h"
+#include "timescales/timescales.h"
 
 #include "cities/citytime.h"
 #include "cities_test_support.h"

@@ -1,5 +1,5 @@
-#include "toolkit/logic.h"
-#include "toolkit/strings.h"
+#include "toolkit/controls/controlrules.h"
+#include "toolkit/window/strings.h"
 
 #include <gtest/gtest.h>
 

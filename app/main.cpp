@@ -1,0 +1,192 @@
+// Horavel.exe: the main program. Command line: the handheld's forms ("s" n, "a" n, "e", "t" n)
+// plus desktop options: --scale F (size factor of the 480 x 640 window), --render-all DIR (draw
+// every view to PNG files and end), --first-frame (end after the first painted frame and print
+// the time it took).
+#include "app/viewregistry.h"
+#include "device/device.h"
+#include "settings/settings.h"
+#include "shell/instance.h"
+#include "shell/mainwindow.h"
+#include "shell/shellfonts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace hv;
+using namespace hv::shell;
+
+namespace {
+
+// SIGTERM and SIGHUP (logout, shutdown, a closed terminal) end the program through its ordinary
+// exit sequence, so the settings, the stopwatch and the timers are saved as on "Exit".
+int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_endRequested = 0;
+
+void onEndSignal(int) {
+    g_endRequested = 1;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[0], &byte, 1);
+}
+
+void quitOnEndSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onEndSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
+}
+
+struct Options {
+    std::u16string commandLine;
+    double scale = 0; // 0: choose
+    QString renderDir;
+    bool firstFrame = false;
+    bool bad = false;
+};
+
+Options parseOptions(int argc, char** argv) {
+    Options o;
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--scale" && i + 1 < argc) {
+            char* end = nullptr;
+            const double f = std::strtod(argv[++i], &end);
+            if (!end || *end || !(f >= 0.5 && f <= 8)) {
+                std::fprintf(stderr, "Horavel: --scale wants a factor between 0.5 and 8\n");
+                o.bad = true;
+            }
+            o.scale = f;
+        } else if (a == "--render-all" && i + 1 < argc) {
+            o.renderDir = QString::fromLocal8Bit(argv[++i]);
+        } else if (a == "--first-frame") {
+            o.firstFrame = true;
+        } else if (a.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "Horavel: unknown option %s\n", a.c_str());
+            o.bad = true;
+        } else {
+            line += (line.empty() ? "" : " ") + a;
+        }
+    }
+    o.commandLine = QString::fromLocal8Bit(line.c_str()).toStdU16String();
+    return o;
+}
+
+// A factor that makes the window fill about 85% of the screen height, in quarter steps, never
+// below 1.
+double automaticScale(const QScreen* screen) {
+    if (!screen)
+        return 1;
+    const double fit = screen->availableGeometry().height() * 0.85 / kWindowHeight;
+    const double stepped = std::floor(fit * 4) / 4;
+    return std::max(1.0, std::min(stepped, 4.0));
+}
+
+int renderAll(MainWindow& w, const QString& dir) {
+    if (!QDir().mkpath(dir)) {
+        std::fprintf(stderr, "Horavel: cannot create %s\n", qPrintable(dir));
+        return 1;
+    }
+    for (int v = 0; v < kViewCount; ++v) {
+        const QString name =
+            QString::fromStdU16String(viewName(v)).replace(QLatin1Char('/'), QLatin1Char('-'));
+        const QString file = QDir(dir).filePath(
+            QStringLiteral("%1-%2.png").arg(v, 2, 10, QLatin1Char('0')).arg(name));
+        if (!w.renderView(v).save(file)) {
+            std::fprintf(stderr, "Horavel: cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+    }
+    std::printf("%s\n", qPrintable(QDir(dir).absolutePath()));
+    return 0;
+}
+
+// The offscreen platform reports every size hint it cannot pass on; that says nothing here.
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.contains(QLatin1String("propagateSizeHints")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    const Options opt = parseOptions(argc, argv);
+    if (opt.bad)
+        return 2;
+    const bool offscreen = qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
+    if (offscreen)
+        qInstallMessageHandler(quietMessages);
+    if (opt.scale > 0)
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(opt.scale));
+
+    auto app = std::make_unique<QApplication>(argc, argv);
+    if (opt.scale == 0 && !offscreen && !qEnvironmentVariableIsSet("QT_SCALE_FACTOR") &&
+        opt.renderDir.isEmpty()) {
+        // The scale factor must be known before the application starts: measure the screen,
+        // then start again with the chosen factor.
+        const double f = automaticScale(QGuiApplication::primaryScreen());
+        if (f > 1) {
+            app.reset();
+            qputenv("QT_SCALE_FACTOR", QByteArray::number(f));
+            app = std::make_unique<QApplication>(argc, argv);
+        }
+    }
+    QApplication::setApplicationName(QStringLiteral("Horavel"));
+    quitOnEndSignals();
+    QApplication::setQuitOnLastWindowClosed(false);
+    registerShellFonts();
+
+    const CommandLine cmd = parseCommandLine(opt.commandLine);
+
+    std::unique_ptr<SingleInstance> instance;
+    if (opt.renderDir.isEmpty()) {
+        instance = std::make_unique<SingleInstance>(dev::current().root());
+        if (!instance->claim())
+            return 0; // another copy runs and has been brought to the front
+    }
+    if (cmd.kind == CommandLine::Kind::Refused)
+        return 0; // no such skin: end before any view exists
+
+    MainWindow w(cmd.kind == CommandLine::Kind::Refused ? CommandLine{} : cmd, registry::makeView);
+    if (instance)
+        instance->onActivate = [&w] { w.activate(); };
+    if (!opt.renderDir.isEmpty())
+        return renderAll(w, opt.renderDir);
+    if (opt.firstFrame)
+        w.setOnFirstPaint([&] {
+            std::printf("first frame after %lld ms\n",
+                        static_cast<long long>(sinceStart.elapsed()));
+            std::fflush(stdout);
+            QMetaObject::invokeMethod(
+                &w, [&w] { w.command(kCmdExit); }, Qt::QueuedConnection);
+        });
+    if (!w.start())
+        return 0;
+    // A signal that came during the start-up has no event loop to end: none is entered.
+    const int rc = g_endRequested ? 0 : QApplication::exec();
+    w.exitSequence();
+    return rc;
+}

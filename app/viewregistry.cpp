@@ -1,0 +1,34 @@
+#include "app/viewregistry.h"
+
+#include "shellcore/shellcore.h"
+#include "toolkit/window/SDraw.h"
+
+namespace hv::registry {
+
+using namespace hv::tk;
+
+namespace {
+
+// A view that is not built yet: paints its name (watch skins fill the screen in black).
+class PlaceholderView : public view::View, public tk::SDrawBasic {
+public:
+    PlaceholderView(view::ViewContext& ctx, int number) : View(ctx, number) {}
+    bool fullScreen() const override { return shell::isSkinView(number()); }
+    void paint(tk::DC& dc) override {
+        const bool skin = fullScreen();
+        const RECT area = skin ? view::kClientRect : view::kViewArea;
+        dc.FillRect(area, skin ? RGB(16, 16, 20) : RGB(255, 255, 255));
+        dc.SelectFont(font(tk::kFontTitle));
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(skin ? RGB(217, 232, 246) : RGB(41, 62, 81));
+        dc.DrawText(shell::viewName(number()), area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
+    return std::make_unique<PlaceholderView>(ctx, number);
+}
+
+} // namespace hv::registry

@@ -1,0 +1,202 @@
+#include "settings/settings.h"
+
+#include "device/device.h"
+#include "device/files.h"
+#include "device/locale.h"
+#include "device/registry.h"
+#include "settings/soundpath.h"
+
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+#include <iterator>
+
+namespace hv {
+
+namespace {
+AppState g_app;
+
+constexpr CityPair kCityTimeDefaults[20] = {
+    {4, 97}, {3, 40}, {3, 55}, {1, 129}, {3, 46}, {4, 159}, {1, 124}, {0, 15}, {0, 18}, {2, 5},
+    {2, 26}, {4, 39}, {4, 93}, {4, 76},  {5, 3},  {5, 23},  {5, 2},   {3, 4},  {3, 47}, {3, 12}};
+} // namespace
+
+AppState& app() {
+    return g_app;
+}
+
+void resetAppState() {
+    g_app = AppState{};
+}
+
+std::u16string programFolder() {
+    const std::u16string module = dev::current().modulePath().substr(0, 260);
+    const size_t slash = module.rfind(u'\\');
+    if (slash == std::u16string::npos)
+        return u"\\";
+    return module.substr(0, slash + 1);
+}
+
+int programFolder(char16_t* buf, int capacity) {
+    const std::u16string folder = programFolder();
+    if (!buf || capacity <= static_cast<int>(folder.size()))
+        return 0;
+    std::memcpy(buf, folder.data(), folder.size() * sizeof(char16_t));
+    buf[folder.size()] = 0;
+    return static_cast<int>(folder.size());
+}
+
+std::u16string dataFilePath(std::u16string_view name) {
+    return programFolder() + u"data\\" + std::u16string(name);
+}
+
+bool writeInstallFolderValue() {
+    char16_t value[kInstallValueSize / 2] = {};
+    programFolder(value, static_cast<int>(std::size(value)));
+    return dev::regCreateKey(dev::RegHive::LocalMachine, kInstallKey) &&
+           dev::regSetValue(dev::RegHive::LocalMachine, kInstallKey, kInstallValue,
+                            dev::RegType::MultiSz, value, sizeof(value));
+}
+
+std::u16string readInstallFolderValue() {
+    const auto v = dev::regQueryValue(dev::RegHive::LocalMachine, kInstallKey, kInstallValue);
+    if (!v)
+        return {};
+    return decodeSoundPath(v->data.data(), v->data.size(), kInstallValueSize / 2);
+}
+
+void fillSettingsDefaults(SettingsRecord& r) {
+    r.alarmVolume = 1;
+    r.startupView = 0;
+    r.homeContinent = 4;
+    r.homeCity = 97;
+    r.statusLeft = 7;
+    r.statusCentral = 4;
+    r.statusRight = 6;
+    r.lastViewSub = 0;
+    std::memset(r.reserved34, 0, sizeof r.reserved34);
+    r.stopwatchTime = 0;
+    std::copy(std::begin(kCityTimeDefaults), std::end(kCityTimeDefaults), r.cityTimeCities);
+    // The Time Calc defaults are the City Time defaults shifted by one; 12..14 stay zero.
+    for (int i = 0; i < 15; ++i)
+        r.timeCalcCities[i] = i < 12 ? kCityTimeDefaults[i + 1] : CityPair{};
+    r.worldTimeCityA = {3, 40};
+    r.digitalClockCity = {3, 40};
+    r.chimeOn = 0;
+    r.chimeInterval = 5;
+    r.screenSaverOn = 1;
+    r.screenSaverSkin = 2;
+    r.screenSaverTimeout = 4;
+    std::memset(r.reserved357, 0, sizeof r.reserved357);
+    std::memset(r.reserved362, 0, sizeof r.reserved362);
+    r.worldTimeCityB = {r.homeContinent, r.homeCity};
+}
+
+bool parseSettings(const uint8_t* data, size_t size, SettingsRecord& out) {
+    if (size != kSettingsFileSize || !data)
+        return false;
+    std::memcpy(&out, data, kSettingsFileSize);
+    return true;
+}
+
+void resetSettingsToDefaults() {
+    fillSettingsDefaults(g_app.settings);
+    writeInstallFolderValue(); // a failure leaves the companions without the folder
+    auto& device = dev::current();
+    device.notifications().runAppAtEvent(kReminderPath, dev::RunEvent::TimeChange);
+    // Saved once, before the launcher starts and reads the file.
+    saveSettingsWithRetry();
+    if (device.shell().systemMajorVersion() >= 4) {
+        device.notifications().runAppAtEvent(kLauncherPath, dev::RunEvent::Rs232Detected);
+        device.shell().start(kLauncherPath, kLauncherArgument);
+    }
+}
+
+bool loadSettings() {
+    readChimeSound();
+    const std::u16string path = dataFilePath(u"settings.dat");
+    // A file held for a moment by a companion program (the reminder, the launcher) is waited
+    // for: only a missing or damaged file gives the defaults, never a busy one.
+    SettingsRecord r;
+    bool read = false;
+    dev::withRetry(kSettingsReadAttempts, 100, [&] {
+        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+        if (!f.isOpen())
+            return !f.busy();
+        read = f.size() == kSettingsFileSize && f.readAt(0, &r, sizeof r) == sizeof r;
+        return true;
+    });
+    if (read) {
+        g_app.settings = r;
+        return true;
+    }
+    resetSettingsToDefaults();
+    return true;
+}
+
+bool saveSettings() {
+    return dev::saveWholeFile(dataFilePath(u"settings.dat"), &g_app.settings,
+                              sizeof g_app.settings);
+}
+
+bool saveSettingsWithRetry() {
+    if (dev::withRetry(kSaveSettingsAttempts, 100, saveSettings))
+        return true;
+    dev::messageBox(kCaption, kCantSaveSettings, dev::MbIcon::Error);
+    return false;
+}
+
+namespace {
+// Reads a numeric locale item into a three-character buffer and converts it like wcstol.
+uint8_t numericItem(dev::LocaleItem item) {
+    char16_t buf[3] = {};
+    if (dev::getLocaleInfo(item, buf, 3) == 0)
+        return 0;
+    long v = 0;
+    for (int i = 0; i < 3 && buf[i] >= u'0' && buf[i] <= u'9'; ++i)
+        v = v * 10 + (buf[i] - u'0');
+    return static_cast<uint8_t>(v);
+}
+
+std::u16string itemText(dev::LocaleItem item, int capacity) {
+    std::u16string buf(static_cast<size_t>(capacity), u'\0');
+    const int n = dev::getLocaleInfo(item, buf.data(), capacity);
+    buf.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
+    return buf;
+}
+
+dev::LocaleItem offsetItem(dev::LocaleItem base, int i) {
+    return static_cast<dev::LocaleItem>(static_cast<uint32_t>(base) + static_cast<uint32_t>(i));
+}
+} // namespace
+
+void RefreshLocaleCache() {
+    g_app.locale.locale24Hour = numericItem(dev::LocaleItem::ITIME);
+    g_app.locale.localeShortDateOrder = numericItem(dev::LocaleItem::IDATE);
+    g_app.locale.localeLongDateOrder = numericItem(dev::LocaleItem::ILDATE);
+    g_app.locale.localeFirstDayOfWeek = numericItem(dev::LocaleItem::IFIRSTDAYOFWEEK);
+}
+
+void BuildLocaleNameLists() {
+    auto& n = g_app.names;
+    n.monthNameList.clear();
+    for (int i = 0; i < 12; ++i)
+        n.monthNameList += itemText(offsetItem(dev::LocaleItem::SMONTHNAME1, i), 16) + u"\\";
+    n.monthNameList += u".";
+    // Day lists start with Sunday only when the locale's week starts on Sunday.
+    int order[7] = {0, 1, 2, 3, 4, 5, 6};
+    if (g_app.locale.localeFirstDayOfWeek == 6)
+        for (int i = 0; i < 7; ++i)
+            order[i] = (i + 6) % 7;
+    n.dayInitials.clear();
+    n.dayNameList.clear();
+    for (int i = 0; i < 7; ++i) {
+        const std::u16string abbrev =
+            itemText(offsetItem(dev::LocaleItem::SABBREVDAYNAME1, order[i]), 16);
+        n.dayInitials += abbrev.empty() ? u' ' : abbrev[0];
+        n.dayNameList += itemText(offsetItem(dev::LocaleItem::SDAYNAME1, order[i]), 16) + u"\\";
+    }
+    n.dayNameList += u".";
+}
+
+} // namespace hv

@@ -1,0 +1,536 @@
+#include "toolkit/controls/droplist.h"
+
+#include "device/device.h"
+#include "toolkit/window/strings.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+namespace hv::tk {
+
+namespace {
+
+const std::u16string kPopupClass = u"chld7";
+constexpr COLORREF kGrey = RGB(192, 192, 192);
+constexpr COLORREF kPressBlue = RGB(0, 0, 255);
+
+} // namespace
+
+// ---- DropListB -------------------------------------------------------------------------------
+
+DropListB::DropListB(HWND container, const QFont* font) : container_(container), font_(font) {}
+
+DropListB::~DropListB() {
+    if (IsWindow(hwnd()))
+        DestroyWindow(hwnd());
+}
+
+void DropListB::SetListString(const char16_t* list, bool owned) {
+    if (owned) {
+        ownedList_ = list ? list : u"";
+        listString_ = ownedList_.c_str();
+    } else {
+        listString_ = list;
+    }
+    const ParsedList parsed = ParseList(listString_ ? std::u16string_view(listString_) : u"");
+    count_ = parsed.count;
+    itemEnds_ = parsed.ends;
+    if (selected_ >= count_)
+        selected_ = count_ > 0 ? count_ - 1 : 0;
+    Relayout();
+}
+
+void DropListB::Relayout() {
+    const PopupLayout l = LayoutPopup(GetWindowRect(container_), count_, selected_);
+    rowHeight_ = l.rowHeight;
+    visibleRows_ = l.visibleRows;
+    firstVisible_ = l.scrolling ? l.firstVisible : 0;
+    scrolling_ = l.scrolling;
+    listRect_ = l.listRect;
+    total_ = l.total;
+}
+
+const char16_t* DropListB::ItemText(int index) {
+    if (!listString_ || index < 0 || index >= count_)
+        return u"";
+    return index == 0 ? listString_ : listString_ + itemEnds_[static_cast<size_t>(index - 1)] + 1;
+}
+
+int DropListB::ItemLength(int index) {
+    if (index < 0 || index >= count_)
+        return 0;
+    if (index == 0)
+        return itemEnds_[0];
+    return itemEnds_[static_cast<size_t>(index)] - itemEnds_[static_cast<size_t>(index - 1)] - 1;
+}
+
+std::u16string DropListB::Item(int index) {
+    const char16_t* t = ItemText(index);
+    const int n = ItemLength(index);
+    if (!t)
+        return {};
+    if (n < 0)
+        return std::u16string(t);
+    return std::u16string(t, static_cast<size_t>(n));
+}
+
+bool DropListB::SetSelected(int index) {
+    if (index < 0 || index >= count_)
+        return false;
+    selected_ = index;
+    if (scrolling_)
+        firstVisible_ = FirstVisibleFor(index, count_, visibleRows_);
+    InvalidateRect(container_, nullptr, true);
+    return true;
+}
+
+void DropListB::setHidden(bool hidden) {
+    hidden_ = hidden;
+    ShowWindow(container_, hidden ? SW_HIDE : SW_SHOW);
+}
+
+int DropListB::ListWidth() const {
+    return hwnd() ? GetClientRect(hwnd()).width() : listRect_.width();
+}
+
+RECT DropListB::RowRect(int row) const {
+    const int top = 2 + row * rowHeight_;
+    return {6, top, ListWidth() - 6, top + rowHeight_};
+}
+
+void DropListB::PaintRow(DC& dc, int row, bool pressed) {
+    const int i = firstVisible_ + row;
+    RECT r = RowRect(row);
+    RECT fill{r.left - 4, r.top, r.right, r.bottom};
+    const bool isSelected = i == selected_;
+    dc.FillRect(fill, pressed ? kPressBlue : isSelected ? kGrey : RGB(255, 255, 255));
+    dc.SetTextColor(pressed ? RGB(255, 255, 255) : SDraw::colour(kColourText));
+    dc.DrawText(Item(i), r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+}
+
+void DropListB::Paint(HDC hdc) {
+    PaintList(hdc);
+}
+
+void DropListB::PaintList(HDC hdc) {
+    hdc->SelectFont(font_);
+    hdc->SetBkMode(TRANSPARENT);
+    hdc->SetTextColor(SDraw::colour(kColourText));
+    for (int r = 0; r < visibleRows_ && firstVisible_ + r < count_; ++r)
+        PaintRow(*hdc, r, false);
+    if (separatorRow_ != 0) {
+        const int y = separatorRow_ * rowHeight_;
+        hdc->FillRect({0, y, ListWidth() - 4, y + 2}, kGrey);
+    }
+}
+
+void DropListB::PaintBox(HDC hdc) {
+    if (hidden_)
+        return;
+    RECT r = GetClientRect(container_);
+    r.left = kArrowColumn;
+    hdc->SelectFont(font_);
+    hdc->SetBkMode(TRANSPARENT);
+    hdc->SetTextColor(SDraw::colour(kColourText));
+    const std::u16string text = Item(selected_);
+    if (rightAligned_)
+        r.left = r.right - hdc->GetTextExtent(text).x - 4;
+    SDraw::icons().Draw(*hdc, kIconArrow, r.left - kArrowColumn, r.height() / 2 - 14);
+    hdc->DrawText(text, r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+    if (pressState_ == kPressBox || pressState_ == kPressOpened) {
+        hdc->SelectPen({pressState_ == kPressBox ? kGrey : RGB(255, 255, 255), 1, false});
+        hdc->SelectBrush({0, true});
+        hdc->Rectangle(r.left - kArrowColumn, r.top, r.right, r.bottom);
+    }
+}
+
+void DropListB::BoxDown() {
+    if (open_)
+        return;
+    pressState_ = kPressBox;
+    InvalidateRect(container_, nullptr, true);
+    UpdateWindow(container_);
+}
+
+void DropListB::BoxUp() {
+    if (open_)
+        return;
+    pressState_ = kPressOpened;
+    InvalidateRect(container_, nullptr, true);
+    UpdateWindow(container_);
+    Open();
+}
+
+void DropListB::Open() {
+    if (open_ || count_ <= 0 || !IsWindow(container_))
+        return;
+    Relayout();
+    open_ = true;
+    pressedRow_ = -1;
+    if (scrolling_)
+        firstVisible_ = FirstVisibleFor(selected_, count_, visibleRows_);
+    PopupLayout layout;
+    layout.rowHeight = rowHeight_;
+    layout.visibleRows = visibleRows_;
+    layout.scrolling = scrolling_;
+    layout.total = total_;
+    layout.listRect = listRect_;
+    const RECT at = PlacePopup(GetWindowRect(container_), layout);
+    uint32_t style = WS_POPUP | WS_BORDER;
+    if (scrolling_)
+        style |= WS_VSCROLL;
+    if (!Create(0, kPopupClass, u"", style, at.left, at.top, at.width(), at.height(), container_, 0,
+                nullptr)) {
+        open_ = false;
+        return;
+    }
+    if (scrolling_) {
+        SCROLLINFO si;
+        si.nMin = 0;
+        si.nMax = rowHeight_ * count_ + 2;
+        si.nPage = rowHeight_ * visibleRows_;
+        si.nPos = rowHeight_ * firstVisible_;
+        SetScrollInfo(hwnd(), si);
+    }
+    ShowWindow(hwnd(), SW_SHOW);
+    SetFocus(hwnd());
+    InvalidateRect(hwnd(), nullptr, true);
+    UpdateWindow(hwnd());
+}
+
+void DropListB::Dismiss() {
+    if (!open_)
+        return;
+    open_ = false;
+    pressState_ = kPressIdle;
+    if (IsWindow(hwnd()))
+        DestroyWindow(hwnd());
+    SendMessage(container_, kMsgChanged, 0, 0);
+}
+
+void DropListB::OnLButtonDown(POINT pt) {
+    const int r =
+        PopupRowAt(pt, rowHeight_, std::min(visibleRows_, count_ - firstVisible_), ListWidth());
+    pressedRow_ = r;
+    if (r < 0)
+        return;
+    HDC dc = GetDC(hwnd());
+    dc->SelectFont(font_);
+    dc->SetBkMode(TRANSPARENT);
+    PaintRow(*dc, r, true);
+    ReleaseDC(hwnd(), dc);
+}
+
+void DropListB::OnLButtonUp(POINT pt) {
+    const int r =
+        PopupRowAt(pt, rowHeight_, std::min(visibleRows_, count_ - firstVisible_), ListWidth());
+    if (r < 0) {
+        if (pressedRow_ >= 0) {
+            // The stylus left the row: show it as it was.
+            InvalidateRect(hwnd(), nullptr, false);
+            pressedRow_ = -1;
+        }
+        return;
+    }
+    selected_ = firstVisible_ + r;
+    if (scrolling_ && (selected_ < firstVisible_ || selected_ >= firstVisible_ + visibleRows_))
+        firstVisible_ = std::min(selected_, count_ - visibleRows_);
+    open_ = false;
+    pressState_ = kPressIdle;
+    HWND container = container_;
+    SendMessage(container, kMsgChoice, 0, 0);
+    if (IsWindow(hwnd()))
+        DestroyWindow(hwnd());
+    SendMessage(container, kMsgChanged, 0, 0);
+}
+
+LRESULT DropListB::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_VSCROLL: {
+        SCROLLINFO si;
+        GetScrollInfo(hwnd, &si);
+        const int next = ScrollFirstVisible(firstVisible_, LOWORD(wp), HIWORD(wp), rowHeight_,
+                                            count_, visibleRows_, si.nMax);
+        if (next != firstVisible_) {
+            firstVisible_ = next;
+            SetScrollPos(hwnd, rowHeight_ * firstVisible_);
+            InvalidateRect(hwnd, nullptr, true);
+        }
+        return 0;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) {
+            swallowTap_ = true;
+            QTimer::singleShot(0, [this, alive = IsWindow(container_) ? container_ : nullptr] {
+                if (IsWindow(alive))
+                    swallowTap_ = false;
+            });
+            Dismiss();
+        }
+        return 0;
+    case WM_CANCELMODE:
+        Dismiss();
+        return 0;
+    case WM_DESTROY:
+        return 0;
+    default:
+        return SWindow::WindowProc(hwnd, msg, wp, lp);
+    }
+}
+
+// ---- Engines ---------------------------------------------------------------------------------
+
+SDropList::SDropList(HWND container, const char16_t* list, int selected, const QFont* font)
+    : DropListB(container, font) {
+    selected_ = std::max(selected, 0);
+    SetListString(list, false);
+}
+
+SDropList::SDropList(HWND container, std::u16string list, int selected, const QFont* font)
+    : DropListB(container, font) {
+    selected_ = std::max(selected, 0);
+    SetListString(list.c_str(), true);
+}
+
+SDropList::~SDropList() = default;
+
+void SDropList::SetList(std::u16string list, int selected) {
+    selected_ = std::max(selected, 0);
+    SetListString(list.c_str(), true);
+    InvalidateRect(container_, nullptr, true);
+}
+
+SDropNumList::SDropNumList(HWND container, int from, int to, int step, int selectedValue,
+                           const QFont* font)
+    : DropListB(container, font), from_(from), step_(step > 0 ? step : 1) {
+    const std::u16string list = BuildNumberList(from, to, step);
+    selected_ = 0;
+    SetListString(list.c_str(), true);
+    SelectValue(selectedValue);
+    Relayout();
+}
+
+SDropNumList::~SDropNumList() = default;
+
+bool SDropNumList::SelectValue(int value) {
+    if (value < from_ || (value - from_) % step_ != 0)
+        return false;
+    return SetSelected((value - from_) / step_);
+}
+
+SDropCityList::SDropCityList(HWND container, CityRef* ref, const QFont* font)
+    : DropListB(container, font), ref_(ref) {
+    continent_ = ref ? ref->continent : 0;
+    CitySource* db = SDraw::cities();
+    count_ = db ? db->count(continent_) : 0;
+    selected_ = ref && ref->city >= 0 && ref->city < count_ ? ref->city : 0;
+    Relayout();
+}
+
+SDropCityList::~SDropCityList() = default;
+
+void SDropCityList::OnLButtonDown(POINT pt) {
+    DropListB::OnLButtonDown(pt);
+}
+
+const char16_t* SDropCityList::ItemText(int index) {
+    CitySource* db = SDraw::cities();
+    name_ = db ? db->name(continent_, index) : std::u16string();
+    return name_.c_str();
+}
+
+int SDropCityList::ItemLength(int) {
+    return -1;
+}
+
+void SDropCityList::PaintList(HDC hdc) {
+    DropListB::PaintList(hdc);
+    CitySource* db = SDraw::cities();
+    if (!db)
+        return;
+    hdc->SetBkMode(TRANSPARENT);
+    for (int r = 0; r < visibleRows_ && firstVisible_ + r < count_; ++r) {
+        RECT row = RowRect(r);
+        row.right -= 4;
+        hdc->SetTextColor(SDraw::colour(kColourText));
+        hdc->DrawText(CityOffsetText(db->gmtOffset(continent_, firstVisible_ + r)), row,
+                      DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+    }
+}
+
+bool SDropCityList::Select(int city, int continent) {
+    CitySource* db = SDraw::cities();
+    const int cont = continent < 0 ? continent_ : continent;
+    if (cont < 0 || cont > 6)
+        return false;
+    const int n = db ? db->count(cont) : 0;
+    if (city < 0 || city >= n)
+        return false;
+    continent_ = cont;
+    count_ = n;
+    selected_ = city;
+    if (ref_) {
+        ref_->continent = cont;
+        ref_->city = city;
+    }
+    Relayout();
+    if (scrolling_)
+        firstVisible_ = FirstVisibleFor(city, count_, visibleRows_);
+    InvalidateRect(container_, nullptr, true);
+    return true;
+}
+
+// ---- Containers ------------------------------------------------------------------------------
+
+DropListContainer::~DropListContainer() {
+    delete engine_;
+    engine_ = nullptr;
+    if (IsWindow(hwnd()))
+        DestroyWindow(hwnd());
+}
+
+bool DropListContainer::CreateBox(HWND owner, const RECT& r, const std::u16string& className,
+                                  uintptr_t id) {
+    return Create(0, className, u"", WS_CHILD | WS_VISIBLE, r.left - kArrowColumn, r.top,
+                  r.width() + kArrowColumn, r.height(), owner, id, nullptr) != 0;
+}
+
+bool DropListContainer::SetSelected(int index) {
+    return engine_ ? engine_->SetSelected(index) : false;
+}
+
+LRESULT DropListContainer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        if (dc && engine_)
+            engine_->PaintBox(dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+        if (engine_ && engine_->swallowTap_) {
+            // This tap closed the pop-up; it does not open it again.
+            ignoringTap_ = true;
+            return 0;
+        }
+        if (engine_)
+            engine_->BoxDown();
+        return 0;
+    case WM_LBUTTONUP:
+        if (ignoringTap_) {
+            ignoringTap_ = false;
+            return 0;
+        }
+        if (engine_ && engine_->pressState_ == kPressBox)
+            engine_->BoxUp();
+        return 0;
+    case kMsgChanged:
+        if (engine_)
+            engine_->pressState_ = kPressIdle;
+        InvalidateRect(hwnd, nullptr, true);
+        SendMessage(GetParent(hwnd), kMsgChanged, GetDlgCtrlID(hwnd),
+                    reinterpret_cast<LPARAM>(hwnd));
+        return 0;
+    default:
+        return SWindow::WindowProc(hwnd, msg, wp, lp);
+    }
+}
+
+DropList::DropList(HWND owner, const RECT& r, int stringId, int selected, const QFont* font,
+                   uintptr_t id) {
+    if (CreateBox(owner, r, u"DropList", id))
+        engine_ = new SDropList(hwnd(), LoadStringResource(stringId), selected, font);
+}
+
+DropList::DropList(HWND owner, const RECT& r, std::u16string list, int selected, const QFont* font,
+                   uintptr_t id) {
+    if (CreateBox(owner, r, u"DropList", id))
+        engine_ = new SDropList(hwnd(), std::move(list), selected, font);
+}
+
+DropNumList::DropNumList(HWND owner, const RECT& r, int from, int to, int step, int selectedValue,
+                         const QFont* font, uintptr_t id) {
+    if (CreateBox(owner, r, u"DropNumList", id))
+        engine_ = new SDropNumList(hwnd(), from, to, step, selectedValue, font);
+}
+
+DropCityList::DropCityList(HWND owner, const RECT& r, CityRef* ref, const QFont* font,
+                           uintptr_t id) {
+    if (CreateBox(owner, r, u"DropList", id))
+        engine_ = new SDropCityList(hwnd(), ref, font);
+}
+
+LRESULT DropCityList::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kMsgChoice) {
+        if (auto* l = list(); l && l->ref()) {
+            l->ref()->continent = l->continent();
+            l->ref()->city = l->selected();
+        }
+        return 0;
+    }
+    return DropListContainer::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- CityList --------------------------------------------------------------------------------
+
+CityList::CityList(HWND owner, int x, int y, int continent, int city, uintptr_t id)
+    : owner_(owner) {
+    continent_ = std::clamp(continent, 0, 6);
+    ref_ = {continent_, city};
+    if (!Create(0, u"CityList", u"", WS_CHILD | WS_VISIBLE, x, y, kWidth, kHeight, owner, id,
+                nullptr))
+        return;
+    const QFont* font = SDraw::font(kFontText);
+    continents_ = new DropList(hwnd(), {30, 0, 186, 28}, kStrContinents, continent_, font, 1);
+    cities_ = new DropCityList(hwnd(), {30, 40, 280, 68}, &ref_, font, 2);
+    if (cities_->list() && !cities_->list()->Select(city, continent_))
+        cities_->list()->Select(0, continent_);
+}
+
+CityList::~CityList() {
+    delete continents_;
+    delete cities_;
+    if (IsWindow(hwnd()))
+        DestroyWindow(hwnd());
+}
+
+bool CityList::Select(int continent, int city) {
+    if (!cities_ || !cities_->list() || !cities_->list()->Select(city, continent))
+        return false;
+    continent_ = continent;
+    if (continents_)
+        continents_->SetSelected(continent);
+    return true;
+}
+
+dev::SystemTime CityList::UpdateTime(const dev::SystemTime* local) {
+    local_ = local ? *local : dev::getLocalTime();
+    CitySource* db = SDraw::cities();
+    dev::FileTime lf = 0;
+    if (db && dev::systemTimeToFileTime(local_, lf)) {
+        cityTime_ = db->localTimeAt(continent_, ref_.city, dev::localFileTimeToFileTime(lf));
+    } else {
+        cityTime_ = local_;
+    }
+    return cityTime_;
+}
+
+LRESULT CityList::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kMsgChanged) {
+        const int chosen = continents_ ? continents_->selected() : continent_;
+        if (chosen != continent_) {
+            continent_ = chosen;
+            if (cities_ && cities_->list())
+                cities_->list()->Select(0, chosen);
+            ref_ = {chosen, 0};
+        }
+        SendMessage(owner_, kMsgChanged, GetDlgCtrlID(hwnd), reinterpret_cast<LPARAM>(hwnd));
+        return 0;
+    }
+    return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+} // namespace hv::tk

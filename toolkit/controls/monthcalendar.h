@@ -1,0 +1,38 @@
+// The month grid of the General view, with its own month and year lists.
+#pragma once
+
+#include "device/systime.h"
+#include "toolkit/window/SDraw.h"
+#include "toolkit/window/SWindow.h"
+#include "toolkit/controls/droplist.h"
+
+namespace hv::tk {
+
+class MonthCalendar : public SDrawBasic, public SWindow {
+public:
+    static constexpr int kWidth = 224;
+    static constexpr int kHeight = 268;
+    static constexpr RECT kGridArea{0, 0, 222, 196};
+
+    MonthCalendar(HWND owner, int x, int y);
+    ~MonthCalendar() override;
+    void Paint(HDC hdc) override;
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+
+    dev::SystemTime today{};
+    dev::SystemTime previousToday{};
+
+    int shownYear() const;
+    int shownMonth() const;
+    // Moves the lists to a month (as a user would pick it).
+    bool ShowMonth(int year, int month);
+    DropList* monthList() const { return monthList_; }
+    DropNumList* yearList() const { return yearList_; }
+
+private:
+    Picture header_, grid_;
+    DropList* monthList_ = nullptr;
+    DropNumList* yearList_ = nullptr;
+};
+
+} // namespace hv::tk

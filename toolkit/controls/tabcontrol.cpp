@@ -1,0 +1,73 @@
+#include "toolkit/controls/tabcontrol.h"
+
+#include "toolkit/controls/droplist.h"
+#include "toolkit/controls/controlrules.h"
+
+#include <string>
+
+namespace hv::tk {
+
+SPTabControl::SPTabControl() {
+    const PictureTable& t = res().table;
+    selectedPicture_ = Picture(t.image(0), t.regions[kRegionWideSelected].rect,
+                               {0, 0, kTabWidth, kTabHeight}, true);
+    normalPicture_ =
+        Picture(t.image(0), t.regions[kRegionWideNormal].rect, {0, 0, kTabWidth, kTabHeight}, true);
+}
+
+SPTabControl::~SPTabControl() {
+    if (IsWindow(hwnd()))
+        DestroyWindow(hwnd());
+}
+
+int SPTabControl::CreateOrShow(HWND owner, int x, int y, int tabCount, int selected) {
+    if (IsWindow(hwnd())) {
+        if (selected != selected_)
+            return 0;
+        ShowWindow(hwnd(), SW_SHOW);
+        BringWindowToTop(hwnd());
+        return 1;
+    }
+    tabCount_ = tabCount > 0 ? tabCount : 0;
+    selected_ = selected;
+    if (!Create(WS_EX_TOPMOST, u"myTabWindow", u"", WS_CHILD | WS_VISIBLE, x, y,
+                tabCount_ * kTabWidth, kTabHeight, owner, 0, nullptr))
+        return 0;
+    BringWindowToTop(hwnd());
+    return 1;
+}
+
+void SPTabControl::Paint(HDC hdc) {
+    hdc->SelectFont(font(kFontTextBold));
+    hdc->SetBkMode(TRANSPARENT);
+    hdc->SetTextColor(colour(kColourText));
+    for (int i = 0; i < tabCount_; ++i) {
+        Picture& p = i == selected_ ? selectedPicture_ : normalPicture_;
+        p.DrawAt(*hdc, i * kTabWidth, 0);
+        std::u16string n;
+        for (char c : std::to_string(i + 1))
+            n += static_cast<char16_t>(c);
+        hdc->DrawText(n, RECT{i * kTabWidth + 1, 1, i * kTabWidth + kTabWidth, kTabHeight},
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+}
+
+void SPTabControl::OnLButtonDown(POINT pt) {
+    const int i = TabAt(pt, tabCount_);
+    pressed_ = i >= 0;
+    if (i < 0)
+        return;
+    selected_ = i;
+    InvalidateRect(hwnd(), nullptr, true);
+}
+
+void SPTabControl::OnLButtonUp(POINT) {
+    // A tap beside the tabs changes nothing and tells nobody.
+    if (!pressed_)
+        return;
+    pressed_ = false;
+    changed_ = true;
+    SendMessage(GetParent(hwnd()), kMsgChanged, 0, reinterpret_cast<LPARAM>(hwnd()));
+}
+
+} // namespace hv::tk

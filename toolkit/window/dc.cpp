@@ -1,0 +1,359 @@
+#include "toolkit/window/dc.h"
+
+#include <QFontMetrics>
+#include <QPainterPath>
+
+namespace hv::tk {
+
+QColor toQColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+COLORREF fromQColor(const QColor& c) {
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+QImage CreateCompatibleBitmap(int width, int height) {
+    if (width <= 0 || height <= 0)
+        return {};
+    QImage img(width, height, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    return img;
+}
+
+static QString qs(std::u16string_view s) {
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+DC::DC(QImage* target) : image_(target) {
+    if (target && !target->isNull()) {
+        own_ = std::make_unique<QPainter>(target);
+        painter_ = own_.get();
+    }
+    if (painter_) {
+        painter_->setRenderHint(QPainter::Antialiasing, false);
+        painter_->setRenderHint(QPainter::TextAntialiasing, true);
+        applyPen();
+        applyBrush();
+    }
+}
+
+DC::DC(QImage* target, QPainter* active) : image_(target), painter_(active) {
+    if (painter_) {
+        painter_->save();
+        applyPen();
+        applyBrush();
+    }
+}
+
+DC::~DC() {
+    if (!own_ && painter_)
+        painter_->restore();
+}
+
+const QFont* DC::SelectFont(const QFont* font) {
+    const QFont* old = fontHandle_;
+    fontHandle_ = font;
+    font_ = font ? *font : QFont();
+    if (painter_)
+        painter_->setFont(font_);
+    return old;
+}
+
+Pen DC::SelectPen(const Pen& pen) {
+    Pen old = pen_;
+    pen_ = pen;
+    applyPen();
+    return old;
+}
+
+Brush DC::SelectBrush(const Brush& brush) {
+    Brush old = brush_;
+    brush_ = brush;
+    applyBrush();
+    return old;
+}
+
+COLORREF DC::SetTextColor(COLORREF c) {
+    COLORREF old = textColour_;
+    textColour_ = c;
+    return old;
+}
+COLORREF DC::SetBkColor(COLORREF c) {
+    COLORREF old = bkColour_;
+    bkColour_ = c;
+    return old;
+}
+int DC::SetBkMode(int mode) {
+    int old = bkMode_;
+    bkMode_ = mode;
+    return old;
+}
+
+void DC::SetClipRect(const RECT* r) {
+    if (!painter_)
+        return;
+    if (r)
+        painter_->setClipRect(QRect(r->left, r->top, r->width(), r->height()));
+    else
+        painter_->setClipping(false);
+}
+
+void DC::applyPen() {
+    if (!painter_)
+        return;
+    if (pen_.null)
+        painter_->setPen(Qt::NoPen);
+    else {
+        QPen p(toQColor(pen_.colour));
+        p.setWidth(pen_.width < 1 ? 1 : pen_.width);
+        p.setCapStyle(Qt::FlatCap);
+        p.setJoinStyle(Qt::MiterJoin);
+        painter_->setPen(p);
+    }
+}
+
+void DC::applyBrush() {
+    if (!painter_)
+        return;
+    if (brush_.null)
+        painter_->setBrush(Qt::NoBrush);
+    else
+        painter_->setBrush(toQColor(brush_.colour));
+}
+
+void DC::FillRect(const RECT& r, COLORREF colour) {
+    if (painter_ && r.right > r.left && r.bottom > r.top)
+        painter_->fillRect(QRect(r.left, r.top, r.width(), r.height()), toQColor(colour));
+}
+
+void DC::FillRect(const RECT& r, const Brush& brush) {
+    if (!brush.null)
+        FillRect(r, brush.colour);
+}
+
+static int qtAlignment(UINT flags) {
+    int a = 0;
+    if (flags & DT_CENTER)
+        a |= Qt::AlignHCenter;
+    else if (flags & DT_RIGHT)
+        a |= Qt::AlignRight;
+    else
+        a |= Qt::AlignLeft;
+    if (flags & DT_SINGLELINE) {
+        if (flags & DT_VCENTER)
+            a |= Qt::AlignVCenter;
+        else if (flags & DT_BOTTOM)
+            a |= Qt::AlignBottom;
+        else
+            a |= Qt::AlignTop;
+    } else {
+        a |= Qt::AlignTop;
+    }
+    if (flags & DT_WORDBREAK)
+        a |= Qt::TextWordWrap;
+    return a;
+}
+
+int DC::DrawText(std::u16string_view text, RECT& r, UINT flags) {
+    QFontMetrics fm(font_);
+    QString s = qs(text);
+    if (flags & DT_SINGLELINE)
+        s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QRect box(r.left, r.top, r.width(), r.height());
+    const int align = qtAlignment(flags);
+    if (flags & DT_END_ELLIPSIS)
+        s = fm.elidedText(s, Qt::ElideRight, box.width());
+    QRect bound = fm.boundingRect(box, align, s);
+    if (flags & DT_CALCRECT) {
+        r.right = r.left + bound.width();
+        r.bottom = r.top + bound.height();
+        return bound.height();
+    }
+    if (!painter_)
+        return bound.height();
+    painter_->save();
+    if (!(flags & DT_NOCLIP))
+        painter_->setClipRect(box, Qt::IntersectClip);
+    if (bkMode_ == OPAQUE)
+        painter_->fillRect(bound, toQColor(bkColour_));
+    painter_->setFont(font_);
+    painter_->setPen(toQColor(textColour_));
+    painter_->drawText(box, align, s);
+    painter_->restore();
+    return bound.height();
+}
+
+int DC::DrawText(std::u16string_view text, const RECT& r, UINT flags) {
+    RECT copy = r;
+    return DrawText(text, copy, flags & ~DT_CALCRECT);
+}
+
+void DC::TextOut(int x, int y, std::u16string_view text) {
+    if (!painter_)
+        return;
+    QFontMetrics fm(font_);
+    QString s = qs(text);
+    QRect bound(x, y, fm.horizontalAdvance(s), fm.height());
+    painter_->save();
+    if (bkMode_ == OPAQUE)
+        painter_->fillRect(bound, toQColor(bkColour_));
+    painter_->setFont(font_);
+    painter_->setPen(toQColor(textColour_));
+    painter_->drawText(QPoint(x, y + fm.ascent()), s);
+    painter_->restore();
+}
+
+POINT DC::GetTextExtent(std::u16string_view text) const {
+    QFontMetrics fm(font_);
+    return {fm.horizontalAdvance(qs(text)), fm.height()};
+}
+
+int DC::FitCharacters(std::u16string_view text, int maxWidth) const {
+    QFontMetrics fm(font_);
+    QString s = qs(text);
+    int n = 0;
+    while (n < s.size() && fm.horizontalAdvance(s.left(n + 1)) <= maxWidth)
+        ++n;
+    return n;
+}
+
+static QPolygon toPolygon(const POINT* pts, int n) {
+    QPolygon poly;
+    for (int i = 0; i < n; ++i)
+        poly << QPoint(pts[i].x, pts[i].y);
+    return poly;
+}
+
+void DC::Polygon(const POINT* pts, int n) {
+    if (painter_ && pts && n > 1)
+        painter_->drawPolygon(toPolygon(pts, n));
+}
+
+void DC::Polyline(const POINT* pts, int n) {
+    if (painter_ && pts && n > 1)
+        painter_->drawPolyline(toPolygon(pts, n));
+}
+
+void DC::MoveTo(int x, int y) {
+    current_ = {x, y};
+}
+
+void DC::LineTo(int x, int y) {
+    if (painter_)
+        painter_->drawLine(current_.x, current_.y, x, y);
+    current_ = {x, y};
+}
+
+void DC::Rectangle(int l, int t, int r, int b) {
+    if (!painter_ || r <= l || b <= t)
+        return;
+    // The outline lies inside the rectangle, as the handheld draws it.
+    if (!brush_.null)
+        painter_->fillRect(QRect(l, t, r - l, b - t), toQColor(brush_.colour));
+    if (!pen_.null) {
+        painter_->save();
+        painter_->setBrush(Qt::NoBrush);
+        painter_->drawRect(QRect(l, t, r - l - 1, b - t - 1));
+        painter_->restore();
+    }
+}
+
+void DC::Ellipse(int l, int t, int r, int b) {
+    if (!painter_ || r <= l || b <= t)
+        return;
+    painter_->save();
+    painter_->setRenderHint(QPainter::Antialiasing, true);
+    painter_->drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+    painter_->restore();
+}
+
+void DC::SetPixel(int x, int y, COLORREF c) {
+    if (painter_)
+        painter_->fillRect(QRect(x, y, 1, 1), toQColor(c));
+}
+
+COLORREF DC::GetPixel(int x, int y) const {
+    if (!image_)
+        return 0;
+    const qreal dpr = image_->devicePixelRatio();
+    const int px = static_cast<int>(x * dpr), py = static_cast<int>(y * dpr);
+    if (px < 0 || py < 0 || px >= image_->width() || py >= image_->height())
+        return 0;
+    return fromQColor(image_->pixelColor(px, py));
+}
+
+QRectF DC::logicalToSource(const QImage& src, int sx, int sy, int sw, int sh) const {
+    const qreal dpr = src.devicePixelRatio();
+    return QRectF(sx * dpr, sy * dpr, sw * dpr, sh * dpr);
+}
+
+void DC::BitBlt(int x, int y, int w, int h, const QImage& src, int sx, int sy) {
+    if (!painter_ || src.isNull() || w <= 0 || h <= 0)
+        return;
+    painter_->drawImage(QRectF(x, y, w, h), src, logicalToSource(src, sx, sy, w, h));
+}
+
+void DC::BitBlt(int x, int y, int w, int h, const DC& src, int sx, int sy) {
+    if (src.image_)
+        BitBlt(x, y, w, h, *src.image_, sx, sy);
+}
+
+void DC::StretchBlt(int x, int y, int w, int h, const QImage& src, int sx, int sy, int sw, int sh) {
+    if (!painter_ || src.isNull() || w <= 0 || h <= 0 || sw <= 0 || sh <= 0)
+        return;
+    painter_->save();
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter_->drawImage(QRectF(x, y, w, h), src, logicalToSource(src, sx, sy, sw, sh));
+    painter_->restore();
+}
+
+void DC::TransparentImage(int x, int y, int w, int h, const QImage& src, int sx, int sy, int sw,
+                          int sh, COLORREF transparent) {
+    if (!painter_ || src.isNull() || w == 0 || h == 0 || sw == 0 || sh == 0)
+        return;
+    // Normalise the source: a mirrored source extent mirrors the picture as well.
+    bool flipX = false, flipY = false;
+    if (sw < 0) {
+        sx += sw;
+        sw = -sw;
+        flipX = !flipX;
+    }
+    if (sh < 0) {
+        sy += sh;
+        sh = -sh;
+        flipY = !flipY;
+    }
+    if (w < 0) {
+        x += w;
+        w = -w;
+        flipX = !flipX;
+    }
+    if (h < 0) {
+        y += h;
+        h = -h;
+        flipY = !flipY;
+    }
+    QImage part = src.copy(logicalToSource(src, sx, sy, sw, sh).toRect())
+                      .convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = qRgb(GetRValue(transparent), GetGValue(transparent), GetBValue(transparent));
+    for (int row = 0; row < part.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(part.scanLine(row));
+        for (int col = 0; col < part.width(); ++col)
+            if ((line[col] & 0xffffff) == (key & 0xffffff))
+                line[col] = 0;
+    }
+    if (flipX || flipY)
+        part = part.mirrored(flipX, flipY);
+    painter_->save();
+    painter_->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter_->drawImage(QRectF(x, y, w, h), part);
+    painter_->restore();
+}
+
+void DC::DrawImage(int x, int y, const QImage& src, int sx, int sy, int w, int h) {
+    if (!painter_ || src.isNull() || w <= 0 || h <= 0)
+        return;
+    painter_->drawImage(QRectF(x, y, w, h), src, logicalToSource(src, sx, sy, w, h));
+}
+
+} // namespace hv::tk
