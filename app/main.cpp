@@ -12,16 +12,48 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QScreen>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace hv;
 using namespace hv::shell;
 
 namespace {
+
+// SIGTERM and SIGHUP (logout, shutdown, a closed terminal) end the program through its ordinary
+// exit sequence, so the settings, the stopwatch and the timers are saved as on "Exit".
+int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_endRequested = 0;
+
+void onEndSignal(int) {
+    g_endRequested = 1;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[0], &byte, 1);
+}
+
+void quitOnEndSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onEndSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
+}
 
 struct Options {
     std::u16string commandLine;
@@ -122,6 +154,7 @@ int main(int argc, char** argv) {
         }
     }
     QApplication::setApplicationName(QStringLiteral("Horavel"));
+    quitOnEndSignals();
     QApplication::setQuitOnLastWindowClosed(false);
 
     const CommandLine cmd = parseCommandLine(opt.commandLine);
@@ -150,7 +183,8 @@ int main(int argc, char** argv) {
         });
     if (!w.start())
         return 0;
-    const int rc = QApplication::exec();
+    // A signal that came during the start-up has no event loop to end: none is entered.
+    const int rc = g_endRequested ? 0 : QApplication::exec();
     w.exitSequence();
     return rc;
 }

@@ -98,9 +98,8 @@ int runAlarms(const ParsedArgs& a, Io& io) {
                << " daysMask=" << hex2(r.daysMask)
                << " alarmTime=" << quoted(dev::fromUtf8(localTimeText(r.alarmTime)))
                << " enabled=" << int(r.enabled) << " repeating=" << int(r.repeating)
-               << " showDescription=" << int(r.showDescription) << " sound="
-               << soundOf(folder + u"alarmsnd" + dev::fromUtf8(std::to_string(i)) + u".dat")
-               << '\n';
+               << " showDescription=" << int(r.showDescription)
+               << " sound=" << soundOf(folder + alarmSoundFileName(i)) << '\n';
     }
     return kExitOk;
 }
@@ -126,9 +125,8 @@ int runTimers(const ParsedArgs& a, Io& io) {
                << " pauseIndex=" << int(r.pauseIndex) << " showNote=" << int(r.showNote)
                << " running=" << int(r.running) << " initial=" << std::setfill('0') << std::setw(2)
                << int(r.initialHours) << ':' << std::setw(2) << int(r.initialMinutes) << ':'
-               << std::setw(2) << int(r.initialSeconds) << std::setfill(' ') << " sound="
-               << soundOf(folder + u"timersnd" + dev::fromUtf8(std::to_string(i)) + u".dat")
-               << '\n';
+               << std::setw(2) << int(r.initialSeconds) << std::setfill(' ')
+               << " sound=" << soundOf(folder + timerSoundFileName(i)) << '\n';
     }
     return kExitOk;
 }
@@ -157,9 +155,8 @@ int runEvents(const ParsedArgs& a, Io& io) {
                << " eventTime=" << quoted(dev::fromUtf8(localTimeText(r.eventTime)))
                << " soundIndex=" << r.soundIndex << " repeatIndex=" << int(r.repeatIndex)
                << " pauseIndex=" << int(r.pauseIndex) << " noteNumber=" << r.noteNumber
-               << " argument=" << dev::toUtf8(eventArgument(r.notificationHandle)) << " sound="
-               << soundOf(folder + u"es" + dev::fromUtf8(std::to_string(r.eventId)) + u".dat")
-               << '\n';
+               << " argument=" << dev::toUtf8(eventArgument(r.notificationHandle))
+               << " sound=" << soundOf(folder + eventSoundFileName(r.eventId)) << '\n';
     }
     return kExitOk;
 }

@@ -54,6 +54,9 @@ enum class RunEvent : uint32_t {
     Rs232Detected = 9,  // NOTIFICATION_EVENT_RS232_DETECTED (cradle / external power)
 };
 
+// The argument a program registered for the time-change event is started with.
+inline constexpr char16_t kTimeChangeArgument[] = u"AppRunAfterTimeChange";
+
 class Notifications {
 public:
     virtual ~Notifications() = default;

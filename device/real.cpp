@@ -300,6 +300,13 @@ public:
             ::waitpid(child_, nullptr, 0);
             child_ = -1;
         }
+        // The scaled copy is the player's alone: it goes with the play (and at the latest when
+        // the program ends), so plays leave nothing behind in the temporary folder.
+        if (!tmp_.empty()) {
+            std::error_code ec;
+            fs::remove(tmp_, ec);
+            tmp_.clear();
+        }
     }
     void setVolume(uint32_t v) override { volume_ = v; }
     uint32_t volume() override { return volume_; }

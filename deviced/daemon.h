@@ -18,7 +18,7 @@ namespace hv::deviced {
 
 inline constexpr char16_t kActiveEventName[] = u"PowerManager/UserActivity_Active";
 inline constexpr char16_t kInactiveEventName[] = u"PowerManager/UserActivity_Inactive";
-inline constexpr char16_t kTimeChangeArgument[] = u"AppRunAfterTimeChange";
+using dev::kTimeChangeArgument;
 inline constexpr char16_t kCradleArgument[] = u"AppRunAtRs232Detect";
 
 // Whether a peer with these credentials may use the daemon: only the daemon's own user.

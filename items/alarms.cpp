@@ -11,10 +11,6 @@ namespace hv::items {
 
 namespace {
 
-std::u16string ascii(const std::string& s) {
-    return std::u16string(s.begin(), s.end());
-}
-
 bool validIndex(int index) {
     return index >= 0 && index < kAlarmCount;
 }
@@ -26,11 +22,51 @@ std::u16string alarmArgument(int index) {
 }
 
 std::u16string alarmSoundFile(int index) {
-    return dataFilePath(u"alarmsnd" + ascii(std::to_string(index)) + u".dat");
+    return dataFilePath(alarmSoundFileName(index));
 }
 
 std::u16string readAlarmSound(int index) {
     return readSoundPathFile(alarmSoundFile(index)).value_or(kDefaultSoundPath);
+}
+
+std::optional<dev::FileTime> alarmOccurrenceFrom(const AlarmRecord& r, dev::FileTime from) {
+    const uint8_t mask = r.daysMask & 0x7F;
+    if (mask == 0)
+        return std::nullopt;
+    dev::SystemTime day;
+    if (!dev::fileTimeToSystemTime(from, day))
+        return std::nullopt;
+    const dev::SystemTime at = systemTimeOf(r.alarmTime);
+    dev::SystemTime candidate = day;
+    candidate.hour = at.hour;
+    candidate.minute = at.minute;
+    candidate.second = 0;
+    candidate.milliseconds = 0;
+    const auto candidateFt = dev::toFileTime(candidate);
+    if (!candidateFt)
+        return std::nullopt;
+    int k = *candidateFt >= from ? 0 : 1;
+    while (!(mask & (1u << ((day.dayOfWeek + k) % 7))))
+        ++k;
+    return *candidateFt + static_cast<dev::FileTime>(k) * dev::kTicksPerDay;
+}
+
+std::optional<dev::FileTime> alarmOccurrenceAfterFiring(const AlarmRecord& r, dev::FileTime now) {
+    // A start a moment before the registered time (a clock step, a daemon that fires on the
+    // second) must not register the same occurrence again; a far-off stored time is no guide.
+    dev::FileTime from = now;
+    if (r.alarmTime > now && r.alarmTime - now <= kAlarmWindow)
+        from = r.alarmTime;
+    return alarmOccurrenceFrom(r, from + 1);
+}
+
+std::optional<dev::FileTime> alarmLatestOccurrence(const AlarmRecord& r, dev::FileTime at) {
+    // The occurrence from the start of the day a week back is the first candidate; walk forward.
+    std::optional<dev::FileTime> latest;
+    const dev::FileTime start = at >= 7 * dev::kTicksPerDay ? at - 7 * dev::kTicksPerDay : 0;
+    for (auto t = alarmOccurrenceFrom(r, start); t && *t <= at; t = alarmOccurrenceFrom(r, *t + 1))
+        latest = t;
+    return latest;
 }
 
 void fillAlarmDefaults(std::array<AlarmRecord, kAlarmCount>& records, dev::FileTime todayMidnight) {
@@ -61,7 +97,7 @@ Alarms& alarms() {
     return table;
 }
 
-bool Alarms::load() {
+bool Alarms::load(bool quiet) {
     const std::u16string path = dataFilePath(kAlarmsFileName);
     std::vector<uint8_t> bytes;
     const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
@@ -69,19 +105,55 @@ bool Alarms::load() {
         bytes.resize(f.readAt(0, bytes.data(), kAlarmsFileSize));
         return bytes.size() == kAlarmsFileSize;
     });
-    const bool missing = result == ItemFileRead::Missing;
-    const bool ok = result == ItemFileRead::Done;
     const dev::FileTime midnight = todayAtMidnight();
-    if (missing) {
+    switch (result) {
+    case ItemFileRead::Missing:
+        fillAlarmDefaults(records, midnight);
+        break;
+    case ItemFileRead::Done:
+        records = parseAlarms(bytes.data(), bytes.size(), midnight).records;
+        break;
+    case ItemFileRead::Busy:
+        // Nothing is known of the user's alarms: nothing may be written over them.
+        loaded_ = false;
+        if (!quiet)
+            dev::messageBox(kCaption, kBusyAlarms, dev::MbIcon::Error);
+        return false;
+    case ItemFileRead::Failed: {
+        // A damaged file is kept for the user before the defaults take its place.
+        if (const auto whole = dev::readWholeFile(path))
+            bytes = *whole;
+        keepAside(path, bytes);
         fillAlarmDefaults(records, midnight);
         markSynced();
-        return true;
-    }
-    records = parseAlarms(bytes.data(), bytes.size(), midnight).records;
-    markSynced();
-    if (!ok)
+        loaded_ = true;
+        dev::withRetry(kFileAttempts, kRetryPauseMs,
+                       [&] { return dev::saveWholeFile(path, records.data(), kAlarmsFileSize); });
         dev::messageBox(kCaption, kCorruptAlarms, dev::MbIcon::Error);
-    return ok;
+        return false;
+    }
+    }
+    markSynced();
+    loaded_ = true;
+    return true;
+}
+
+bool Alarms::ensureLoaded() {
+    if (loaded_ || load(true))
+        return true;
+    dev::messageBox(kCaption, kBusyAlarms, dev::MbIcon::Error);
+    return false;
+}
+
+bool Alarms::refresh() {
+    if (!loaded_)
+        return load(true);
+    dev::ExclusiveFile f =
+        dev::ExclusiveFile::open(dataFilePath(kAlarmsFileName), dev::OpenMode::ReadExisting);
+    std::vector<uint8_t> onFile(kAlarmsFileSize);
+    if (!f.isOpen() || f.readAt(0, onFile.data(), kAlarmsFileSize) != kAlarmsFileSize)
+        return false;
+    return mergeFromFile(onFile.data());
 }
 
 void Alarms::markSynced() {
@@ -91,7 +163,8 @@ void Alarms::markSynced() {
     }
 }
 
-void Alarms::mergeFromFile(const uint8_t* image) {
+bool Alarms::mergeFromFile(const uint8_t* image) {
+    bool changed = false;
     for (size_t i = 0; i < records.size(); ++i) {
         AlarmRecord onFile;
         std::memcpy(&onFile, image + i * sizeof(AlarmRecord), sizeof onFile);
@@ -99,26 +172,27 @@ void Alarms::mergeFromFile(const uint8_t* image) {
         if (onFile.notificationHandle == syncedHandle_[i] ||
             r.notificationHandle != syncedHandle_[i])
             continue; // the file holds what we wrote, or we have changed the record since
-        r.notificationHandle = onFile.notificationHandle;
+        r.notificationHandle = syncedHandle_[i] = onFile.notificationHandle;
         if (r.alarmTime == syncedTime_[i])
-            r.alarmTime = onFile.alarmTime;
+            r.alarmTime = syncedTime_[i] = onFile.alarmTime;
+        changed = true;
     }
+    return changed;
 }
 
-bool Alarms::save() {
-    const std::u16string path = dataFilePath(kAlarmsFileName);
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-        if (!dev::fileExists(path))
-            return dev::saveWholeFile(path, records.data(), kAlarmsFileSize);
-        // Read, merge and replace under one lock, so no write of the reminder falls in between.
-        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadWriteExisting);
-        if (!f.isOpen())
-            return false;
+bool Alarms::writeHeld(dev::ExclusiveFile& f, const std::u16string& path) {
+    bool ok = false;
+    if (f.isOpen()) {
         std::vector<uint8_t> onFile(kAlarmsFileSize);
         if (f.readAt(0, onFile.data(), kAlarmsFileSize) == kAlarmsFileSize)
             mergeFromFile(onFile.data());
-        return f.replaceContent(records.data(), kAlarmsFileSize);
-    });
+        ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
+                            [&] { return f.replaceContent(records.data(), kAlarmsFileSize); });
+    } else if (!dev::fileExists(path)) {
+        ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+            return dev::saveWholeFile(path, records.data(), kAlarmsFileSize);
+        });
+    }
     if (ok)
         markSynced();
     else
@@ -126,79 +200,68 @@ bool Alarms::save() {
     return ok;
 }
 
+bool Alarms::save() {
+    if (!loaded_ && !load(true)) {
+        dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
+        return false;
+    }
+    const std::u16string path = dataFilePath(kAlarmsFileName);
+    dev::ExclusiveFile f = holdItemFile(path, false);
+    return writeHeld(f, path);
+}
+
 std::optional<dev::SystemTime> Alarms::nextOccurrence(int index) const {
     if (!validIndex(index))
         return std::nullopt;
-    const AlarmRecord& r = records[static_cast<size_t>(index)];
-    const uint8_t mask = r.daysMask & 0x7F;
-    if (mask == 0)
-        return std::nullopt;
-    const dev::SystemTime now = dev::getLocalTime();
-    const dev::SystemTime at = systemTimeOf(r.alarmTime);
-    dev::SystemTime candidate = now;
-    candidate.hour = at.hour;
-    candidate.minute = at.minute;
-    candidate.second = 0;
-    candidate.milliseconds = 0;
-    const auto candidateFt = dev::toFileTime(candidate);
-    const auto nowFt = dev::toFileTime(now);
-    if (!candidateFt || !nowFt)
-        return std::nullopt;
-    int k = *candidateFt >= *nowFt ? 0 : 1;
-    while (!(mask & (1u << ((now.dayOfWeek + k) % 7))))
-        ++k;
+    const auto t =
+        alarmOccurrenceFrom(records[static_cast<size_t>(index)], dev::getLocalTimeAsFileTime());
     dev::SystemTime out;
-    if (!dev::fileTimeToSystemTime(*candidateFt + static_cast<dev::FileTime>(k) * dev::kTicksPerDay,
-                                   out))
+    if (!t || !dev::fileTimeToSystemTime(*t, out))
         return std::nullopt;
     return out;
-}
-
-uint32_t Alarms::handleInFile(int index) const {
-    const std::u16string path = dataFilePath(kAlarmsFileName);
-    const size_t offset = static_cast<size_t>(index) * sizeof(AlarmRecord);
-    std::optional<uint32_t> handle;
-    dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
-        if (!f.isOpen())
-            return !f.busy();
-        uint32_t h = 0;
-        if (f.readAt(offset, &h, sizeof h) == sizeof h)
-            handle = h;
-        return true;
-    });
-    // Without a readable copy the one we hold is the best we know: cancelling it keeps a stale
-    // registration from ringing beside the new one.
-    return handle.value_or(records[static_cast<size_t>(index)].notificationHandle);
 }
 
 void Alarms::schedule(int index, const std::optional<dev::SystemTime>& occurrence) {
     if (!validIndex(index))
         return;
-    AlarmRecord& r = records[static_cast<size_t>(index)];
-    auto& service = dev::current().notifications();
-    const auto start = occurrence ? dev::toFileTime(*occurrence) : std::nullopt;
-    if (!start) {
-        service.clear(handleInFile(index));
-        r.notificationHandle = 0;
-        save();
+    if (!loaded_ && !load(true)) {
+        dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
         return;
     }
-    if (r.notificationHandle != 0) {
-        service.clear(handleInFile(index));
-        r.notificationHandle = 0;
+    // The file is held from the read of the handle to the write: a reminder re-registering this
+    // alarm meanwhile waits, and its registration is the one cancelled here.
+    const std::u16string path = dataFilePath(kAlarmsFileName);
+    dev::ExclusiveFile f = holdItemFile(path, false);
+    if (!f.isOpen() && dev::fileExists(path)) {
+        dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
+        return;
     }
-    const dev::SystemTime end = dev::toSystemTime(*start + kAlarmWindow);
-    r.alarmTime = *start;
-    r.notificationHandle =
-        service.setTimed(0, kReminderPath, alarmArgument(index), dev::toSystemTime(*start), end);
-    if (r.notificationHandle == 0)
-        dev::messageBox(kDebugCaption, kAlarmNotRegistered, dev::MbIcon::None);
-    save();
+    AlarmRecord& r = records[static_cast<size_t>(index)];
+    uint32_t inFile = r.notificationHandle;
+    std::vector<uint8_t> onFile(kAlarmsFileSize);
+    if (f.isOpen() && f.readAt(0, onFile.data(), kAlarmsFileSize) == kAlarmsFileSize) {
+        mergeFromFile(onFile.data());
+        std::memcpy(&inFile, onFile.data() + static_cast<size_t>(index) * sizeof(AlarmRecord),
+                    sizeof inFile);
+    }
+    auto& service = dev::current().notifications();
+    service.clear(inFile);
+    if (r.notificationHandle != inFile)
+        service.clear(r.notificationHandle);
+    r.notificationHandle = 0;
+    if (const auto start = occurrence ? dev::toFileTime(*occurrence) : std::nullopt) {
+        const dev::SystemTime end = dev::toSystemTime(*start + kAlarmWindow);
+        r.alarmTime = *start;
+        r.notificationHandle = service.setTimed(0, kReminderPath, alarmArgument(index),
+                                                dev::toSystemTime(*start), end);
+        if (r.notificationHandle == 0)
+            dev::messageBox(kDebugCaption, kAlarmNotRegistered, dev::MbIcon::None);
+    }
+    writeHeld(f, path);
 }
 
 void Alarms::timeChanged(int index, dev::FileTime picked) {
-    if (!validIndex(index))
+    if (!validIndex(index) || !ensureLoaded())
         return;
     AlarmRecord& r = records[static_cast<size_t>(index)];
     r.alarmTime = picked;
@@ -209,14 +272,14 @@ void Alarms::timeChanged(int index, dev::FileTime picked) {
 }
 
 void Alarms::checkSet(int index) {
-    if (!validIndex(index))
+    if (!validIndex(index) || !ensureLoaded())
         return;
     records[static_cast<size_t>(index)].enabled = 1;
     schedule(index, nextOccurrence(index));
 }
 
 void Alarms::checkCleared(int index) {
-    if (!validIndex(index))
+    if (!validIndex(index) || !ensureLoaded())
         return;
     records[static_cast<size_t>(index)].enabled = 0;
     schedule(index, std::nullopt);
@@ -276,7 +339,7 @@ AlarmSettingsDraft openAlarmSettings(const Alarms& table, int index) {
 }
 
 void confirmAlarmSettings(Alarms& table, const AlarmSettingsDraft& d) {
-    if (!validIndex(d.index))
+    if (!validIndex(d.index) || !table.ensureLoaded())
         return;
     AlarmRecord& r = table.records[static_cast<size_t>(d.index)];
     r.daysMask = d.workingMask;
@@ -289,7 +352,7 @@ void confirmAlarmSettings(Alarms& table, const AlarmSettingsDraft& d) {
     r.repeatIndex = d.repeatIndex;
     r.showDescription = d.showDescription ? 1 : 0;
     r.repeating = d.repeating ? 1 : 0;
-    table.schedule(d.index, std::nullopt);
+    // One registration and one write: scheduling cancels whatever is registered first.
     table.schedule(d.index, table.nextOccurrence(d.index));
 }
 

@@ -16,11 +16,11 @@ inline constexpr size_t kAlarmsFileSize = sizeof(AlarmRecord) * kAlarmCount;
 static_assert(kAlarmsFileSize == 1520);
 inline constexpr char16_t kAlarmsFileName[] = u"alarms.dat";
 
-
 // The registration of an alarm lasts five minutes past its start.
 inline constexpr dev::FileTime kAlarmWindow = 5 * dev::kTicksPerMinute;
 
 inline constexpr char16_t kCorruptAlarms[] = u"Corrupt file with alarm settings";
+inline constexpr char16_t kBusyAlarms[] = u"The file with alarm settings is in use; try again";
 inline constexpr char16_t kCantSaveAlarms[] = u"Can't save alarm settings";
 inline constexpr char16_t kAlarmNotRegistered[] = u"Not registered";
 
@@ -28,6 +28,18 @@ inline constexpr char16_t kAlarmNotRegistered[] = u"Not registered";
 std::u16string alarmArgument(int index);
 // data\alarmsnd<index>.dat
 std::u16string alarmSoundFile(int index);
+
+// The one rule of an alarm's occurrences: the first time at or after `from` (local file time) at
+// the hour and minute of the record's alarmTime on a weekday of its mask: the day of `from` if
+// that time has not passed (equal counts as not passed), else the next selected weekday, wrapping
+// from Saturday to Sunday. None without a weekday. Days are added as 24-hour steps of local
+// time.
+std::optional<dev::FileTime> alarmOccurrenceFrom(const AlarmRecord& r, dev::FileTime from);
+// The occurrence that follows a firing: the first one after now, and never the occurrence that
+// fired (its alarmTime) again, even when the start came a moment early.
+std::optional<dev::FileTime> alarmOccurrenceAfterFiring(const AlarmRecord& r, dev::FileTime now);
+// The last occurrence at or before `at` within the week before it (none without a weekday).
+std::optional<dev::FileTime> alarmLatestOccurrence(const AlarmRecord& r, dev::FileTime at);
 // The path in the alarm's sound path file, "\Windows\Alarm1.wav" when it is missing.
 std::u16string readAlarmSound(int index);
 
@@ -47,18 +59,32 @@ public:
 
     std::array<AlarmRecord, kAlarmCount> records{};
 
-    // LoadAlarms: defaults when the file does not exist (not written); a short file is retried
-    // and then reported as corrupt, keeping what was read over the defaults.
-    bool load();
+    // LoadAlarms: defaults when the file does not exist (not written). A file held by another
+    // process through every attempt is reported as busy and the table is not loaded: it is then
+    // never written until a later refresh() has loaded it. A short file is kept aside as
+    // alarms.dat.bad, reported as corrupt, and defaults are written in its place.
+    bool load(bool quiet = false);
+    // Whether the table holds the file's contents (or the defaults of a missing file).
+    bool loaded() const { return loaded_; }
+    // Loads a table whose load failed; false (and the user told) while the file is still busy.
+    // Every change of a record begins here, so that a later load cannot undo it.
+    bool ensureLoaded();
+    // The views' and status bar's read: takes the reminder's writes (a fired alarm's new
+    // occurrence and handle, a time change's re-registrations) into the records this table has
+    // not changed itself; loads a table whose load failed. One attempt; a busy file waits for
+    // the next call. True when the table changed.
+    bool refresh();
     // SaveAlarms: the whole table, crash-safe, retried, then reported. The reminder rewrites
     // records in the file when an alarm fires (a new handle and occurrence) and all of them after
     // a time change; a record this table has not changed since it last read or wrote the file
-    // takes the file's handle and time instead of overwriting them with stale ones.
+    // takes the file's handle and time instead of overwriting them with stale ones. A table that
+    // is not loaded is never written.
     bool save();
     // NextAlarmOccurrence: the next local date and time at which the alarm rings.
     std::optional<dev::SystemTime> nextOccurrence(int index) const;
-    // ScheduleAlarm: cancels the registration whose handle is in the file and registers the
-    // occurrence when one is given; always saves.
+    // ScheduleAlarm: cancels the registration whose handle is in the file (and the table's own,
+    // should it differ) and registers the occurrence when one is given; always saves. The file is
+    // held from the read of its handle to the write, so a reminder's write cannot fall between.
     void schedule(int index, const std::optional<dev::SystemTime>& occurrence);
 
     // The view's events.
@@ -71,11 +97,13 @@ public:
     bool anyEnabled() const;
 
 private:
-    // The handle of the record as stored in the file, 0 when the file cannot be read.
-    uint32_t handleInFile(int index) const;
-    // Takes the reminder's changes from a file image into the records this table left alone.
-    void mergeFromFile(const uint8_t* image);
+    // Takes the reminder's changes from a file image into the records this table left alone;
+    // true when a record changed.
+    bool mergeFromFile(const uint8_t* image);
     void markSynced();
+    // Writes the table into the held file (or a new one); reports a failure.
+    bool writeHeld(dev::ExclusiveFile& f, const std::u16string& path);
+    bool loaded_ = true;
     std::array<uint32_t, kAlarmCount> syncedHandle_{};
     std::array<dev::FileTime, kAlarmCount> syncedTime_{};
 };

@@ -26,7 +26,7 @@ std::u16string eventArgument(uint32_t handle) {
 }
 
 std::u16string eventSoundFile(uint32_t eventId) {
-    return dataFilePath(u"es" + decimal(eventId) + u".dat");
+    return dataFilePath(eventSoundFileName(eventId));
 }
 
 std::u16string noteFile(uint32_t noteNumber) {
@@ -79,7 +79,7 @@ Events& events() {
     return table;
 }
 
-bool Events::load() {
+bool Events::load(bool quiet) {
     const std::u16string path = dataFilePath(kEventsFileName);
     EventsImage img;
     const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
@@ -97,14 +97,24 @@ bool Events::load() {
         img = parseEvents(bytes.data(), bytes.size());
         return img.ok;
     });
-    const bool ok = result == ItemFileRead::Done;
-    if (result == ItemFileRead::Missing) {
+    if (result == ItemFileRead::Busy) {
+        loaded_ = false;
+        if (!quiet)
+            dev::messageBox(kCaption, kBusyEvents, dev::MbIcon::Error);
+        return false;
+    }
+    loaded_ = true;
+    if (result != ItemFileRead::Done) {
         records.clear();
         noteCounter = 0;
         capacity_ = kEventsSpare;
-        return true;
-    }
-    if (!ok) {
+        if (result == ItemFileRead::Missing)
+            return true;
+        // Kept for the user before the empty list takes its place.
+        keepAside(path, dev::readWholeFile(path).value_or(std::vector<uint8_t>{}));
+        dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+            return dev::saveWholeFile(path, serializeEvents(records, noteCounter));
+        });
         dev::messageBox(kCaption, kCorruptEvents, dev::MbIcon::Error);
         return false;
     }
@@ -114,7 +124,16 @@ bool Events::load() {
     return true;
 }
 
+bool Events::ensureLoaded() {
+    if (loaded_ || load(true))
+        return true;
+    dev::messageBox(kCaption, kBusyEvents, dev::MbIcon::Error);
+    return false;
+}
+
 bool Events::save() {
+    if (!ensureLoaded())
+        return false;
     const std::u16string path = dataFilePath(kEventsFileName);
     const std::vector<uint8_t> bytes = serializeEvents(records, noteCounter);
     const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
@@ -137,12 +156,12 @@ uint32_t Events::smallestFreeId() const {
 void Events::ensureRoomForOneMore() {
     if (records.size() + 1 > capacity_) {
         capacity_ = records.size() + kEventsSpare;
-        ++growths_;
     }
     records.reserve(capacity_);
 }
 
 EventDraft Events::newEvent() {
+    ensureLoaded();
     ensureRoomForOneMore();
     EventDraft d;
     std::memset(&d.record, 0, sizeof d.record);
@@ -170,7 +189,7 @@ std::optional<EventDraft> Events::editEvent(size_t index) const {
 }
 
 bool Events::registerEvent(EventDraft& d) {
-    if (d.index >= static_cast<int>(records.size()))
+    if (!ensureLoaded() || d.index >= static_cast<int>(records.size()))
         return false;
     EventRecord& r = d.record;
     writeSoundPathFile(eventSoundFile(r.eventId), d.soundPath);
@@ -215,7 +234,7 @@ bool Events::deleteEvent(size_t index) {
     if (dev::messageBox(kCaption, kDeleteEventQuestion, dev::MbIcon::Question,
                         dev::MbButtons::YesNo) != dev::MbResult::Yes)
         return false;
-    if (index >= records.size())
+    if (!ensureLoaded() || index >= records.size())
         return false;
     const EventRecord r = records[index];
     if (r.eventTime > dev::getLocalTimeAsFileTime())

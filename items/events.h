@@ -15,6 +15,7 @@ inline constexpr size_t kEventsHeaderSize = sizeof(EventsFileHeader);
 // Spare room kept in the in-memory table beyond the count.
 inline constexpr size_t kEventsSpare = 8;
 inline constexpr char16_t kCorruptEvents[] = u"Corrupt file with event settings";
+inline constexpr char16_t kBusyEvents[] = u"The file with event settings is in use; try again";
 inline constexpr char16_t kCantSaveEvents[] = u"Can't save event settings";
 inline constexpr char16_t kCantSaveNote[] = u"Can't save event note";
 inline constexpr char16_t kCantStoreNote[] = u"Can't storage event note";
@@ -66,9 +67,13 @@ public:
 
     // Room of the in-memory table (count + 8 after a load; grows by count + 8 when used up).
     size_t capacity() const { return capacity_; }
-    int growths() const { return growths_; }
 
-    bool load();
+    // A file another process holds through every attempt is reported busy and leaves the table
+    // unloaded; it is then never written until a load succeeds (each change loads it first). A
+    // damaged file is kept aside as events.dat.bad, reported, and replaced by an empty list.
+    bool load(bool quiet = false);
+    bool loaded() const { return loaded_; }
+    bool ensureLoaded();
     bool save();
 
     // New...: a zeroed record with the smallest free id; the table grows first when full.
@@ -92,7 +97,7 @@ public:
 private:
     void ensureRoomForOneMore();
     size_t capacity_ = kEventsSpare;
-    int growths_ = 0;
+    bool loaded_ = true;
 };
 
 Events& events();

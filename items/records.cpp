@@ -1,6 +1,7 @@
 #include "items/records.h"
 
 #include "device/device.h"
+#include "device/paths.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -60,29 +61,92 @@ SoundTestPlan planSoundTest(uint32_t soundIndex, const std::u16string& path, uin
     return plan;
 }
 
-int runSoundTest(const SoundTestPlan& plan) {
-    int started = 0;
-    for (int i = 0; i < plan.plays; ++i) {
-        if (dev::current().sound().play(plan.path))
-            ++started;
-        dev::sleepMs(plan.pauseMs);
-    }
-    return started;
+void SoundTest::start(const SoundTestPlan& plan) {
+    stop();
+    plan_ = plan;
+    played_ = started_ = 0;
+    running_ = plan_.plays > 0;
+    if (running_)
+        playNext();
 }
 
+void SoundTest::playNext() {
+    if (dev::current().sound().play(plan_.path))
+        ++started_;
+    ++played_;
+    nextMs_ = dev::current().clock().tickCount() + plan_.pauseMs;
+}
 
-ItemFileRead readItemFile(const std::u16string& path, const std::function<bool(const dev::ExclusiveFile&)>& read) {
-    bool missing = false;
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+bool SoundTest::tick() {
+    if (!running_ || dev::current().clock().tickCount() < nextMs_)
+        return running_;
+    if (played_ < plan_.plays)
+        playNext();
+    else
+        running_ = false;
+    return running_;
+}
+
+void SoundTest::stop() {
+    if (!running_)
+        return;
+    running_ = false;
+    dev::current().sound().stop();
+}
+
+ItemFileRead readItemFile(const std::u16string& path,
+                          const std::function<bool(const dev::ExclusiveFile&)>& read) {
+    // A file held by another process is waited for far longer than one that reads short: the
+    // holder lets go within moments, while a damaged file stays damaged.
+    int busyLeft = kBusyAttempts, failedLeft = kFileAttempts;
+    while (true) {
         dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
-        if (!f.isOpen()) {
-            // Busy: the other program holds the file for a moment. Gone: the caller's defaults.
-            missing = !f.busy() && !dev::fileExists(path);
-            return missing;
+        if (f.isOpen()) {
+            if (read(f))
+                return ItemFileRead::Done;
+            if (--failedLeft <= 0)
+                return ItemFileRead::Failed;
+        } else if (!f.busy()) {
+            if (!dev::fileExists(path))
+                return ItemFileRead::Missing;
+            if (--failedLeft <= 0)
+                return ItemFileRead::Failed;
+        } else if (--busyLeft <= 0) {
+            return ItemFileRead::Busy;
         }
-        return read(f);
-    });
-    return missing ? ItemFileRead::Missing : ok ? ItemFileRead::Done : ItemFileRead::Failed;
+        f.close();
+        dev::sleepMs(kRetryPauseMs);
+    }
+}
+
+dev::ExclusiveFile holdItemFile(const std::u16string& path, bool create, int attempts,
+                                uint32_t pauseMs) {
+    const dev::OpenMode mode =
+        create ? dev::OpenMode::ReadWriteAlways : dev::OpenMode::ReadWriteExisting;
+    for (int i = 0; i < attempts; ++i) {
+        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, mode);
+        if (f.isOpen() || !f.busy())
+            return f;
+        if (i + 1 < attempts)
+            dev::sleepMs(pauseMs);
+    }
+    return {};
+}
+
+bool keepAside(const std::u16string& path, const std::vector<uint8_t>& bytes) {
+    return dev::saveWholeFile(path + u".bad", bytes);
+}
+
+std::u16string alarmSoundFileName(int index) {
+    return u"alarmsnd" + dev::fromUtf8(std::to_string(index)) + u".dat";
+}
+
+std::u16string timerSoundFileName(int index) {
+    return u"timersnd" + dev::fromUtf8(std::to_string(index)) + u".dat";
+}
+
+std::u16string eventSoundFileName(uint32_t eventId) {
+    return u"es" + dev::fromUtf8(std::to_string(eventId)) + u".dat";
 }
 
 dev::FileTime todayAtMidnight() {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace hv::items {
 
@@ -19,10 +20,25 @@ namespace hv::items {
 inline constexpr int kFileAttempts = 20;
 inline constexpr uint32_t kRetryPauseMs = 100;
 
+// Attempts while another process holds a file: far longer than the other programs ever hold one,
+// so that a busy file is told apart from a damaged one.
+inline constexpr int kBusyAttempts = 100;
+
 // Reads an item file, retrying while another process holds it: `read` reads the open file and
-// says whether what it got will do. Missing when the file does not exist at all.
-enum class ItemFileRead { Done, Missing, Failed };
-ItemFileRead readItemFile(const std::u16string& path, const std::function<bool(const dev::ExclusiveFile&)>& read);
+// says whether what it got will do. Missing when the file does not exist at all, Busy when it was
+// held by another process through every attempt, Failed when it was read but did not do.
+enum class ItemFileRead { Done, Missing, Busy, Failed };
+ItemFileRead readItemFile(const std::u16string& path,
+                          const std::function<bool(const dev::ExclusiveFile&)>& read);
+
+// Opens an item file for one read-change-write, retrying while another process holds it: the
+// caller keeps it open across its read and its write, so no other writer falls in between.
+// `create` makes a missing file (empty); otherwise a missing file gives a closed handle at once.
+dev::ExclusiveFile holdItemFile(const std::u16string& path, bool create,
+                                int attempts = kBusyAttempts, uint32_t pauseMs = kRetryPauseMs);
+
+// Keeps a damaged file's bytes beside it (the name with ".bad" added) before defaults replace it.
+bool keepAside(const std::u16string& path, const std::vector<uint8_t>& bytes);
 
 // Today's local midnight on the device clock.
 dev::FileTime todayAtMidnight();
@@ -127,7 +143,6 @@ static_assert(sizeof(EventsFileHeader) == 8);
 static_assert(offsetof(EventsFileHeader, noteCounter) == 4);
 
 // Shared names and texts of the item modules.
-inline constexpr char16_t kDefaultSoundPath[] = u"\\Windows\\Alarm1.wav";
 inline constexpr char16_t kSoundFolder[] = u"\\Windows";
 inline constexpr char16_t kDebugCaption[] = u"Debug";
 
@@ -139,6 +154,12 @@ std::string localTimeText(dev::FileTime t);
 // Two digits, with a leading zero below 10 (values above 99 are written in full).
 std::u16string twoDigits(uint64_t v);
 
+// Names (without folder) of the sound path files: alarmsnd<index>.dat, timersnd<index>.dat and
+// es<eventId>.dat. The main program, the reminder and the command line all build them here.
+std::u16string alarmSoundFileName(int index);
+std::u16string timerSoundFileName(int index);
+std::u16string eventSoundFileName(uint32_t eventId);
+
 // The sound test of the settings windows: plays = repeatIndex + 1, each followed by a pause of
 // pauseIndex + 1 seconds. Nothing is planned for "None".
 struct SoundTestPlan {
@@ -148,6 +169,27 @@ struct SoundTestPlan {
 };
 SoundTestPlan planSoundTest(uint32_t soundIndex, const std::u16string& path, uint8_t repeatIndex,
                             uint8_t pauseIndex);
+
+// A running sound test that never blocks its window: start() plays the first time, the window's
+// timer calls tick() and the next play starts once its pause has passed on the device's tick
+// count; stop() (the window closes, or Test is pressed again) ends it and silences the sound.
+class SoundTest {
+public:
+    void start(const SoundTestPlan& plan);
+    // Starts what is due; false once the last pause is over.
+    bool tick();
+    void stop();
+    bool running() const { return running_; }
+    int started() const { return started_; }
+
+private:
+    void playNext();
+    SoundTestPlan plan_;
+    int played_ = 0;
+    int started_ = 0;
+    uint64_t nextMs_ = 0;
+    bool running_ = false;
+};
 // Runs a plan on the device (asynchronous plays, a pause after each); the caller does not
 // respond meanwhile. Returns the number of plays started.
 int runSoundTest(const SoundTestPlan& plan);

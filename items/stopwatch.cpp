@@ -83,12 +83,15 @@ void Stopwatch::startStopResume() {
         s.stopwatchTime = nowUtc;
         s.stopwatchRunning = 1;
     }
+    // Saved at once: a session that ends without the exit sequence keeps the measurement.
+    saveSettingsWithRetry();
 }
 
 void Stopwatch::reset() {
     state().stopwatchRunning = 0;
     state().stopwatchTime = 0;
     hundredths_ = 0;
+    saveSettingsWithRetry();
 }
 
 uint64_t Stopwatch::elapsed() const {
@@ -107,15 +110,14 @@ ElapsedHms Stopwatch::elapsedHms() const {
 }
 
 std::optional<std::u16string> Stopwatch::elapsedText() const {
+    // Hours go on past 24 ("25:03 10."); three digits from 100 hours.
     const ElapsedHms t = elapsedHms();
-    if (t.hours >= 24)
-        return std::nullopt;
     return twoDigits(t.hours) + u":" + twoDigits(t.minutes) + u" " + twoDigits(t.seconds) + u".";
 }
 
 std::u16string Stopwatch::statusText() const {
     const ElapsedHms t = elapsedHms();
-    if (!running() || t.hours >= 24)
+    if (!running())
         return kStopwatchIdle;
     return twoDigits(t.hours) + u":" + twoDigits(t.minutes) + u" " + twoDigits(t.seconds);
 }
@@ -156,8 +158,7 @@ bool Stopwatch::split() {
     Split s;
     s.label = u"Split " + twoDigits(static_cast<uint64_t>(nextSplit));
     ++nextSplit;
-    // From 24 hours on the time text has no clock part to show.
-    s.time = (text ? *text : std::u16string(u"--:-- --.")) + twoDigits(static_cast<uint64_t>(h));
+    s.time = text.value_or(u"") + twoDigits(static_cast<uint64_t>(h));
     splits.push_back(std::move(s));
     return saveSplits();
 }

@@ -44,13 +44,14 @@ public:
     bool running() const;
     uint64_t storedTime() const;
 
+    // Both save the settings record at once.
     void startStopResume();
     void reset();
 
     // Elapsed time in 100-ns units (never negative, even when the clock was set back).
     uint64_t elapsed() const;
     ElapsedHms elapsedHms() const;
-    // "HH:mm ss." (01:05 09.); nullopt from 24 hours on, when the display is left as it was.
+    // "HH:mm ss." (01:05 09.); the hours go on past 24 (25:03 10.).
     std::optional<std::u16string> elapsedText() const;
     // The status bar's part: "HH:mm ss" while running, "--:-- --" otherwise.
     std::u16string statusText() const;

@@ -40,8 +40,7 @@ std::u16string timerResetEventName(int index) {
 }
 
 std::u16string timerSoundFile(int index) {
-    return dataFilePath(u"timersnd" + std::u16string(1, static_cast<char16_t>(u'0' + index)) +
-                        u".dat");
+    return dataFilePath(timerSoundFileName(index));
 }
 
 std::u16string readTimerSound(int index) {
@@ -60,6 +59,21 @@ std::u16string hmsText(const Hms& t) {
     return twoDigits(t.hours) + u":" + twoDigits(t.minutes) + u":" + twoDigits(t.seconds);
 }
 
+dev::FileTime timerEndUtc(const TimerRecord& r) {
+    return r.running == kRunningUtcEnd ? r.countdownTime
+                                       : dev::localFileTimeToFileTime(r.countdownTime);
+}
+
+dev::FileTime timerEndLocal(const TimerRecord& r) {
+    return r.running == kRunningUtcEnd ? dev::fileTimeToLocalFileTime(r.countdownTime)
+                                       : r.countdownTime;
+}
+
+dev::FileTime timerInitialCountdown(const TimerRecord& r) {
+    return midnightOf(r.countdownTime) +
+           hmsTicks(r.initialHours, r.initialMinutes, r.initialSeconds);
+}
+
 void fillTimerDefaults(std::array<TimerRecord, kTimerCount>& records, dev::FileTime todayMidnight) {
     std::memset(records.data(), 0, kTimersFileSize);
     for (auto& r : records)
@@ -68,6 +82,7 @@ void fillTimerDefaults(std::array<TimerRecord, kTimerCount>& records, dev::FileT
 
 Timers::Timers() {
     fillTimerDefaults(records, 0);
+    markSynced();
 }
 
 Timers::~Timers() {
@@ -103,35 +118,104 @@ void Timers::closeEvents() {
     }
 }
 
-bool Timers::load() {
+bool Timers::load(bool quiet) {
     const std::u16string path = dataFilePath(kTimersFileName);
     std::vector<uint8_t> bytes;
     const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
         bytes.assign(kTimersFileSize, 0);
         bytes.resize(f.readAt(0, bytes.data(), kTimersFileSize));
-        return true;
+        return bytes.size() == kTimersFileSize;
     });
-    const bool missing = result == ItemFileRead::Missing;
-    const bool ok = result == ItemFileRead::Done;
-    if (missing) {
-        fillTimerDefaults(records, todayAtMidnight());
-        save();
+    switch (result) {
+    case ItemFileRead::Done:
+        std::memcpy(records.data(), bytes.data(), kTimersFileSize);
+        markSynced();
+        loaded_ = true;
         return true;
-    }
-    if (!ok)
+    case ItemFileRead::Busy:
+        loaded_ = false;
+        if (!quiet)
+            dev::messageBox(kCaption, kBusyTimers, dev::MbIcon::Error);
         return false;
-    // A short file replaces only the bytes it holds.
-    if (!bytes.empty())
-        std::memcpy(records.data(), bytes.data(), bytes.size());
-    return true;
+    case ItemFileRead::Missing:
+    case ItemFileRead::Failed:
+        break;
+    }
+    const bool corrupt = result == ItemFileRead::Failed;
+    if (corrupt) {
+        if (const auto whole = dev::readWholeFile(path))
+            bytes = *whole;
+        keepAside(path, bytes);
+    }
+    fillTimerDefaults(records, todayAtMidnight());
+    markSynced();
+    loaded_ = true;
+    const bool saved = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+        return dev::saveWholeFile(path, records.data(), kTimersFileSize);
+    });
+    if (corrupt)
+        dev::messageBox(kCaption, kCorruptTimers, dev::MbIcon::Error);
+    else if (!saved)
+        dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
+    return !corrupt;
+}
+
+bool Timers::ensureLoaded() {
+    if (loaded_ || load(true))
+        return true;
+    dev::messageBox(kCaption, kBusyTimers, dev::MbIcon::Error);
+    return false;
+}
+
+void Timers::markSynced() {
+    synced_ = records;
+}
+
+void Timers::mergeFromFile(const uint8_t* image, size_t size) {
+    for (size_t i = 0; i < records.size() && (i + 1) * sizeof(TimerRecord) <= size; ++i) {
+        TimerRecord onFile;
+        std::memcpy(&onFile, image + i * sizeof(TimerRecord), sizeof onFile);
+        TimerRecord& mine = records[i];
+        const TimerRecord& was = synced_[i];
+        if (std::memcmp(&onFile, &was, sizeof onFile) == 0)
+            continue; // nobody else wrote it
+        // A run of ours that the file no longer holds has ended: the stop is completed later.
+        if (mine.notificationHandle != 0 && mine.notificationHandle == was.notificationHandle &&
+            onFile.notificationHandle != was.notificationHandle)
+            pendingEnds_[i] = true;
+        if (std::memcmp(&mine, &was, sizeof mine) == 0) {
+            mine = onFile; // we did not change it: the file's copy is the newer
+        } else if (onFile.notificationHandle != was.notificationHandle &&
+                   mine.notificationHandle == was.notificationHandle) {
+            // The reminder ended the run we hold; our other changes stay.
+            mine.notificationHandle = onFile.notificationHandle;
+            mine.running = onFile.running;
+            mine.countdownTime = onFile.countdownTime;
+        }
+    }
 }
 
 bool Timers::save() {
+    if (!loaded_ && !load(true)) {
+        dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
+        return false;
+    }
     const std::u16string path = dataFilePath(kTimersFileName);
-    const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-        return dev::saveWholeFile(path, records.data(), kTimersFileSize);
-    });
-    if (!ok)
+    dev::ExclusiveFile f = holdItemFile(path, false);
+    bool ok = false;
+    if (f.isOpen()) {
+        const std::vector<uint8_t> onFile = f.readAll();
+        mergeFromFile(onFile.data(), onFile.size());
+        ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
+                            [&] { return f.replaceContent(records.data(), kTimersFileSize); });
+    } else if (!dev::fileExists(path)) {
+        ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
+            return dev::saveWholeFile(path, records.data(), kTimersFileSize);
+        });
+    }
+    if (ok)
+        markSynced();
+    else
         dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
     return ok;
 }
@@ -139,21 +223,28 @@ bool Timers::save() {
 bool Timers::saveOne(int i) {
     if (!validIndex(i))
         return false;
+    if (!loaded_ && !load(true)) {
+        dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
+        return false;
+    }
     const std::u16string path = dataFilePath(kTimersFileName);
+    const size_t at = static_cast<size_t>(i);
     const bool ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
         // A file that has gone (or was never written) is written whole, so the record is not lost.
         if (!dev::fileExists(path))
             return dev::saveWholeFile(path, records.data(), kTimersFileSize);
         return dev::writeRecordInPlace(path, static_cast<uint64_t>(i) * sizeof(TimerRecord),
-                                       &records[static_cast<size_t>(i)], sizeof(TimerRecord));
+                                       &records[at], sizeof(TimerRecord));
     });
-    if (!ok)
+    if (ok)
+        synced_[at] = records[at];
+    else
         dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
     return ok;
 }
 
 bool Timers::start(int i) {
-    if (!validIndex(i))
+    if (!validIndex(i) || !ensureLoaded())
         return false;
     TimerRecord& r = records[static_cast<size_t>(i)];
     if (r.running)
@@ -161,17 +252,17 @@ bool Timers::start(int i) {
     dev::FileTime d = timeOfDay(r.countdownTime);
     if (d == 0)
         d = dev::kTicksPerDay; // a zero timer runs one day
-    const dev::FileTime end = dev::getLocalTimeAsFileTime() + d;
-    r.countdownTime = end;
+    // The end is a real instant, so the run lasts d whatever the wall clock does meanwhile.
+    r.countdownTime = dev::getSystemTimeAsFileTime() + d;
+    r.running = kRunningUtcEnd;
     auto& ev = dev::current().events();
     if (resetEvents_[static_cast<size_t>(i)])
         ev.reset(resetEvents_[static_cast<size_t>(i)]);
     r.notificationHandle = dev::current().notifications().setTimed(
-        r.notificationHandle, kReminderPath, timerArgument(i), dev::toSystemTime(end),
+        r.notificationHandle, kReminderPath, timerArgument(i), dev::toSystemTime(timerEndLocal(r)),
         dev::SystemTime{});
     if (r.notificationHandle == 0)
         dev::messageBox(kDebugCaption, kTimerNotRegistered, dev::MbIcon::None);
-    r.running = 1;
     saveOne(i);
     return true;
 }
@@ -188,11 +279,11 @@ void Timers::commonStop(int i) {
 }
 
 void Timers::stop(int i) {
-    if (!validIndex(i))
+    if (!validIndex(i) || !ensureLoaded())
         return;
     TimerRecord& r = records[static_cast<size_t>(i)];
     const dev::FileTime now = dev::getLocalTimeAsFileTime();
-    const Hms left = remainingBetween(r.countdownTime, now);
+    const Hms left = remainingBetween(timerEndUtc(r), dev::getSystemTimeAsFileTime());
     // Today's date with the time left (a full day left rolls over to 00:00:00, i.e. one day).
     r.countdownTime = midnightOf(now) + hmsTicks(left.hours, left.minutes, left.seconds);
     commonStop(i);
@@ -201,12 +292,11 @@ void Timers::stop(int i) {
 
 void Timers::setInitialCountdown(int i) {
     TimerRecord& r = records[static_cast<size_t>(i)];
-    const dev::FileTime day = midnightOf(r.countdownTime);
-    r.countdownTime = day + hmsTicks(r.initialHours, r.initialMinutes, r.initialSeconds);
+    r.countdownTime = timerInitialCountdown(r);
 }
 
 void Timers::reset(int i) {
-    if (!validIndex(i))
+    if (!validIndex(i) || !ensureLoaded())
         return;
     setInitialCountdown(i);
     commonStop(i);
@@ -214,6 +304,8 @@ void Timers::reset(int i) {
 }
 
 void Timers::stopAndResetAll() {
+    if (!ensureLoaded())
+        return;
     for (int i = 0; i < kTimerCount; ++i) {
         if (records[static_cast<size_t>(i)].running)
             stop(i);
@@ -243,16 +335,33 @@ int Timers::checkChanged() {
     if (!settingsChange_ || !ev.isSet(settingsChange_))
         return -1;
     ev.reset(settingsChange_);
-    std::array<uint32_t, kTimerCount> before{};
-    for (int i = 0; i < kTimerCount; ++i)
-        before[static_cast<size_t>(i)] = records[static_cast<size_t>(i)].notificationHandle;
-    load();
+    // Only the records whose run the reminder ended are taken from the file: the others may hold
+    // settings not yet saved.
+    std::vector<uint8_t> onFile;
+    const ItemFileRead read =
+        readItemFile(dataFilePath(kTimersFileName), [&](const dev::ExclusiveFile& f) {
+            onFile = f.readAll();
+            return onFile.size() >= kTimersFileSize;
+        });
+    if (read != ItemFileRead::Done)
+        return -1;
     for (int i = 0; i < kTimerCount; ++i) {
-        const uint32_t was = before[static_cast<size_t>(i)];
-        if (was != 0 && was != records[static_cast<size_t>(i)].notificationHandle)
-            pendingEnds_[static_cast<size_t>(i)] = true;
+        const size_t at = static_cast<size_t>(i);
+        TimerRecord fileRecord;
+        std::memcpy(&fileRecord, onFile.data() + at * sizeof(TimerRecord), sizeof fileRecord);
+        const uint32_t was = records[at].notificationHandle;
+        if (was != 0 && was != fileRecord.notificationHandle) {
+            records[at] = fileRecord;
+            synced_[at] = fileRecord;
+            pendingEnds_[at] = true;
+        }
     }
     return handlePending();
+}
+
+void Timers::checkAllChanged() {
+    while (checkChanged() >= 0) {
+    }
 }
 
 Hms Timers::remaining(int i) const {
@@ -260,7 +369,7 @@ Hms Timers::remaining(int i) const {
         return {};
     const TimerRecord& r = records[static_cast<size_t>(i)];
     if (r.notificationHandle != 0 || r.running)
-        return remainingBetween(r.countdownTime, dev::getLocalTimeAsFileTime());
+        return remainingBetween(timerEndUtc(r), dev::getSystemTimeAsFileTime());
     const dev::SystemTime st = systemTimeOf(r.countdownTime);
     return {st.hour, st.minute, st.second};
 }
@@ -271,7 +380,7 @@ std::optional<int> Timers::firstToEnd() const {
         const TimerRecord& r = records[static_cast<size_t>(i)];
         if (!r.running)
             continue;
-        if (!best || r.countdownTime < records[static_cast<size_t>(*best)].countdownTime)
+        if (!best || timerEndUtc(r) < timerEndUtc(records[static_cast<size_t>(*best)]))
             best = i;
     }
     return best;
@@ -304,7 +413,8 @@ TimerSettingsDraft openTimerSettings(const Timers& table, int index) {
 }
 
 void confirmTimerSettings(Timers& table, const TimerSettingsDraft& d) {
-    if (!validIndex(d.index) || table.records[static_cast<size_t>(d.index)].running)
+    if (!validIndex(d.index) || !table.ensureLoaded() ||
+        table.records[static_cast<size_t>(d.index)].running)
         return;
     TimerRecord& r = table.records[static_cast<size_t>(d.index)];
     setText(r.note, d.note);
@@ -319,6 +429,8 @@ void confirmTimerSettings(Timers& table, const TimerSettingsDraft& d) {
     r.initialHours = std::min<uint8_t>(d.hours, 23);
     r.countdownTime = midnightOf(dev::getLocalTimeAsFileTime()) +
                       hmsTicks(r.initialHours, r.initialMinutes, r.initialSeconds);
+    // Saved at once: the record must not wait for the exit save, which may never come.
+    table.saveOne(d.index);
 }
 
 } // namespace hv::items

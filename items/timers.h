@@ -19,6 +19,8 @@ static_assert(kTimersFileSize == 288);
 inline constexpr char16_t kTimersFileName[] = u"timers.dat";
 inline constexpr char16_t kTimersSettingsChange[] = u"HVTimers_Settings_Change";
 inline constexpr char16_t kCantSaveTimers[] = u"Can't save timer settings";
+inline constexpr char16_t kCorruptTimers[] = u"Corrupt file with timer settings";
+inline constexpr char16_t kBusyTimers[] = u"The file with timer settings is in use; try again";
 inline constexpr char16_t kTimerNotRegistered[] = u"Timer Not registered";
 
 // "t00" .. "t03"
@@ -39,6 +41,19 @@ struct Hms {
 Hms remainingBetween(dev::FileTime end, dev::FileTime now);
 // "HH:mm:ss"
 std::u16string hmsText(const Hms& t);
+// The `running` byte: 0 stopped; 1 running with the end in countdownTime as a local wall-clock
+// time (files of earlier versions, still read that way); 2 running with the end as a UTC file
+// time, which this program writes so that a run lasts its real duration across a change of the
+// wall clock (the night the clocks go back, a suspend).
+inline constexpr uint8_t kRunningLocalEnd = 1;
+inline constexpr uint8_t kRunningUtcEnd = 2;
+// The end of a running timer as a real (UTC) instant and as the local wall-clock time it shows
+// and is registered at.
+dev::FileTime timerEndUtc(const TimerRecord& r);
+dev::FileTime timerEndLocal(const TimerRecord& r);
+// The countdown of a stopped timer at its initial value: the date of its countdownTime with the
+// initial hours, minutes and seconds.
+dev::FileTime timerInitialCountdown(const TimerRecord& r);
 
 class Timers {
 public:
@@ -56,9 +71,19 @@ public:
     bool openEvents();
     void closeEvents();
 
-    // LoadTimers: the bytes read replace the table's; a missing file gives defaults, saved at once.
-    bool load();
-    bool save();         // SaveTimers: all four
+    // LoadTimers: a missing file gives defaults, saved at once. A file held by another process
+    // through every attempt is reported as busy and leaves the table unloaded: it is then never
+    // written until a later load succeeds. A file shorter than four records is kept aside as
+    // timers.dat.bad, reported as corrupt, and replaced by defaults.
+    bool load(bool quiet = false);
+    bool loaded() const { return loaded_; }
+    // Loads a table whose load failed; false (and the user told) while the file is still busy.
+    // Every change of a record begins here, so that a later load cannot undo it.
+    bool ensureLoaded();
+    // SaveTimers: all four, with the file held. A record this table has not changed since it last
+    // read or wrote the file takes the file's copy (the reminder's write-back of an ended timer)
+    // instead of overwriting it with a stale one.
+    bool save();
     bool saveOne(int i); // SaveTimer: the record in place
 
     bool start(int i); // false when i is running already or out of range
@@ -66,7 +91,11 @@ public:
     void reset(int i);
     void stopAndResetAll();
     // Handles at most one timer that the reminder has written back; returns its index or -1.
+    // Only the records the reminder ended are read from the file: the others keep what the
+    // table holds.
     int checkChanged();
+    // Handles every ended timer (the exit sequence runs this before its save).
+    void checkAllChanged();
 
     Hms remaining(int i) const;
     std::u16string remainingText(int i) const { return hmsText(remaining(i)); }
@@ -74,7 +103,12 @@ public:
     std::optional<int> firstToEnd() const;
 
 private:
+    // Brings a file image's records into the table as save() describes.
+    void mergeFromFile(const uint8_t* image, size_t size);
+    void markSynced();
     void setInitialCountdown(int i);
+    std::array<TimerRecord, kTimerCount> synced_{};
+    bool loaded_ = true;
     void commonStop(int i);
     dev::EventHandle settingsChange_ = 0;
     std::array<dev::EventHandle, kTimerCount> resetEvents_{};

@@ -43,7 +43,14 @@ void Launcher::closeEvents() {
 }
 
 bool Launcher::readSettings() {
-    const auto bytes = dev::readWholeFile(installFolder_ + u"data\\settings.dat");
+    // The main program saves the file whole; a read that meets its save waits and tries again,
+    // as every reader of the file does. A missing file is not waited for.
+    const std::u16string path = installFolder_ + u"data\\settings.dat";
+    std::optional<std::vector<uint8_t>> bytes;
+    dev::withRetry(kSettingsReadAttempts, kSettingsReadPauseMs, [&] {
+        bytes = dev::readWholeFile(path);
+        return bytes.has_value() || !dev::fileExists(path);
+    });
     if (!bytes || bytes->size() < sizeof(SettingsRecord))
         return false;
     std::memcpy(&settings_, bytes->data(), sizeof settings_);
@@ -120,8 +127,11 @@ bool Launcher::exceptionRunning() const {
     const std::vector<std::u16string> names = shell().processNames();
     if (names.empty())
         return true;
+    // The process list names executables by file name, so the main program is found by the file
+    // name of its path.
+    const std::u16string mainName = mainProgramPath_.substr(mainProgramPath_.rfind(u'\\') + 1);
     for (const auto& p : names) {
-        if (p == mainProgramPath_)
+        if (p == mainName)
             return true;
         for (const auto& e : exceptions_)
             if (p == e)

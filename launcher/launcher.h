@@ -22,6 +22,9 @@ inline constexpr char16_t kMainProgramName[] = u"Horavel.exe";
 inline constexpr uint32_t kActiveWaitMs = 200;
 inline constexpr uint32_t kIdleWaitMs = 10000;
 inline constexpr uint64_t kBatteryGraceMs = 4500;
+// Reads of settings.dat that meet the main program's save are tried again.
+inline constexpr int kSettingsReadAttempts = 20;
+inline constexpr uint32_t kSettingsReadPauseMs = 100;
 
 // screenSaverTimeout -> milliseconds; any other index keeps `current`.
 uint32_t timeoutMsForIndex(uint32_t index, uint32_t current);

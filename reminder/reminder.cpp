@@ -76,7 +76,8 @@ Argument parseArgument(std::u16string_view text) {
         a.action = Action::SnoozeWake;
         return a;
     }
-    if (text.empty())
+    // The kind letter must be followed by a number: "t", "tx" or "t-1" name no timer.
+    if (text.size() < 2 || text[1] < u'0' || text[1] > u'9')
         return a;
     const uint32_t n = leadingNumber(text.substr(1));
     switch (text[0]) {
@@ -242,10 +243,11 @@ bool Reminder::runAlarm() {
     const std::u16string path = dataPath(items::kAlarmsFileName);
     const uint64_t offset = static_cast<uint64_t>(index) * sizeof(items::AlarmRecord);
     items::AlarmRecord r{};
-    const bool read = dev::withRetry(kAlarmAttempts, kAttemptPauseMs, [&] {
-        if (path.empty())
-            return false;
-        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+    // The record is read, re-registered and written back with the file held throughout, so that
+    // a time-change run or the main program cannot re-register it between our read and write.
+    dev::ExclusiveFile f;
+    const bool read = !path.empty() && dev::withRetry(kAlarmAttempts, kAttemptPauseMs, [&] {
+        f = items::holdItemFile(path, false, 1);
         return f.isOpen() && f.readAt(offset, &r, sizeof r) == sizeof r;
     });
     if (!read)
@@ -261,45 +263,41 @@ bool Reminder::runAlarm() {
         autoSnoozeLeft_ = autoSnoozeTotal_;
     }
     soundIndex_ = r.soundIndex;
-    soundPath_ =
-        readSoundPathFile(dataPath(u"alarmsnd" + decimal(static_cast<uint64_t>(index)) + u".dat"))
-            .value_or(kNoSound);
+    soundPath_ = readSoundPathFile(dataPath(items::alarmSoundFileName(index))).value_or(kNoSound);
 
     auto& service = dev::current().notifications();
     service.clear(r.notificationHandle);
     r.notificationHandle = 0;
 
     if (r.enabled) {
+        const dev::FileTime now = dev::getLocalTimeAsFileTime();
         firedTime_ = r.alarmTime;
-        const uint8_t mask = r.daysMask & 0x7F;
-        const dev::SystemTime now = dev::getLocalTime();
-        const dev::SystemTime at = items::systemTimeOf(r.alarmTime);
-        dev::SystemTime candidate = now;
-        candidate.hour = at.hour;
-        candidate.minute = at.minute;
-        candidate.second = 0;
-        candidate.milliseconds = 0;
-        const auto candidateFt = dev::toFileTime(candidate);
-        if (mask != 0 && candidateFt) {
-            int k = 1;
-            while (!(mask & (1u << ((now.dayOfWeek + k) % 7))))
-                ++k;
-            const dev::FileTime occurrence =
-                *candidateFt + static_cast<dev::FileTime>(k) * dev::kTicksPerDay;
+        // A record re-registered for a later day since this start was due (a time change ran
+        // first) fired for its latest occurrence.
+        if (r.alarmTime > now + items::kAlarmWindow)
+            firedTime_ = items::alarmLatestOccurrence(r, now).value_or(r.alarmTime);
+        // The first occurrence after now: an alarm that fires late (after a suspend) still rings
+        // at today's time when that is yet to come.
+        if (const auto occurrence = items::alarmOccurrenceAfterFiring(r, now)) {
             r.notificationHandle =
                 service.setTimed(0, dev::current().modulePath(), argument_,
-                                 dev::toSystemTime(occurrence), dev::SystemTime{});
-            r.alarmTime = occurrence;
+                                 dev::toSystemTime(*occurrence), dev::SystemTime{});
+            r.alarmTime = *occurrence;
         }
     }
 
-    dev::withRetry(kAlarmAttempts, kAttemptPauseMs,
-                   [&] { return dev::writeRecordInPlace(path, offset, &r, sizeof r); });
+    if (f.writeAt(offset, &r, sizeof r) != sizeof r || !f.flush())
+        dev::withRetry(kAlarmAttempts, kAttemptPauseMs,
+                       [&] { return dev::writeRecordInPlace(path, offset, &r, sizeof r); });
+    f.close();
 
     if (!r.enabled)
         return false;
-    // A late or stale start (six minutes or more away from the alarm's time) rings no more.
-    const int64_t diff = dev::fileTimeDiffSeconds(dev::getLocalTimeAsFileTime(), firedTime_);
+    // A late or stale start (six minutes or more away from the alarm's time) rings no more. The
+    // distance is real time: an alarm in the hour that a spring-forward skips is started at the
+    // first moment after the gap and rings then.
+    const dev::FileTime firedUtc = dev::localFileTimeToFileTime(firedTime_);
+    const int64_t diff = dev::fileTimeDiffSeconds(dev::getSystemTimeAsFileTime(), firedUtc);
     if ((diff < 0 ? -diff : diff) / 60 > 5)
         return false;
 
@@ -311,7 +309,7 @@ bool Reminder::runAlarm() {
 bool Reminder::runEvent() {
     const std::u16string path = dataPath(items::kEventsFileName);
     items::EventRecord found{};
-    dev::withRetry(kEventAttempts, kAttemptPauseMs, [&] {
+    const bool read = dev::withRetry(kEventAttempts, kAttemptPauseMs, [&] {
         if (path.empty())
             return false;
         dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadWriteExisting);
@@ -329,14 +327,16 @@ bool Reminder::runEvent() {
         }
         return false;
     });
-    // An event that could not be found is still announced, with what is known.
+    // No event carries the number (deleted, or a stray start): nothing to announce.
+    if (!read)
+        return false;
     pauseSeconds_ = found.pauseIndex + 1;
     repeatsTotal_ = repeatsLeft_ = found.repeatIndex;
     autoSnoozeTotal_ = autoSnoozeLeft_ = 0;
     autoSnoozeInterval_ = 300;
     soundIndex_ = found.soundIndex;
     soundPath_ =
-        readSoundPathFile(dataPath(u"es" + decimal(found.eventId) + u".dat")).value_or(kNoSound);
+        readSoundPathFile(dataPath(items::eventSoundFileName(found.eventId))).value_or(kNoSound);
     html_ = bubbleHtml(kStrEvent, itemTime(found.eventTime, false), todayText(),
                        items::textOf(found.name));
     return true;
@@ -371,43 +371,52 @@ bool Reminder::runTimer() {
     });
     if (!read)
         r = items::TimerRecord{};
+    const uint32_t firedHandle = r.notificationHandle;
     pauseSeconds_ = r.pauseIndex + 1;
     repeatsTotal_ = repeatsLeft_ = r.repeatIndex;
     autoSnoozeTotal_ = autoSnoozeLeft_ = 0;
     autoSnoozeInterval_ = 300;
     soundIndex_ = r.soundIndex;
-    soundPath_ =
-        readSoundPathFile(dataPath(u"timersnd" + decimal(static_cast<uint64_t>(index)) + u".dat"))
-            .value_or(kNoSound);
-    const dev::FileTime target = r.countdownTime;
+    soundPath_ = readSoundPathFile(dataPath(items::timerSoundFileName(index))).value_or(kNoSound);
+    const dev::FileTime target = items::timerEndLocal(r);
 
     if (read) {
-        const items::Hms left = items::remainingBetween(target, dev::getLocalTimeAsFileTime());
+        const items::Hms left =
+            items::remainingBetween(items::timerEndUtc(r), dev::getSystemTimeAsFileTime());
         const uint64_t seconds = left.hours * 3600 + left.minutes * 60ull + left.seconds;
-        if (seconds > 0) {
-            const uint32_t ms = seconds >= dev::kInfinite / 1000
-                                    ? dev::kInfinite - 1
-                                    : static_cast<uint32_t>(seconds * 1000);
-            if (ev.wait({resets[index]}, ms) == 0) {
-                // The user reset or stopped the timer meanwhile.
-                ev.reset(resets[index]);
-                closeEvents();
-                return false;
-            }
+        // A timer runs a day at most: an end further off is a damaged record, not a wait.
+        const bool nonsense = seconds > kTimerLongestWaitSeconds;
+        if (seconds > 0 && !nonsense &&
+            ev.wait({resets[index]}, static_cast<uint32_t>(seconds * 1000)) == 0) {
+            // The user reset or stopped the timer meanwhile.
+            ev.reset(resets[index]);
+            closeEvents();
+            return false;
         }
-        // The main program finds the timer stopped at its initial value.
-        r.notificationHandle = 0;
-        r.running = 0;
-        dev::SystemTime st = items::systemTimeOf(r.countdownTime);
-        st.hour = st.minute = st.second = st.milliseconds = 0;
-        const dev::FileTime midnight = dev::toFileTime(st).value_or(0);
-        r.countdownTime =
-            midnight + (static_cast<dev::FileTime>(r.initialHours) * 3600 +
-                        static_cast<dev::FileTime>(r.initialMinutes) * 60 + r.initialSeconds) *
-                           dev::kTicksPerSecond;
-        dev::withRetry(kTimerAttempts, kTimerWritePauseMs,
-                       [&] { return dev::writeRecordInPlace(path, offset, &r, sizeof r); });
-        ev.set(settingsChange);
+        // The main program finds the timer stopped at its initial value. The record is read
+        // again with the file held: only the run this start was for is written back, and the
+        // main program's changes to the other fields are kept.
+        bool wroteBack = false;
+        dev::withRetry(kTimerAttempts, kTimerWritePauseMs, [&] {
+            dev::ExclusiveFile f = items::holdItemFile(path, false, 1);
+            items::TimerRecord now{};
+            if (!f.isOpen() || f.readAt(offset, &now, sizeof now) != sizeof now)
+                return false;
+            if (now.notificationHandle != firedHandle || !now.running)
+                return true; // stopped, reset or started again meanwhile: not ours to end
+            now.notificationHandle = 0;
+            now.running = 0;
+            now.countdownTime = items::timerInitialCountdown(now);
+            wroteBack = f.writeAt(offset, &now, sizeof now) == sizeof now && f.flush();
+            r = now;
+            return wroteBack;
+        });
+        if (wroteBack)
+            ev.set(settingsChange);
+        if (nonsense) {
+            closeEvents();
+            return false;
+        }
     }
     closeEvents();
     html_ = bubbleHtml(kStrTimer + decimal(static_cast<uint64_t>(index) + 1) + u" ",
@@ -424,35 +433,36 @@ void Reminder::afterTimeChange() {
         dev::reportFault("the install-folder registry value is " + problem +
                          ": the alarms cannot be planned again; start Horavel to repair it");
     const std::u16string path = dataPath(items::kAlarmsFileName);
-    items::Alarms table;
-    const bool read = dev::withRetry(kAlarmAttempts, kAttemptPauseMs, [&] {
-        if (path.empty())
-            return false;
-        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+    std::array<items::AlarmRecord, items::kAlarmCount> table{};
+    // Read, re-register and write with the file held throughout: a reminder of a firing alarm
+    // does the same for its record, and the two must not interleave.
+    dev::ExclusiveFile f;
+    const bool read = !path.empty() && dev::withRetry(kAlarmAttempts, kAttemptPauseMs, [&] {
+        f = items::holdItemFile(path, false, 1);
         return f.isOpen() &&
-               f.readAt(0, table.records.data(), items::kAlarmsFileSize) == items::kAlarmsFileSize;
+               f.readAt(0, table.data(), items::kAlarmsFileSize) == items::kAlarmsFileSize;
     });
     if (!read) {
         closed_ = true;
         return;
     }
     auto& service = dev::current().notifications();
+    const dev::FileTime now = dev::getLocalTimeAsFileTime();
     for (int i = 0; i < items::kAlarmCount; ++i) {
-        items::AlarmRecord& r = table.records[static_cast<size_t>(i)];
-        if (!r.enabled || (r.daysMask & 0x7F) == 0)
+        items::AlarmRecord& r = table[static_cast<size_t>(i)];
+        if (!r.enabled)
             continue;
-        const auto occurrence = table.nextOccurrence(i);
+        const auto occurrence = items::alarmOccurrenceFrom(r, now);
         if (!occurrence)
             continue;
         service.clear(r.notificationHandle);
         r.notificationHandle =
-            service.setTimed(0, dev::current().modulePath(), items::alarmArgument(i), *occurrence,
-                             dev::SystemTime{});
-        r.alarmTime = dev::toFileTime(*occurrence).value_or(r.alarmTime);
+            service.setTimed(0, dev::current().modulePath(), items::alarmArgument(i),
+                             dev::toSystemTime(*occurrence), dev::SystemTime{});
+        r.alarmTime = *occurrence;
     }
-    dev::withRetry(kAlarmAttempts, kAttemptPauseMs, [&] {
-        return dev::saveWholeFile(path, table.records.data(), items::kAlarmsFileSize);
-    });
+    dev::withRetry(kAlarmAttempts, kAttemptPauseMs,
+                   [&] { return f.replaceContent(table.data(), items::kAlarmsFileSize); });
     closed_ = true;
 }
 
@@ -466,6 +476,10 @@ void Reminder::setVolume(uint32_t v) {
 void Reminder::play() {
     if (soundIndex_ == 0)
         return;
+    // The wave volume belongs to each process here: every reminder plays at the alarm volume,
+    // whichever instance owns the saved volume of the user.
+    if (volumeKnown_)
+        dev::current().sound().setVolume(alarmVolumeValue_);
     dev::current().sound().play(soundPath_);
     if (window.played)
         window.played(soundPath_);
@@ -490,14 +504,19 @@ void Reminder::tick() {
     ++tickCount_;
     auto& ev = dev::current().events();
     if (snoozed_) {
-        if (ev.isSet(snoozeEvent_)) {
+        // The snooze lasts five minutes of real time: the instance counts them itself (a clock
+        // set back, or the night the clocks go back, would stretch the registration's wall-clock
+        // time by an hour); the "sn" start wakes it sooner after a suspend.
+        const bool byEvent = ev.isSet(snoozeEvent_);
+        if (byEvent || tickCount_ >= kSnoozeMinutes * 60) {
             // The snooze time has come (this instance's or another's "sn" start).
             if (volumeKnown_)
                 setVolume(alarmVolumeValue_);
             snoozed_ = false;
             dev::current().notifications().clear(snoozeHandle_);
             snoozeHandle_ = 0;
-            ev.reset(snoozeEvent_);
+            if (byEvent)
+                ev.reset(snoozeEvent_);
             if (window.showBubble)
                 window.showBubble();
             autoSnoozeWaiting_ = false;

@@ -14,7 +14,7 @@
 
 namespace hv::reminder {
 
-inline constexpr char16_t kTimeChangeArgument[] = u"AppRunAfterTimeChange";
+using dev::kTimeChangeArgument;
 inline constexpr char16_t kSnoozeArgument[] = u"sn";
 inline constexpr char16_t kSnoozeActiveEvent[] = u"HVMEvent_Snooze_Active";
 inline constexpr char16_t kSoundAllReadySetEvent[] = u"HVMEvent_SoundAllReadySet";
@@ -53,6 +53,8 @@ inline constexpr uint32_t kTimerWritePauseMs = 100;
 inline constexpr uint32_t kAttemptPauseMs = 1000;
 inline constexpr uint32_t kStartPauseMs = 1000;
 inline constexpr uint32_t kTimeChangePauseMs = 5000;
+// The longest a timer runs is a day; a due time beyond that (and a minute's grace) is refused.
+inline constexpr uint64_t kTimerLongestWaitSeconds = 24 * 3600 + 60;
 
 enum class Kind : uint32_t { Alarm = 0, Event = 1, Timer = 2, Inert = 3 };
 

@@ -140,9 +140,10 @@ void resetSettingsToDefaults() {
     writeInstallFolderValue(); // a failure leaves the companions without the folder
     auto& device = dev::current();
     device.notifications().runAppAtEvent(kReminderPath, dev::RunEvent::TimeChange);
+    // Saved once, before the launcher starts and reads the file.
+    saveSettingsWithRetry();
     if (device.shell().systemMajorVersion() >= 4) {
         device.notifications().runAppAtEvent(kLauncherPath, dev::RunEvent::Rs232Detected);
-        saveSettingsWithRetry();
         device.shell().start(kLauncherPath, kLauncherArgument);
     }
 }
@@ -150,30 +151,36 @@ void resetSettingsToDefaults() {
 bool loadSettings() {
     readChimeSound();
     const std::u16string path = dataFilePath(u"settings.dat");
-    dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
-    if (f.isOpen() && f.size() == kSettingsFileSize) {
-        SettingsRecord r;
-        if (f.readAt(0, &r, sizeof r) == sizeof r) {
-            g_app.settings = r;
-            // The companions find the data through this value: a damaged one is repaired at
-            // every start, not only when the settings are new.
-            checkInstallFolderValue();
-            return true;
-        }
+    // A file held for a moment by a companion program (the reminder, the launcher) is waited
+    // for: only a missing or damaged file gives the defaults, never a busy one.
+    SettingsRecord r;
+    bool read = false;
+    std::vector<uint8_t> damaged;
+    dev::withRetry(kSettingsReadAttempts, 100, [&] {
+        dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+        if (!f.isOpen())
+            return !f.busy();
+        read = f.size() == kSettingsFileSize && f.readAt(0, &r, sizeof r) == sizeof r;
+        if (!read)
+            damaged = f.readAll();
+        return true;
+    });
+    if (read) {
+        g_app.settings = r;
+        // The companions find the data through this value: a damaged one is repaired at every
+        // start, not only when the settings are new.
+        checkInstallFolderValue();
+        return true;
     }
     // A file of the wrong size is kept beside its replacement.
-    if (f.isOpen()) {
+    if (!damaged.empty()) {
         const std::u16string aside = path + u".damaged";
-        const auto bytes = f.readAll();
-        f.close();
-        if (dev::saveWholeFile(aside, bytes))
-            dev::reportFault("settings file of " + std::to_string(bytes.size()) +
+        if (dev::saveWholeFile(aside, damaged))
+            dev::reportFault("settings file of " + std::to_string(damaged.size()) +
                              " bytes replaced by the defaults; the damaged file is kept as " +
                              dev::toUtf8(aside));
     }
-    f.close();
     resetSettingsToDefaults();
-    saveSettingsWithRetry();
     return true;
 }
 

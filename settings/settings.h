@@ -119,6 +119,7 @@ bool saveSettings();
 bool saveSettingsWithRetry();
 void resetSettingsToDefaults();
 inline constexpr int kSaveSettingsAttempts = 10;
+inline constexpr int kSettingsReadAttempts = 50; // 100 ms apart while another program holds it
 
 // Reads a settings file image; false when the size is not exactly 368 bytes.
 bool parseSettings(const uint8_t* data, size_t size, SettingsRecord& out);

@@ -22,7 +22,10 @@ std::optional<std::u16string> readSoundPathFile(std::u16string_view devicePath, 
     const auto bytes = dev::readWholeFile(devicePath);
     if (!bytes)
         return std::nullopt;
-    return decodeSoundPath(bytes->data(), bytes->size(), maxChars);
+    std::u16string text = decodeSoundPath(bytes->data(), bytes->size(), maxChars);
+    if (text.empty())
+        return std::nullopt;
+    return text;
 }
 
 std::vector<uint8_t> encodeTerminatedUtf16(std::u16string_view text) {
@@ -43,7 +46,7 @@ bool writeSoundPathFile(std::u16string_view devicePath, std::u16string_view text
 
 void readChimeSound() {
     auto text = readSoundPathFile(dataFilePath(u"chimesnd.dat"));
-    app().chimeSound = text ? *text : std::u16string(kDefaultChimeSound);
+    app().chimeSound = text ? *text : std::u16string(kDefaultSoundPath);
 }
 
 bool writeChimeSound() {

@@ -10,8 +10,12 @@ namespace hv {
 
 inline constexpr size_t kMaxPathChars = 260;
 
+// The sound used where no sound path file names one (alarms, timers, events and the chime).
+inline constexpr char16_t kDefaultSoundPath[] = u"\\Windows\\Alarm1.wav";
+
 // Reads the text up to its terminator or the end of the file, at most maxChars characters; an odd
-// last byte is dropped. nullopt when the file cannot be opened.
+// last byte is dropped. nullopt when the file cannot be opened or names no path (an empty text is
+// no path: the caller's default applies).
 std::optional<std::u16string> readSoundPathFile(std::u16string_view devicePath,
                                                 size_t maxChars = kMaxPathChars);
 // Creates or replaces the file with the text and its terminator.
@@ -21,8 +25,7 @@ std::vector<uint8_t> encodeTerminatedUtf16(std::u16string_view text);
 // Decodes a file image the way readSoundPathFile does.
 std::u16string decodeSoundPath(const uint8_t* data, size_t size, size_t maxChars = kMaxPathChars);
 
-// The chime sound: data\chimesnd.dat, "\Windows\Alarm1.wav" when it cannot be read.
-inline constexpr char16_t kDefaultChimeSound[] = u"\\Windows\\Alarm1.wav";
+// The chime sound: data\chimesnd.dat, the default sound when it cannot be read.
 void readChimeSound();
 bool writeChimeSound();
 

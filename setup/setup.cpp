@@ -8,7 +8,9 @@
 #include "device/files.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -17,9 +19,22 @@ constexpr size_t kScreenSaverOnOffset = 354;
 constexpr size_t kTimersFileSize = 288, kTimerRecordSize = 72;
 constexpr size_t kAlarmsFileSize = 1520, kAlarmRecordSize = 76;
 constexpr size_t kEventsHeaderSize = 8, kEventRecordSize = 76;
+constexpr int kReadAttempts = 20;
+constexpr uint32_t kReadPauseMs = 100;
 
 uint32_t word(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
+}
+
+// A file another program holds at that moment is read again, a bounded number of times; a missing
+// file is not waited for.
+std::optional<std::vector<uint8_t>> readRetrying(const std::u16string& path) {
+    std::optional<std::vector<uint8_t>> bytes;
+    hv::dev::withRetry(kReadAttempts, kReadPauseMs, [&] {
+        bytes = hv::dev::readWholeFile(path);
+        return bytes.has_value() || !hv::dev::fileExists(path);
+    });
+    return bytes;
 }
 
 void clearHandle(uint32_t h) {
@@ -29,7 +44,7 @@ void clearHandle(uint32_t h) {
 
 // Cancels the notification handle at the start of each fixed-size record of a file.
 void clearRecordHandles(const std::u16string& path, size_t fileSize, size_t recordSize) {
-    const auto bytes = hv::dev::readWholeFile(path);
+    const auto bytes = readRetrying(path);
     if (!bytes)
         return;
     const size_t usable = std::min(bytes->size(), fileSize);
@@ -38,7 +53,7 @@ void clearRecordHandles(const std::u16string& path, size_t fileSize, size_t reco
 }
 
 void clearEventHandles(const std::u16string& path) {
-    const auto bytes = hv::dev::readWholeFile(path);
+    const auto bytes = readRetrying(path);
     if (!bytes || bytes->size() < kEventsHeaderSize)
         return;
     const uint32_t count = word(bytes->data());
@@ -74,16 +89,15 @@ __attribute__((visibility("default"))) int Uninstall_Init(void*, const char16_t*
     auto& device = hv::dev::current();
 
     // 1. The companion programs' event registrations, with the places earlier packages used.
-    for (const std::u16string& app :
-         {std::u16string(u"\\Windows\\BHVEvents.exe"), std::u16string(u"\\Windows\\HVTimer.exe"),
-          std::u16string(u"\\Program Files\\Brinwick\\Horavel\\data\\HVTimer.exe"),
-          join(dir, u"data\\HVTimer.exe")})
+    const std::u16string programs[] = {u"\\Windows\\BHVEvents.exe", u"\\Windows\\HVTimer.exe",
+                                       u"\\Program Files\\Brinwick\\Horavel\\data\\HVTimer.exe",
+                                       join(dir, u"data\\HVTimer.exe"), join(dir, u"Horavel.exe")};
+    for (const std::u16string& app : programs)
         device.notifications().runAppAtEvent(app, hv::dev::RunEvent::None);
 
     // 2. The screen saver off, so that a running launcher ends on its next reload.
     const std::u16string settingsPath = join(dir, u"data\\settings.dat");
-    if (auto bytes = hv::dev::readWholeFile(settingsPath);
-        bytes && bytes->size() >= kSettingsSize) {
+    if (auto bytes = readRetrying(settingsPath); bytes && bytes->size() >= kSettingsSize) {
         bytes->resize(kSettingsSize);
         (*bytes)[kScreenSaverOnOffset] = 0;
         hv::dev::saveWholeFile(settingsPath, *bytes);
@@ -93,6 +107,12 @@ __attribute__((visibility("default"))) int Uninstall_Init(void*, const char16_t*
     clearRecordHandles(join(dir, u"data\\timers.dat"), kTimersFileSize, kTimerRecordSize);
     clearRecordHandles(join(dir, u"data\\alarms.dat"), kAlarmsFileSize, kAlarmRecordSize);
     clearEventHandles(join(dir, u"data\\events.dat"));
+    // Whatever else is pending for a program of the package: a snooze ("sn"), a registration
+    // whose record could not be read or no longer names it.
+    for (const auto& reg : device.notifications().list())
+        for (const std::u16string& app : programs)
+            if (reg.application == app)
+                clearHandle(reg.handle);
 
     // 6.-7. Wake the launcher and give it time to read the settings.
     const hv::dev::EventHandle change =

@@ -352,6 +352,14 @@ void MainWindow::tick() {
     view::View* v = shownView();
     if (!r.redraw && !(v && v->wantsEveryTick()))
         return;
+    // Once a second, whatever view is shown, a timer the reminder ended is completed and the
+    // alarms take the reminder's re-registrations, so the status bar and a later save never hold
+    // stale records.
+    if (r.redraw) {
+        if (!screenSaverMode_)
+            items::timers().checkChanged();
+        items::alarms().refresh();
+    }
     HWND client = client_->hwnd();
     if (!screenSaverMode_ && !fullScreen_ && holder_.headerBar->recomposeStatusBar(now)) {
         const RECT bar{kStatusBar.left, kStatusBar.top, kStatusBar.right, kStatusBar.bottom};
@@ -565,6 +573,9 @@ void MainWindow::exitSequence() {
             v->storeExitState(app().settings);
     saveSettingsWithRetry();
     holder_.cities->save(); // writes the city files only when cities were added or deleted
+    // Timers the reminder ended since the last tick are completed first: the save then writes
+    // them stopped instead of bringing back their finished runs.
+    items::timers().checkAllChanged();
     items::timers().save();
 }
 

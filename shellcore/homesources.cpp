@@ -30,8 +30,11 @@ std::pair<std::u16string, std::u16string> ShellStatusSources::sunTexts() {
 
 void ShellStatusSources::loadTables(bool withTimers) {
     items::alarms().load();
-    if (withTimers)
+    if (withTimers) {
+        // The reminder tells of an ended timer through these events.
+        items::timers().openEvents();
         items::timers().load();
+    }
 }
 
 std::array<AlarmSlot, 20> ShellStatusSources::alarms() {
@@ -46,7 +49,8 @@ std::array<TimerSlot, 4> ShellStatusSources::timers() {
     std::array<TimerSlot, 4> out{};
     const auto& records = items::timers().records;
     for (size_t i = 0; i < out.size() && i < records.size(); ++i)
-        out[i] = {records[i].notificationHandle, records[i].countdownTime};
+        out[i] = {records[i].notificationHandle,
+                  records[i].running ? items::timerEndUtc(records[i]) : records[i].countdownTime};
     return out;
 }
 

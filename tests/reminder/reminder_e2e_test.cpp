@@ -4,9 +4,12 @@
 // log file; every wait polls with a generous deadline so that a loaded machine is only slower.
 #include "device/daemon_client.h"
 #include "device/device.h"
+#include "device/fake.h"
+#include "device/files.h"
 #include "device/paths.h"
 #include "device/real.h"
 #include "device/registry.h"
+#include "items/alarms.h"
 #include "items/records.h"
 #include "settings/settings.h"
 
@@ -84,6 +87,39 @@ protected:
                          std::ios::binary);
         in.read(reinterpret_cast<char*>(&r), sizeof r);
         return r;
+    }
+
+    fs::path data() const { return root_ / "Program Files" / "Horavel" / "data"; }
+    // The install folder and the settings as the main program leaves them.
+    void install() {
+        char16_t folder[kInstallValueSize / 2] = {};
+        const std::u16string text = u"\\Program Files\\Horavel\\";
+        std::copy(text.begin(), text.end(), folder);
+        ASSERT_TRUE(regCreateKey(RegHive::LocalMachine, kInstallKey));
+        ASSERT_TRUE(regSetValue(RegHive::LocalMachine, kInstallKey, kInstallValue, RegType::MultiSz,
+                                folder, sizeof folder));
+        SettingsRecord settings{};
+        fillSettingsDefaults(settings);
+        std::ofstream(data() / "settings.dat", std::ios::binary)
+            .write(reinterpret_cast<const char*>(&settings), sizeof settings);
+    }
+    // A daily alarm a01 at the hour and minute of `time`, registered with the daemon for `time`.
+    void armDaily(FileTime time) {
+        std::array<items::AlarmRecord, 20> alarms{};
+        for (auto& a : alarms)
+            a.daysMask = 0x7F;
+        items::AlarmRecord& a = alarms[0];
+        a.enabled = 1;
+        a.alarmTime = time;
+        a.notificationHandle = DaemonNotifications(client_).setTimed(
+            0, u"\\Windows\\BHVEvents.exe", u"a01", toSystemTime(time), toSystemTime(time));
+        ASSERT_NE(a.notificationHandle, 0u);
+        std::ofstream(data() / "alarms.dat", std::ios::binary)
+            .write(reinterpret_cast<const char*>(alarms.data()), sizeof alarms);
+    }
+    // Waits until the reminder has ended `n` times.
+    bool ended(size_t n) {
+        return waitUntil([&] { return countOf(log(), " end") >= n; }, 30);
     }
 
     fs::path root_;
@@ -187,6 +223,112 @@ TEST_F(ReminderEndToEnd, ArmedAlarmRingsReRegistersSnoozesAndReturns) {
     // The alarm process is gone: its "end" follows the dismissal.
     l = log();
     EXPECT_GT(l.rfind(" end"), l.find("command 200"));
+}
+
+// The device was suspended over Monday's 07:00: the overdue registration fires on Tuesday at
+// 06:30. Monday's alarm rings no more, and Tuesday's 07:00 is the one registered.
+TEST_F(ReminderEndToEnd, OverdueAlarmAfterASuspendKeepsTodaysOccurrence) {
+    install();
+    ASSERT_TRUE(DaemonTimeSetting(client_).setSystemTime(SystemTime{2026, 12, 2, 8, 6, 30, 0, 0}));
+    armDaily(*toFileTime(SystemTime{2026, 12, 1, 7, 7, 0, 0, 0}));
+    ASSERT_TRUE(ended(1)) << log();
+    EXPECT_EQ(log().find("bubble "), std::string::npos) << log();
+    DaemonNotifications service(client_);
+    ASSERT_TRUE(waitUntil([&] { return service.list().size() == 1; }, 10));
+    const auto regs = service.list();
+    EXPECT_EQ(regs[0].arguments, u"a01");
+    EXPECT_EQ(toFileTime(regs[0].start), toFileTime(SystemTime{2026, 12, 2, 8, 7, 0, 0, 0}));
+    EXPECT_EQ(dev::FileTime{storedAlarm().alarmTime},
+              *toFileTime(SystemTime{2026, 12, 2, 8, 7, 0, 0, 0}));
+}
+
+// A daily 02:30 alarm on the night the clocks go forward in Central Europe: the daemon starts it
+// at the first moment after the gap (03:30 summer time) and it rings then, registered again for
+// the next night.
+TEST_F(ReminderEndToEnd, AlarmInTheSpringForwardGapRingsAfterTheGap) {
+    install();
+    ASSERT_TRUE(DaemonTimeSetting(client_).setTimeZone(zoneCentralEurope()));
+    // 01:29:57 UTC is 03:29:57 summer time, three seconds after the gap's 02:30.
+    ASSERT_TRUE(DaemonTimeSetting(client_).setSystemTime(SystemTime{2026, 3, 0, 29, 1, 29, 57, 0}));
+    armDaily(*toFileTime(SystemTime{2026, 3, 0, 29, 2, 30, 0, 0}));
+    ASSERT_TRUE(waitUntil([&] { return log().find("bubble ") != std::string::npos; }, 30)) << log();
+    DaemonNotifications service(client_);
+    const auto regs = service.list();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(toFileTime(regs[0].start), toFileTime(SystemTime{2026, 3, 1, 30, 2, 30, 0, 0}));
+    press(200);
+    ASSERT_TRUE(ended(1)) << log();
+}
+
+// Another process holds alarms.dat while the main program loads it: the table is reported busy
+// (not corrupt), nothing is written over the user's alarms, and once the file is free the next
+// arm keeps them and registers with the real daemon.
+TEST_F(ReminderEndToEnd, BusyAlarmsFileIsNeverOverwrittenWithDefaults) {
+    // This test program runs from outside the root, so its data folder is \data.
+    fs::create_directories(root_ / "data");
+    std::array<items::AlarmRecord, 20> user{};
+    for (auto& a : user) {
+        a.daysMask = 0x3E;
+        a.alarmTime = *toFileTime(SystemTime{2026, 12, 0, 1, 6, 45, 0, 0});
+    }
+    items::setText(user[7].note, u"Keep me");
+    const fs::path file = root_ / "data" / "alarms.dat";
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(user.data()), sizeof user);
+    items::Alarms table;
+    {
+        ExclusiveFile held =
+            ExclusiveFile::open(dataFilePath(items::kAlarmsFileName), OpenMode::ReadExisting);
+        ASSERT_TRUE(held.isOpen());
+        EXPECT_FALSE(table.load());
+        EXPECT_FALSE(table.loaded());
+    }
+    EXPECT_FALSE(fs::exists(root_ / "data" / "alarms.dat.bad"));
+    table.checkSet(2);
+    std::array<items::AlarmRecord, 20> onFile{};
+    std::ifstream(file, std::ios::binary)
+        .read(reinterpret_cast<char*>(onFile.data()), sizeof onFile);
+    EXPECT_EQ(items::textOf(onFile[7].note), u"Keep me");
+    EXPECT_EQ(onFile[19].daysMask, 0x3E);
+    EXPECT_EQ(onFile[2].enabled, 1);
+    const auto regs = DaemonNotifications(client_).list();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].arguments, u"a03");
+    EXPECT_EQ(regs[0].handle, onFile[2].notificationHandle);
+}
+
+// Every play of a reminder scales the sound into a temporary copy for the player; the copy
+// goes with the reminder (it was left behind, one per reminder process).
+TEST_F(ReminderEndToEnd, PlaysLeaveNoTemporaryFilesBehind) {
+    install();
+    // A short 8-bit mono PCM sound, and alarm 1's sound path file naming it.
+    std::vector<uint8_t> wav = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
+                                'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                                1,   0,   0x40, 0x1F, 0,   0,   0x40, 0x1F, 0,   0,   1,
+                                0,   8,   0,    'd',  'a', 't', 'a',  100,  0,   0,   0};
+    wav.resize(wav.size() + 100, 0x80);
+    const uint32_t riff = static_cast<uint32_t>(wav.size() - 8);
+    std::memcpy(wav.data() + 4, &riff, 4);
+    std::ofstream(root_ / "Windows" / "Alarm1.wav", std::ios::binary)
+        .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
+    const std::u16string path = u"\\Windows\\Alarm1.wav";
+    std::ofstream(data() / "alarmsnd0.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(path.c_str()),
+               static_cast<std::streamsize>((path.size() + 1) * 2));
+    const FileTime due = getLocalTimeAsFileTime() + 2 * kTicksPerSecond;
+    armDaily(due);
+    std::fstream f(data() / "alarms.dat", std::ios::binary | std::ios::in | std::ios::out);
+    const uint32_t soundIndex = 1;
+    f.seekp(52);
+    f.write(reinterpret_cast<const char*>(&soundIndex), 4);
+    f.close();
+    ASSERT_TRUE(waitUntil([&] { return log().find("play ") != std::string::npos; }, 30)) << log();
+    const std::string l = log();
+    const std::string pid = l.substr(0, l.find(' '));
+    press(200);
+    ASSERT_TRUE(ended(1)) << log();
+    EXPECT_NE(l.find("play \\Windows\\Alarm1.wav"), std::string::npos) << l;
+    EXPECT_FALSE(fs::exists(fs::temp_directory_path() / ("horavel-sound-" + pid + ".wav")));
 }
 
 } // namespace

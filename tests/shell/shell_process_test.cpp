@@ -4,12 +4,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 
 using namespace hv::shell;
@@ -89,5 +91,32 @@ TEST(ShellInstance, UnknownSkinEndsAtOnce) {
         EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(root.path().toStdString()) /
                                              "data" / "settings.dat"))
             << arg << ": no views, no settings";
+    }
+}
+
+// A logout or shutdown ends the program with SIGTERM (a closed terminal with SIGHUP): the exit
+// sequence still runs and saves the view state, as "Exit" does.
+TEST(ShellProcess, EndSignalsSaveTheStateLikeExit) {
+    for (const int sig : {SIGTERM, SIGHUP}) {
+        QTemporaryDir root;
+        QProcess program;
+        program.setProcessEnvironment(deviceEnv(root));
+        program.start(QStringLiteral(HORAVEL_EXE), {QStringLiteral("t2")});
+        ASSERT_TRUE(program.waitForStarted(5000));
+        const QString name = instanceName(root.path().toStdString());
+        QElapsedTimer t;
+        t.start();
+        while (!answers(name) && t.elapsed() < 20000)
+            QTest::qWait(50);
+        ASSERT_TRUE(answers(name));
+        QTest::qWait(300);
+        ::kill(static_cast<pid_t>(program.processId()), sig);
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << sig;
+        QFile f(root.path() + QStringLiteral("/data/settings.dat"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        ASSERT_EQ(bytes.size(), 368);
+        EXPECT_EQ(static_cast<uint8_t>(bytes[8]), 4) << "lastView: the Timers view, " << sig;
     }
 }

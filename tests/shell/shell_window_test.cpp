@@ -3,6 +3,7 @@
 #include "astro/sun.h"
 #include "device/fake.h"
 #include "device/files.h"
+#include "items/timers.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
 #include "shell/shellfonts.h"
@@ -535,4 +536,37 @@ TEST_F(ShellWindow, RunningTimerAndStopwatchInTheStatusBar) {
     ticks(*w, 10);
     EXPECT_EQ(w->holder().headerBar->statusTexts()[0], u"01:29:58") << "one second and a bit later";
     EXPECT_EQ(w->holder().headerBar->statusTexts()[2], u"00:01 06");
+}
+
+// A timer that ends while another view is shown: the tick completes its stop whatever the view,
+// and the exit save then writes it stopped, not running with a past end.
+TEST_F(ShellWindow, TimerEndedBehindAnotherViewIsStoppedByTheTickAndTheExitSave) {
+    writeSettings([](SettingsRecord& s) { s.startupView = 1; }); // the General view
+    auto w = startWindow();
+    items::Timers& t = items::timers();
+    items::TimerSettingsDraft d = items::openTimerSettings(t, 0);
+    d.seconds = 5;
+    items::confirmTimerSettings(t, d);
+    ASSERT_TRUE(t.start(0));
+    ticks(*w, 60);
+    // The reminder's write-back and its announcement.
+    items::TimerRecord ended = t.records[0];
+    ended.notificationHandle = 0;
+    ended.running = 0;
+    ended.countdownTime = items::timerInitialCountdown(ended);
+    ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(u"timers.dat"), 0, &ended, sizeof ended));
+    fake.eventsImpl.setByName(items::kTimersSettingsChange, true);
+    ticks(*w, 10);
+    EXPECT_EQ(t.records[0].running, 0);
+    EXPECT_TRUE(fake.eventsImpl.isSetByName(items::timerResetEventName(0)));
+    EXPECT_EQ(t.remainingText(0), u"00:00:05");
+    w->command(kCmdExit);
+    w->exitSequence();
+    items::TimerRecord onFile{};
+    const auto bytes = dev::readWholeFile(dataFilePath(u"timers.dat"));
+    ASSERT_TRUE(bytes && bytes->size() == 288);
+    std::memcpy(&onFile, bytes->data(), sizeof onFile);
+    EXPECT_EQ(onFile.running, 0);
+    EXPECT_TRUE(t.start(0)) << "startable again";
+    t.reset(0);
 }

@@ -243,3 +243,22 @@ TEST(HostDesktop, RegistryAndFolders) {
     else
         ::setenv("HORAVEL_DESKTOP", previous.c_str(), 1);
 }
+
+// No daemon answers for the device root: the real host's probe asks the user to cradle the
+// device (it ended silently before the prompt), and Cancel ends it.
+TEST(HostDesktop, DevprobeWithoutADeviceAsks) {
+    hv::dev::FakeDevice fake; // an empty device root: no daemon runs for it
+    hv::dev::ScopedDevice use(fake);
+    struct Answering : HostDesktop {
+        std::vector<std::string> prompts;
+        bool messageBox(const std::string& caption, const std::string& text,
+                        bool okCancel) override {
+            prompts.push_back(text);
+            EXPECT_EQ(caption, kProbeCaption);
+            EXPECT_TRUE(okCancel);
+            return prompts.size() < 2; // OK once, then Cancel
+        }
+    } host;
+    EXPECT_EQ(runDevprobe(host), "");
+    EXPECT_EQ(host.prompts, (std::vector<std::string>{kProbePrompt, kProbePrompt}));
+}

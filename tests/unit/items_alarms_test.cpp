@@ -3,6 +3,7 @@
 #include "settings/soundpath.h"
 
 #include <cstring>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -198,7 +199,11 @@ TEST_F(AlarmsTest, LoadRulesForMissingShortAndLongFiles) {
     const int sleepsBefore = fake.clockImpl.sleeps();
     EXPECT_FALSE(shorter.load());
     EXPECT_EQ(fake.clockImpl.sleeps() - sleepsBefore, kFileAttempts - 1);
-    EXPECT_EQ(shorter.records[3].daysMask, 0x15); // what was read is kept
+    // The damaged file is kept aside before the defaults are written in its place.
+    EXPECT_EQ(fileBytes(u"alarms.dat.bad"), image);
+    EXPECT_EQ(shorter.records[3].daysMask, 0xFF);
+    EXPECT_EQ(fileBytes(kAlarmsFileName).size(), kAlarmsFileSize);
+    EXPECT_TRUE(shorter.loaded());
     ASSERT_EQ(messages(), 1u);
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].caption, u"Horavel");
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].text, u"Corrupt file with alarm settings");
@@ -226,6 +231,123 @@ TEST_F(AlarmsTest, BusyFileIsWaitedForAndUnwritableFileReported) {
     EXPECT_FALSE(table.save());
     ASSERT_EQ(messages(), 1u);
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].text, u"Can't save alarm settings");
+}
+
+TEST_F(AlarmsTest, OneOccurrenceRuleForTheProgramAndTheReminder) {
+    AlarmRecord r{};
+    r.daysMask = 0x7F;
+    r.alarmTime = ft(2026, 12, 7, 7, 0); // Monday's occurrence
+    // From a moment: today when not passed (equal is not passed), else the next day.
+    EXPECT_EQ(alarmOccurrenceFrom(r, ft(2026, 12, 8, 6, 30)), ft(2026, 12, 8, 7, 0));
+    EXPECT_EQ(alarmOccurrenceFrom(r, ft(2026, 12, 8, 7, 0)), ft(2026, 12, 8, 7, 0));
+    EXPECT_EQ(alarmOccurrenceFrom(r, ft(2026, 12, 8, 7, 0, 0, 1)), ft(2026, 12, 9, 7, 0));
+    // Monday's registration fires late, on Tuesday at 06:30 after a suspend: Tuesday still rings.
+    EXPECT_EQ(alarmOccurrenceAfterFiring(r, ft(2026, 12, 8, 6, 30)), ft(2026, 12, 8, 7, 0));
+    // On time, or a moment early: never the occurrence that fired.
+    EXPECT_EQ(alarmOccurrenceAfterFiring(r, ft(2026, 12, 7, 7, 0, 1)), ft(2026, 12, 8, 7, 0));
+    EXPECT_EQ(alarmOccurrenceAfterFiring(r, ft(2026, 12, 7, 6, 59, 59)), ft(2026, 12, 8, 7, 0));
+    // Monday and Thursday: from Monday's firing to Thursday.
+    r.daysMask = 0x12;
+    EXPECT_EQ(alarmOccurrenceAfterFiring(r, ft(2026, 12, 7, 7, 0, 1)), ft(2026, 12, 10, 7, 0));
+    EXPECT_EQ(alarmLatestOccurrence(r, ft(2026, 12, 9, 12, 0)), ft(2026, 12, 7, 7, 0));
+    r.daysMask = 0x80;
+    EXPECT_FALSE(alarmOccurrenceFrom(r, ft(2026, 12, 8)));
+    EXPECT_FALSE(alarmLatestOccurrence(r, ft(2026, 12, 8)));
+    EXPECT_EQ(alarmSoundFileName(19), u"alarmsnd19.dat");
+    EXPECT_EQ(timerSoundFileName(3), u"timersnd3.dat");
+    EXPECT_EQ(eventSoundFileName(12), u"es12.dat");
+}
+
+// Another process holds alarms.dat through every attempt: that is a busy file, not a corrupt
+// one, and nothing may replace the user's alarms with defaults.
+TEST_F(AlarmsTest, BusyFileIsNeitherCorruptNorOverwritten) {
+    std::vector<uint8_t> image(kAlarmsFileSize, 0);
+    for (int i = 0; i < kAlarmCount; ++i)
+        image[static_cast<size_t>(i) * 76 + 60] = 0x3E; // weekdays
+    writeFile(kAlarmsFileName, image);
+    {
+        auto holder =
+            dev::ExclusiveFile::open(dataFilePath(kAlarmsFileName), dev::OpenMode::ReadExisting);
+        ASSERT_TRUE(holder.isOpen());
+        EXPECT_FALSE(table.load());
+        EXPECT_FALSE(table.loaded());
+        ASSERT_EQ(messages(), 1u);
+        EXPECT_EQ(fake.messageBoxesImpl.shown[0].text,
+                  u"The file with alarm settings is in use; try again");
+        // Arming meanwhile writes nothing and registers nothing.
+        table.checkSet(0);
+        EXPECT_TRUE(registrations().empty());
+        EXPECT_EQ(messages(), 2u);
+        EXPECT_EQ(table.records[0].enabled, 0);
+    }
+    EXPECT_EQ(fileBytes(kAlarmsFileName), image);
+    EXPECT_FALSE(dev::fileExists(dataFilePath(u"alarms.dat.bad")));
+    // Released: arming loads the user's alarms first and keeps them.
+    table.checkSet(1);
+    ASSERT_EQ(registrations().size(), 1u);
+    const auto after = fileBytes(kAlarmsFileName);
+    EXPECT_EQ(after[19 * 76 + 60], 0x3E);
+    EXPECT_EQ(after[1 * 76 + 72], 1); // armed
+    EXPECT_EQ(table.records[7].daysMask, 0x3E);
+    // A later refresh of a loaded table takes nothing new.
+    EXPECT_FALSE(table.refresh());
+}
+
+// The status bar and the views see the reminder's writes: a fired alarm's next occurrence.
+TEST_F(AlarmsTest, RefreshTakesTheRemindersWrites) {
+    setAlarm(2, 7, 0, 0x7F);
+    setAlarm(3, 9, 0, 0x7F);
+    table.checkSet(2);
+    table.checkSet(3);
+    EXPECT_EQ(table.earliestEnabled(), ft(2026, 12, 10, 7, 0));
+    EXPECT_FALSE(table.refresh()); // nothing new
+    AlarmRecord rewritten = table.records[2];
+    rewritten.alarmTime = ft(2026, 12, 11, 7, 0);
+    rewritten.notificationHandle = 77;
+    ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(kAlarmsFileName), 2 * sizeof(AlarmRecord),
+                                        &rewritten, sizeof rewritten));
+    // A change of this table's own (a picked time not yet saved) is not undone by the read.
+    table.records[3].alarmTime = ft(2026, 12, 9, 11, 0);
+    EXPECT_TRUE(table.refresh());
+    EXPECT_EQ(table.records[2].notificationHandle, 77u);
+    EXPECT_EQ(dev::FileTime{table.records[2].alarmTime}, ft(2026, 12, 11, 7, 0));
+    EXPECT_EQ(dev::FileTime{table.records[3].alarmTime}, ft(2026, 12, 9, 11, 0));
+    EXPECT_EQ(table.earliestEnabled(), ft(2026, 12, 9, 11, 0));
+}
+
+// Arming, disarming and confirming hold alarms.dat from the read of the stored handle to the
+// write, so a reminder re-registering the alarm cannot fall in between; OK writes the file once.
+TEST(AlarmsFileHold, ScheduleHoldsTheFileAndConfirmWritesOnce) {
+    testing::HoldCheckingDevice device;
+    dev::ScopedDevice use(device);
+    resetAppState();
+    device.clockImpl.setLocal(at(2026, 12, 9, 10, 0));
+    device.holdChecking.heldPath = dataFilePath(kAlarmsFileName);
+    Alarms table;
+    ASSERT_TRUE(table.save());
+    table.records[0].daysMask = 0x7F;
+    table.checkSet(0);
+    AlarmSettingsDraft d = openAlarmSettings(table, 1);
+    d.workingMask = 0x02;
+    const auto hostData = device.host(dataFilePath(u""));
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, hostData.c_str(), IN_MOVED_TO), 0);
+    confirmAlarmSettings(table, d);
+    int writes = 0;
+    alignas(inotify_event) char buf[4096];
+    for (ssize_t n; (n = read(watch, buf, sizeof buf)) > 0;)
+        for (char* p = buf; p < buf + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(p);
+            if (e->len && std::string(e->name) == "alarms.dat")
+                ++writes;
+            p += sizeof(inotify_event) + e->len;
+        }
+    close(watch);
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(device.holdChecking.registered, 2);
+    EXPECT_EQ(device.holdChecking.registeredUnheld, 0);
+    EXPECT_EQ(device.holdChecking.list().size(), 2u);
 }
 
 TEST_F(AlarmsTest, SettingsWindowConfirmAndReset) {
@@ -276,11 +398,30 @@ TEST_F(AlarmsTest, SoundTestPlaysTheChosenTimesWithPauses) {
     const SoundTestPlan plan = d.soundTest();
     EXPECT_EQ(plan.plays, 3);
     EXPECT_EQ(plan.pauseMs, 2000u);
+    // The test never blocks: start() returns at once after the first play and the window's
+    // 100 ms timer drives the rest.
     const dev::FileTime t0 = fake.clockImpl.utcNow();
-    EXPECT_EQ(runSoundTest(plan), 3);
+    SoundTest test;
+    test.start(plan);
+    EXPECT_EQ(fake.clockImpl.utcNow(), t0);
+    EXPECT_EQ(fake.soundImpl.plays.size(), 1u);
+    int ticks = 0;
+    while (test.tick() && ticks < 1000) {
+        fake.clockImpl.advanceMs(100);
+        ++ticks;
+    }
+    EXPECT_EQ(test.started(), 3);
     ASSERT_EQ(fake.soundImpl.plays.size(), 3u);
     EXPECT_EQ(fake.soundImpl.plays[1].at - t0, 2 * dev::kTicksPerSecond);
-    EXPECT_EQ(fake.clockImpl.utcNow() - t0, 6 * dev::kTicksPerSecond);
+    EXPECT_EQ(ticks, 60); // over after the pause that follows the last play
+    // Stopping ends it at once and silences the sound.
+    test.start(plan);
+    const int stopsBefore = fake.soundImpl.stops;
+    test.stop();
+    fake.clockImpl.advanceMs(10000);
+    EXPECT_FALSE(test.tick());
+    EXPECT_EQ(fake.soundImpl.plays.size(), 4u);
+    EXPECT_EQ(fake.soundImpl.stops, stopsBefore + 1);
     // A damaged record cannot ask for hundreds of plays.
     EXPECT_EQ(planSoundTest(1, u"x", 255, 255).plays, 5);
 }

@@ -179,24 +179,63 @@ TEST_F(EventsTest, NotesAreNumberedKeptAndDeleted) {
     EXPECT_EQ(d.record.noteNumber, 0u);
 }
 
-TEST_F(EventsTest, TheNinthEventGrowsTheTable) {
+TEST_F(EventsTest, EventsBeyondTheFirstRoomAreKept) {
+    // The table starts with room for eight; the ninth and later new events must reach the file
+    // and their registrations like the first ones.
     ASSERT_TRUE(table.load());
-    for (int i = 0; i < 8; ++i)
-        add(u"E", at(2027, 1, 1 + i, 8, 0));
-    EXPECT_EQ(table.capacity(), 8u);
-    EXPECT_EQ(table.growths(), 0);
-    table.newEvent();
-    EXPECT_EQ(table.capacity(), 16u);
-    EXPECT_EQ(table.growths(), 1);
+    for (int i = 0; i < 10; ++i)
+        add(i == 8 ? u"Ninth" : u"E", at(2027, 1, 1 + i, 8, 0));
+    EXPECT_GE(table.capacity(), 11u);
+    Events loaded;
+    ASSERT_TRUE(loaded.load());
+    ASSERT_EQ(loaded.records.size(), 10u);
+    EXPECT_EQ(textOf(loaded.records[8].name), u"Ninth");
+    EXPECT_EQ(loaded.records[9].eventId, 10u);
+    EXPECT_EQ(registrations().size(), 10u);
+    EXPECT_EQ(loaded.records[8].notificationHandle, registrations()[8].handle);
 }
 
 TEST_F(EventsTest, ShortHeaderIsReportedAfterRetries) {
     writeFile(kEventsFileName, {1, 0, 0});
     EXPECT_FALSE(table.load());
     EXPECT_EQ(fake.messageBoxesImpl.shown.back().text, u"Corrupt file with event settings");
+    EXPECT_EQ(fileBytes(u"events.dat.bad"), (std::vector<uint8_t>{1, 0, 0}));
+    EXPECT_EQ(fileBytes(kEventsFileName).size(), kEventsHeaderSize);
     writeFile(kEventsFileName, {});
     EXPECT_TRUE(table.load());
     EXPECT_TRUE(table.records.empty());
+}
+
+// A file held by another process through every attempt is busy: the user's events are neither
+// reported corrupt nor replaced by the one event added meanwhile.
+TEST_F(EventsTest, BusyFileIsNeverOverwritten) {
+    ASSERT_TRUE(table.load());
+    add(u"Dentist", at(2027, 1, 2, 8, 0));
+    add(u"Party", at(2027, 1, 3, 20, 0));
+    const auto before = fileBytes(kEventsFileName);
+    Events late;
+    {
+        auto held =
+            dev::ExclusiveFile::open(dataFilePath(kEventsFileName), dev::OpenMode::ReadExisting);
+        ASSERT_TRUE(held.isOpen());
+        EXPECT_FALSE(late.load());
+        EXPECT_EQ(fake.messageBoxesImpl.shown.back().text,
+                  u"The file with event settings is in use; try again");
+        EventDraft d = late.newEvent();
+        EXPECT_FALSE(late.registerEvent(d));
+    }
+    EXPECT_EQ(fileBytes(kEventsFileName), before);
+    // Free again: the next change loads the list first and keeps both events.
+    EventDraft d = late.newEvent();
+    setText(d.record.name, u"Third");
+    d.date = at(2027, 1, 4, 9, 0);
+    d.hour = 9;
+    EXPECT_TRUE(late.registerEvent(d));
+    Events reloaded;
+    ASSERT_TRUE(reloaded.load());
+    ASSERT_EQ(reloaded.records.size(), 3u);
+    EXPECT_EQ(textOf(reloaded.records[0].name), u"Dentist");
+    EXPECT_EQ(reloaded.records[2].eventId, 3u);
 }
 
 TEST(ListOrder, DifferenceInUnits) {

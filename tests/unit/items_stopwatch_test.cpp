@@ -49,10 +49,35 @@ TEST_F(StopwatchTest, StartStopResumeAndTheElapsedText) {
     EXPECT_EQ(app().settings.stopwatchTime, 0u);
     EXPECT_EQ(sw.elapsedText(), u"00:00 00.");
 
-    // A day or more cannot be shown; the display is left as it was.
+    // Past a day the hours go on, in the display, the status bar and the splits alike.
     sw.startStopResume();
-    fake.clockImpl.advanceMs(24ull * 3600 * 1000);
-    EXPECT_FALSE(sw.elapsedText());
+    fake.clockImpl.advanceMs((25ull * 3600 + 3 * 60 + 10) * 1000);
+    EXPECT_EQ(sw.elapsedText(), u"25:03 10.");
+    EXPECT_EQ(sw.statusText(), u"25:03 10");
+    sw.random = [] { return 4; };
+    ASSERT_TRUE(sw.split());
+    EXPECT_EQ(sw.splits.back().time, u"25:03 10.04");
+    fake.clockImpl.advanceMs(100ull * 3600 * 1000);
+    EXPECT_EQ(sw.statusText(), u"125:03 10");
+}
+
+TEST_F(StopwatchTest, StartStopAndResetAreSavedAtOnce) {
+    // A session that ends without the exit sequence (logout) keeps the measurement.
+    sw.startStopResume();
+    SettingsRecord onFile{};
+    auto stored = [&] {
+        const auto bytes = dev::readWholeFile(dataFilePath(u"settings.dat"));
+        EXPECT_TRUE(bytes && parseSettings(bytes->data(), bytes->size(), onFile));
+        return onFile;
+    };
+    EXPECT_EQ(stored().stopwatchRunning, 1);
+    EXPECT_EQ(stored().stopwatchTime, app().settings.stopwatchTime);
+    fake.clockImpl.advanceMs(5000);
+    sw.startStopResume();
+    EXPECT_EQ(stored().stopwatchRunning, 0);
+    EXPECT_EQ(stored().stopwatchTime, 5 * dev::kTicksPerSecond);
+    sw.reset();
+    EXPECT_EQ(stored().stopwatchTime, 0u);
 }
 
 TEST_F(StopwatchTest, KeepsRunningAcrossARestart) {

@@ -44,4 +44,30 @@ protected:
     dev::ScopedDevice use{fake};
 };
 
+// A fake device whose notification service notes, at every registration, whether a given file
+// is held by the caller (a second open of it fails): a read-change-write of an item file must
+// hold the file from its read to its write, registration included.
+class HoldCheckingNotifications : public dev::InProcessNotifications {
+public:
+    std::u16string heldPath;
+    int registered = 0;
+    int registeredUnheld = 0;
+    dev::NotificationHandle setTimed(dev::NotificationHandle handle,
+                                     const std::u16string& application,
+                                     const std::u16string& arguments, const dev::SystemTime& start,
+                                     const dev::SystemTime& end) override {
+        ++registered;
+        if (dev::ExclusiveFile::open(heldPath, dev::OpenMode::ReadExisting).isOpen())
+            ++registeredUnheld;
+        return InProcessNotifications::setTimed(handle, application, arguments, start, end);
+    }
+};
+
+class HoldCheckingDevice : public dev::FakeDevice {
+public:
+    using FakeDevice::FakeDevice;
+    dev::Notifications& notifications() override { return holdChecking; }
+    HoldCheckingNotifications holdChecking;
+};
+
 } // namespace hv::items::testing

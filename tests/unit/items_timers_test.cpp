@@ -85,7 +85,7 @@ TEST_F(TimersTest, StartStopStartKeepsTheTimeLeft) {
     // The reminder reads the running record from the file.
     TimerRecord onDisk;
     std::memcpy(&onDisk, fileBytes(kTimersFileName).data() + sizeof(TimerRecord), sizeof onDisk);
-    EXPECT_EQ(onDisk.running, 1);
+    EXPECT_EQ(onDisk.running, kRunningUtcEnd);
     EXPECT_EQ(onDisk.notificationHandle, table.records[1].notificationHandle);
 
     setNow(2026, 12, 9, 10, 0, 40, 250);
@@ -158,33 +158,134 @@ TEST_F(TimersTest, TimersEndingTogetherAreHandledOnTwoCalls) {
 TEST_F(TimersTest, RefusedRegistrationAndFileRules) {
     fake.notificationsImpl.failNext = true;
     ASSERT_TRUE(table.start(1));
-    EXPECT_EQ(table.records[1].running, 1);
+    EXPECT_EQ(table.records[1].running, kRunningUtcEnd);
     ASSERT_EQ(messages(), 1u);
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].text, u"Timer Not registered");
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].caption, u"Debug");
 
-    // A short file replaces only the bytes it holds.
+    // A short file (three records) is damaged: it is kept aside for the user, the defaults take
+    // its place in the table and on disk, and the user is told.
     Timers other;
-    other.records[3].initialHours = 9;
-    std::vector<uint8_t> shortImage(100, 0);
+    std::vector<uint8_t> shortImage(3 * 72, 0);
     shortImage[68] = 42;
     writeFile(kTimersFileName, shortImage);
-    EXPECT_TRUE(other.load());
-    EXPECT_EQ(other.records[0].initialSeconds, 42);
-    EXPECT_EQ(other.records[3].initialHours, 9);
+    EXPECT_FALSE(other.load());
+    EXPECT_EQ(fake.messageBoxesImpl.shown.back().text, u"Corrupt file with timer settings");
+    EXPECT_EQ(fileBytes(u"timers.dat.bad"), shortImage);
+    EXPECT_EQ(fileBytes(kTimersFileName).size(), kTimersFileSize);
+    EXPECT_EQ(other.records[0].initialSeconds, 0);
+    EXPECT_TRUE(other.loaded());
 
     // SaveTimer writes its own record in place only.
     other.records[2].initialMinutes = 17;
     other.records[3].initialMinutes = 18;
     EXPECT_TRUE(other.saveOne(2));
     const auto bytes = fileBytes(kTimersFileName);
-    ASSERT_EQ(bytes.size(), 2u * 72 + 72);
+    ASSERT_EQ(bytes.size(), kTimersFileSize);
     EXPECT_EQ(bytes[2 * 72 + 69], 17);
+    EXPECT_EQ(bytes[3 * 72 + 69], 0);
 
     ASSERT_TRUE(dev::deleteFile(dataFilePath(kTimersFileName)));
     ASSERT_TRUE(dev::createDirectory(dataFilePath(kTimersFileName)));
     EXPECT_FALSE(other.save());
     EXPECT_EQ(fake.messageBoxesImpl.shown.back().text, u"Can't save timer settings");
+}
+
+// A timer that ends while another view is shown and the program then closed: the exit save must
+// not bring the finished run back (running with a past end, stuck at 00:00:00).
+TEST_F(TimersTest, ExitSaveNeverWritesBackAFinishedRun) {
+    setInitial(0, 0, 0, 10);
+    ASSERT_TRUE(table.start(0));
+    const uint32_t handle = table.records[0].notificationHandle;
+    setNow(2026, 12, 9, 10, 0, 11);
+    // The reminder's write-back, as it leaves the record.
+    TimerRecord ended = table.records[0];
+    ended.notificationHandle = 0;
+    ended.running = 0;
+    ended.countdownTime = timerInitialCountdown(ended);
+    ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(kTimersFileName), 0, &ended, 72));
+    fake.eventsImpl.setByName(kTimersSettingsChange, true);
+    // Even a save that comes before any change check keeps the reminder's record.
+    ASSERT_TRUE(table.save());
+    TimerRecord onFile;
+    std::memcpy(&onFile, fileBytes(kTimersFileName).data(), sizeof onFile);
+    EXPECT_EQ(onFile.running, 0);
+    EXPECT_EQ(onFile.notificationHandle, 0u);
+    EXPECT_EQ(table.records[0].running, 0);
+    EXPECT_EQ(table.remainingText(0), u"00:00:10");
+    // The exit sequence's check completes the stop: the reset event set, the handle cleared.
+    table.checkAllChanged();
+    EXPECT_TRUE(resetEventSet(0));
+    EXPECT_FALSE(fake.eventsImpl.isSetByName(kTimersSettingsChange));
+    EXPECT_TRUE(table.start(0)); // startable again
+    EXPECT_NE(table.records[0].notificationHandle, handle);
+}
+
+// Handling one ended timer keeps what the table holds for the others (settings not yet saved).
+TEST_F(TimersTest, AnEndedTimerLeavesTheOthersAlone) {
+    setInitial(0, 0, 0, 10);
+    ASSERT_TRUE(table.start(0));
+    setText(table.records[2].note, u"Eggs"); // changed in memory only
+    table.records[2].repeatIndex = 3;
+    TimerRecord ended = table.records[0];
+    ended.notificationHandle = 0;
+    ended.running = 0;
+    ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(kTimersFileName), 0, &ended, 72));
+    fake.eventsImpl.setByName(kTimersSettingsChange, true);
+    EXPECT_EQ(table.checkChanged(), 0);
+    EXPECT_EQ(textOf(table.records[2].note), u"Eggs");
+    EXPECT_EQ(table.records[2].repeatIndex, 3);
+    // OK of the settings window saves the record at once.
+    TimerSettingsDraft d = openTimerSettings(table, 1);
+    d.note = u"Tea";
+    confirmTimerSettings(table, d);
+    TimerRecord onFile;
+    std::memcpy(&onFile, fileBytes(kTimersFileName).data() + 72, sizeof onFile);
+    EXPECT_EQ(textOf(onFile.note), u"Tea");
+}
+
+// A five-minute timer started at 02:58 summer time on the night the clocks go back ends five
+// minutes of real time later (02:03 winter time), not when the wall clock reads 03:03.
+TEST_F(TimersTest, RunsRealTimeAcrossTheClocksGoingBack) {
+    fake.clockImpl.setZone(dev::zoneCentralEurope());
+    setInitial(0, 0, 5, 0);
+    fake.clockImpl.setUtc(at(2026, 10, 25, 0, 58)); // 02:58 summer time
+    ASSERT_TRUE(table.start(0));
+    EXPECT_EQ(registrations()[0].start, at(2026, 10, 25, 2, 3)); // the wall clock at the end
+    fake.clockImpl.advanceMs(4 * 60 * 1000);
+    EXPECT_EQ(table.remainingText(0), u"00:01:00");
+    table.stop(0);
+    EXPECT_EQ(table.remainingText(0), u"00:01:00");
+    // A running record of an earlier version (running = 1) holds a local end and is read so.
+    TimerRecord old = table.records[1];
+    old.running = kRunningLocalEnd;
+    old.countdownTime = ft(2026, 10, 25, 3, 30); // winter time, unambiguous
+    EXPECT_EQ(timerEndUtc(old), ft(2026, 10, 25, 2, 30));
+}
+
+// A file another process holds through every attempt is busy, not damaged: nothing is written
+// over the user's timers, and the next load takes them.
+TEST_F(TimersTest, BusyFileIsNeverOverwrittenWithDefaults) {
+    setInitial(1, 1, 2, 3);
+    Timers late;
+    {
+        dev::ExclusiveFile held =
+            dev::ExclusiveFile::open(dataFilePath(kTimersFileName), dev::OpenMode::ReadExisting);
+        ASSERT_TRUE(held.isOpen());
+        EXPECT_FALSE(late.load());
+        EXPECT_FALSE(late.loaded());
+        EXPECT_EQ(fake.messageBoxesImpl.shown.back().text,
+                  u"The file with timer settings is in use; try again");
+        EXPECT_FALSE(late.save());
+    }
+    TimerRecord onFile;
+    std::memcpy(&onFile, fileBytes(kTimersFileName).data() + 72, sizeof onFile);
+    EXPECT_EQ(onFile.initialMinutes, 2);
+    EXPECT_EQ(fileBytes(u"timers.dat.bad").size(), 0u);
+    // Released: the next save loads first and keeps the user's timers.
+    EXPECT_TRUE(late.save());
+    EXPECT_TRUE(late.loaded());
+    EXPECT_EQ(late.records[1].initialMinutes, 2);
 }
 
 } // namespace

@@ -2,12 +2,18 @@
 // events and a recorded shell.
 #include "device/fake.h"
 #include "device/files.h"
+#include "device/real.h"
 #include "launcher/launcher.h"
 #include "screensaver/exceptions.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace hv;
 using namespace hv::launcher;
@@ -330,4 +336,74 @@ TEST(ChimeSound, MissingFileGivesTheDefault) {
     resetAppState();
     readChimeSound();
     EXPECT_EQ(app().chimeSound, u"\\Windows\\Alarm1.wav");
+}
+
+// The main program's save of settings.dat holds the file for a moment; a launcher reading it
+// then waits and tries again instead of taking the screen saver as off.
+TEST_F(Launch, SettingsHeldByASaveAreReadAgain) {
+    auto held =
+        dev::ExclusiveFile::open(dataFilePath(u"settings.dat"), dev::OpenMode::ReadExisting);
+    ASSERT_TRUE(held.isOpen());
+    int sleeps = 0;
+    fake.clockImpl.onSleep = [&](uint32_t) {
+        if (++sleeps == 3)
+            held.close();
+    };
+    Launcher l;
+    EXPECT_TRUE(l.start());
+    EXPECT_EQ(l.launchParameters(), u"s2");
+    EXPECT_TRUE(running());
+}
+
+namespace {
+// The fake device with the real process list of the host.
+class HostProcesses : public dev::FakeDevice {
+public:
+    dev::Shell& shell() override { return realShell; }
+    struct Shell : dev::FakeShell {
+        std::vector<std::u16string> processNames() override {
+            return dev::RealDevice::instance().shell().processNames();
+        }
+    } realShell;
+};
+} // namespace
+
+// The real process list names executables by file name: a running main program is recognised
+// (it was compared with its full device path and never matched), and no saver is started over it.
+TEST(LauncherHost, RecognisesTheRunningMainProgram) {
+    HostProcesses device;
+    dev::ScopedDevice use(device);
+    resetAppState();
+    device.setModulePath(kMain);
+    ASSERT_TRUE(writeInstallFolderValue());
+    device.eventsImpl.create(kEventInactive, false, nullptr);
+    device.eventsImpl.create(kEventActive, false, nullptr);
+    SettingsRecord r{};
+    fillSettingsDefaults(r);
+    r.screenSaverOn = 1;
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"settings.dat"), &r, sizeof r));
+
+    Launcher l;
+    ASSERT_TRUE(l.start());
+    // (Other checkouts' tests may run a Horavel.exe on this host meanwhile, so its absence is
+    // not asserted first.)
+    // A process whose executable is named Horavel.exe, as the installed main program is.
+    const auto exe = device.host(kMain);
+    std::filesystem::create_directories(exe.parent_path());
+    std::filesystem::copy_file("/bin/sleep", exe);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execl(exe.c_str(), "Horavel.exe", "30", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    bool seen = false;
+    for (int i = 0; i < 200 && !seen; ++i) {
+        seen = l.exceptionRunning();
+        if (!seen)
+            usleep(10000);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_TRUE(seen);
 }

@@ -132,6 +132,10 @@ TEST(ReminderArgument, KindsNumbersAndInertInput) {
         {u"t00", Action::Item, Kind::Timer, 0},
         {u"t03", Action::Item, Kind::Timer, 3},
         {u"t04", Action::Inert, Kind::Inert, 0},
+        {u"t", Action::Inert, Kind::Inert, 0}, // no number names no timer
+        {u"tx", Action::Inert, Kind::Inert, 0},
+        {u"t-1", Action::Inert, Kind::Inert, 0},
+        {u"a-1", Action::Inert, Kind::Inert, 0},
         {u"j12", Action::Inert, Kind::Inert, 0},
         {u"", Action::Inert, Kind::Inert, 0},
         {u"\u00e901", Action::Inert, Kind::Inert, 0},
@@ -370,15 +374,85 @@ TEST_F(ReminderTest, SecondAlarmAtTheSameMinuteLeavesTheVolumeToTheFirst) {
     Reminder first, second;
     ASSERT_TRUE(first.start(u"a01"));
     EXPECT_EQ(fake.soundImpl.volume(), 0x88888888u);
+    // The wave volume belongs to each process: the second instance starts with its own, which
+    // the first has not raised.
+    fake.soundImpl.setVolume(kUserVolume);
     ASSERT_TRUE(second.start(u"a02"));
     EXPECT_TRUE(first.volumeOwner());
     EXPECT_FALSE(second.volumeOwner());
     EXPECT_EQ(second.savedVolume(), 0u);
+    second.beginAlert();
+    ASSERT_EQ(fake.soundImpl.plays.size(), 1u);
+    EXPECT_EQ(fake.soundImpl.plays[0].volume, 0x88888888u); // every play at the alarm volume
+    fake.soundImpl.setVolume(0x88888888u);                  // back in the first process
     first.dismiss();
     EXPECT_EQ(fake.soundImpl.volume(), kUserVolume);
     EXPECT_FALSE(fake.eventsImpl.isSetByName(kSoundAllReadySetEvent));
     second.dismiss();
-    EXPECT_EQ(fake.soundImpl.volume(), kUserVolume);
+}
+
+// Monday's registration of a daily 07:00 alarm fires late, on Tuesday at 06:30 (the device was
+// suspended): no bubble for Monday, and Tuesday 07:00 still rings.
+TEST_F(ReminderTest, LateFiredAlarmStillRingsLaterToday) {
+    armAlarm(3, 7, 0, 0x7F); // alarmTime Monday 07:00
+    saveAlarms();
+    setNow(2026, 12, 8, 6, 29, 59);
+    Reminder rem;
+    EXPECT_FALSE(rem.start(u"a03"));
+    const auto regs = registrations();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].start, at(2026, 12, 8, 7, 0));
+    EXPECT_EQ(dev::FileTime{loadAlarm(2).alarmTime}, ft(2026, 12, 8, 7, 0));
+}
+
+// A daily 02:30 alarm on the night the clocks go forward (02:00 -> 03:00): the service starts it
+// at the first moment after the gap, 03:30 by the clock, and it rings then.
+TEST_F(ReminderTest, AlarmInTheSpringForwardGapRingsAfterTheGap) {
+    fake.clockImpl.setZone(dev::zoneCentralEurope());
+    items::AlarmRecord& r = armAlarm(1, 2, 30, 0x7F);
+    r.alarmTime = ft(2026, 3, 29, 2, 30);
+    saveAlarms();
+    setNow(2026, 3, 29, 3, 29, 59);
+    Reminder rem;
+    EXPECT_TRUE(rem.start(u"a01"));
+    const auto regs = registrations();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].start, at(2026, 3, 30, 2, 30));
+}
+
+// Snooze at 02:58 summer time on the night the clocks go back: five minutes of real time later
+// the alert returns, not when the wall clock next reads 03:03 (65 minutes on).
+TEST_F(ReminderTest, SnoozeCountsRealTimeAcrossTheClocksGoingBack) {
+    fake.clockImpl.setZone(dev::zoneCentralEurope());
+    items::AlarmRecord& r = armAlarm(1, 2, 58, 0x7F);
+    r.alarmTime = ft(2026, 10, 25, 2, 58);
+    saveAlarms();
+    fake.clockImpl.setUtc(at(2026, 10, 25, 0, 57, 59)); // 02:57:59 summer time
+    Reminder rem;
+    attach(rem);
+    ASSERT_TRUE(rem.start(u"a01"));
+    const dev::FileTime begin = fake.clockImpl.utcNow();
+    rem.beginAlert();
+    rem.snooze();
+    run(rem, 299, begin);
+    EXPECT_TRUE(rem.snoozed());
+    run(rem, 1, begin);
+    EXPECT_FALSE(rem.snoozed());
+    EXPECT_EQ(bubbles, 2);
+    EXPECT_EQ(rem.snoozeHandle(), 0u);
+    for (const auto& reg : registrations())
+        EXPECT_NE(reg.arguments, u"sn"); // its registration is cleared
+}
+
+TEST_F(ReminderTest, UnknownEventEndsQuietly) {
+    std::vector<items::EventRecord> recs(1);
+    recs[0].notificationHandle = 40;
+    ASSERT_TRUE(dev::saveWholeFile(data(items::kEventsFileName), items::serializeEvents(recs, 0)));
+    Reminder rem;
+    attach(rem);
+    EXPECT_FALSE(rem.start(u"e99"));
+    EXPECT_EQ(bubbles, 0);
+    EXPECT_TRUE(rem.closed());
 }
 
 TEST_F(ReminderTest, GoToStartsTheMainProgramAndCloses) {
@@ -509,6 +583,58 @@ TEST_F(ReminderTimerTest, DueTimerIsStoppedAtItsInitialValue) {
     EXPECT_TRUE(fake.eventsImpl.isSetByName(items::kTimersSettingsChange));
     EXPECT_TRUE(registrations().empty());
     EXPECT_EQ(rem.html(), bubbleHtml(u"Timer 2 ", u"7:00:30 AM", u"Dec 07, 2026", u"Tea"));
+}
+
+// A timers.dat with a nonsense due time (forty days ahead) is not waited for: the timer is put
+// back stopped and nothing is shown.
+TEST_F(ReminderTimerTest, DueTimeFarOutsideTheTimersRangeIsRefused) {
+    fake.eventsImpl.create(items::kTimersSettingsChange, false, nullptr);
+    const dev::FileTime before = fake.clockImpl.utcNow();
+    writeTimer(0, ft(2027, 1, 16, 7, 0));
+    Reminder rem;
+    attach(rem);
+    EXPECT_FALSE(rem.start(u"t00"));
+    EXPECT_LT(fake.clockImpl.utcNow() - before, dev::kTicksPerMinute);
+    EXPECT_EQ(loadTimer(0).running, 0);
+    EXPECT_TRUE(fake.eventsImpl.isSetByName(items::kTimersSettingsChange));
+    EXPECT_EQ(bubbles, 0);
+}
+
+// The reminder of a firing alarm and the time-change run each read, re-register and write with
+// alarms.dat held throughout, so neither can slip a registration between the other's read and
+// write (which left two "a05" registrations, one of them beyond the reach of the alarm's switch).
+TEST(ReminderFileHold, FiringAndTimeChangeHoldTheFileAcrossTheirRegistrations) {
+    items::testing::HoldCheckingDevice device;
+    dev::ScopedDevice use(device);
+    resetAppState();
+    device.clockImpl.setZone(dev::zoneUtc());
+    device.setModulePath(std::u16string(kFolder) + u"Horavel.exe");
+    writeInstallFolderValue();
+    device.setModulePath(kReminderPath);
+    const std::u16string alarmsPath = std::u16string(kFolder) + u"data\\alarms.dat";
+    device.holdChecking.heldPath = alarmsPath;
+    std::array<items::AlarmRecord, items::kAlarmCount> table{};
+    items::fillAlarmDefaults(table, 0);
+    for (int i : {2, 4}) {
+        table[static_cast<size_t>(i)].enabled = 1;
+        table[static_cast<size_t>(i)].alarmTime = ft(2026, 12, 7, 7, 0);
+    }
+    ASSERT_TRUE(dev::saveWholeFile(alarmsPath, table.data(), items::kAlarmsFileSize));
+    device.clockImpl.setLocal(at(2026, 12, 7, 7, 0));
+    {
+        Reminder firing;
+        firing.start(u"a05");
+    }
+    {
+        Reminder timeChange;
+        timeChange.start(u"AppRunAfterTimeChange");
+    }
+    EXPECT_EQ(device.holdChecking.registered, 3);
+    EXPECT_EQ(device.holdChecking.registeredUnheld, 0);
+    std::vector<std::u16string> args;
+    for (const auto& reg : device.holdChecking.list())
+        args.push_back(reg.arguments);
+    EXPECT_EQ(args, (std::vector<std::u16string>{u"a03", u"a05"}));
 }
 
 TEST_F(ReminderTest, TimeChangeReRegistersEveryArmedAlarm) {

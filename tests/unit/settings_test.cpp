@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace hv;
 namespace fs = std::filesystem;
@@ -278,4 +280,41 @@ TEST_F(LocaleLists, OtherFirstDaysGiveMondayFirst) {
     EXPECT_EQ(app().locale.locale24Hour, 1);
     EXPECT_EQ(app().locale.localeLongDateOrder, 1);
     EXPECT_EQ(app().names.monthNameList.substr(0, 7), u"Januar\\");
+}
+
+// The first run writes the defaults once, before the launcher starts and reads them (a second
+// save met the launcher's read and it took the screen saver as off).
+TEST_F(Settings, FirstRunSavesOnce) {
+    const fs::path folder = settingsFile().parent_path();
+    fs::create_directories(folder);
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_MOVED_TO), 0);
+    loadSettings();
+    int saves = 0;
+    alignas(inotify_event) char buf[4096];
+    for (ssize_t n; (n = read(watch, buf, sizeof buf)) > 0;)
+        for (char* p = buf; p < buf + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(p);
+            if (e->len && std::string(e->name) == "settings.dat")
+                ++saves;
+            p += sizeof(inotify_event) + e->len;
+        }
+    close(watch);
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(fake.shellImpl.started.size(), 1u);
+}
+
+// A settings file that a companion program holds for a moment is waited for: the user's
+// settings are not replaced by defaults.
+TEST_F(Settings, HeldFileIsWaitedForNotReplaced) {
+    writeRaw(368, 0x03);
+    auto held = dev::ExclusiveFile::open(u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat",
+                                         dev::OpenMode::ReadExisting);
+    ASSERT_TRUE(held.isOpen());
+    fake.clockImpl.onSleep = [&](uint32_t) { held.close(); };
+    loadSettings();
+    fake.clockImpl.onSleep = nullptr;
+    EXPECT_EQ(app().settings.weekNumbering, 3);
+    EXPECT_EQ(fileBytes(), std::vector<uint8_t>(368, 0x03));
 }

@@ -135,3 +135,34 @@ TEST(SetupHook, UninstallWithoutDataFilesCreatesNothing) {
     EXPECT_TRUE(dev::findFiles(std::u16string(kDir) + u"\\data", u"*.dat").empty());
     EXPECT_TRUE(fake.notificationsImpl.cleared.empty());
 }
+
+// A snooze pending at removal ("sn", named in no data file) is cleared too, and a data file held
+// by another program at that moment is read again instead of skipping its registrations.
+TEST(SetupHook, UninstallClearsAPendingSnoozeAndWaitsForAHeldFile) {
+    Hook hook;
+    ASSERT_TRUE(hook.uninstallInit && hook.useDevice);
+    dev::FakeDevice fake;
+    dev::ScopedDevice use(fake);
+    hook.useDevice(&fake);
+    fake.setModulePath(std::u16string(kDir) + u"\\Horavel.exe");
+    ASSERT_TRUE(writeInstallFolderValue());
+    auto& n = fake.notificationsImpl;
+    const dev::SystemTime t{2026, 12, 1, 7, 8, 0, 0, 0};
+    n.setTimed(0, u"\\Windows\\BHVEvents.exe", u"sn", t, {});
+    const uint32_t alarm = n.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a01", t, {});
+    const uint32_t foreign = n.setTimed(0, u"\\Windows\\Other.exe", u"x", t, {});
+    std::vector<uint8_t> alarms(1520);
+    putHandle(alarms, 0, alarm);
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"alarms.dat"), alarms));
+    auto held = dev::ExclusiveFile::open(dataFilePath(u"alarms.dat"), dev::OpenMode::ReadExisting);
+    ASSERT_TRUE(held.isOpen());
+    fake.clockImpl.onSleep = [&](uint32_t) { held.close(); };
+
+    EXPECT_EQ(hook.uninstallInit(nullptr, kDir), 0);
+    fake.clockImpl.onSleep = nullptr;
+    ASSERT_EQ(n.list().size(), 1u);
+    EXPECT_EQ(n.list()[0].handle, foreign);
+    // The alarm's handle was cleared from its record, read once the file was free.
+    ASSERT_GE(n.cleared.size(), 1u);
+    EXPECT_EQ(n.cleared.front(), alarm);
+}
