@@ -1,5 +1,6 @@
 #include "shell/shellstrings.h"
 
+#include "astro/moon.h"
 #include "shell/shellcore.h"
 #include "shell/statusbar.h"
 #include "toolkit/strings.h"
@@ -19,6 +20,7 @@ void registerShellStrings() {
         {kStrSystemDateTime, u"System Date && Time"},
     };
     static const bool once = [] {
+        astro::registerMoonStrings();
         tk::RegisterStrings(table, static_cast<int>(std::size(table)));
         return true;
     }();

@@ -139,7 +139,7 @@ public:
         return r ? r->gmtOffset : 0;
     }
     dev::SystemTime localTimeAt(int continent, int index, dev::FileTime utc) const override {
-        return CityTimeAt(db_, continent, index, utc);
+        return CityTimeAt(db_, continent, index, utc).value_or(dev::SystemTime{});
     }
 
 private:

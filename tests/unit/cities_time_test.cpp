@@ -14,7 +14,7 @@ using test::utcAt;
 namespace {
 
 dev::SystemTime wallAt(const CityRecord& c, dev::FileTime utc, bool* dst = nullptr) {
-    return dev::toSystemTime(CityWallTime(c, utc, dst));
+    return dev::toSystemTime(CityWallTime(c, utc, dst).value());
 }
 
 int dayOf(std::optional<dev::FileTime> t) {
@@ -42,7 +42,8 @@ TEST(CityTime, WeekdaysDaysInMonthAndTransitionDates) {
     }
     EXPECT_EQ(CityDaysInMonth(2006, 2), 28);
     EXPECT_EQ(CityDaysInMonth(2008, 2), 29);
-    EXPECT_EQ(CityDaysInMonth(2100, 2), 29); // no century rule
+    EXPECT_EQ(CityDaysInMonth(2100, 2), 28);
+    EXPECT_EQ(CityDaysInMonth(2000, 2), 29);
     EXPECT_EQ(CityDaysInMonth(2006, 4), 30);
     EXPECT_EQ(CityDaysInMonth(2006, 12), 31);
 
@@ -105,7 +106,7 @@ TEST(CityTime, OddOffsetsAndRoundTrips) {
     const CityRecord central = ruleCity(60, 0x40, 2, 0x40, 9);
     for (dev::FileTime t :
          {utcAt(2026, 1, 15, 9), utcAt(2026, 7, 15, 23, 30), utcAt(2026, 3, 29, 12)})
-        EXPECT_EQ(CityUtcOf(central, CityWallTime(central, t)), t);
+        EXPECT_EQ(CityUtcOf(central, CityWallTime(central, t).value()), t);
 }
 
 TEST(CityTime, ZoneComparison) {
@@ -208,7 +209,7 @@ TEST_F(HomeLocation, YesWithoutShiftKeepsTheWallClock) {
     EXPECT_EQ(app().settings.homeContinent, uint32_t(kEurope));
     EXPECT_EQ(dev::getLocalTime().hour, 12);
     EXPECT_EQ(fake.clockImpl.utcNow(), utcAt(2026, 7, 1, 11));
-    EXPECT_EQ(CityTimeNow(db, kEurope, 40).hour, 12);
+    EXPECT_EQ(CityTimeNow(db, kEurope, 40)->hour, 12);
 }
 
 TEST(CitiesCli, ListsAndCityTimes) {
@@ -245,6 +246,18 @@ TEST(CitiesCli, ListsAndCityTimes) {
                   out, err),
               0);
     EXPECT_EQ(out, "2027-01-01 01:45:00\n");
+
+    // Kiritimati (+14) at the last hour of 30827: its time lies past the calendar.
+    EXPECT_EQ(run({"city-time", "--continent", "2", "--index", "14", "--utc", "30827-12-31 23:00:00",
+                   "--data", data},
+                  out, err),
+              1);
+    EXPECT_NE(err.find("no result"), std::string::npos) << err;
+    ASSERT_EQ(run({"city-time", "--continent", "2", "--index", "14", "--utc", "30827-12-31 09:00:00",
+                   "--data", data},
+                  out, err),
+              0);
+    EXPECT_EQ(out, "30827-12-31 23:00:00\n");
 
     EXPECT_EQ(run({"cities", "--continent", "7", "--data", data}, out, err), 2);
     EXPECT_EQ(run({"city-time", "--continent", "3", "--index", "85", "--utc", "2026-07-01 12:00:00",
