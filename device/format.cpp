@@ -61,15 +61,13 @@ void dropField(std::vector<PicturePiece>& pieces, size_t i) {
     // all carry words (fr "mm 'min' ss 's'").
     size_t wordStart = 0, wordEnd = 0;
     if (!bracketed && after) {
-        wordStart = 0;
         while (wordStart < after->size() && isSpaceChar((*after)[wordStart]))
             ++wordStart;
         wordEnd = wordStart;
         while (wordEnd < after->size() && !isSpaceChar((*after)[wordEnd]))
             ++wordEnd;
     }
-    const bool wordBefore = before && std::any_of(before->begin(), before->end(),
-                                                  [](char16_t c) { return isWordChar(c); });
+    const bool wordBefore = before && std::any_of(before->begin(), before->end(), isWordChar);
     const bool unitWord =
         after && wordEnd > wordStart &&
         std::any_of(after->begin() + static_cast<std::ptrdiff_t>(wordStart),
