@@ -1,8 +1,10 @@
 #include "astro/moon.h"
 
 #include "device/device.h"
+#include "device/strings.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace hv::astro {
 
@@ -115,6 +117,17 @@ bool FileTimeOfJulianDay(double jd, dev::FileTime& out) {
     return dev::systemTimeToFileTime(st, out);
 }
 
+bool LocalTimeOfJulianDay(double jd, dev::SystemTime& out) {
+    dev::FileTime utc;
+    if (!FileTimeOfJulianDay(jd, utc))
+        return false;
+    const int64_t local =
+        static_cast<int64_t>(utc) -
+        static_cast<int64_t>(dev::utcBiasAtUtc(dev::getTimeZoneInformation(), utc)) *
+            static_cast<int64_t>(dev::kTicksPerMinute);
+    return local >= 0 && dev::fileTimeToSystemTime(static_cast<dev::FileTime>(local), out);
+}
+
 MoonClock MoonClockOf(int year, int month, int day, int hour, int minute, int second) {
     MoonClock c;
     c.jd = JulianDayOf(year, month, day, hour, minute, second);
@@ -174,8 +187,13 @@ double PhaseTime(double k) {
 MoonPhases NextPhases(const MoonClock& now) {
     MoonPhases r;
     double k = std::trunc((now.year - 2000) * 49.474) * 0.25 - 0.5;
+    // The estimate drifts from the real lunation count far from 2000 (by days in the year 5000):
+    // step it until the phases at k - 0.25 and k bracket now. The bounds only guard odd inputs.
+    for (int guard = 0; guard < 4000 && PhaseTime(k - 0.25) >= now.jd; ++guard)
+        k -= 0.25;
+    for (int guard = 0; guard < 4000 && PhaseTime(k) < now.jd; ++guard)
+        k += 0.25;
     int count = 0;
-    // The start lies at most two quarters before now; the bound only guards odd inputs.
     for (int guard = 0; count < 4 && guard < 64; ++guard, k += 0.25) {
         const double jde = PhaseTime(k);
         if (jde < now.jd)
@@ -287,26 +305,34 @@ MoonPosition MoonPositionAt(double jd) {
     return r;
 }
 
-const char16_t* PhaseNameText(PhaseName n) {
-    switch (n) {
-    case PhaseName::New:
-        return u"New Moon";
-    case PhaseName::WaxingCrescent:
-        return u"Waxing Crescent";
-    case PhaseName::WaningCrescent:
-        return u"Waning Crescent";
-    case PhaseName::FirstQuarter:
-        return u"First Quarter";
-    case PhaseName::LastQuarter:
-        return u"Last Quarter";
-    case PhaseName::WaxingGibbous:
-        return u"Waxing Gibbous";
-    case PhaseName::WaningGibbous:
-        return u"Waning Gibbous";
-    case PhaseName::Full:
-        return u"Full Moon";
-    }
-    return u"";
+void registerMoonStrings() {
+    static const dev::StringResource table[] = {
+        {40019, u"Phase:"},
+        {40020, u"Visible:"},
+        {40021, u"Age:"},
+        {40022, u"Distance:"},
+        {40023, u"Apogee:"},
+        {40024, u"Perigee:"},
+        {40025, u"The Moon at"},
+        {kStrPhaseNames + static_cast<int>(PhaseName::New), u"New Moon"},
+        {kStrPhaseNames + static_cast<int>(PhaseName::WaxingCrescent), u"Waxing Crescent"},
+        {kStrPhaseNames + static_cast<int>(PhaseName::WaningCrescent), u"Waning Crescent"},
+        {kStrPhaseNames + static_cast<int>(PhaseName::FirstQuarter), u"First Quarter"},
+        {kStrPhaseNames + static_cast<int>(PhaseName::LastQuarter), u"Last Quarter"},
+        {kStrPhaseNames + static_cast<int>(PhaseName::WaxingGibbous), u"Waxing Gibbous"},
+        {kStrPhaseNames + static_cast<int>(PhaseName::WaningGibbous), u"Waning Gibbous"},
+        {kStrPhaseNames + static_cast<int>(PhaseName::Full), u"Full Moon"},
+    };
+    static const bool once = [] {
+        dev::RegisterStrings(table, static_cast<int>(std::size(table)));
+        return true;
+    }();
+    (void)once;
+}
+
+std::u16string PhaseNameText(PhaseName n) {
+    registerMoonStrings();
+    return dev::LoadStringResource(kStrPhaseNames + static_cast<int>(n));
 }
 
 PhaseLook PhaseLookOf(int visible, double q) {

@@ -29,6 +29,9 @@ CalendarMinute DateOfJulianDay(double jd);
 // The UTC file time of a Julian day, to the minute; false when it lies outside the file-time
 // range (before 1601 or after 30827).
 bool FileTimeOfJulianDay(double jd, dev::FileTime& out);
+// What the views show of a Julian day: its minute in the device's local time, day of the week
+// filled. False when the UTC or the local time lies outside the file-time range.
+bool LocalTimeOfJulianDay(double jd, dev::SystemTime& out);
 
 // The Julian day of a UTC instant and its decimal year.
 struct MoonClock {
@@ -75,7 +78,7 @@ struct MoonPosition {
 };
 MoonPosition MoonPositionAt(double jd);
 
-// The eight phase names, in the order of the view's strings.
+// The eight phase names, in the order of the view's strings (kStrPhaseNames onwards).
 enum class PhaseName : int {
     New = 0,
     WaxingCrescent,
@@ -86,7 +89,13 @@ enum class PhaseName : int {
     WaningGibbous,
     Full
 };
-const char16_t* PhaseNameText(PhaseName n);
+inline constexpr int kStrPhaseNames = 40043;
+// The phase's name from the string resources (registered by registerMoonStrings).
+std::u16string PhaseNameText(PhaseName n);
+// Registers the Moon view's strings, the labels 40019..40025 and the phase names 40043..40050,
+// with the string resources, once; the program calls it at start-up, before any table that
+// replaces those texts.
+void registerMoonStrings();
 
 struct PhaseLook {
     PhaseName name = PhaseName::New;

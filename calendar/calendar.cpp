@@ -4,14 +4,12 @@
 #include "device/locale.h"
 #include "settings/settings.h"
 
-#include <cstdlib>
-
 namespace hv {
 
 namespace {
-// Every fourth year, counted from 2000, with no century exception.
-bool isLeapNoCentury(int year) { return std::abs(2000 - year) % 4 == 0; }
-int yearLength(int year) { return isLeapNoCentury(year) ? 366 : 365; }
+int yearLength(int year) {
+    return dev::isGregorianLeap(year) ? 366 : 365;
+}
 } // namespace
 
 int DayOfWeek(uint16_t year, uint8_t month, uint8_t day) {
@@ -32,7 +30,7 @@ int DaysInMonth(uint8_t month, uint16_t year) {
     case 11:
         return 30;
     case 2:
-        return isLeapNoCentury(year) ? 29 : 28;
+        return dev::isGregorianLeap(year) ? 29 : 28;
     default:
         return 31;
     }

@@ -12,7 +12,7 @@ using dev::SystemTime;
 
 // 0 = Monday ... 6 = Sunday; Gregorian (a form of Zeller's congruence).
 int DayOfWeek(uint16_t year, uint8_t month, uint8_t day);
-// 28..31; February has 29 days in every fourth year, with no century exception.
+// 28..31; February by the Gregorian rule (1900 and 2100 have 28 days, 2000 has 29).
 int DaysInMonth(uint8_t month, uint16_t year);
 // 1 for January 1st.
 uint16_t DayOfYear(uint8_t day, uint8_t month, uint16_t year);

@@ -22,9 +22,22 @@ dev::FileTime addTicks(dev::FileTime t, int64_t ticks) {
     return t + static_cast<uint64_t>(ticks);
 }
 
+// The first file time past 30827-12-31 23:59:59.9999999.
+constexpr dev::FileTime kFileTimeEnd = static_cast<dev::FileTime>(
+    (dev::daysFromCivil(30828, 1, 1) - dev::daysFromCivil(1601, 1, 1)) *
+    static_cast<int64_t>(dev::kTicksPerDay));
+
+// A file time moved by signed ticks; no result outside the file times.
+std::optional<dev::FileTime> shifted(dev::FileTime t, int64_t ticks) {
+    if (t >= kFileTimeEnd)
+        return std::nullopt;
+    const int64_t r = static_cast<int64_t>(t) + ticks;
+    if (r < 0 || r >= static_cast<int64_t>(kFileTimeEnd))
+        return std::nullopt;
+    return static_cast<dev::FileTime>(r);
+}
+
 dev::FileTime midnightOf(int64_t year, unsigned month, unsigned day) {
-    // day may run one past the Gregorian month end (29 February of a century year); the day
-    // number arithmetic carries it into the next month.
     const int64_t days = dev::daysFromCivil(year, month, 1) + static_cast<int64_t>(day) - 1;
     return dev::kUnixEpochFileTime +
            static_cast<uint64_t>(days * static_cast<int64_t>(dev::kTicksPerDay));
@@ -52,8 +65,7 @@ int CityWeekday(int year, int month, int day) {
 }
 
 int CityDaysInMonth(int year, int month) {
-    // The city rules count every fourth year as a leap year, like the calendar views.
-    return DaysInMonth(static_cast<uint8_t>(month), static_cast<uint16_t>(year));
+    return static_cast<int>(dev::gregorianDaysInMonth(year, static_cast<unsigned>(month)));
 }
 
 std::optional<dev::FileTime> TransitionDate(int year, const dev::SystemTime& rule) {
@@ -122,31 +134,34 @@ dev::FileTime UtcNow() {
     return dev::getSystemTimeAsFileTime();
 }
 
-dev::FileTime CityWallTime(const CityRecord& city, dev::FileTime utc, bool* dst) {
+std::optional<dev::FileTime> CityWallTime(const CityRecord& city, dev::FileTime utc, bool* dst) {
     const bool inDst = InDaylightSaving(CityZone(city), utc);
     if (dst)
         *dst = inDst;
-    return addTicks(utc, city.gmtOffset * kMinute + (inDst ? kHour : 0));
+    return shifted(utc, city.gmtOffset * kMinute + (inDst ? kHour : 0));
 }
 
-dev::SystemTime CityTimeAt(const CityDatabase& db, int continent, int index, dev::FileTime utc,
-                           bool* dst) {
+std::optional<dev::SystemTime> CityTimeAt(const CityDatabase& db, int continent, int index,
+                                          dev::FileTime utc, bool* dst) {
     const CityRecord* r = db.recordAt(continent, index);
-    if (!r) {
-        if (dst)
-            *dst = false;
-        return dev::toSystemTime(utc);
-    }
-    return dev::toSystemTime(CityWallTime(*r, utc, dst));
+    if (dst)
+        *dst = false;
+    const std::optional<dev::FileTime> wall = r ? CityWallTime(*r, utc, dst) : shifted(utc, 0);
+    dev::SystemTime st;
+    if (!wall || !dev::fileTimeToSystemTime(*wall, st))
+        return std::nullopt;
+    return st;
 }
 
-dev::SystemTime CityTimeNow(const CityDatabase& db, int continent, int index) {
+std::optional<dev::SystemTime> CityTimeNow(const CityDatabase& db, int continent, int index) {
     return CityTimeAt(db, continent, index, UtcNow());
 }
 
-dev::FileTime CityUtcOf(const CityRecord& city, dev::FileTime wall) {
-    const dev::FileTime standard = addTicks(wall, -city.gmtOffset * kMinute);
-    return InDaylightSaving(CityZone(city), standard) ? addTicks(standard, -kHour) : standard;
+std::optional<dev::FileTime> CityUtcOf(const CityRecord& city, dev::FileTime wall) {
+    const std::optional<dev::FileTime> standard = shifted(wall, -city.gmtOffset * kMinute);
+    if (!standard || !InDaylightSaving(CityZone(city), *standard))
+        return standard;
+    return shifted(*standard, -kHour);
 }
 
 bool UtcOfCityTime(const CityDatabase& db, int continent, int index, const dev::SystemTime& wall,
@@ -155,7 +170,10 @@ bool UtcOfCityTime(const CityDatabase& db, int continent, int index, const dev::
     dev::FileTime w;
     if (!r || !dev::systemTimeToFileTime(wall, w))
         return false;
-    utc = CityUtcOf(*r, w);
+    const std::optional<dev::FileTime> u = CityUtcOf(*r, w);
+    if (!u)
+        return false;
+    utc = *u;
     return dev::fileTimeToSystemTime(utc, utcTime);
 }
 

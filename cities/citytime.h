@@ -12,7 +12,7 @@ namespace hv {
 
 // 0..6, 0 = Sunday. The day may be 0 (the day before the 1st).
 int CityWeekday(int year, int month, int day);
-// 28..31. February has 29 days in every year divisible by 4, as the city rules count it.
+// 28..31, by the Gregorian rule.
 int CityDaysInMonth(int year, int month);
 // The transition a rule names in a year, at 00:00 of its day. A rule with a non-zero year is the
 // absolute date it holds. A rule with a month outside 1..12 gives nullopt.
@@ -30,13 +30,15 @@ bool InDaylightSaving(const dev::TimeZoneInformation& zone);
 
 // The device's UTC now.
 dev::FileTime UtcNow();
-// The city's wall time at a UTC instant, and whether daylight saving is then in force.
-dev::FileTime CityWallTime(const CityRecord& city, dev::FileTime utc, bool* dst = nullptr);
-dev::SystemTime CityTimeAt(const CityDatabase& db, int continent, int index, dev::FileTime utc,
-                           bool* dst = nullptr);
-dev::SystemTime CityTimeNow(const CityDatabase& db, int continent, int index);
-// The UTC instant of a city wall time.
-dev::FileTime CityUtcOf(const CityRecord& city, dev::FileTime wall);
+// The city's wall time at a UTC instant, and whether daylight saving is then in force. No result
+// when the wall time lies outside the file times (before 1601 or after 30827).
+std::optional<dev::FileTime> CityWallTime(const CityRecord& city, dev::FileTime utc,
+                                          bool* dst = nullptr);
+std::optional<dev::SystemTime> CityTimeAt(const CityDatabase& db, int continent, int index,
+                                          dev::FileTime utc, bool* dst = nullptr);
+std::optional<dev::SystemTime> CityTimeNow(const CityDatabase& db, int continent, int index);
+// The UTC instant of a city wall time; no result outside the file times.
+std::optional<dev::FileTime> CityUtcOf(const CityRecord& city, dev::FileTime wall);
 bool UtcOfCityTime(const CityDatabase& db, int continent, int index, const dev::SystemTime& wall,
                    dev::FileTime& utc, dev::SystemTime& utcTime);
 

@@ -154,19 +154,25 @@ bool digits(const std::string& s, size_t pos, size_t n, int& out) {
 } // namespace
 
 bool parseDate(const std::string& s, int& year, int& month, int& day) {
-    if (s.size() != 10 || s[4] != '-' || s[7] != '-')
+    // Four-digit years, and five up to the last year of the calendar (30827).
+    const size_t y = s.size() < 6 ? 0 : s.size() - 6;
+    if ((y != 4 && y != 5) || s[y] != '-' || s[y + 3] != '-')
         return false;
-    if (!digits(s, 0, 4, year) || !digits(s, 5, 2, month) || !digits(s, 8, 2, day))
+    if (!digits(s, 0, y, year) || !digits(s, y + 1, 2, month) || !digits(s, y + 4, 2, day))
         return false;
     return year >= 1 && month >= 1 && month <= 12 && day >= 1 &&
            day <= static_cast<int>(dev::gregorianDaysInMonth(year, static_cast<unsigned>(month)));
 }
 
 bool parseDateTime(const std::string& s, int& year, int& month, int& day, int& hour, int& minute, int& second) {
-    if (s.size() != 19 || (s[10] != ' ' && s[10] != 'T') || s[13] != ':' || s[16] != ':')
+    if (s.size() != 19 && s.size() != 20)
         return false;
-    return parseDate(s.substr(0, 10), year, month, day) && digits(s, 11, 2, hour) && digits(s, 14, 2, minute) &&
-           digits(s, 17, 2, second) && hour < 24 && minute < 60 && second < 60;
+    const size_t t = s.size() - 9; // the separator between date and time
+    if ((s[t] != ' ' && s[t] != 'T') || s[t + 3] != ':' || s[t + 6] != ':')
+        return false;
+    return parseDate(s.substr(0, t), year, month, day) && digits(s, t + 1, 2, hour) &&
+           digits(s, t + 4, 2, minute) && digits(s, t + 7, 2, second) && hour < 24 && minute < 60 &&
+           second < 60;
 }
 
 bool parseInt(const std::string& s, long long lo, long long hi, long long& out) {

@@ -123,8 +123,13 @@ int runBeats(const ParsedArgs& a, Io& io) {
     dev::SystemTime st;
     if (!parseInstant(a.get(a.has("utc") ? "utc" : "local"), ft, st))
         return badValue(io, "beats", "the time must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
-    const int beats = a.has("utc") ? BeatsFromUtc(ft) : BeatsFromLocal(st);
-    io.out << dev::toUtf8(FormatBeats(beats)) << '\n';
+    const std::optional<int> beats = a.has("utc") ? BeatsFromUtc(ft) : BeatsFromLocal(st);
+    if (!beats) {
+        io.err << "horavel-cli beats: no result: the local time has no UTC instant in the years "
+                  "1601..30827\n";
+        return kExitFailure;
+    }
+    io.out << dev::toUtf8(FormatBeats(*beats)) << '\n';
     return kExitOk;
 }
 
@@ -143,7 +148,13 @@ int runTimeCalc(const ParsedArgs& a, Io& io) {
     const CityRecord* to = from ? cityAt(db, tc, ti, "timecalc", io) : nullptr;
     if (!to)
         return kExitUsage;
-    io.out << wallTimeText(TimeCalcRow(*from, st, *to)) << '\n';
+    const std::optional<dev::SystemTime> row = TimeCalcRow(*from, st, *to);
+    if (!row) {
+        io.err << "horavel-cli timecalc: no result: the time lies outside the years 1601..30827 "
+                  "in one of the cities\n";
+        return kExitFailure;
+    }
+    io.out << wallTimeText(*row) << '\n';
     return kExitOk;
 }
 

@@ -47,8 +47,8 @@ int runCityTime(const ParsedArgs& a, Io& io) {
         return badValue(io, "city-time", "--index must be a position in the list");
     dev::FileTime utc;
     dev::SystemTime at;
-    if (!parseInstant(a.get("utc"), utc, at) || at.year > 30000)
-        return badValue(io, "city-time", "--utc must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30000)");
+    if (!parseInstant(a.get("utc"), utc, at))
+        return badValue(io, "city-time", "--utc must be 'YYYY-MM-DD HH:MM:SS' (years 1601..30827)");
     CityDatabase db;
     if (!loadCities(a, db, "city-time", io))
         return kExitFailure;
@@ -56,8 +56,13 @@ int runCityTime(const ParsedArgs& a, Io& io) {
     if (!cityAt(db, c, i, "city-time", io))
         return kExitUsage;
     bool dst = false;
-    const dev::SystemTime t = CityTimeAt(db, c, i, utc, &dst);
-    io.out << wallTimeText(t) << (dst ? " dst" : "") << '\n';
+    const std::optional<dev::SystemTime> t = CityTimeAt(db, c, i, utc, &dst);
+    if (!t) {
+        io.err << "horavel-cli city-time: no result: the city's time lies outside the years "
+                  "1601..30827\n";
+        return kExitFailure;
+    }
+    io.out << wallTimeText(*t) << (dst ? " dst" : "") << '\n';
     return kExitOk;
 }
 

@@ -7,8 +7,26 @@
 #include "device/systime.h"
 
 #include <string>
+#include <vector>
 
 namespace hv::dev {
+
+// A picture cut into fields (runs of one pattern letter) and the literal text between them, the
+// literal text unquoted. Qt's format strings quote literals the same way, so they split alike.
+struct PicturePiece {
+    bool field = false;
+    std::u16string text; // the field's letters, or the literal text as shown
+};
+inline constexpr char16_t kPictureLetters[] = u"dMyghHmst";
+std::vector<PicturePiece> splitPicture(std::u16string_view picture,
+                                       std::u16string_view letters = kPictureLetters);
+// Back into picture syntax, quoting literal text that holds letters or quotes.
+std::u16string joinPicture(const std::vector<PicturePiece>& pieces);
+// The picture without every field of `letter` and the literal text that belongs to it: brackets
+// around it, a unit word after it (ja "ss秒", ko "s초", fr "ss 's'"), or else the separator
+// before it (":ss", ", t"); a leading field takes the text after it instead.
+std::u16string dropPictureField(std::u16string_view picture, char16_t letter,
+                                std::u16string_view letters = kPictureLetters);
 
 enum FormatFlags : uint32_t {
     kFormatNone = 0,

@@ -2,7 +2,9 @@
 
 #include "device/device.h"
 #include "device/text.h"
+#include "device/format.h"
 
+#include <QChar>
 #include <QLocale>
 #include <QString>
 #include <cstdlib>
@@ -45,44 +47,61 @@ int fieldOrder(const std::u16string& picture) {
     return 0;
 }
 
-// Qt's date-time format strings into the handheld's picture syntax: Qt's AP/ap/A/a marker
-// becomes tt, and Qt's h (24-hour without a marker) becomes H.
+// The pattern letters of Qt's date-time format strings (B is CLDR's day period, which Qt 6.4
+// leaves in some locales' formats).
+constexpr char16_t kQtLetters[] = u"dMyhHmsztAaPpB";
+
+// Qt's date-time format strings into the handheld's picture syntax: Qt's AP/ap/A/a marker and
+// the day period B become tt, and Qt's h (24-hour without a marker) becomes H. The zone (t) and
+// the milliseconds (z) have no counterpart and go with the text that belongs to them.
 std::u16string pictureFromQt(const QString& qt) {
-    const std::u16string in = fromQString(qt);
-    const bool marker =
-        in.find(u'a') != std::u16string::npos || in.find(u'A') != std::u16string::npos;
-    std::u16string out;
-    bool quoted = false;
-    for (size_t i = 0; i < in.size(); ++i) {
-        const char16_t c = in[i];
-        if (c == u'\'') {
-            quoted = !quoted;
-            out += c;
-            continue;
+    std::u16string in = fromQString(qt);
+    in = dropPictureField(in, u't', kQtLetters);
+    in = dropPictureField(in, u'z', kQtLetters);
+    std::vector<PicturePiece> pieces = splitPicture(in, kQtLetters);
+    bool marker = false;
+    for (const auto& p : pieces)
+        marker =
+            marker || (p.field && (p.text[0] == u'A' || p.text[0] == u'a' || p.text[0] == u'B'));
+    std::vector<PicturePiece> out;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        PicturePiece p = pieces[i];
+        if (p.field) {
+            const char16_t c = p.text[0];
+            if (c == u'A' || c == u'a' || c == u'B') {
+                p.text = u"tt";
+                if (i + 1 < pieces.size() && pieces[i + 1].field &&
+                    (pieces[i + 1].text[0] == u'P' || pieces[i + 1].text[0] == u'p'))
+                    ++i;
+            } else if (c == u'h' && !marker) {
+                p.text.assign(p.text.size(), u'H');
+            }
         }
-        if (quoted) {
-            out += c;
-            continue;
-        }
-        if (c == u'A' || c == u'a') {
-            if (i + 1 < in.size() && (in[i + 1] == u'P' || in[i + 1] == u'p'))
-                ++i;
-            out += u"tt";
-        } else if (c == u'h' && !marker) {
-            out += u'H';
-        } else if (c == u't') {
-            // Qt's time-zone name: no counterpart; dropped with the space before it.
-            if (!out.empty() && out.back() == u' ')
-                out.pop_back();
-        } else if (c == u'z') {
-            // Milliseconds: no counterpart; dropped with their separator.
-            if (!out.empty() && (out.back() == u'.' || out.back() == u','))
-                out.pop_back();
-        } else {
-            out += c;
+        out.push_back(p);
+    }
+    return joinPicture(out);
+}
+
+// The picture with two-digit seconds after the minutes, when hour and minute are parted by one
+// separator character (h:mm becomes h:mm:ss); pictures that write the hour and minute as words
+// stay as they are.
+std::u16string withSeconds(const std::u16string& picture) {
+    std::vector<PicturePiece> pieces = splitPicture(picture);
+    for (size_t i = 0; i < pieces.size(); ++i)
+        if (pieces[i].field && pieces[i].text[0] == u's')
+            return picture;
+    for (size_t i = 2; i < pieces.size(); ++i) {
+        const PicturePiece& sep = pieces[i - 1];
+        const char16_t hour = pieces[i - 2].field ? pieces[i - 2].text[0] : 0;
+        if (pieces[i].field && pieces[i].text[0] == u'm' && (hour == u'h' || hour == u'H') &&
+            !sep.field && sep.text.size() == 1 && !QChar(sep.text[0]).isLetterOrNumber() &&
+            !QChar(sep.text[0]).isSpace()) {
+            const PicturePiece seconds{true, u"ss"};
+            pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i) + 1, {sep, seconds});
+            return joinPicture(pieces);
         }
     }
-    return out;
+    return picture;
 }
 
 // The first run of characters between date fields of a short date picture.
@@ -133,12 +152,14 @@ LocaleData LocaleData::fromName(const std::string& rawName) {
     for (int i = 0; i < 7; ++i) {
         d.dayNames[i] = fromQString(q.standaloneDayName(i + 1, QLocale::LongFormat));
         d.dayAbbrev[i] = fromQString(q.dayName(i + 1, QLocale::ShortFormat));
+        d.dayNarrow[i] = fromQString(q.standaloneDayName(i + 1, QLocale::NarrowFormat));
     }
     d.am = fromQString(q.amText());
     d.pm = fromQString(q.pmText());
     d.shortDatePicture = pictureFromQt(q.dateFormat(QLocale::ShortFormat));
     d.longDatePicture = pictureFromQt(q.dateFormat(QLocale::LongFormat));
-    d.timePicture = pictureFromQt(q.timeFormat(QLocale::LongFormat));
+    // The short time has no zone; seconds are added where the picture allows.
+    d.timePicture = withSeconds(pictureFromQt(q.timeFormat(QLocale::ShortFormat)));
     // Qt's short US date has a two-digit year; the handheld's short date shows four.
     if (d.shortDatePicture.find(u"yyyy") == std::u16string::npos) {
         const size_t y = d.shortDatePicture.find(u"yy");
@@ -175,8 +196,10 @@ std::u16string LocaleData::item(LocaleItem it) const {
     if (n >= static_cast<uint32_t>(LocaleItem::SABBREVDAYNAME1) &&
         n < static_cast<uint32_t>(LocaleItem::SABBREVDAYNAME1) + 7)
         return dayAbbrev[n - static_cast<uint32_t>(LocaleItem::SABBREVDAYNAME1)];
-    if (n >= static_cast<uint32_t>(LocaleItem::SMONTHNAME1) &&
-        n < static_cast<uint32_t>(LocaleItem::SMONTHNAME1) + 12)
+    if (n >= static_cast<uint32_t>(LocaleItem::SSHORTESTDAYNAME1) &&
+        n < static_cast<uint32_t>(LocaleItem::SSHORTESTDAYNAME1) + 7)
+        return dayNarrow[n - static_cast<uint32_t>(LocaleItem::SSHORTESTDAYNAME1)];
+    if (n >= static_cast<uint32_t>(LocaleItem::SMONTHNAME1) && n < static_cast<uint32_t>(LocaleItem::SMONTHNAME1) + 12)
         return monthNames[n - static_cast<uint32_t>(LocaleItem::SMONTHNAME1)];
     if (n >= static_cast<uint32_t>(LocaleItem::SABBREVMONTHNAME1) &&
         n < static_cast<uint32_t>(LocaleItem::SABBREVMONTHNAME1) + 12)

@@ -26,6 +26,8 @@ enum class LocaleItem : uint32_t {
     SMONTHNAME1 = 0x38, // January
     SMONTHNAME12 = 0x43,
     SABBREVMONTHNAME1 = 0x44,
+    SSHORTESTDAYNAME1 = 0x60, // Monday, the narrowest form ("M", "一", "T2")
+    SSHORTESTDAYNAME7 = 0x66,
     IFIRSTDAYOFWEEK = 0x100C, // 0 Monday ... 6 Sunday
     STIMEFORMAT = 0x1003,
 };
@@ -38,6 +40,7 @@ struct LocaleData {
     std::array<std::u16string, 12> monthAbbrev;
     std::array<std::u16string, 7> dayNames;   // Monday first
     std::array<std::u16string, 7> dayAbbrev;  // Monday first
+    std::array<std::u16string, 7> dayNarrow;  // Monday first
     std::u16string am = u"AM";
     std::u16string pm = u"PM";
     std::u16string dateSeparator = u"/";

@@ -1,4 +1,5 @@
 #include "device/real.h"
+#include "device/zonechanges.h"
 
 #include "device/daemon_client.h"
 #include "device/files.h"
@@ -43,13 +44,6 @@ FileTime hostUtcNow() {
     clock_gettime(CLOCK_REALTIME, &ts);
     return kUnixEpochFileTime + static_cast<FileTime>(ts.tv_sec) * kTicksPerSecond +
            static_cast<FileTime>(ts.tv_nsec / 100);
-}
-
-// UTC offset of the host zone, in minutes east of UTC, at a Unix time.
-int hostOffsetMinutes(time_t t) {
-    tm lt{};
-    localtime_r(&t, &lt);
-    return static_cast<int>(lt.tm_gmtoff / 60);
 }
 
 class RealClock : public Clock {
@@ -353,25 +347,15 @@ TimeZoneInformation hostZoneForYear(int year) {
     start.tm_year = year - 1900;
     start.tm_mday = 1;
     const time_t jan1 = timegm(&start);
-    // Find the offset changes of the year: scan by day, then narrow to the minute.
+    // The offset changes of the year, from the host's zone data.
     struct Change {
         time_t at;
         int before, after;
     };
     std::vector<Change> changes;
-    int prev = hostOffsetMinutes(jan1);
-    for (time_t t = jan1 + 86400; t <= jan1 + 366 * 86400; t += 86400) {
-        const int cur = hostOffsetMinutes(t);
-        if (cur != prev) {
-            time_t lo = t - 86400, hi = t;
-            while (hi - lo > 60) {
-                const time_t mid = lo + (hi - lo) / 2;
-                (hostOffsetMinutes(mid) == prev ? lo : hi) = mid;
-            }
-            changes.push_back({hi, prev, cur});
-            prev = cur;
-        }
-    }
+    for (const ZoneChange& c : zoneChanges({}, jan1, jan1 + 366 * 86400 + 1))
+        changes.push_back({static_cast<time_t>(c.at), c.before, c.after});
+    const int prev = changes.empty() ? zoneOffsetAt({}, jan1) : changes.back().after;
     const int minOffset = changes.empty() ? prev : std::min(changes[0].before, changes[0].after);
     tz.Bias = -minOffset;
     tz.StandardBias = 0;

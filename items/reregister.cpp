@@ -5,7 +5,7 @@
 #include "items/alarms.h"
 #include "items/events.h"
 #include "items/timers.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include <set>
 #include <string>

@@ -9,6 +9,7 @@
 #include "device/text.h"
 #include "settings/soundpath.h"
 
+#include <QChar>
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -208,11 +209,37 @@ uint8_t numericItem(dev::LocaleItem item) {
     return static_cast<uint8_t>(v);
 }
 
-std::u16string itemText(dev::LocaleItem item, int capacity) {
+// A text item of any length: the size is asked first.
+std::u16string itemText(dev::LocaleItem item) {
+    const int capacity = dev::getLocaleInfo(item, nullptr, 0);
+    if (capacity <= 0)
+        return {};
     std::u16string buf(static_cast<size_t>(capacity), u'\0');
     const int n = dev::getLocaleInfo(item, buf.data(), capacity);
     buf.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
     return buf;
+}
+
+// One character per day from the narrow day names. A narrow name of several characters whose
+// first character other days' names share ("T2" .. "T7" beside "CN") gives its last character
+// when that is a letter or digit of its own.
+std::u16string dayInitialsOf(const std::u16string (&narrow)[7]) {
+    std::u16string out;
+    for (int i = 0; i < 7; ++i) {
+        const std::u16string& name = narrow[i];
+        char16_t c = name.empty() ? u' ' : name.front();
+        bool shared = false;
+        for (int j = 0; j < 7; ++j)
+            shared = shared || (j != i && narrow[j] != name && !narrow[j].empty() &&
+                                narrow[j].front() == c);
+        if (shared && name.size() > 1) {
+            const QChar last(name.back());
+            if (last.isLetterOrNumber() && !last.isMark())
+                c = name.back();
+        }
+        out += c;
+    }
+    return out;
 }
 
 dev::LocaleItem offsetItem(dev::LocaleItem base, int i) {
@@ -231,21 +258,20 @@ void BuildLocaleNameLists() {
     auto& n = g_app.names;
     n.monthNameList.clear();
     for (int i = 0; i < 12; ++i)
-        n.monthNameList += itemText(offsetItem(dev::LocaleItem::SMONTHNAME1, i), 16) + u"\\";
+        n.monthNameList += itemText(offsetItem(dev::LocaleItem::SMONTHNAME1, i)) + u"\\";
     n.monthNameList += u".";
     // Day lists start with Sunday only when the locale's week starts on Sunday.
     int order[7] = {0, 1, 2, 3, 4, 5, 6};
     if (g_app.locale.localeFirstDayOfWeek == 6)
         for (int i = 0; i < 7; ++i)
             order[i] = (i + 6) % 7;
-    n.dayInitials.clear();
     n.dayNameList.clear();
+    std::u16string narrow[7];
     for (int i = 0; i < 7; ++i) {
-        const std::u16string abbrev =
-            itemText(offsetItem(dev::LocaleItem::SABBREVDAYNAME1, order[i]), 16);
-        n.dayInitials += abbrev.empty() ? u' ' : abbrev[0];
-        n.dayNameList += itemText(offsetItem(dev::LocaleItem::SDAYNAME1, order[i]), 16) + u"\\";
+        narrow[i] = itemText(offsetItem(dev::LocaleItem::SSHORTESTDAYNAME1, order[i]));
+        n.dayNameList += itemText(offsetItem(dev::LocaleItem::SDAYNAME1, order[i])) + u"\\";
     }
+    n.dayInitials = dayInitialsOf(narrow);
     n.dayNameList += u".";
 }
 

@@ -1,5 +1,6 @@
 #include "shell/shellstrings.h"
 
+#include "astro/moon.h"
 #include "shellcore/shellcore.h"
 #include "shellcore/statusbar.h"
 #include "toolkit/window/strings.h"
@@ -19,6 +20,7 @@ void registerShellStrings() {
         {kStrSystemDateTime, u"System Date && Time"},
     };
     static const bool once = [] {
+        astro::registerMoonStrings();
         tk::RegisterStrings(table, static_cast<int>(std::size(table)));
         return true;
     }();

@@ -13,15 +13,26 @@ namespace hv::shell {
 
 std::pair<std::u16string, std::u16string> ShellStatusSources::sunTexts() {
     const dev::SystemTime today = dev::getLocalTime();
-    const Key key{today.year, today.month, today.day, db_.homeRecord()};
+    const CityRecord* home = db_.homeRecord();
+    const dev::LocaleData& loc = dev::current().locale().data();
+    const Key key{today.year,
+                  today.month,
+                  today.day,
+                  home != nullptr,
+                  home ? home->latitude() : 0,
+                  home ? home->longitude() : 0,
+                  astro::DeviceZoneHours(today.year, today.month, today.day),
+                  loc.timePicture,
+                  loc.am,
+                  loc.pm};
     if (key_ && *key_ == key)
         return texts_;
     key_ = key;
-    if (!key.home) {
+    if (!home) {
         texts_ = {astro::kNoSunrise, astro::kNoSunset};
         return texts_;
     }
-    const astro::SunDay day = astro::SunDayFor(key.home->latitude(), key.home->longitude(),
+    const astro::SunDay day = astro::SunDayFor(key.latitude, key.longitude,
                                                static_cast<int>(astro::SunEventType::RiseSet),
                                                today.year, today.month, today.day);
     texts_ = {day.texts.rise, day.texts.set};

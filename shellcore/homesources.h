@@ -10,10 +10,10 @@
 
 namespace hv::shell {
 
-// The status bar's sources: the program's alarm and timer tables and its stopwatch, as their
-// item cores read them, Internet time from the device clock, and today's sunrise and sunset at the
-// home city (the "Sunrise / Sunset" kind of the Sun rise/set view), computed once per local date
-// and home city.
+// The status bar's sources: the program's alarm and timer tables and its stopwatch, and today's
+// sunrise and sunset at the home city (the "Sunrise / Sunset" kind of the Sun rise/set view),
+// computed again only when what they depend on changes: the local date, the home city's place,
+// the device zone's offset on that date and the locale's time format.
 class ShellStatusSources : public StatusSources {
 public:
     explicit ShellStatusSources(const CityDatabase& db) : db_(db) {}
@@ -35,7 +35,10 @@ private:
     const CityDatabase& db_;
     struct Key {
         int year = 0, month = 0, day = 0;
-        const CityRecord* home = nullptr;
+        bool home = false;
+        double latitude = 0, longitude = 0;
+        double zoneHours = 0;
+        std::u16string timePicture, am, pm;
         friend bool operator==(const Key&, const Key&) = default;
     };
     std::optional<Key> key_;

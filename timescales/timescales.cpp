@@ -12,10 +12,10 @@ namespace {
 using dev::FileTime;
 using dev::kTicksPerHour;
 
+// The second of the day one hour east of UTC, in beats.
 int BeatsOfBeatZoneTime(FileTime utc) {
-    const dev::SystemTime bz = dev::toSystemTime(utc + kTicksPerHour);
-    const int s = bz.hour * 3600 + bz.minute * 60 + bz.second;
-    return (s * 10) / 864;
+    const uint64_t s = (utc / dev::kTicksPerSecond + 3600) % 86400;
+    return static_cast<int>(s * 10 / 864);
 }
 
 // Seconds since 1601-01-01 of a calendar date and time, for any year.
@@ -26,11 +26,16 @@ int64_t SecondsOf(int64_t year, unsigned month, unsigned day, int64_t secondOfDa
 
 } // namespace
 
-int BeatsFromLocal(const SystemTime& local) {
+std::optional<int> BeatsFromLocal(const SystemTime& local) {
     FileTime ft;
     if (!dev::systemTimeToFileTime(local, ft))
-        return 0;
-    return BeatsOfBeatZoneTime(dev::localFileTimeToFileTime(ft));
+        return std::nullopt;
+    const int64_t bias = dev::utcBiasAtLocal(dev::getTimeZoneInformation(), ft);
+    const int64_t utc = static_cast<int64_t>(ft) + bias * static_cast<int64_t>(dev::kTicksPerMinute);
+    SystemTime check;
+    if (utc < 0 || !dev::fileTimeToSystemTime(static_cast<FileTime>(utc), check))
+        return std::nullopt;
+    return BeatsOfBeatZoneTime(static_cast<FileTime>(utc));
 }
 
 int BeatsFromUtc(FileTime utc) {
@@ -72,15 +77,17 @@ int BeatsFromBeatEntry(const SystemTime& entry) {
     return (static_cast<int>(entry.year) - 2000) * 100 + entry.hour * 10 + entry.minute;
 }
 
-SystemTime TimeCalcRow(const CityRecord& reference, const SystemTime& refLocal,
-                       const CityRecord& row) {
+std::optional<SystemTime> TimeCalcRow(const CityRecord& reference, const SystemTime& refLocal,
+                                      const CityRecord& row) {
     FileTime local;
     if (!ZonesDiffer(CityZone(reference), CityZone(row)) ||
         !dev::systemTimeToFileTime(refLocal, local))
         return refLocal;
+    const std::optional<FileTime> utc = CityUtcOf(reference, local);
+    const std::optional<FileTime> wall = utc ? CityWallTime(row, *utc) : std::nullopt;
     SystemTime out;
-    if (!dev::fileTimeToSystemTime(CityWallTime(row, CityUtcOf(reference, local)), out))
-        return refLocal;
+    if (!wall || !dev::fileTimeToSystemTime(*wall, out))
+        return std::nullopt;
     return out;
 }
 

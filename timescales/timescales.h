@@ -7,6 +7,7 @@
 #include "device/systime.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace hv {
@@ -15,9 +16,11 @@ using dev::SystemTime;
 
 // ---- Internet time --------------------------------------------------------------------------
 
-// Beats 0..999 of a local time of the device zone. A record outside the calendar gives 0.
-int BeatsFromLocal(const SystemTime& local);
-// Beats 0..999 of a UTC instant.
+// Beats 0..999 of a local time of the device zone. No result for a record outside the calendar
+// or a local time whose UTC instant lies outside the file times.
+std::optional<int> BeatsFromLocal(const SystemTime& local);
+// Beats 0..999 of a UTC instant. Beats are a time of day, so the last hour of 30827 has them
+// too, although its date in the beat zone lies past the calendar.
 int BeatsFromUtc(dev::FileTime utc);
 // The local time (device zone) on the given date at which beat b begins, cut to the whole
 // second (b x 86.4 s, truncated); b is taken modulo 1000 into 0..999. A date outside the
@@ -36,9 +39,9 @@ int BeatsFromBeatEntry(const SystemTime& entry);
 // The row city's wall time at the instant when the reference city's wall time is refLocal, by
 // the cities' own zone rules (standard offset and daylight-saving rule). A row city with the
 // reference city's zone shows refLocal unchanged. A record outside the calendar is returned
-// unchanged.
-SystemTime TimeCalcRow(const CityRecord& reference, const SystemTime& refLocal,
-                       const CityRecord& row);
+// unchanged. No result when the instant or the row's wall time lies outside the file times.
+std::optional<SystemTime> TimeCalcRow(const CityRecord& reference, const SystemTime& refLocal,
+                                      const CityRecord& row);
 
 // ---- Year progress --------------------------------------------------------------------------
 

@@ -1,18 +1,25 @@
 // Builds the six city files (africa.cdb .. samerica.cdb) from the source table data/cities.csv and
-// the system's IANA time-zone data, for one target year, and writes a report of the cities whose
-// real transitions the record format cannot reproduce in that year.
+// the system's IANA time-zone data (read with QTimeZone), for one target year, and writes a report
+// of how many hours a year each city's time differs from the IANA data, in the target year and the
+// next.
 //
 //   hv_gencities --csv data/cities.csv --out DIR [--year YYYY]
 //   hv_gencities --check --csv data/cities.csv --data DIR [--year YYYY]
 //
-// The check mode compares every city's time from the files (through the city-time engine) with the
-// IANA data at 12:00 UTC on the 1st and 15th of every month, allowing only the hours between a
-// real transition and the record's midnight transition, and the cities the report names.
+// A record changes at local standard midnight; the generator names the midnight nearest each
+// real change, so a city's time may differ only in the hours between a real change and that
+// midnight. A zone whose changes in the target year and the next no yearly weekday rule names gets
+// the offset that holds most of the target year and no daylight saving, and the report lists it.
+// The check mode compares every city's time from the files (through the city-time engine) with
+// the IANA data at every hour of the target year and the next, allows only those hours and the
+// listed cities, and names the city that differs most.
 #include "cities/citydatabase.h"
 #include "cities/citytime.h"
 #include "device/text.h"
 #include "device/wordsort.h"
+#include "device/zonechanges.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -110,52 +117,61 @@ bool readSource(const std::string& path, std::vector<SourceCity>& cities) {
     return true;
 }
 
-// ---- IANA data through the C library -----------------------------------------------------------
+// ---- IANA data ----------------------------------------------------------------------------------
 
-void useZone(const std::string& zone) {
-    setenv("TZ", (":" + zone).c_str(), 1);
-    tzset();
-}
+using hv::dev::ZoneChange;
 
-// Offset from UTC in minutes at a Unix time, under the zone in use.
-int offsetAt(time_t t) {
-    struct tm tm {};
-    localtime_r(&t, &tm);
-    return static_cast<int>(tm.tm_gmtoff / 60);
-}
+constexpr int64_t kDay = 86400;
 
-struct Transition {
-    time_t at;  // first second of the new offset
-    int before; // minutes
-    int after;
+int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+int64_t yearStart(int year) { return hv::dev::daysFromCivil(year, 1, 1) * kDay; }
+
+// A zone's offset at the start of the target year and its changes in that year and the next.
+struct Zone {
+    int initial = 0;
+    std::vector<ZoneChange> changes;
+
+    std::vector<ZoneChange> in(int64_t from, int64_t to) const {
+        std::vector<ZoneChange> out;
+        for (const auto& c : changes)
+            if (c.at >= from && c.at < to)
+                out.push_back(c);
+        return out;
+    }
+    int offsetAt(int64_t t) const { return hv::dev::offsetFromChanges(initial, changes, t); }
 };
 
-time_t yearStart(int year) {
-    struct tm tm {};
-    tm.tm_year = year - 1900;
-    tm.tm_mday = 1;
-    return timegm(&tm);
+Zone readZone(const std::string& id, int year) {
+    Zone z;
+    z.initial = hv::dev::zoneOffsetAt(id, yearStart(year));
+    z.changes = hv::dev::zoneChanges(id, yearStart(year), yearStart(year + 2));
+    return z;
 }
 
-// The offset changes whose instant lies in the UTC year.
-std::vector<Transition> transitionsIn(int year) {
-    std::vector<Transition> out;
-    const time_t from = yearStart(year), to = yearStart(year + 1);
-    int prev = offsetAt(from);
-    for (time_t t = from + 3600; t <= to; t += 3600) {
-        const int cur = offsetAt(t);
-        if (cur == prev)
-            continue;
-        time_t lo = t - 3600, hi = t; // offset(lo) == prev, offset(hi) == cur
-        while (hi - lo > 1) {
-            const time_t mid = lo + (hi - lo) / 2;
-            (offsetAt(mid) == prev ? lo : hi) = mid;
-        }
-        if (hi < to)
-            out.push_back({hi, prev, cur});
-        prev = cur;
-    }
-    return out;
+// The midnight of local standard time nearest a change, as a Unix time; a record's change falls
+// there.
+int64_t nearestMidnight(int64_t at, int standard) {
+    const int64_t local = at + standard * 60;
+    return floorDiv(local + kDay / 2, kDay) * kDay - standard * 60;
+}
+
+struct CivilDay {
+    int year, month, day;
+};
+
+CivilDay civilOf(int64_t unixTime) {
+    const auto c = hv::dev::civilFromDays(floorDiv(unixTime, kDay));
+    return {static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day)};
+}
+
+std::string utcText(int64_t t) {
+    const CivilDay d = civilOf(t);
+    const int64_t s = t - floorDiv(t, kDay) * kDay;
+    char b[40];
+    std::snprintf(b, sizeof b, "%04d-%02d-%02d %02d:%02d UTC", d.year, d.month, d.day,
+                  static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60));
+    return b;
 }
 
 // ---- Deriving a record's rule ------------------------------------------------------------------
@@ -164,19 +180,8 @@ struct Derived {
     int gmtOffset = 0;
     bool dst = false;
     uint8_t start = 0, startMonth = 0, end = 0, endMonth = 0;
-    std::vector<Transition> real; // the year's real transitions
-    std::string problem;          // why the record cannot reproduce the year, empty when it can
+    std::string problem; // why no yearly rule fits, empty when one does
 };
-
-struct CivilDay {
-    int year, month, day;
-};
-
-CivilDay civilOf(time_t t) {
-    struct tm tm {};
-    gmtime_r(&t, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
-}
 
 // Week-of-month nibble (0..3 first..fourth, 4 last) and weekday of a day; "last" whenever the day
 // is in the month's last seven, as the yearly rules of the tz data are written.
@@ -187,95 +192,146 @@ uint8_t encodeDay(const CivilDay& d) {
     return static_cast<uint8_t>(week << 4 | weekday);
 }
 
-std::string dayText(const CivilDay& d) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%04d-%02d-%02d", d.year, d.month, d.day);
-    return b;
+// The record's change in a year, as a Unix time (its local standard midnight).
+std::optional<int64_t> recordChange(int year, const hv::dev::SystemTime& rule, int standard) {
+    const auto ft = hv::TransitionDate(year, rule);
+    if (!ft)
+        return std::nullopt;
+    return (static_cast<int64_t>(*ft) - static_cast<int64_t>(hv::dev::kUnixEpochFileTime)) /
+               static_cast<int64_t>(hv::dev::kTicksPerSecond) -
+           standard * 60;
 }
 
-std::string utcText(time_t t) {
-    struct tm tm {};
-    gmtime_r(&t, &tm);
-    char b[40];
-    std::strftime(b, sizeof b, "%Y-%m-%d %H:%M UTC", &tm);
-    return b;
+// Whether a daylight-saving record names the nearest midnight of each of a year's changes, and
+// those are one start and one end of a one-hour shift from its standard offset.
+bool ruleFits(const CityRecord& r, const std::vector<ZoneChange>& changes, int year) {
+    const auto z = hv::CityZone(r);
+    const auto s = recordChange(year, z.DaylightDate, r.gmtOffset);
+    const auto e = recordChange(year, z.StandardDate, r.gmtOffset);
+    int ons = 0, offs = 0;
+    for (const auto& c : changes) {
+        const bool on = c.after > c.before;
+        const int from = on ? r.gmtOffset : r.gmtOffset + 60;
+        if (c.before != from || c.after != (on ? r.gmtOffset + 60 : r.gmtOffset))
+            return false;
+        const auto& rec = on ? s : e;
+        if (!rec || *rec != nearestMidnight(c.at, r.gmtOffset))
+            return false;
+        ++(on ? ons : offs);
+    }
+    return ons == 1 && offs == 1;
 }
 
-Derived derive(const std::string& zone, int year) {
-    useZone(zone);
+// The offset in force for the most seconds of the year.
+int mostOfYear(const Zone& zone, int year) {
+    std::map<int, int64_t> seconds;
+    int64_t t = yearStart(year);
+    int offset = zone.offsetAt(t);
+    for (const auto& c : zone.in(yearStart(year), yearStart(year + 1))) {
+        seconds[offset] += c.at - t;
+        t = c.at;
+        offset = c.after;
+    }
+    seconds[offset] += yearStart(year + 1) - t;
+    return std::max_element(seconds.begin(), seconds.end(),
+                            [](const auto& a, const auto& b) { return a.second < b.second; })
+        ->first;
+}
+
+std::string changesText(const std::vector<ZoneChange>& changes) {
+    std::ostringstream out;
+    for (const auto& c : changes)
+        out << "; " << utcText(c.at) << " to " << c.after << " min";
+    return out.str();
+}
+
+Derived derive(const Zone& zone, int year) {
     Derived d;
-    d.real = transitionsIn(year);
-    std::set<int> offsets{offsetAt(yearStart(year))};
-    for (const auto& t : d.real)
-        offsets.insert(t.after);
-    const int endOffset = offsetAt(yearStart(year + 1) - 1);
-    d.gmtOffset = endOffset;
-    if (offsets.size() == 1)
-        return d;
-
-    std::ostringstream why;
-    if (offsets.size() != 2 || *offsets.rbegin() - *offsets.begin() != 60) {
-        why << "offsets";
-        for (int o : offsets)
-            why << ' ' << o;
-        why << " min in the year; a record has one standard offset and a one-hour daylight shift";
-        d.problem = why.str();
+    const auto first = zone.in(yearStart(year), yearStart(year + 1));
+    const auto second = zone.in(yearStart(year + 1), yearStart(year + 2));
+    if (first.empty() && second.empty()) {
+        d.gmtOffset = zone.initial;
         return d;
     }
-    const int standard = *offsets.begin();
-    d.gmtOffset = standard;
-    const Transition* on = nullptr;
-    const Transition* off = nullptr;
-    int ons = 0, offs = 0;
-    for (const auto& t : d.real) {
-        if (t.after > t.before) {
-            on = &t;
-            ++ons;
-        } else {
-            off = &t;
-            ++offs;
+    // A rule from the first year with changes, which must fit both years.
+    const auto& model = first.empty() ? second : first;
+    std::set<int> offsets;
+    for (const auto& c : model)
+        offsets.insert({c.before, c.after});
+    if (offsets.size() == 2 && *offsets.rbegin() - *offsets.begin() == 60 && model.size() == 2 &&
+        (model[0].after > model[0].before) != (model[1].after > model[1].before)) {
+        const int standard = *offsets.begin();
+        const ZoneChange& on = model[0].after > model[0].before ? model[0] : model[1];
+        const ZoneChange& off = model[0].after > model[0].before ? model[1] : model[0];
+        const CivilDay startDay = civilOf(nearestMidnight(on.at, standard) + standard * 60);
+        const CivilDay endDay = civilOf(nearestMidnight(off.at, standard) + standard * 60);
+        CityRecord probe{};
+        probe.gmtOffset = static_cast<int16_t>(standard);
+        probe.dstUsed = 1;
+        probe.dstStart = encodeDay(startDay);
+        probe.dstStartMonth = static_cast<uint8_t>(startDay.month - 1);
+        probe.dstEnd = encodeDay(endDay);
+        probe.dstEndMonth = static_cast<uint8_t>(endDay.month - 1);
+        if (ruleFits(probe, first, year) && ruleFits(probe, second, year + 1)) {
+            d.gmtOffset = standard;
+            d.dst = true;
+            d.start = probe.dstStart;
+            d.startMonth = probe.dstStartMonth;
+            d.end = probe.dstEnd;
+            d.endMonth = probe.dstEndMonth;
+            return d;
         }
     }
-    if (ons != 1 || offs != 1) {
-        why << d.real.size() << " transition(s) in the year";
-        for (const auto& t : d.real)
-            why << "; " << utcText(t.at) << " to " << t.after << " min";
-        why << "; a record has one start and one end";
-        d.problem = why.str();
-        return d;
-    }
-    // Days of the changes in local standard time: the record changes at 00:00 of these days.
-    const CivilDay startDay = civilOf(on->at + standard * 60);
-    const CivilDay endDay = civilOf(off->at + standard * 60);
-    d.dst = true;
-    d.start = encodeDay(startDay);
-    d.startMonth = static_cast<uint8_t>(startDay.month - 1);
-    d.end = encodeDay(endDay);
-    d.endMonth = static_cast<uint8_t>(endDay.month - 1);
-
-    // The rule must name the same days under the city-time engine.
-    CityRecord probe{};
-    probe.gmtOffset = static_cast<int16_t>(standard);
-    probe.dstUsed = 1;
-    probe.dstStart = d.start;
-    probe.dstStartMonth = d.startMonth;
-    probe.dstEnd = d.end;
-    probe.dstEndMonth = d.endMonth;
-    const auto z = hv::CityZone(probe);
-    const auto s = hv::TransitionDate(year, z.DaylightDate);
-    const auto e = hv::TransitionDate(year, z.StandardDate);
-    auto dayOf = [](hv::dev::FileTime ft) {
-        const auto st = hv::dev::toSystemTime(ft);
-        return CivilDay{st.year, st.month, st.day};
-    };
-    if (!s || !e || dayText(dayOf(*s)) != dayText(startDay) ||
-        dayText(dayOf(*e)) != dayText(endDay)) {
-        d.problem = "real transitions on " + dayText(startDay) + " and " + dayText(endDay) +
-                    ", which the rule does not name";
-        d.dst = false;
-        d.start = d.startMonth = d.end = d.endMonth = 0;
-    }
+    d.gmtOffset = mostOfYear(zone, year);
+    std::ostringstream why;
+    why << "no yearly weekday rule names its changes" << changesText(first) << changesText(second);
+    d.problem = why.str();
     return d;
+}
+
+// ---- Comparing a record with the IANA data -----------------------------------------------------
+
+// Hours (sampled on the hour, UTC) in the target year [0] and the next [1] at which the record's
+// time differs from the zone's, and of those the hours between a real change and its nearest
+// midnight, which the record format forces.
+struct Fit {
+    int hours[2] = {0, 0};
+    int forced[2] = {0, 0};
+    int unforced() const { return hours[0] - forced[0] + hours[1] - forced[1]; }
+    int worst() const { return std::max(hours[0], hours[1]); }
+};
+
+Fit measure(const CityRecord& r, const Zone& zone, int year) {
+    std::vector<std::pair<int64_t, int64_t>> windows;
+    for (const auto& c : zone.changes) {
+        const int64_t m = nearestMidnight(c.at, std::min(c.before, c.after));
+        windows.emplace_back(std::min(m, c.at), std::max(m, c.at));
+    }
+    Fit f;
+    const int64_t from = yearStart(year), next = yearStart(year + 1), to = yearStart(year + 2);
+    size_t change = 0;
+    int real = zone.initial;
+    for (int64_t t = from; t < to; t += 3600) {
+        while (change < zone.changes.size() && zone.changes[change].at <= t)
+            real = zone.changes[change++].after;
+        const hv::dev::FileTime utc =
+            hv::dev::kUnixEpochFileTime + static_cast<uint64_t>(t) * hv::dev::kTicksPerSecond;
+        const auto wall = hv::CityWallTime(r, utc);
+        const int got =
+            wall ? static_cast<int>((static_cast<int64_t>(*wall) - static_cast<int64_t>(utc)) /
+                                    static_cast<int64_t>(hv::dev::kTicksPerMinute))
+                 : real + 1;
+        if (got == real)
+            continue;
+        const int y = t < next ? 0 : 1;
+        ++f.hours[y];
+        for (const auto& w : windows)
+            if (t >= w.first && t <= w.second) {
+                ++f.forced[y];
+                break;
+            }
+    }
+    return f;
 }
 
 CityRecord makeRecord(const SourceCity& c, const Derived& d) {
@@ -361,27 +417,63 @@ bool writeFile(const std::string& path, const std::string& bytes) {
     return out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && out.flush();
 }
 
-int generate(const std::vector<SourceCity>& cities, const std::string& outDir, int year) {
-    std::vector<Derived> derived;
+std::string cityLabel(const SourceCity& c) {
+    std::ostringstream out;
+    out << kContinentNames[c.continent] << ' ' << c.position << ' ' << c.name << " (" << c.zone
+        << ')';
+    return out.str();
+}
+
+bool readZones(const std::vector<SourceCity>& cities, int year, std::vector<Zone>& zones) {
+    std::map<std::string, Zone> byId;
+    for (const auto& c : cities) {
+        if (byId.count(c.zone))
+            continue;
+        if (!hv::dev::zoneKnown(c.zone)) {
+            std::cerr << "hv_gencities: " << c.name << ": unknown zone " << c.zone << '\n';
+            return false;
+        }
+        byId[c.zone] = readZone(c.zone, year);
+    }
     for (const auto& c : cities)
-        derived.push_back(derive(c.zone, year));
+        zones.push_back(byId[c.zone]);
+    return true;
+}
+
+int generate(const std::vector<SourceCity>& cities, const std::string& outDir, int year) {
+    std::vector<Zone> zones;
+    if (!readZones(cities, year, zones))
+        return 1;
+    std::vector<Derived> derived;
+    for (const auto& z : zones)
+        derived.push_back(derive(z, year));
     if (!checkTabledOffsets(cities, derived))
         return 1;
 
     std::string files[6];
     int dstCities = 0;
-    std::ostringstream problems;
+    std::ostringstream problems, table;
     int problemCount = 0;
+    size_t worst = 0, worstListed = cities.size();
+    std::vector<Fit> fits;
     for (size_t i = 0; i < cities.size(); ++i) {
         const CityRecord r = makeRecord(cities[i], derived[i]);
         files[cities[i].continent].append(reinterpret_cast<const char*>(&r), sizeof r);
         dstCities += r.dstUsed;
+        fits.push_back(measure(r, zones[i], year));
+        const Fit& f = fits.back();
         if (!derived[i].problem.empty()) {
             ++problemCount;
-            problems << "  " << kContinentNames[cities[i].continent] << ' ' << cities[i].position
-                     << ' ' << cities[i].name << " (" << cities[i].zone
-                     << "): " << derived[i].problem << '\n';
+            problems << "  " << cityLabel(cities[i]) << ": " << derived[i].problem << '\n';
+            if (worstListed == cities.size() || f.worst() > fits[worstListed].worst())
+                worstListed = i;
+        } else if (f.worst() > fits[worst].worst() || !derived[worst].problem.empty()) {
+            worst = i;
         }
+        char row[160];
+        std::snprintf(row, sizeof row, "  %-44s %5d %5d%s\n", cityLabel(cities[i]).c_str(),
+                      f.hours[0], f.hours[1], derived[i].problem.empty() ? "" : "  listed above");
+        table << row;
     }
     for (int k = 0; k < 6; ++k) {
         const std::string path =
@@ -402,22 +494,34 @@ int generate(const std::vector<SourceCity>& cities, const std::string& outDir, i
            "local\n"
         << "standard time of its start day to 00:00 local standard time of its end day, the days "
            "named\n"
-        << "as week of the month, weekday and month. The real changes fall on those days at "
-           "another\n"
-        << "hour (usually 01:00 to 03:00), so a city's time differs from the real one for those "
-           "few\n"
-        << "hours. Rules are derived for " << year
-        << " only: zones whose dates move from year to year\n"
-        << "need files generated again for another year.\n\n"
-        << "Cities whose real transitions in " << year
-        << " the record format cannot reproduce: " << problemCount << "\n"
-        << (problemCount ? problems.str() : std::string("  (none)\n"));
+        << "as week of the month, weekday and month. The generator names the midnight nearest "
+           "each\n"
+        << "real change, so a city's time differs from the real one only in the hours between "
+           "the\n"
+        << "real change (usually 01:00 to 03:00) and that midnight. The rule must name the real "
+           "changes\n"
+        << "of " << year << " and " << year + 1
+        << "; a zone whose changes no yearly weekday rule names gets the offset\n"
+        << "that holds most of " << year << " and no daylight saving.\n\n"
+        << "Cities without the daylight saving of their zone, no yearly rule fitting " << year
+        << " and " << year + 1 << ": " << problemCount << "\n"
+        << (problemCount ? problems.str() : std::string("  (none)\n")) << "\n"
+        << "Hours a year each city's time differs from the IANA data, sampled every hour (UTC):\n"
+        << "  worst city with a rule: " << cityLabel(cities[worst]) << ", "
+        << fits[worst].worst() << " hours\n";
+    if (worstListed != cities.size())
+        rep << "  worst listed city: " << cityLabel(cities[worstListed]) << ", "
+            << fits[worstListed].worst() << " hours\n";
+    char head[160];
+    std::snprintf(head, sizeof head, "\n  %-44s %5d %5d\n", "city (zone)", year, year + 1);
+    rep << head << table.str();
     if (!writeFile(outDir + "/cities-report.txt", rep.str())) {
         std::cerr << "hv_gencities: cannot write the report\n";
         return 1;
     }
     std::cout << "hv_gencities: " << cities.size() << " cities for " << year << ", " << problemCount
-              << " reported\n";
+              << " listed without daylight saving; worst city with a rule "
+              << cityLabel(cities[worst]) << ", " << fits[worst].worst() << " hours a year\n";
     return 0;
 }
 
@@ -439,10 +543,16 @@ int check(const std::vector<SourceCity>& cities, const std::string& dataDir, int
             return 1;
         }
     }
+    std::vector<Zone> zones;
+    if (!readZones(cities, year, zones))
+        return 1;
     hv::CityDatabase db;
     db.loadImages(images);
-    int samples = 0, windowed = 0, reported = 0, failures = 0;
-    for (const auto& c : cities) {
+    int64_t samples = 0, forced = 0, listed = 0, failures = 0;
+    const SourceCity* worst = nullptr;
+    int worstHours = -1;
+    for (size_t i = 0; i < cities.size(); ++i) {
+        const auto& c = cities[i];
         const CityRecord* r = db.recordAt(c.continent, c.position);
         if (!r || hv::dev::toUtf8(r->nameView()) != c.name) {
             std::cerr << "hv_gencities: " << c.name << " is not at " << kContinentNames[c.continent]
@@ -450,66 +560,31 @@ int check(const std::vector<SourceCity>& cities, const std::string& dataDir, int
             ++failures;
             continue;
         }
-        const Derived d = derive(c.zone, year); // also selects the zone
-        // The record's transition instants in UTC, to allow the hours between them and the real
-        // ones.
-        std::vector<std::pair<time_t, time_t>> windows;
-        if (r->dstUsed) {
-            const auto z = hv::CityZone(*r);
-            const auto s = hv::TransitionDate(year, z.DaylightDate);
-            const auto e = hv::TransitionDate(year, z.StandardDate);
-            auto unix = [&](hv::dev::FileTime ft) {
-                return static_cast<time_t>((static_cast<int64_t>(ft) -
-                                            static_cast<int64_t>(hv::dev::kUnixEpochFileTime)) /
-                                           static_cast<int64_t>(hv::dev::kTicksPerSecond)) -
-                       r->gmtOffset * 60;
-            };
-            for (const auto& t : d.real) {
-                const auto rec = t.after > t.before ? s : e;
-                if (rec) {
-                    // The record's end is inclusive: its period closes just after 00:00.
-                    const time_t at = unix(*rec) + (t.after > t.before ? 0 : 1);
-                    windows.emplace_back(std::min(at, t.at), std::max(at, t.at));
-                }
-            }
+        const bool isListed = !derive(zones[i], year).problem.empty();
+        const Fit f = measure(*r, zones[i], year);
+        samples += (yearStart(year + 2) - yearStart(year)) / 3600;
+        if (isListed) {
+            listed += f.hours[0] + f.hours[1];
+            continue;
         }
-        for (int month = 1; month <= 12; ++month) {
-            for (int day : {1, 15}) {
-                struct tm tm {};
-                tm.tm_year = year - 1900;
-                tm.tm_mon = month - 1;
-                tm.tm_mday = day;
-                tm.tm_hour = 12;
-                const time_t t = timegm(&tm);
-                const int real = offsetAt(t);
-                const hv::dev::FileTime utc = hv::dev::kUnixEpochFileTime +
-                                              static_cast<uint64_t>(t) * hv::dev::kTicksPerSecond;
-                const hv::dev::SystemTime got = hv::CityTimeAt(db, c.continent, c.position, utc);
-                const hv::dev::SystemTime want = hv::dev::toSystemTime(
-                    hv::dev::kUnixEpochFileTime +
-                    static_cast<uint64_t>(t + real * 60) * hv::dev::kTicksPerSecond);
-                ++samples;
-                if (got == want)
-                    continue;
-                bool inWindow = false;
-                for (const auto& w : windows)
-                    inWindow = inWindow || (t >= w.first && t < w.second);
-                if (inWindow) {
-                    ++windowed;
-                } else if (!d.problem.empty()) {
-                    ++reported;
-                } else {
-                    ++failures;
-                    std::cerr << "hv_gencities: " << c.name << " at " << utcText(t)
-                              << ": files give " << got.hour << ':' << got.minute << ", IANA data "
-                              << want.hour << ':' << want.minute << '\n';
-                }
-            }
+        forced += f.forced[0] + f.forced[1];
+        if (f.worst() > worstHours) {
+            worstHours = f.worst();
+            worst = &c;
+        }
+        if (f.unforced() > 0) {
+            failures += f.unforced();
+            std::cerr << "hv_gencities: " << cityLabel(c) << ": " << f.unforced()
+                      << " hours differ from the IANA data beyond its changes' midnights\n";
         }
     }
-    std::cout << "hv_gencities: " << samples << " samples, " << windowed
-              << " between a real and a record transition, " << reported << " of reported cities, "
-              << failures << " wrong\n";
+    std::cout << "hv_gencities: " << samples << " hourly samples in " << year << " and "
+              << year + 1 << ", " << forced << " between a real change and its midnight, "
+              << listed << " of listed cities, " << failures << " wrong";
+    if (worst)
+        std::cout << "; worst city with a rule " << cityLabel(*worst) << ", " << worstHours
+                  << " hours a year";
+    std::cout << '\n';
     return failures == 0 ? 0 : 1;
 }
 

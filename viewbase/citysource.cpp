@@ -19,7 +19,7 @@ int DatabaseCitySource::gmtOffset(int continent, int index) const {
 }
 
 dev::SystemTime DatabaseCitySource::localTimeAt(int continent, int index, dev::FileTime utc) const {
-    return CityTimeAt(db_, continent, index, utc);
+    return CityTimeAt(db_, continent, index, utc).value_or(dev::SystemTime{});
 }
 
 } // namespace hv::view

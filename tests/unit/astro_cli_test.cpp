@@ -119,6 +119,13 @@ TEST(AstroCli, TimeCalcBetweenCities) {
     // The reference city itself, on the night its clocks change.
     EXPECT_EQ(Calc("3,40", "3,40", "2006-03-26 00:30:00").out, "2006-03-26 00:30:00\n");
 
+    // Kathmandu (+5:45) to Adak (-10) at the first minute of 1601 has no instant: no result.
+    r = Calc("1,64", "4,1", "1601-01-01 00:00:00");
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("no result"), std::string::npos) << r.err;
+    EXPECT_EQ(Calc("1,64", "4,1", "1601-01-02 00:00:00").out, "1601-01-01 08:15:00\n");
+
     r = Calc("3,40", "4,165", "2006-07-01 12:00:00");
     EXPECT_EQ(r.rc, 2);
     EXPECT_NE(r.err.find("list 4 has no city 165"), std::string::npos) << r.err;
@@ -142,6 +149,9 @@ TEST(AstroCli, BeatsAndYearProgress) {
     EXPECT_EQ(r.out, "541\n");
     r = Cli({"beats", "--utc", "2006-03-01 22:59:59"});
     EXPECT_EQ(r.out, "999\n");
+    // Beats are a time of day: the last half hour of 30827 has them, though its date one hour
+    // east of UTC lies past the calendar.
+    EXPECT_EQ(Cli({"beats", "--utc", "30827-12-31 23:30:00"}).out, "020\n");
     EXPECT_EQ(Cli({"beats"}).rc, 2);
     EXPECT_EQ(Cli({"beats", "--utc", "2006-03-01 12:00:00", "--local", "2006-03-01 12:00:00"}).rc,
               2);

@@ -1,6 +1,7 @@
 #include "astro/moon.h"
 
 #include "device/fake.h"
+#include "device/strings.h"
 
 #include <gtest/gtest.h>
 
@@ -94,8 +95,7 @@ TEST(AstroMoon, PhaseNamesAndPictures) {
     EXPECT_EQ(PhaseLookOf(50, 0.8).picture, 18);
     EXPECT_EQ(PhaseLookOf(95, 0.3).picture, 11);
     EXPECT_EQ(PhaseLookOf(55, 0.7).picture, 17);
-    EXPECT_STREQ(reinterpret_cast<const char*>(PhaseNameText(PhaseName::WaningGibbous)),
-                 reinterpret_cast<const char*>(u"Waning Gibbous"));
+    EXPECT_EQ(PhaseNameText(PhaseName::WaningGibbous), u"Waning Gibbous");
     EXPECT_EQ(SouthernIconKind(0), 0);
     EXPECT_EQ(SouthernIconKind(1), 3);
     EXPECT_EQ(SouthernIconKind(2), 2);
@@ -141,4 +141,54 @@ TEST(AstroMoon, StaysInRangeFrom1600To2400) {
             ASSERT_GT(r.apsides.apogee.km, 400000);
             ASSERT_LT(r.apsides.perigee.km, 372000);
         }
+}
+
+// Far from 2000 the first guess of the lunation drifts: the list must still start with the first
+// phase after now, and the last new moon lie before now.
+TEST(AstroMoon, PhaseListBracketsNowFarFrom2000) {
+    const MoonClock far = MoonClockAt(Utc(5000, 10, 3, 2, 37));
+    const MoonPhases p = NextPhases(far);
+    EXPECT_EQ(p.next[0].kind, PhaseKind::New);
+    EXPECT_EQ(DateOfJulianDay(p.next[0].jd), (CalendarMinute{5000, 10, 3, 12, 57}));
+    EXPECT_NE(EvaluateMoon(far, false).age, u"0d 0h 0m");
+    for (int year : {1601, 3000, 5000, 9999})
+        for (int month = 1; month <= 12; ++month)
+            for (int day : {1, 9, 17, 25}) {
+                const MoonClock now = MoonClockAt(Utc(year, month, day, day % 24, 0));
+                const MoonPhases ph = NextPhases(now);
+                ASSERT_GE(ph.next[0].jd, now.jd) << year << '-' << month << '-' << day;
+                // No phase skipped: quarters are at most 8.5 days apart.
+                ASSERT_LT(ph.next[0].jd - now.jd, 8.5) << year << '-' << month << '-' << day;
+                for (int i = 1; i < 4; ++i)
+                    ASSERT_GT(ph.next[i].jd, ph.next[i - 1].jd);
+                ASSERT_LE(ph.lastNew, now.jd) << year << '-' << month << '-' << day;
+                ASSERT_GT(ph.nextNew, now.jd);
+                ASSERT_NEAR(ph.nextNew - ph.lastNew, 29.53, 0.5);
+            }
+}
+
+TEST(AstroMoon, ViewHelpersLocalTimeAndPhaseNames) {
+    hv::dev::FakeDevice fake;
+    hv::dev::ScopedDevice use{fake};
+    hv::dev::TimeZoneInformation plusTwo{};
+    plusTwo.Bias = -120;
+    fake.clockImpl.setZone(plusTwo);
+    hv::dev::SystemTime t;
+    ASSERT_TRUE(LocalTimeOfJulianDay(2451545.0, t)); // 2000-01-01 12:00 UTC
+    EXPECT_EQ(t, (hv::dev::SystemTime{2000, 1, 6, 1, 14, 0, 0, 0}));
+    EXPECT_TRUE(LocalTimeOfJulianDay(JulianDayOf(30827, 12, 31, 21, 59), t));
+    EXPECT_EQ(t.hour, 23);
+    EXPECT_FALSE(LocalTimeOfJulianDay(JulianDayOf(30827, 12, 31, 22, 0), t));
+    EXPECT_FALSE(LocalTimeOfJulianDay(JulianDayOf(1600, 12, 31, 23, 0), t));
+
+    EXPECT_EQ(PhaseNameText(PhaseName::Full), u"Full Moon");
+    EXPECT_EQ(PhaseNameText(PhaseName::WaningCrescent), u"Waning Crescent");
+    // A later table (a translation) gives the names.
+    static const hv::dev::StringResource german[] = {
+        {kStrPhaseNames + static_cast<int>(PhaseName::Full), u"Vollmond"}};
+    hv::dev::RegisterStrings(german, 1);
+    EXPECT_EQ(PhaseNameText(PhaseName::Full), u"Vollmond");
+    static const hv::dev::StringResource english[] = {
+        {kStrPhaseNames + static_cast<int>(PhaseName::Full), u"Full Moon"}};
+    hv::dev::RegisterStrings(english, 1);
 }

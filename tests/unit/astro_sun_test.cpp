@@ -69,6 +69,11 @@ TEST(AstroSun, TextsOfFoundEventsAndBadTypes) {
     EXPECT_EQ(bad.rise, u"--:--");
     EXPECT_EQ(bad.set, u"- - - - -");
     EXPECT_EQ(SunZenithForType(4), 0);
+    // A locale whose time text is longer than 16 characters still shows its times.
+    fake.localeImpl.set(hv::dev::LocaleData::fromName("dz_BT"));
+    const SunTexts dz = SunTextsFor(SunTimes{364, 1090}, 0, 2006, 3, 21);
+    EXPECT_GT(dz.rise.size(), 16u);
+    EXPECT_NE(dz.set.find(u" 6 "), std::u16string::npos); // 18:10, on a 12-hour clock
 }
 
 TEST(AstroSun, StaysInRangeEverywhere) {

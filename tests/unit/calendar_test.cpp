@@ -71,16 +71,33 @@ TEST(CalendarArithmetic, GregorianWeekdayAndJulianDayOverFourCenturies) {
     EXPECT_EQ(JulianDay(date(2000, 1, 1)), 2451545);
 }
 
-TEST(CalendarArithmetic, EveryFourthYearRuleBesideGregorianWeekday) {
-    EXPECT_EQ(DaysInMonth(2, 2100), 29); // no century exception here
+TEST(CalendarArithmetic, GregorianLeapYearsInEveryCount) {
+    EXPECT_EQ(DaysInMonth(2, 2100), 28);
+    EXPECT_EQ(DaysInMonth(2, 1900), 28);
+    EXPECT_EQ(DaysInMonth(2, 2000), 29);
     EXPECT_EQ(DaysInMonth(2, 2024), 29);
     EXPECT_EQ(DaysInMonth(2, 2023), 28);
     EXPECT_EQ(DaysInMonth(4, 2023), 30);
     EXPECT_EQ(DaysInMonth(12, 2023), 31);
-    EXPECT_EQ(DaysBetween(28, 2, 2100, 1, 3, 2100), 2);
-    // ...while the weekday follows the Gregorian calendar: 1 March 2100 is a Monday.
+    EXPECT_EQ(DaysBetween(28, 2, 2100, 1, 3, 2100), 1);
+    EXPECT_EQ(DaysBetween(1, 1, 1900, 1, 1, 2100), 73049);
     EXPECT_EQ(DayOfWeek(2100, 3, 1), 0);
     EXPECT_EQ(DayOfWeek(2100, 2, 28), 6);
+    // Every day of four centuries that start with a year that is not a leap year: the counts agree
+    // with the day numbers, and the civil week moves on each Monday after 1 January.
+    for (int64_t z = dev::daysFromCivil(1700, 1, 1); z < dev::daysFromCivil(2101, 1, 1); ++z) {
+        const auto c = dev::civilFromDays(z);
+        const auto y = static_cast<uint16_t>(c.year);
+        const auto m = static_cast<uint8_t>(c.month), d = static_cast<uint8_t>(c.day);
+        const int64_t jan1 = dev::daysFromCivil(c.year, 1, 1);
+        ASSERT_EQ(DayOfYear(d, m, y), z - jan1 + 1);
+        ASSERT_EQ(DaysBetween(1, 1, 1700, d, m, y), z - dev::daysFromCivil(1700, 1, 1));
+        const int64_t jan1Monday = (dev::weekdayFromDays(jan1) + 6) % 7;
+        ASSERT_EQ(
+            civil(static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day)),
+            (jan1Monday + z - jan1) / 7 + 1)
+            << c.year << '-' << c.month << '-' << c.day;
+    }
 }
 
 TEST(CalendarArithmetic, DayOfYearAndDaysToYearEnd) {

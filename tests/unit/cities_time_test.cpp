@@ -1,6 +1,7 @@
 #include "cities/citytime.h"
 #include "cities_test_support.h"
 #include "cli/commands.h"
+#include "device/zonechanges.h"
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,7 @@ using test::utcAt;
 namespace {
 
 dev::SystemTime wallAt(const CityRecord& c, dev::FileTime utc, bool* dst = nullptr) {
-    return dev::toSystemTime(CityWallTime(c, utc, dst));
+    return dev::toSystemTime(CityWallTime(c, utc, dst).value());
 }
 
 int dayOf(std::optional<dev::FileTime> t) {
@@ -42,7 +43,8 @@ TEST(CityTime, WeekdaysDaysInMonthAndTransitionDates) {
     }
     EXPECT_EQ(CityDaysInMonth(2006, 2), 28);
     EXPECT_EQ(CityDaysInMonth(2008, 2), 29);
-    EXPECT_EQ(CityDaysInMonth(2100, 2), 29); // no century rule
+    EXPECT_EQ(CityDaysInMonth(2100, 2), 28);
+    EXPECT_EQ(CityDaysInMonth(2000, 2), 29);
     EXPECT_EQ(CityDaysInMonth(2006, 4), 30);
     EXPECT_EQ(CityDaysInMonth(2006, 12), 31);
 
@@ -105,7 +107,7 @@ TEST(CityTime, OddOffsetsAndRoundTrips) {
     const CityRecord central = ruleCity(60, 0x40, 2, 0x40, 9);
     for (dev::FileTime t :
          {utcAt(2026, 1, 15, 9), utcAt(2026, 7, 15, 23, 30), utcAt(2026, 3, 29, 12)})
-        EXPECT_EQ(CityUtcOf(central, CityWallTime(central, t)), t);
+        EXPECT_EQ(CityUtcOf(central, CityWallTime(central, t).value()), t);
 }
 
 TEST(CityTime, ZoneComparison) {
@@ -208,7 +210,7 @@ TEST_F(HomeLocation, YesWithoutShiftKeepsTheWallClock) {
     EXPECT_EQ(app().settings.homeContinent, uint32_t(kEurope));
     EXPECT_EQ(dev::getLocalTime().hour, 12);
     EXPECT_EQ(fake.clockImpl.utcNow(), utcAt(2026, 7, 1, 11));
-    EXPECT_EQ(CityTimeNow(db, kEurope, 40).hour, 12);
+    EXPECT_EQ(CityTimeNow(db, kEurope, 40)->hour, 12);
 }
 
 TEST(CitiesCli, ListsAndCityTimes) {
@@ -246,6 +248,18 @@ TEST(CitiesCli, ListsAndCityTimes) {
               0);
     EXPECT_EQ(out, "2027-01-01 01:45:00\n");
 
+    // Kiritimati (+14) at the last hour of 30827: its time lies past the calendar.
+    EXPECT_EQ(run({"city-time", "--continent", "2", "--index", "14", "--utc", "30827-12-31 23:00:00",
+                   "--data", data},
+                  out, err),
+              1);
+    EXPECT_NE(err.find("no result"), std::string::npos) << err;
+    ASSERT_EQ(run({"city-time", "--continent", "2", "--index", "14", "--utc", "30827-12-31 09:00:00",
+                   "--data", data},
+                  out, err),
+              0);
+    EXPECT_EQ(out, "30827-12-31 23:00:00\n");
+
     EXPECT_EQ(run({"cities", "--continent", "7", "--data", data}, out, err), 2);
     EXPECT_EQ(run({"city-time", "--continent", "3", "--index", "85", "--utc", "2026-07-01 12:00:00",
                    "--data", data},
@@ -260,4 +274,59 @@ TEST(CitiesCli, ListsAndCityTimes) {
                    "--data", "/nonexistent"},
                   out, err),
               1);
+}
+
+// The shipped records against the system's IANA data, hour by hour: only the hours between a
+// real change and the midnight a record changes at may differ, and a zone without a yearly
+// weekday rule (Casablanca) keeps the offset of most of the year in every year.
+TEST(CityTime, ShippedRulesFollowTheIanaDataInTheYearAndTheNext) {
+    CityDatabase db;
+    db.loadImages(test::shippedImages());
+    auto find = [&db](std::u16string_view name) -> const CityRecord* {
+        for (int c = 0; c < kContinentFiles; ++c)
+            for (int i = 0; i < db.count(c); ++i)
+                if (db.recordAt(c, i)->nameView() == name)
+                    return db.recordAt(c, i);
+        return nullptr;
+    };
+    auto hoursWrong = [](const CityRecord& r, const char* zone, int year) {
+        const int64_t from = dev::daysFromCivil(year, 1, 1) * 86400;
+        const int64_t to = dev::daysFromCivil(year + 1, 1, 1) * 86400;
+        const auto changes = dev::zoneChanges(zone, from, to);
+        const int initial = dev::zoneOffsetAt(zone, from);
+        int wrong = 0;
+        for (int64_t t = from; t < to; t += 3600) {
+            const dev::FileTime utc = dev::kUnixEpochFileTime + static_cast<uint64_t>(t) * dev::kTicksPerSecond;
+            const int64_t got = (static_cast<int64_t>(*CityWallTime(r, utc)) - static_cast<int64_t>(utc)) /
+                                static_cast<int64_t>(dev::kTicksPerMinute);
+            wrong += got != dev::offsetFromChanges(initial, changes, t);
+        }
+        return wrong;
+    };
+    const struct {
+        const char16_t* name;
+        const char* zone;
+        int most; // hours a year
+    } kCities[] = {{u"Cairo", "Africa/Cairo", 2},          {u"Beirut", "Asia/Beirut", 3},
+                   {u"Santiago", "America/Santiago", 3},   {u"Easter Island", "Pacific/Easter", 6},
+                   {u"London", "Europe/London", 3},        {u"New York", "America/New_York", 5},
+                   {u"Sydney", "Australia/Sydney", 3}};
+    for (const auto& c : kCities) {
+        const CityRecord* r = find(c.name);
+        ASSERT_TRUE(r) << c.zone;
+        for (int year : {2026, 2027})
+            EXPECT_LE(hoursWrong(*r, c.zone, year), c.most) << c.zone << ' ' << year;
+    }
+    // Cairo on the Thursday its summer time ends, before the change at 21:00 UTC.
+    const CityRecord* cairo = find(u"Cairo");
+    EXPECT_EQ(dev::toSystemTime(*CityWallTime(*cairo, utcAt(2026, 10, 29, 12))).hour, 15);
+    // Casablanca: +1 all year, wrong only while the real clock goes back for Ramadan.
+    for (const char16_t* name : {u"Casablanca", u"Rabat", u"Tanger"}) {
+        const CityRecord* r = find(name);
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->gmtOffset, 60);
+        EXPECT_EQ(r->dstUsed, 0);
+        for (int year = 2026; year <= 2030; ++year)
+            EXPECT_LE(hoursWrong(*r, "Africa/Casablanca", year), 1300) << year; // 2030: two Ramadans
+    }
 }

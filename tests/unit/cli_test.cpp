@@ -25,6 +25,7 @@ TEST(Cli, WeekAndDaysBetween) {
     EXPECT_EQ(run({"week", "2012-12-31"}).out, "54\n");
     EXPECT_EQ(run({"days-between", "2023-12-31", "2024-01-01"}).out, "1\n");
     EXPECT_EQ(run({"days-between", "2024-01-01", "2023-12-31"}).out, "-1\n");
+    EXPECT_EQ(run({"days-between", "2100-02-28", "2100-03-01"}).out, "1\n");
 }
 
 TEST(Cli, Format) {

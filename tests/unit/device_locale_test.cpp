@@ -3,6 +3,7 @@
 #include "device/locale.h"
 #include "device/wordsort.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -56,6 +57,92 @@ TEST(Formatter, SystemFormatsFollowTheLocale) {
     const auto us = LocaleData::fromName("en_US.UTF-8");
     EXPECT_EQ(systemFormatText(kAfternoon, SystemFormat::LongDate, us), u"Tuesday, March 5, 2024");
     EXPECT_EQ(systemFormatText(kAfternoon, SystemFormat::ShortDate, us), u"3/5/2024");
+}
+
+TEST(Formatter, DroppedFieldsTakeTheirOwnText) {
+    EXPECT_EQ(dropPictureField(u"h:mm:ss tt", u's'), u"h:mm tt");
+    EXPECT_EQ(dropPictureField(u"H時mm分ss秒", u's'), u"H時mm分");
+    EXPECT_EQ(dropPictureField(u"tt h시 m분 s초", u's'), u"tt h시 m분");
+    EXPECT_EQ(dropPictureField(u"HH 'h' mm 'min' ss 's'", u's'), u"HH 'h' mm 'min'");
+    EXPECT_EQ(dropPictureField(u"HH:mm:ss 'Uhr'", u's'), u"HH:mm 'Uhr'");
+    EXPECT_EQ(dropPictureField(u"HH:mm", u's'), u"HH:mm");
+    // Qt's zone field with its brackets, comma or space, in Qt's letters.
+    const std::u16string_view qt = u"dMyhHmsztAaPpB";
+    EXPECT_EQ(dropPictureField(u"H:mm:ss (t)", u't', qt), u"H:mm:ss");
+    EXPECT_EQ(dropPictureField(u"Bh:mm:ss [t]", u't', qt), u"Bh:mm:ss");
+    EXPECT_EQ(dropPictureField(u"h:mm:ss AP, t", u't', qt), u"h:mm:ss AP");
+    EXPECT_EQ(dropPictureField(u"t HH:mm:ss", u't', qt), u"HH:mm:ss");
+    EXPECT_EQ(dropPictureField(u"HH 'h' mm 'min' ss 's' t", u't', qt), u"HH 'h' mm 'min' ss 's'");
+}
+
+// The system time of every locale Qt knows, at 13:05:07: the hour and minute and nothing else
+// from the record, no brackets left empty, no pattern letters shown as text.
+TEST(Formatter, SystemTimeInEveryLocale) {
+    const SystemTime t{2024, 6, 0, 9, 13, 5, 7, 0};
+    const std::pair<const char*, std::u16string_view> kNamed[] = {
+        {"es_ES", u"13:05"},           {"zh_TW", u"下午1:05"}, {"ja_JP", u"13:05"},
+        {"ko_KR", u"오후 1:05"},       {"fr_CA", u"13 h 05"},  {"zh_CN", u"13:05"},
+        {"sq_AL", u"1:05 e pasdites"}, {"en_US", u"1:05 PM"},  {"de_DE", u"13:05"}};
+    for (const auto& [name, text] : kNamed)
+        EXPECT_EQ(systemFormatText(t, SystemFormat::TimeNoSeconds, LocaleData::fromName(name)),
+                  text)
+            << name;
+    EXPECT_EQ(
+        formatPicture(t, LocaleData::fromName("ja_JP").timePicture, LocaleData::fromName("ja_JP")),
+        u"13:05:07");
+
+    const auto all =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    ASSERT_GT(all.size(), 100);
+    for (const QLocale& q : all) {
+        const std::string name = q.name().toStdString();
+        const LocaleData loc = LocaleData::fromName(name);
+        const std::u16string text = systemFormatText(t, SystemFormat::TimeNoSeconds, loc);
+        const std::u16string full = formatPicture(t, loc.timePicture, loc);
+        auto digits = [](const std::u16string& s) {
+            std::string d;
+            for (char16_t c : s)
+                if (c >= u'0' && c <= u'9')
+                    d += static_cast<char>(c);
+            return d;
+        };
+        const bool twelve = loc.time24 == 0;
+        // 12-hour locales may pad the hour (gu_IN "hh:mm").
+        const std::string hm = digits(text);
+        // and some write the minute unpadded (yo_NG "H:m").
+        EXPECT_TRUE(twelve ? hm == "105" || hm == "0105" : hm == "1305" || hm == "135")
+            << name << ' ' << hm;
+        EXPECT_TRUE(digits(full) == hm || digits(full) == hm + "07") << name;
+        ASSERT_FALSE(text.empty()) << name;
+        EXPECT_FALSE(text.front() == u' ' || text.back() == u' ' || text.back() == u',') << name;
+        std::u16string squeezed;
+        for (char16_t c : text)
+            if (c != u' ' && c != u' ' && c != u' ')
+                squeezed += c;
+        for (std::u16string_view empty : {u"()", u"[]", u"（）"})
+            EXPECT_EQ(squeezed.find(empty), std::u16string::npos) << name;
+        for (char16_t secondsWord : {u'秒', u'초'})
+            EXPECT_EQ(text.find(secondsWord), std::u16string::npos) << name;
+        // Latin letters only from the AM/PM marker or from text the locale quotes.
+        std::u16string rest = text;
+        for (const std::u16string& marker : {loc.am, loc.pm})
+            if (!marker.empty())
+                if (const size_t at = rest.find(marker); at != std::u16string::npos)
+                    rest.erase(at, marker.size());
+        std::u16string quoted;
+        bool inQuote = false;
+        for (QChar c : q.timeFormat(QLocale::ShortFormat)) {
+            if (c == u'\'')
+                inQuote = !inQuote;
+            else if (inQuote)
+                quoted += c.unicode();
+        }
+        for (char16_t c : rest) {
+            if (c < 0x80 && std::isalpha(static_cast<int>(c))) {
+                EXPECT_NE(quoted.find(c), std::u16string::npos) << name << " shows " << char(c);
+            }
+        }
+    }
 }
 
 TEST(Locale, ItemsFromQtLocales) {

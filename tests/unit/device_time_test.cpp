@@ -1,6 +1,7 @@
 #include "device/fake.h"
 #include "device/real.h"
 #include "device/systime.h"
+#include "device/zonechanges.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -190,4 +191,23 @@ TEST(RealDevice, ShellStartsADeviceProgramDetachedWithTheRoot) {
     EXPECT_EQ(line, "a07|" + root.string());
     const auto names = shell->processNames();
     EXPECT_NE(std::find(names.begin(), names.end(), u"hv_unit_tests"), names.end());
+}
+
+TEST(Zones, ChangesFromTheSystemZoneData) {
+    const int64_t from = daysFromCivil(2024, 1, 1) * 86400, to = daysFromCivil(2025, 1, 1) * 86400;
+    const auto berlin = zoneChanges("Europe/Berlin", from, to);
+    ASSERT_EQ(berlin.size(), 2u);
+    EXPECT_EQ(berlin[0].at, daysFromCivil(2024, 3, 31) * 86400 + 3600);
+    EXPECT_EQ(berlin[0].before, 60);
+    EXPECT_EQ(berlin[0].after, 120);
+    EXPECT_EQ(berlin[1].at, daysFromCivil(2024, 10, 27) * 86400 + 3600);
+    EXPECT_EQ(berlin[1].after, 60);
+    EXPECT_EQ(offsetFromChanges(60, berlin, berlin[0].at - 1), 60);
+    EXPECT_EQ(offsetFromChanges(60, berlin, berlin[0].at), 120);
+    EXPECT_EQ(zoneOffsetAt("Asia/Kathmandu", from), 345);
+    // Half-open: a change at the end of the span belongs to the next one.
+    EXPECT_TRUE(zoneChanges("Europe/Berlin", from, berlin[0].at).empty());
+    EXPECT_TRUE(zoneChanges("Asia/Tokyo", from, to).empty());
+    EXPECT_FALSE(zoneKnown("Nowhere/Atlantis"));
+    EXPECT_TRUE(zoneChanges("Nowhere/Atlantis", from, to).empty());
 }

@@ -5,6 +5,8 @@
 #include "settings/settings.h"
 #include "settings/soundpath.h"
 
+#include <QLocale>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -317,4 +319,42 @@ TEST_F(Settings, HeldFileIsWaitedForNotReplaced) {
     fake.clockImpl.onSleep = nullptr;
     EXPECT_EQ(app().settings.weekNumbering, 3);
     EXPECT_EQ(fileBytes(), std::vector<uint8_t>(368, 0x03));
+}
+
+TEST_F(LocaleLists, NamesOfAnyLengthAndDistinctInitials) {
+    fake.localeImpl.set(dev::LocaleData::fromName("ga_IE"));
+    RefreshLocaleCache();
+    BuildLocaleNameLists();
+    EXPECT_NE(app().names.monthNameList.find(u"\\Deireadh F\u00f3mhair\\"), std::u16string::npos);
+    // Every locale Qt knows: twelve and seven names, none of them empty.
+    for (const QLocale& q :
+         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        fake.localeImpl.set(dev::LocaleData::fromName(q.name().toStdString()));
+        RefreshLocaleCache();
+        BuildLocaleNameLists();
+        const std::u16string& months = app().names.monthNameList;
+        const std::u16string& days = app().names.dayNameList;
+        EXPECT_EQ(std::count(months.begin(), months.end(), u'\\'), 12);
+        EXPECT_EQ(std::count(days.begin(), days.end(), u'\\'), 7);
+        EXPECT_EQ(months.find(u"\\\\"), std::u16string::npos) << q.name().toStdString();
+        EXPECT_NE(months.front(), u'\\');
+        EXPECT_EQ(days.find(u"\\\\"), std::u16string::npos) << q.name().toStdString();
+        EXPECT_EQ(app().names.dayInitials.size(), 7u);
+    }
+    // Initials that tell the days apart where the abbreviations share their first character.
+    const std::pair<const char*, std::u16string_view> kInitials[] = {
+        {"zh_CN", u"\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u65e5"},
+        {"zh_TW", u"\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u65e5"},
+        {"he_IL", u"\u05d0\u05d1\u05d2\u05d3\u05d4\u05d5\u05e9"},
+        {"ar_EG", u"\u0646\u062b\u0631\u062e\u062c\u0633\u062d"},
+        {"vi_VN", u"234567C"}};
+    for (const auto& [name, initials] : kInitials) {
+        fake.localeImpl.set(dev::LocaleData::fromName(name));
+        RefreshLocaleCache();
+        BuildLocaleNameLists();
+        std::u16string got = app().names.dayInitials, want(initials);
+        std::sort(got.begin(), got.end());
+        std::sort(want.begin(), want.end());
+        EXPECT_EQ(got, want) << name;
+    }
 }

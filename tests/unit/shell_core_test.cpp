@@ -1,3 +1,4 @@
+#include "cities_test_support.h"
 #include "astro/sun.h"
 #include "device/fake.h"
 #include "settings/settings.h"
@@ -362,4 +363,34 @@ TEST(ShellStatusBar, ProgramSourcesFollowTheItemCoresAndTheClock) {
     EXPECT_EQ(src.sunriseText(), std::u16string(astro::kNoSunrise));
     EXPECT_EQ(src.sunsetText(), std::u16string(astro::kNoSunset));
     resetAppState();
+}
+
+// The status bar's sun texts are worked out again when the device zone or the home city's place
+// changes within a day, not only at midnight.
+TEST(ShellStatusSources, SunTextsFollowTheZoneAndTheHomeCity) {
+    dev::FakeDevice fake;
+    dev::ScopedDevice use{fake};
+    fake.clockImpl.setZone(dev::TimeZoneInformation{});
+    fake.clockImpl.setUtc(test::utcAt(2026, 6, 21, 12));
+    CityDatabase db;
+    db.loadImages(test::shippedImages());
+    ASSERT_TRUE(db.setHome(kEurope, 40)); // London
+    shell::ShellStatusSources sources(db);
+    auto fresh = [&db] { return shell::ShellStatusSources(db).sunriseText(); };
+    const std::u16string utcRise = sources.sunriseText();
+    EXPECT_EQ(utcRise, fresh());
+
+    dev::TimeZoneInformation plusTwo{};
+    plusTwo.Bias = -120;
+    fake.clockImpl.setZone(plusTwo);
+    EXPECT_NE(fresh(), utcRise);
+    EXPECT_EQ(sources.sunriseText(), fresh());
+
+    const std::u16string zoneRise = sources.sunriseText();
+    CityRecord moved = *db.homeRecord();
+    moved.lonDegrees = 15; // 15 degrees further west: an hour later
+    ASSERT_TRUE(db.replaceCity(kEurope, 40, moved));
+    EXPECT_NE(fresh(), zoneRise);
+    EXPECT_EQ(sources.sunriseText(), fresh());
+    EXPECT_EQ(sources.sunsetText(), shell::ShellStatusSources(db).sunsetText());
 }

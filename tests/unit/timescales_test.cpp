@@ -52,12 +52,12 @@ TEST(TimeScales, BeatsOfTheDay) {
     Clock c(FixedZone(60));
     EXPECT_EQ(BeatsFromLocal(At(2006, 3, 1, 0, 0, 0)), 0);
     EXPECT_EQ(BeatsFromLocal(At(2006, 3, 1, 23, 59, 59)), 999);
-    EXPECT_EQ(FormatBeats(BeatsFromLocal(At(2006, 3, 1, 0, 0, 0))), u"000");
+    EXPECT_EQ(FormatBeats(BeatsFromLocal(At(2006, 3, 1, 0, 0, 0)).value()), u"000");
     EXPECT_EQ(FormatBeats(999), u"999");
     EXPECT_EQ(FormatBeats(7), u"007");
     EXPECT_EQ(FormatBeats(42), u"042");
     EXPECT_EQ(BeatsFromUtc(*dev::toFileTime(At(2006, 3, 1, 12, 0, 0))), 541);
-    EXPECT_EQ(BeatsFromLocal(SystemTime{}), 0); // outside the calendar
+    EXPECT_FALSE(BeatsFromLocal(SystemTime{})); // outside the calendar
 }
 
 TEST(TimeScales, BeatsThroughADaylightZone) {
@@ -79,7 +79,7 @@ TEST(TimeScales, LocalFromBeatsInUtcAndRoundTrip) {
     EXPECT_EQ(t.second, 0);
     // The start of a beat is cut to the whole second, so it may still read as the beat before.
     for (int b = 0; b < 1000; ++b) {
-        const int back = BeatsFromLocal(LocalFromBeats(b, At(2006, 3, 1, 0, 0, 0)));
+        const int back = BeatsFromLocal(LocalFromBeats(b, At(2006, 3, 1, 0, 0, 0))).value();
         ASSERT_TRUE(back == b || (back == b - 1 && b * 864 % 10 != 0)) << b;
     }
     // Beat 0 of the first representable day has no local time before it: the date comes back.
@@ -118,11 +118,11 @@ TEST(TimeScales, TimeCalcRows) {
     for (const SystemTime& t :
          {At(2006, 7, 1, 12, 0, 0), At(2006, 3, 26, 0, 30, 0), At(2006, 10, 29, 0, 0, 0)})
         EXPECT_EQ(TimeCalcRow(kLondon, t, kLondon), t);
-    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 7, 1, 12, 0, 0), kNewYork).hour, 7);
-    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 1, 10, 12, 0, 0), kNewYork).hour, 7);
+    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 7, 1, 12, 0, 0), kNewYork)->hour, 7);
+    EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 1, 10, 12, 0, 0), kNewYork)->hour, 7);
     EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 1, 10, 12, 0, 0), kSydney),
               dev::toSystemTime(*dev::toFileTime(At(2006, 1, 10, 23, 0, 0))));
-    const SystemTime k = TimeCalcRow(kNewYork, At(2006, 12, 31, 20, 0, 0), kKathmandu);
+    const SystemTime k = TimeCalcRow(kNewYork, At(2006, 12, 31, 20, 0, 0), kKathmandu).value();
     EXPECT_EQ(k.year, 2007);
     EXPECT_EQ(k.day, 1);
     EXPECT_EQ(k.hour, 6);
@@ -133,6 +133,36 @@ TEST(TimeScales, TimeCalcRows) {
     rec.setName(u"Edinburgh");
     EXPECT_FALSE(ZonesDiffer(CityZone(rec), CityZone(kLondon)));
     EXPECT_EQ(TimeCalcRow(kLondon, At(2006, 3, 26, 0, 30, 0), rec), At(2006, 3, 26, 0, 30, 0));
+}
+
+// At the ends of the file times a city's time, a Time Calc row and the beats of a local time have
+// no result instead of a clamped or zeroed one.
+TEST(TimeScales, NoResultAtTheEndsOfTheCalendar) {
+    const CityRecord adak = makeCity(u"Adak", -600);
+    const CityRecord line = makeCity(u"Kiritimati", 840);
+    EXPECT_FALSE(TimeCalcRow(kKathmandu, At(1601, 1, 1, 0, 0, 0), adak));
+    EXPECT_FALSE(TimeCalcRow(kKathmandu, At(1601, 1, 1, 5, 44, 0), kLondon));
+    auto filled = [](const SystemTime& t) { return dev::toSystemTime(*dev::toFileTime(t)); };
+    EXPECT_EQ(TimeCalcRow(kKathmandu, At(1601, 1, 1, 5, 45, 0), kLondon),
+              filled(At(1601, 1, 1, 0, 0, 0)));
+    EXPECT_FALSE(TimeCalcRow(kLondon, At(30827, 12, 31, 10, 0, 0), line));
+    EXPECT_EQ(TimeCalcRow(kLondon, At(30827, 12, 31, 9, 59, 0), line),
+              filled(At(30827, 12, 31, 23, 59, 0)));
+    const dev::FileTime last = *dev::toFileTime(At(30827, 12, 31, 23, 0, 0));
+    EXPECT_FALSE(CityWallTime(line, last));
+    EXPECT_FALSE(CityWallTime(adak, *dev::toFileTime(At(1601, 1, 1, 9, 0, 0))));
+    EXPECT_FALSE(CityUtcOf(line, *dev::toFileTime(At(1601, 1, 1, 13, 0, 0))));
+    EXPECT_EQ(CityWallTime(adak, last), *dev::toFileTime(At(30827, 12, 31, 13, 0, 0)));
+    {
+        Clock c(FixedZone(0));
+        EXPECT_EQ(BeatsFromLocal(At(30827, 12, 31, 23, 30, 0)), 20);
+        EXPECT_EQ(BeatsFromUtc(last), 0);
+    }
+    {
+        Clock c(FixedZone(60));
+        EXPECT_FALSE(BeatsFromLocal(At(1601, 1, 1, 0, 30, 0)));
+        EXPECT_EQ(BeatsFromLocal(At(1601, 1, 1, 1, 0, 0)), 41);
+    }
 }
 
 TEST(TimeScales, YearProgress) {

@@ -112,6 +112,7 @@ public:
     // Standard GMT offset in minutes, east positive.
     virtual int gmtOffset(int continent, int index) const = 0;
     // The city's local time at a UTC instant.
+    // An all-zero record (month 0) when the city's time lies outside the calendar.
     virtual dev::SystemTime localTimeAt(int continent, int index, dev::FileTime utc) const = 0;
 };
 

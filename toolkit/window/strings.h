@@ -1,18 +1,16 @@
-// String resources: lists in string-list form and message texts, by resource number. Each module
-// registers the strings it owns; the toolkit registers the lists its own controls use.
+// The string resources as the toolkit and the programs use them, with the lists the toolkit's
+// own controls show always registered.
 #pragma once
+
+#include "device/strings.h"
 
 #include <string>
 
 namespace hv::tk {
 
-struct StringResource {
-    int id;
-    const char16_t* text;
-};
+using dev::RegisterStrings;
+using dev::StringResource;
 
-// Adds a table (kept by pointer; give it static storage). Later tables win for the same number.
-void RegisterStrings(const StringResource* table, int count);
 // The string, or an empty one when no table has it.
 std::u16string LoadStringResource(int id);
 
