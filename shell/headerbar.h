@@ -3,6 +3,7 @@
 #pragma once
 
 #include "shellcore/statusbar.h"
+#include "toolkit/window/SDraw.h"
 
 #include <QFont>
 #include <QImage>
@@ -55,6 +56,7 @@ private:
     void openViewList();
     void paintTitle(QPainter& p);
 
+    tk::SDrawBasic resources_; // the icon strip stays loaded while the bar lives
     StatusSources& sources_;
     QWidget* owner_;
     int selected_;
@@ -68,8 +70,5 @@ private:
     std::unique_ptr<tk::SDropList> list_;
     QFont listFont_;
 };
-
-// The eight status icons and the list icon (normal and pressed), 28 x 28 each.
-const QImage& statusIconImage(int index);
 
 } // namespace hv::shell

@@ -472,6 +472,25 @@ TEST_F(ShellWindow, RenderedWindowHasTitleStatusBarAndMenuBar) {
     EXPECT_EQ(QFontInfo(shellFont(19, true)).family(), tk::SDraw::fontFamily());
 }
 
+TEST_F(ShellWindow, HeaderIconsComeFromTheIconStrip) {
+    auto w = startWindow(); // the test views hold no drawing resources: the header keeps its own
+    const tk::ImageList& icons = tk::SDraw::icons();
+    ASSERT_EQ(icons.count(), 12);
+    auto stripPixel = [&](int icon, int x, int y) {
+        return icons.frames().pixel(icon * icons.frameWidth() + x, y) & 0xffffff;
+    };
+    // Inside the view list button at (12,8), normal and pressed.
+    for (const QPoint at : {QPoint(4, 14), QPoint(14, 6), QPoint(22, 20)})
+        EXPECT_EQ(w->renderView(kGeneral).pixel(12 + at.x(), 8 + at.y()) & 0xffffff,
+                  stripPixel(tk::kIconViewList, at.x(), at.y()))
+            << at.x() << "," << at.y();
+    QTest::mousePress(w->canvas(), Qt::LeftButton, {}, QPoint(20, 20));
+    ASSERT_TRUE(w->holder().headerBar->iconPressed());
+    EXPECT_EQ(w->renderView(kGeneral).pixel(12 + 4, 8 + 14) & 0xffffff,
+              stripPixel(tk::kIconViewListPressed, 4, 14));
+    QTest::mouseRelease(w->canvas(), Qt::LeftButton, {}, QPoint(300, 300));
+}
+
 namespace {
 // Puts the shipped city files into the fake device's data folder.
 void installCityFiles(dev::FakeDevice& fake) {

@@ -37,9 +37,13 @@ enum : int {
     kImageSmallFace = 124,
 };
 
-// Icons of the icon strip the toolkit draws.
-inline constexpr int kIconArrow = 11;
+// Icons of the icon strip: 0-7 the status bar's kinds (alarm, timer, stopwatch, sunrise, sunset,
+// Internet time, date, time), 8 the timed rows' bell, 9 and 10 the view list button (normal and
+// pressed), 11 the drop list arrow.
 inline constexpr int kIconTimed = 8;
+inline constexpr int kIconViewList = 9;
+inline constexpr int kIconViewListPressed = 10;
+inline constexpr int kIconArrow = 11;
 inline constexpr int kIconSize = 34;
 inline constexpr COLORREF kMagenta = RGB(255, 0, 255);
 
