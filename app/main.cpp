@@ -4,6 +4,7 @@
 // the time it took).
 #include "app/viewregistry.h"
 #include "device/device.h"
+#include "device/text.h"
 #include "settings/settings.h"
 #include "shell/instance.h"
 #include "shell/mainwindow.h"
@@ -87,7 +88,7 @@ Options parseOptions(int argc, char** argv) {
             line += (line.empty() ? "" : " ") + a;
         }
     }
-    o.commandLine = QString::fromLocal8Bit(line.c_str()).toStdU16String();
+    o.commandLine = dev::fromQString(QString::fromLocal8Bit(line.c_str()));
     return o;
 }
 
@@ -108,7 +109,7 @@ int renderAll(MainWindow& w, const QString& dir) {
     }
     for (int v = 0; v < kViewCount; ++v) {
         const QString name =
-            QString::fromStdU16String(viewName(v)).replace(QLatin1Char('/'), QLatin1Char('-'));
+            dev::toQString(viewName(v)).replace(QLatin1Char('/'), QLatin1Char('-'));
         const QString file = QDir(dir).filePath(
             QStringLiteral("%1-%2.png").arg(v, 2, 10, QLatin1Char('0')).arg(name));
         if (!w.renderView(v).save(file)) {

@@ -1,5 +1,6 @@
 #include "shell/headerbar.h"
 
+#include "device/text.h"
 #include "settings/settings.h"
 #include "shell/shellfonts.h"
 #include "shell/shellstrings.h"
@@ -100,7 +101,7 @@ void HeaderBar::paintTitle(QPainter& p) {
     p.drawImage(0, 0, background);
     drawStripIcon(p, pressed_ ? tk::kIconViewListPressed : tk::kIconViewList, kViewListIcon.left,
                   kViewListIcon.top);
-    const QString name = QString::fromStdU16String(viewName(selected_));
+    const QString name = dev::toQString(viewName(selected_));
     p.setFont(shellFont(19, true));
     const QRect r(kViewNameRect.left, kViewNameRect.top, kViewNameRect.width(),
                   kViewNameRect.height());
@@ -149,7 +150,7 @@ bool HeaderBar::recomposeStatusBar(const dev::SystemTime& now, bool force) {
     for (int i = 0; i < 3; ++i) {
         if (kinds[i] == StatusKind::None)
             continue;
-        const QString text = QString::fromStdU16String(texts[i]);
+        const QString text = dev::toQString(texts[i]);
         const int w = fm.horizontalAdvance(text);
         const Point icon = statusIconOrigin(kStatusPartX[i], w);
         const Point origin = statusTextOrigin(kStatusPartX[i], w);
