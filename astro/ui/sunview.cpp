@@ -96,9 +96,18 @@ void SunView::paintSunLines(DC& dc) {
 }
 
 void SunView::tick(DC& dc, const dev::SystemTime& now) {
-    (void)now;
-    if (picker_ && picker_->changed()) {
+    if (!picker_)
+        return;
+    if (picker_->changed()) {
         picker_->setChanged(false);
+        followsToday_ = false;
+        paintSunLines(dc);
+        return;
+    }
+    const dev::SystemTime shown = picker_->GetDate();
+    if (followsToday_ &&
+        (shown.year != now.year || shown.month != now.month || shown.day != now.day)) {
+        picker_->SetDate(now);
         paintSunLines(dc);
     }
 }

@@ -40,7 +40,8 @@ public:
     void show() override;
     void hide() override;
     void paint(tk::DC& dc) override;
-    // Follows a changed picker date (the picker only marks a change).
+    // Follows a changed picker date (the picker only marks a change); a picker the user has not
+    // touched moves on to the new day at midnight, as the status bar does.
     void tick(tk::DC& dc, const dev::SystemTime& now) override;
     // A choice in the "Type:" list.
     bool notify(tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
@@ -68,6 +69,7 @@ private:
     std::unique_ptr<tk::DropList> types_;
     QImage picture_;
     SunLines lines_;
+    bool followsToday_ = true;
 };
 
 } // namespace hv::astroui

@@ -158,6 +158,27 @@ TEST_F(AstroViews, SouthernHomeHasLongerDaysInDecember) {
     EXPECT_GT(december.set - december.rise, june.set - june.rise + 3 * 60);
 }
 
+TEST_F(AstroViews, AnUntouchedPickerMovesOnAtMidnightWithTheStatusBar) {
+    fake.clockImpl.setZone(londonZone());
+    fake.clockImpl.setLocal(at(2006, 6, 21, 23, 59));
+    setHome(kEurope, kLondon);
+    auto w = startWindow();
+    showView(*w, shell::kSunRiseSet);
+    SunView* v = sunView(*w);
+    fake.clockImpl.advanceMs(61 * 1000);
+    w->tick();
+    EXPECT_EQ(v->date().day, 22);
+    EXPECT_EQ(v->lines().day.texts.rise, w->holder().headerBar->statusTexts()[0]);
+    EXPECT_EQ(v->lines().day.texts.set, w->holder().headerBar->statusTexts()[1]);
+    // A date the user picked stays.
+    v->datePicker()->SetDate(at(2006, 3, 21, 0, 0));
+    v->datePicker()->setChanged(true);
+    fake.clockImpl.advanceMs(24 * 3600 * 1000);
+    w->tick();
+    w->tick();
+    EXPECT_EQ(v->date().month, 3);
+}
+
 TEST_F(AstroViews, NoHomeCityGivesThePlaceholders) {
     std::filesystem::remove(fake.host(dataFilePath(u"europe.cdb")));
     std::filesystem::remove(fake.host(dataFilePath(u"australia.cdb")));
