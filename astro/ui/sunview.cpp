@@ -88,7 +88,7 @@ void SunView::paintSunLines(DC& dc) {
     // The lines are cleared first: a tick paints them again over the last ones.
     dc.FillRect(kSunriseLine, colour(kColourWhite));
     dc.FillRect(kSunsetLine, colour(kColourWhite));
-    dc.SelectFont(font(kFontTextBold));
+    dc.SelectFont(font(kFontText));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
     dc.DrawText(lines_.sunrise, kSunriseLine, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
