@@ -1,5 +1,7 @@
 #include "app/viewregistry.h"
 
+#include "astro/ui/moonview.h"
+#include "astro/ui/sunview.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
 #include "views/generalview.h"
@@ -32,6 +34,10 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
     switch (number) {
     case shell::kGeneral:
         return std::make_unique<views::GeneralView>(ctx, number);
+    case shell::kMoonPhases:
+        return std::make_unique<astroui::MoonView>(ctx, number);
+    case shell::kSunRiseSet:
+        return std::make_unique<astroui::SunView>(ctx, number);
     default:
         return std::make_unique<PlaceholderView>(ctx, number);
     }

@@ -1,6 +1,7 @@
 #include "items/records.h"
 
 #include "device/device.h"
+#include "device/text.h"
 #include "device/paths.h"
 
 #include <algorithm>
