@@ -1,5 +1,5 @@
-// The alarm file loader over arbitrary contents: never crashes, accepts only 1520 bytes or more,
-// and keeps exactly the bytes it read.
+// The alarm file loader over arbitrary contents: never crashes, accepts only 1520 bytes or more
+// and keeps exactly the bytes it read; a shorter file is kept aside and replaced by defaults.
 #include "device/fake.h"
 #include "items/alarms.h"
 #include "settings/settings.h"
@@ -19,8 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool ok = table.load();
     if (ok != (size >= hv::items::kAlarmsFileSize) || ok != fake.messageBoxesImpl.shown.empty())
         __builtin_trap();
-    if (size > 0 &&
-        std::memcmp(table.records.data(), data, std::min(size, hv::items::kAlarmsFileSize)) != 0)
+    if (ok && std::memcmp(table.records.data(), data, hv::items::kAlarmsFileSize) != 0)
+        __builtin_trap();
+    if (!ok && (table.records[0].daysMask != 0xFF || !table.loaded()))
         __builtin_trap();
     for (int i = 0; i < hv::items::kAlarmCount; ++i) {
         hv::items::textOf(table.records[static_cast<size_t>(i)].note);

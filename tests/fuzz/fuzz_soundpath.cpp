@@ -13,10 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     const auto file = fake.host(u"\\data\\chimesnd.dat");
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                  static_cast<std::streamsize>(size));
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     hv::readChimeSound();
-    if (hv::app().chimeSound != text)
+    // A file that names no path gives the default sound.
+    if (hv::app().chimeSound != (text.empty() ? std::u16string(hv::kDefaultSoundPath) : text))
         __builtin_trap();
     return 0;
 }

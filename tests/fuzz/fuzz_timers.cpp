@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     hv::items::Timers table;
-    if (!table.load())
+    // Four whole records load; anything shorter is kept aside and replaced by the defaults.
+    if (table.load() != (size >= hv::items::kTimersFileSize) || !table.loaded())
         __builtin_trap();
     table.openEvents();
     for (int i = 0; i < hv::items::kTimerCount; ++i)
