@@ -17,6 +17,9 @@ class PlaceholderView : public view::View, public tk::SDrawBasic {
 public:
     PlaceholderView(view::ViewContext& ctx, int number) : View(ctx, number) {}
     bool fullScreen() const override { return shell::isSkinView(number()); }
+    // The remembered sub-state (alarm page, selected timer or item) outlives the placeholder.
+    int subState() const override { return sub_; }
+    void setSubState(int sub) override { sub_ = sub; }
     void paint(tk::DC& dc) override {
         const bool skin = fullScreen();
         const RECT area = skin ? view::kClientRect : view::kViewArea;
@@ -26,6 +29,9 @@ public:
         dc.SetTextColor(skin ? RGB(217, 232, 246) : RGB(41, 62, 81));
         dc.DrawText(shell::viewName(number()), area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
+
+private:
+    int sub_ = 0;
 };
 
 } // namespace

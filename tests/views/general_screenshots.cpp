@@ -6,7 +6,6 @@
 #include "device/fake.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
-#include "shell/shellfonts.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -29,7 +28,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "hv_general_screenshots: bad time %s\n", argv[2]);
         return 2;
     }
-    shell::registerShellFonts();
     dev::FakeDevice fake;
     dev::ScopedDevice use(fake);
     fake.localeImpl.set(dev::LocaleData::fromEnvironment());
