@@ -118,5 +118,6 @@ TEST(ShellProcess, EndSignalsSaveTheStateLikeExit) {
         const QByteArray bytes = f.readAll();
         ASSERT_EQ(bytes.size(), 368);
         EXPECT_EQ(static_cast<uint8_t>(bytes[8]), 4) << "lastView: the Timers view, " << sig;
+        EXPECT_EQ(static_cast<uint8_t>(bytes[32]), 2) << "lastViewSub: timer 2, " << sig;
     }
 }
