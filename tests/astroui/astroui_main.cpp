@@ -1,5 +1,4 @@
 // The astronomy views' GUI test program: one QApplication on the offscreen platform.
-#include "shell/shellfonts.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -8,7 +7,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    hv::shell::registerShellFonts();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
