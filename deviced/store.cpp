@@ -357,7 +357,12 @@ size_t Store::salvageFrom(const std::string& damagedPath) {
     return recovered;
 }
 
-std::optional<bool> firedBy(const std::string& path, uint32_t handle, int64_t instance) {
+namespace {
+
+// Whether a query finds a row in the store at `path`, opened apart from the daemon that owns it;
+// nothing when the store cannot be read. `bind` sets the query's parameters.
+template <typename Bind>
+std::optional<bool> rowExists(const std::string& path, const char* sql, Bind bind) {
     sqlite3* db = nullptr;
     // Read-write without create: a database left by a killed daemon may need its WAL recovered.
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
@@ -367,10 +372,9 @@ std::optional<bool> firedBy(const std::string& path, uint32_t handle, int64_t in
     sqlite3_busy_timeout(db, 5000);
     std::optional<bool> result;
     {
-        Stmt s(db, "SELECT 1 FROM fired WHERE handle = ? AND instance = ?");
+        Stmt s(db, sql);
         if (s) {
-            s.integer(1, handle);
-            s.integer(2, instance);
+            bind(s);
             const int rc = s.step();
             if (rc == SQLITE_ROW)
                 result = true;
@@ -382,28 +386,18 @@ std::optional<bool> firedBy(const std::string& path, uint32_t handle, int64_t in
     return result;
 }
 
+} // namespace
+
+std::optional<bool> firedBy(const std::string& path, uint32_t handle, int64_t instance) {
+    return rowExists(path, "SELECT 1 FROM fired WHERE handle = ? AND instance = ?", [&](Stmt& s) {
+        s.integer(1, handle);
+        s.integer(2, instance);
+    });
+}
+
 std::optional<bool> timedStillRegistered(const std::string& path, uint32_t handle) {
-    sqlite3* db = nullptr;
-    // Read-write without create: a database left by a killed daemon may need its WAL recovered.
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return std::nullopt;
-    }
-    sqlite3_busy_timeout(db, 5000);
-    std::optional<bool> result;
-    {
-        Stmt s(db, "SELECT 1 FROM timed WHERE handle = ?");
-        if (s) {
-            s.integer(1, handle);
-            const int rc = s.step();
-            if (rc == SQLITE_ROW)
-                result = true;
-            else if (rc == SQLITE_DONE)
-                result = false;
-        }
-    }
-    sqlite3_close(db);
-    return result;
+    return rowExists(path, "SELECT 1 FROM timed WHERE handle = ?",
+                     [&](Stmt& s) { s.integer(1, handle); });
 }
 
 } // namespace hv::deviced
