@@ -28,7 +28,7 @@ LAYERS = {
     "reminder": 10, "launcher": 10, "setup": 10, "cli": 10,
     # The desktop's application manager installs through the device installer.
     "desktop": 11,
-    "app": 11,
+    "app": 12,
 }
 OUTSIDE = ("tools", "tests", "bench", "build", "data", "docs", "deps", "scripts")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
