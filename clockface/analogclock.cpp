@@ -22,29 +22,29 @@ POINT offset(POINT p, POINT by) {
 
 } // namespace
 
-const FaceSpec& SpecOf(FaceKind kind) {
+const FaceLayout& LayoutOf(FaceKind kind) {
     switch (kind) {
     case FaceKind::Analog:
-        return kAnalogFaceSpec;
+        return kAnalogFaceLayout;
     case FaceKind::Small:
-        return kSmallFaceSpec;
+        return kSmallFaceLayout;
     case FaceKind::General:
     default:
-        return kGeneralFaceSpec;
+        return kGeneralFaceLayout;
     }
 }
 
 AnalogClock::AnalogClock(FaceKind kind, POINT position)
-    : kind_(kind), spec_(&SpecOf(kind)),
-      position_(position), centre_{spec_->width / 2, spec_->height / 2} {
+    : kind_(kind), layout_(&LayoutOf(kind)),
+      position_(position), centre_{layout_->width / 2, layout_->height / 2} {
     const tk::PictureTable* table = resourcesLive() ? &res().table : nullptr;
     int hourLine = 0, minuteLine = 0;
-    if (!spec_->kites) {
+    if (!layout_->kites) {
         hourLine = table ? table->smallHandRadii[0] : 24;
         minuteLine = table ? table->smallHandRadii[1] : 32;
     }
-    hands_ = BuildHandTables(centre_, spec_->hour, spec_->minute, spec_->secondRadius, hourLine,
-                             minuteLine);
+    hands_ = BuildHandTables(centre_, layout_->hour, layout_->minute, layout_->secondRadius,
+                             hourLine, minuteLine);
     if (table) {
         const tk::ImageRegion& region = kind == FaceKind::General  ? table->generalFace
                                         : kind == FaceKind::Analog ? table->analogFace
@@ -56,7 +56,7 @@ AnalogClock::AnalogClock(FaceKind kind, POINT position)
 
 void AnalogClock::sampleColours() {
     const tk::PictureTable* table = resourcesLive() ? &res().table : nullptr;
-    if (!spec_->kites) {
+    if (!layout_->kites) {
         // The small face's lines: black pens of the table's widths.
         const COLORREF hour = table ? table->smallHandColours[0] : RGB(0, 0, 0);
         const COLORREF minute = table ? table->smallHandColours[1] : RGB(0, 0, 0);
@@ -70,12 +70,12 @@ void AnalogClock::sampleColours() {
     if (table)
         samples = kind_ == FaceKind::General ? table->generalSamples : table->analogSamples;
     auto sample = [&](int i) {
-        return table ? table->sample(spec_->tableImage, samples[static_cast<size_t>(i)])
+        return table ? table->sample(layout_->tableImage, samples[static_cast<size_t>(i)])
                      : RGB(0, 0, 0);
     };
     hourPen_ = {sample(0), kHandPenWidth, false};
     minutePen_ = {sample(1), kHandPenWidth, false};
-    secondPen_ = {sample(2), spec_->secondPenWidth, false};
+    secondPen_ = {sample(2), layout_->secondPenWidth, false};
     hourBrush_ = {hourPen_.colour, false};
     minuteBrush_ = {minutePen_.colour, false};
 }
@@ -86,7 +86,7 @@ void AnalogClock::setPosition(POINT position) {
 }
 
 RECT AnalogClock::faceRect() const {
-    return {position_.x, position_.y, position_.x + spec_->width, position_.y + spec_->height};
+    return {position_.x, position_.y, position_.x + layout_->width, position_.y + layout_->height};
 }
 
 RECT AnalogClock::timeTextRect() const {
@@ -103,23 +103,23 @@ std::u16string AnalogClock::TimeText(const dev::SystemTime& t) {
 void AnalogClock::Paint(DC& dc, const dev::SystemTime& now) {
     previous_ = current_;
     current_ = now;
-    if (spec_->kites)
+    if (layout_->kites)
         paintComposed(dc);
     else
         paintLines(dc);
-    if (spec_->timeText)
+    if (layout_->timeText)
         drawTimeText(dc);
 }
 
 const QImage& AnalogClock::detailedFace(qreal pixelRatio) {
     if (!detailed_.isNull() && detailedRatio_ == pixelRatio)
         return detailed_;
-    QImage source = images::loadDetailed(spec_->resourceId);
+    QImage source = images::loadDetailed(layout_->resourceId);
     if (source.isNull() && resourcesLive())
-        if (const QImage* plain = res().table.image(spec_->tableImage))
+        if (const QImage* plain = res().table.image(layout_->tableImage))
             source = *plain;
-    const QSize pixels(static_cast<int>(std::lround(spec_->width * pixelRatio)),
-                       static_cast<int>(std::lround(spec_->height * pixelRatio)));
+    const QSize pixels(static_cast<int>(std::lround(layout_->width * pixelRatio)),
+                       static_cast<int>(std::lround(layout_->height * pixelRatio)));
     detailed_ = source.isNull()
                     ? tk::CreateCompatibleBitmap(pixels.width(), pixels.height())
                     : source.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
@@ -137,7 +137,7 @@ QImage AnalogClock::workingCopy(qreal pixelRatio) {
     }
     QImage copy = face_.WorkingCopy();
     // Without a face image the hands are still drawn, on white.
-    return copy.isNull() ? tk::CreateCompatibleBitmap(spec_->width, spec_->height) : copy;
+    return copy.isNull() ? tk::CreateCompatibleBitmap(layout_->width, layout_->height) : copy;
 }
 
 void AnalogClock::drawHourHand(DC& dc) const {
@@ -168,16 +168,16 @@ void AnalogClock::paintComposed(DC& dc) {
         DC work(&copy);
         drawHourHand(work);
         drawMinuteHand(work);
-        if (spec_->secondRadius > 0)
+        if (layout_->secondRadius > 0)
             drawSecondHand(work);
     }
-    dc.BitBlt(position_.x, position_.y, spec_->width, spec_->height, copy, 0, 0);
+    dc.BitBlt(position_.x, position_.y, layout_->width, layout_->height, copy, 0, 0);
 }
 
 void AnalogClock::drawFaceAt(DC& dc, qreal pixelRatio) {
     if (pixelRatio != 1) {
-        dc.BitBlt(position_.x, position_.y, spec_->width, spec_->height, detailedFace(pixelRatio),
-                  0, 0);
+        dc.BitBlt(position_.x, position_.y, layout_->width, layout_->height,
+                  detailedFace(pixelRatio), 0, 0);
         return;
     }
     face_.Draw(dc);

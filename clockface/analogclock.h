@@ -24,7 +24,7 @@ using tk::RECT;
 enum class FaceKind { General, Analog, Small };
 
 // What a variant is made of. Lengths in pixels from the centre.
-struct FaceSpec {
+struct FaceLayout {
     int tableImage = 0; // index of the face in the picture-and-colour table
     int resourceId = 0; // its IMAGE resource number
     int width = 0;
@@ -37,13 +37,13 @@ struct FaceSpec {
     bool timeText = false; // the digital time under the face
 };
 
-inline constexpr FaceSpec kGeneralFaceSpec{1,           125, 197, 197,  {64, 10, 6},
-                                           {82, 10, 6}, 84,  2,   true, true};
-inline constexpr FaceSpec kAnalogFaceSpec{2,   119, 362,  362,  {120, 12, 10}, {152, 12, 8},
-                                          156, 2,   true, false};
-inline constexpr FaceSpec kSmallFaceSpec{3, 124, 82, 82, {}, {}, 0, 0, false, false};
+inline constexpr FaceLayout kGeneralFaceLayout{1,           125, 197, 197,  {64, 10, 6},
+                                               {82, 10, 6}, 84,  2,   true, true};
+inline constexpr FaceLayout kAnalogFaceLayout{2,   119, 362,  362,  {120, 12, 10}, {152, 12, 8},
+                                              156, 2,   true, false};
+inline constexpr FaceLayout kSmallFaceLayout{3, 124, 82, 82, {}, {}, 0, 0, false, false};
 
-const FaceSpec& SpecOf(FaceKind kind);
+const FaceLayout& LayoutOf(FaceKind kind);
 
 // Where the General face writes the time: from the face's left edge to 200 pixels right of it,
 // 210 to 238 pixels below its top edge.
@@ -64,7 +64,7 @@ public:
     void setPosition(tk::POINT position);
 
     FaceKind kind() const { return kind_; }
-    const FaceSpec& spec() const { return *spec_; }
+    const FaceLayout& layout() const { return *layout_; }
     tk::POINT position() const { return position_; }
     // The face's centre, relative to its top-left corner.
     tk::POINT centre() const { return centre_; }
@@ -92,7 +92,7 @@ private:
     const QImage& detailedFace(qreal pixelRatio);
 
     FaceKind kind_;
-    const FaceSpec* spec_;
+    const FaceLayout* layout_;
     tk::POINT position_;
     tk::POINT centre_;
     HandTables hands_;

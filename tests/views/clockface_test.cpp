@@ -55,7 +55,7 @@ TEST(HandTables, PointsRoundAsTruncationOfHalfUp) {
 }
 
 TEST(HandTables, KitesRunTipSideTailSide) {
-    const Kite k = KiteAt(kCentre, 0, kGeneralFaceSpec.hour);
+    const Kite k = KiteAt(kCentre, 0, kGeneralFaceLayout.hour);
     EXPECT_EQ(k[0], (POINT{98, 34}));  // tip, 64 up
     EXPECT_EQ(k[1], (POINT{104, 98})); // right side, 6
     EXPECT_EQ(k[2], (POINT{98, 107})); // tail, 10 down (cut toward zero)

@@ -18,7 +18,7 @@ namespace {
 
 const QColor kDigits(57, 83, 157);
 
-struct FaceSpec {
+struct FaceLayout {
     int size;
     double bezel;  // inner radius of the outer (hour-coloured) bezel
     double ring;   // inner radius of the minute-coloured ring
@@ -33,7 +33,7 @@ struct FaceSpec {
 
 // The face drawn `scale` times its size; the hand-colour pixels are set only at scale 1, where the
 // renderer samples them.
-QImage face(const FaceSpec& s, int scale) {
+QImage face(const FaceLayout& s, int scale) {
     QImage img = blank(s.size * scale, s.size * scale, Qt::white);
     QPainter p;
     begin(p, img);
@@ -123,8 +123,8 @@ QImage smallFace(int scale) {
     return img;
 }
 
-FaceSpec generalSpec() {
-    FaceSpec general{};
+FaceLayout generalLayout() {
+    FaceLayout general{};
     general.size = 197;
     general.bezel = 96.0;
     general.ring = 92.5;
@@ -145,8 +145,8 @@ FaceSpec generalSpec() {
     return general;
 }
 
-FaceSpec analogSpec() {
-    FaceSpec analog{};
+FaceLayout analogLayout() {
+    FaceLayout analog{};
     analog.size = 362;
     analog.bezel = 173.0;
     analog.ring = 165.0;
@@ -170,8 +170,8 @@ FaceSpec analogSpec() {
 } // namespace
 
 void drawFaces(Catalogue& out, int scale) {
-    out[125] = face(generalSpec(), scale);
-    out[119] = face(analogSpec(), scale);
+    out[125] = face(generalLayout(), scale);
+    out[119] = face(analogLayout(), scale);
     out[124] = smallFace(scale);
 }
 
