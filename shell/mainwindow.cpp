@@ -587,7 +587,10 @@ QImage MainWindow::renderView(int v) {
     client->resize(kWindowWidth, fullScreen_ || screenSaverMode_ ? kWindowHeight
                                                                  : kWindowHeight - kMenuBarHeight);
     tk::InvalidateRect(client, nullptr, true);
-    QImage img(kWindowWidth, kWindowHeight, QImage::Format_RGB32);
+    // At the window's scale factor, so that a render at scale 2 has twice the pixels.
+    const qreal ratio = client->devicePixelRatioF();
+    QImage img(qRound(kWindowWidth * ratio), qRound(kWindowHeight * ratio), QImage::Format_RGB32);
+    img.setDevicePixelRatio(ratio);
     img.fill(Qt::black);
     {
         QPainter p(&img);
