@@ -50,12 +50,7 @@ protected:
         fs::create_directories(root_ / "Windows");
         fs::create_directories(root_ / "Program Files" / "Horavel" / "data");
         fs::copy_file(HV_BHVEVENTS_PATH, root_ / "Windows" / "BHVEvents.exe");
-        ::setenv("HORAVEL_DEVICE", root_.c_str(), 1);
-        ::setenv("HORAVEL_DEVICED", HV_DEVICED_PATH, 1);
-        ::setenv("HORAVEL_REMINDER_LOG", (root_ / "reminder.log").c_str(), 1);
-        ::setenv("HORAVEL_REMINDER_CONTROL", (root_ / "reminder.cmd").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        RealDevice::instance().setRoot(root_);
+        hv::testing::useReminderRoot(root_, HV_DEVICED_PATH);
 
         bool answering = false;
         daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, root_, answering);

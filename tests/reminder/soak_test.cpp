@@ -67,12 +67,7 @@ protected:
         const char* deviced = envPath("HV_SOAK_DEVICED", HV_DEVICED_PATH);
         fs::copy_file(envPath("HV_SOAK_BHVEVENTS", HV_BHVEVENTS_PATH),
                       root_ / "Windows" / "BHVEvents.exe");
-        ::setenv("HORAVEL_DEVICE", root_.c_str(), 1);
-        ::setenv("HORAVEL_DEVICED", deviced, 1);
-        ::setenv("HORAVEL_REMINDER_LOG", (root_ / "reminder.log").c_str(), 1);
-        ::setenv("HORAVEL_REMINDER_CONTROL", (root_ / "reminder.cmd").c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        RealDevice::instance().setRoot(root_);
+        hv::testing::useReminderRoot(root_, deviced);
         bool answering = false;
         daemonPid_ = hv::testing::startRealDaemon(deviced, root_, answering);
         ASSERT_GT(daemonPid_, 0);

@@ -2,8 +2,10 @@
 #pragma once
 
 #include "device/daemon_client.h"
+#include "device/real.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 #include <unistd.h>
@@ -40,6 +42,17 @@ inline pid_t startRealDaemon(const char* program, const std::filesystem::path& r
                                },
                                20);
     return pid;
+}
+
+// Points this process and the programs it starts at a reminder's device root: the device
+// root, the daemon program, the reminder's log and control files, the offscreen platform.
+inline void useReminderRoot(const std::filesystem::path& root, const char* deviced) {
+    ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
+    ::setenv("HORAVEL_DEVICED", deviced, 1);
+    ::setenv("HORAVEL_REMINDER_LOG", (root / "reminder.log").c_str(), 1);
+    ::setenv("HORAVEL_REMINDER_CONTROL", (root / "reminder.cmd").c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    dev::RealDevice::instance().setRoot(root);
 }
 
 } // namespace hv::testing
