@@ -42,7 +42,7 @@ int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
             continue;
         // An end that passed while nothing was registered rings at once, as a late registration.
         r.notificationHandle = service.setTimed(0, kReminderPath, timerArgument(i),
-                                                dev::toSystemTime(r.countdownTime), {});
+                                                dev::toSystemTime(timerEndLocal(r)), {});
         timersChanged = true;
         if (r.notificationHandle != 0)
             ++again;
