@@ -11,8 +11,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -113,9 +113,6 @@ fs::path daemonProgram(const fs::path& root) {
     return installed;
 }
 
-fs::path daemonProgram() {
-    return daemonProgram(fs::path());
-}
 
 bool recordDaemonProgram(const fs::path& root, const fs::path& program) {
     std::error_code ec;

@@ -22,7 +22,6 @@ std::filesystem::path daemonLockPath(const std::filesystem::path& root);
 // path there when it starts, and the package installation records the one it used), else the
 // one installed under the configured prefix, else the first on PATH.
 std::filesystem::path daemonProgram(const std::filesystem::path& root);
-std::filesystem::path daemonProgram();
 // <root>/.system/hvdeviced.path, and writing it (whole-file replace).
 std::filesystem::path daemonPathRecord(const std::filesystem::path& root);
 bool recordDaemonProgram(const std::filesystem::path& root, const std::filesystem::path& program);

@@ -190,8 +190,5 @@ private:
     uint64_t nextMs_ = 0;
     bool running_ = false;
 };
-// Runs a plan on the device (asynchronous plays, a pause after each); the caller does not
-// respond meanwhile. Returns the number of plays started.
-int runSoundTest(const SoundTestPlan& plan);
 
 } // namespace hv::items
