@@ -56,6 +56,9 @@ enum class RunEvent : uint32_t {
 
 // The argument a program registered for the time-change event is started with.
 inline constexpr char16_t kTimeChangeArgument[] = u"AppRunAfterTimeChange";
+// The sound played where no sound path names one (alarms, timers, events, the chime), and where
+// the named file cannot be played.
+inline constexpr char16_t kDefaultSoundPath[] = u"\\Windows\\Alarm1.wav";
 
 class Notifications {
 public:

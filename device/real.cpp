@@ -437,7 +437,7 @@ fs::path soundFileToPlay(const fs::path& root, std::u16string_view devicePath) {
         if (isPlayableFile(p))
             return p;
     }
-    const fs::path fallback = hostPath(root, kDefaultSound);
+    const fs::path fallback = hostPath(root, kDefaultSoundPath);
     return isPlayableFile(fallback) ? fallback : fs::path();
 }
 

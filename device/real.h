@@ -66,7 +66,6 @@ std::unique_ptr<Shell> makeLinuxShell(const std::filesystem::path& root);
 // The real sound service for a device root, and the host file it plays for a device path: the
 // file itself when it is a readable regular file, else the default sound when that is, else
 // none (nothing plays). A folder, an empty path or a device node never reaches the reader.
-inline constexpr char16_t kDefaultSound[] = u"\\Windows\\Alarm1.wav";
 std::unique_ptr<Sound> makePlayerSound(const std::filesystem::path& root);
 std::filesystem::path soundFileToPlay(const std::filesystem::path& root,
                                       std::u16string_view devicePath);

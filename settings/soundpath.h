@@ -2,6 +2,8 @@
 // terminator (chimesnd.dat, alarmsnd<i>.dat, timersnd<i>.dat, es<id>.dat).
 #pragma once
 
+#include "device/device.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,7 +13,7 @@ namespace hv {
 inline constexpr size_t kMaxPathChars = 260;
 
 // The sound used where no sound path file names one (alarms, timers, events and the chime).
-inline constexpr char16_t kDefaultSoundPath[] = u"\\Windows\\Alarm1.wav";
+using dev::kDefaultSoundPath;
 
 // Reads the text up to its terminator or the end of the file, at most maxChars characters; an odd
 // last byte is dropped. nullopt when the file cannot be opened or names no path (an empty text is
