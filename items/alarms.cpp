@@ -146,10 +146,16 @@ bool Alarms::ensureLoaded() {
 }
 
 bool Alarms::refresh() {
-    if (!loaded_)
+    const std::u16string path = dataFilePath(kAlarmsFileName);
+    dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+    if (!loaded_) {
+        // Called from the tick: a file another program holds is tried again at the next call,
+        // never waited for here.
+        if (f.busy())
+            return false;
+        f.close();
         return load(true);
-    dev::ExclusiveFile f =
-        dev::ExclusiveFile::open(dataFilePath(kAlarmsFileName), dev::OpenMode::ReadExisting);
+    }
     std::vector<uint8_t> onFile(kAlarmsFileSize);
     if (!f.isOpen() || f.readAt(0, onFile.data(), kAlarmsFileSize) != kAlarmsFileSize)
         return false;
