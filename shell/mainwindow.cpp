@@ -339,6 +339,13 @@ void MainWindow::paintClient(tk::DC& dc) {
     }
     dc.FillRect(view::kClientRect, RGB(255, 255, 255));
     holder_.headerBar->paint(dc.painter());
+    // A repaint of the status bar alone (its texts change every second) leaves the view be.
+    const QPainter& p = dc.painter();
+    const QRect area(view::kViewArea.left, view::kViewArea.top,
+                     view::kViewArea.right - view::kViewArea.left,
+                     view::kViewArea.bottom - view::kViewArea.top);
+    if (p.hasClipping() && !p.clipBoundingRect().intersects(area))
+        return;
     if (view::View* v = view(selectedView()))
         v->paint(dc);
 }
@@ -349,13 +356,12 @@ void MainWindow::tick() {
         holder_.ticker.tick(now, app().settings, screenSaverMode_, holder_.currentView);
     if (r.chime && !screenSaverMode_ && !app().chimeSound.empty())
         dev::current().sound().play(app().chimeSound);
-    view::View* v = shownView();
-    if (!r.redraw && !(v && v->wantsEveryTick()))
+    if (!r.redraw)
         return;
-    // Once a second, whatever view is shown, a timer the reminder ended is completed and the
-    // alarms take the reminder's re-registrations, so the status bar and a later save never hold
-    // stale records.
-    if (r.redraw) {
+    // Once a second, whatever view is shown (not at every tick of a running stopwatch), a timer
+    // the reminder ended is completed and the alarms take the reminder's re-registrations, so the
+    // status bar and a later save never hold stale records.
+    if (r.secondChanged) {
         if (!screenSaverMode_)
             items::timers().checkChanged();
         items::alarms().refresh();
@@ -365,6 +371,7 @@ void MainWindow::tick() {
         const RECT bar{kStatusBar.left, kStatusBar.top, kStatusBar.right, kStatusBar.bottom};
         tk::InvalidateRect(client, &bar, false);
     }
+    view::View* v = shownView();
     if (!v)
         return;
     HDC dc = tk::GetDC(client);

@@ -197,6 +197,7 @@ Ticker::Result Ticker::tick(const dev::SystemTime& now, const SettingsRecord& s,
         decideTick(previous_, now_, screenSaverMode, currentView, s.stopwatchRunning != 0);
     Result r;
     r.redraw = d.redraw;
+    r.secondChanged = d.secondChanged;
     r.chime = d.secondChanged && chimeDue(s, now_);
     return r;
 }

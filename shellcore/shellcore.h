@@ -150,6 +150,7 @@ class Ticker {
 public:
     struct Result {
         bool redraw = false;
+        bool secondChanged = false;
         bool chime = false;
     };
     Result tick(const dev::SystemTime& now, const SettingsRecord& s, bool screenSaverMode,

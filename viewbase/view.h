@@ -1,8 +1,8 @@
 // The one interface every view of the main window implements. A view is built once at start-up
 // with the view context, lives until the program ends, and is drawn in two ways: a full paint
-// when the main window is painted, and a tick paint at every new second (or at every 100 ms tick
-// while it asks for that) that redraws what changed. Both draw through the toolkit's device
-// context into the main window's client area.
+// when the main window is painted, and a tick paint at every new second (and at every 100 ms tick
+// while the Stopwatch view shows a running stopwatch) that redraws what changed. Both draw through
+// the toolkit's device context into the main window's client area.
 //
 // Coordinates are logical pixels of the 480 x 640 client area; rectangles are the toolkit's RECT
 // (left, top, right, bottom) with the right and bottom edges outside the rectangle, so
@@ -45,9 +45,6 @@ public:
         (void)dc;
         (void)now;
     }
-    // True while the view wants every 100 ms tick, not only the new seconds (a running
-    // stopwatch).
-    virtual bool wantsEveryTick() const { return false; }
     // A watch skin fills the whole screen: no title strip, status bar or menu bar.
     virtual bool fullScreen() const { return false; }
 
