@@ -3,6 +3,7 @@
 #include "calendar/calendar.h"
 #include "device/device.h"
 #include "device/format.h"
+#include "device/text.h"
 #include "toolkit/window/strings.h"
 #include "views/viewstrings.h"
 
@@ -17,13 +18,6 @@ namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr UINT kLineFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
-
-std::u16string decimal(int v) {
-    std::u16string s;
-    for (char c : std::to_string(v))
-        s += static_cast<char16_t>(c);
-    return s;
-}
 
 } // namespace
 
@@ -65,7 +59,7 @@ std::u16string GeneralView::DateLineText(const dev::SystemTime& t) {
 std::u16string GeneralView::weekNumberText(const dev::SystemTime& t) const {
     const WeekScheme scheme =
         ctx_.settings.weekNumbering == 1 ? WeekScheme::Iso8601 : WeekScheme::Civil;
-    return decimal(WeekNumber(t, scheme));
+    return dev::fromUtf8(std::to_string(WeekNumber(t, scheme)));
 }
 
 void GeneralView::drawDividers(DC& dc) {

@@ -2,6 +2,7 @@
 
 #include "device/device.h"
 #include "device/format.h"
+#include "device/text.h"
 #include "toolkit/window/strings.h"
 
 #include <iterator>
@@ -73,8 +74,7 @@ std::u16string phaseDateText(const dev::SystemTime& t) {
 }
 
 std::u16string kilometresText(int km) {
-    const std::string digits = std::to_string(km);
-    return std::u16string(digits.begin(), digits.end()) + u" km";
+    return dev::fromUtf8(std::to_string(km)) + u" km";
 }
 
 namespace {
@@ -90,8 +90,7 @@ MoonPanel moonPanelFor(const astro::MoonReport& r) {
     MoonPanel p;
     p.picture = r.look.picture;
     p.phase = phaseNameText(r.look.name);
-    const std::string visible = std::to_string(r.position.visible);
-    p.visible = std::u16string(visible.begin(), visible.end()) + u"%";
+    p.visible = dev::fromUtf8(std::to_string(r.position.visible)) + u"%";
     p.age = r.age;
     p.distance = kilometresText(r.position.distanceKm);
     p.apogee = apsisLines(r.apsides.apogee);

@@ -26,7 +26,6 @@ void SunView::createControls() {
 }
 
 void SunView::show() {
-    registerAstroStrings();
     if (!picker_) {
         createControls();
         return;
