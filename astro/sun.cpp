@@ -208,15 +208,9 @@ std::u16string TimeOfDayText(int minute, int year, int month, int day) {
                        0};
     if (const auto ft = dev::toFileTime(st))
         st = dev::toSystemTime(*ft); // fills the day of the week for the formatter
-    // A buffer of the text's own size: some locales' times are longer than 16 characters.
-    const int size = dev::getTimeFormat(st, dev::kTimeNoSeconds, nullptr, nullptr, 0);
-    if (size <= 0)
+    if (st.hour > 23 || st.minute > 59)
         return {};
-    std::u16string buf(static_cast<size_t>(size), u'\0');
-    if (dev::getTimeFormat(st, dev::kTimeNoSeconds, nullptr, buf.data(), size) <= 0)
-        return {};
-    buf.resize(static_cast<size_t>(size - 1));
-    return buf;
+    return dev::systemFormatText(st, dev::SystemFormat::TimeNoSeconds);
 }
 
 } // namespace
