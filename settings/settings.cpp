@@ -69,15 +69,18 @@ std::u16string readInstallFolderValue() {
     return decodeSoundPath(v->data.data(), v->data.size(), kInstallValueSize / 2);
 }
 
-std::string installFolderValueProblem() {
+namespace {
+
+// What is wrong with the install-folder value ("" when intact), and the folder it names.
+std::string inspectInstallFolderValue(std::u16string& folder) {
+    folder.clear();
     const auto v = dev::regQueryValue(dev::RegHive::LocalMachine, kInstallKey, kInstallValue);
     if (!v)
         return "missing";
     if (v->type != dev::RegType::MultiSz || v->data.size() != kInstallValueSize)
         return "damaged (type " + std::to_string(static_cast<uint32_t>(v->type)) + ", " +
                std::to_string(v->data.size()) + " bytes)";
-    const std::u16string folder =
-        decodeSoundPath(v->data.data(), v->data.size(), kInstallValueSize / 2);
+    folder = decodeSoundPath(v->data.data(), v->data.size(), kInstallValueSize / 2);
     if (folder.empty() || folder.front() != u'\\' || folder.back() != u'\\')
         return "damaged ('" + dev::toUtf8(folder) + "' is not a folder)";
     std::error_code ec;
@@ -86,15 +89,20 @@ std::string installFolderValueProblem() {
     return {};
 }
 
+} // namespace
+
+std::string installFolderValueProblem() {
+    std::u16string folder;
+    return inspectInstallFolderValue(folder);
+}
+
 bool checkInstallFolderValue() {
     const std::u16string own = programFolder();
-    const std::string problem = installFolderValueProblem();
+    std::u16string folder;
+    const std::string problem = inspectInstallFolderValue(folder);
     // An intact value of another installation that still holds the program is left alone.
-    if (problem.empty()) {
-        const std::u16string folder = readInstallFolderValue();
-        if (folder == own || dev::fileExists(folder + u"Horavel.exe"))
-            return true;
-    }
+    if (problem.empty() && (folder == own || dev::fileExists(folder + u"Horavel.exe")))
+        return true;
     if (problem != "missing")
         dev::reportFault("the install-folder registry value was " +
                          (problem.empty() ? "naming a folder without Horavel.exe" : problem) +
@@ -230,8 +238,8 @@ std::u16string dayInitialsOf(const std::u16string (&narrow)[7]) {
         char16_t c = name.empty() ? u' ' : name.front();
         bool shared = false;
         for (int j = 0; j < 7; ++j)
-            shared = shared || (j != i && narrow[j] != name && !narrow[j].empty() &&
-                                narrow[j].front() == c);
+            shared = shared ||
+                     (j != i && narrow[j] != name && !narrow[j].empty() && narrow[j].front() == c);
         if (shared && name.size() > 1) {
             const QChar last(name.back());
             if (last.isLetterOrNumber() && !last.isMark())
