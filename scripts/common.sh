@@ -30,6 +30,26 @@ hv_ensure_packages() {
     apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Installs the packages of optional list files (deps/*.optional) as far as it can: as root
+# through apt-get, quietly; never fails. The checks that need them skip themselves without.
+hv_ensure_optional() {
+    local f missing=() p
+    for f in "$@"; do
+        [ -f "$f" ] || continue
+        for p in $(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$f" | tr -d ' \t'); do
+            dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+                missing+=("$p")
+        done
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "note: optional packages missing (some checks will be skipped): ${missing[*]}"
+        return 0
+    fi
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+        >/dev/null 2>&1 || echo "note: could not install ${missing[*]}; some checks will be skipped"
+}
+
 hv_jobs() { nproc 2>/dev/null || echo 2; }
 
 # hv_build DIR [cmake options...]: configures (once) and builds.
