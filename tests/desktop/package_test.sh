@@ -60,6 +60,15 @@ grep -qx 'enable hvdeviced.service' "$root/usr/lib/systemd/user-preset/50-horave
     fail "the preset does not enable the unit"
 dpkg-deb -e "$deb" "$work/control"
 grep -q 'preset hvdeviced.service' "$work/control/postinst" || fail "postinst applies no preset"
+# The preset, applied as the package's postinst applies it, enables the unit for every user.
+if command -v systemctl >/dev/null 2>&1; then
+    systemctl --root="$root" --global preset hvdeviced.service >/dev/null 2>&1 ||
+        fail "systemctl --global preset hvdeviced.service"
+    [ -L "$root/etc/systemd/user/default.target.wants/hvdeviced.service" ] ||
+        fail "the preset did not enable the unit"
+else
+    echo "note: systemctl is not installed; the preset is not applied"
+fi
 grep -q '^Keywords=.*stopwatch' "$root/usr/share/applications/$id.desktop" || fail "keywords"
 
 if command -v desktop-file-validate >/dev/null 2>&1; then

@@ -62,8 +62,8 @@ QImage iconImage(int size) {
     p.drawEllipse(kCentre, kRimRadius, kRimRadius);
     p.setBrush(kFace);
     p.drawEllipse(kCentre, kFaceRadius, kFaceRadius);
-    // Below 32 pixels a hand drawn to scale is under a pixel wide: the strokes are doubled.
-    const double weight = size < 32 ? 2.0 : 1.0;
+    // On small icons a hand drawn to scale is under a pixel or two wide: the strokes grow.
+    const double weight = size < 32 ? 2.6 : size < 48 ? 1.5 : 1.0;
     for (const Stroke& s : strokes()) {
         if (size < s.minSize)
             continue;
