@@ -3,17 +3,22 @@
 // every view to PNG files and end), --first-frame (end after the first painted frame and print
 // the time it took).
 #include "app/viewregistry.h"
+#include "device/daemon_client.h"
 #include "device/device.h"
+#include "device/hostsession.h"
 #include "device/text.h"
 #include "settings/settings.h"
+#include "shell/autostartprompt.h"
 #include "shell/instance.h"
 #include "shell/mainwindow.h"
+#include "toolkit/platform/platform.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -128,6 +133,18 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
 }
 
+// Once the window shows: whether reminders should ring after a restart, when nothing makes the
+// device services start at login yet (a program run from a build). Never without a screen, where
+// no one could answer.
+void offerRemindersAfterRestart(QWidget* parent) {
+    QTimer::singleShot(0, parent, [] {
+        tk::QtMessageBoxes boxes;
+        const std::filesystem::path root = dev::current().root();
+        offerDaemonAtLogin(boxes, dev::SessionPlaces::fromEnvironment(), dev::daemonProgram(root),
+                           root, dev::runSystemctl);
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -141,6 +158,7 @@ int main(int argc, char** argv) {
         qInstallMessageHandler(quietMessages);
     if (opt.scale > 0)
         qputenv("QT_SCALE_FACTOR", QByteArray::number(opt.scale));
+    dev::ensureRuntimeFolder();
 
     auto app = std::make_unique<QApplication>(argc, argv);
     if (opt.scale == 0 && !offscreen && !qEnvironmentVariableIsSet("QT_SCALE_FACTOR") &&
@@ -184,6 +202,8 @@ int main(int argc, char** argv) {
         });
     if (!w.start())
         return 0;
+    if (!offscreen && !opt.firstFrame && cmd.kind != CommandLine::Kind::ScreenSaver)
+        offerRemindersAfterRestart(&w);
     // A signal that came during the start-up has no event loop to end: none is entered.
     const int rc = g_endRequested ? 0 : QApplication::exec();
     w.exitSequence();

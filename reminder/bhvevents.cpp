@@ -1,9 +1,13 @@
 // BHVEvents.exe: started by the notification service with "a01", "e<handle>", "t00", "sn" or
 // "AppRunAfterTimeChange". It shows the bubble in a small topmost window of its own and drives
-// the reminder's one-second tick until the user dismisses it.
+// the reminder's one-second tick until the user dismisses it. The bubble is mirrored to the
+// desktop's notification service where one runs; its Snooze and Dismiss press the bubble's
+// buttons, and closing either takes both away.
 #include "device/device.h"
+#include "device/hostsession.h"
 #include "device/real.h"
 #include "device/text.h"
+#include "reminder/desktopnotice.h"
 #include "reminder/reminder.h"
 #include "toolkit/platform/platform.h"
 
@@ -19,6 +23,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -98,6 +103,9 @@ public:
             trace("expired");
             reminder_.bubbleExpired();
         });
+
+        notice_.onTrace = trace;
+        notice_.onCommand = [this](int id) { press(id); };
     }
 
     void present() {
@@ -111,6 +119,7 @@ public:
         activateWindow();
         expiry_.start();
         trace("bubble " + dev::toQString(reminder_.html()));
+        notice_.show(reminder::noticeText(reminder_.bubbleParts()));
     }
     // Presses the button (or the link) of a command.
     void press(int id) {
@@ -128,6 +137,7 @@ public:
     }
     void takeAway() {
         expiry_.stop();
+        notice_.close();
         if (isVisible())
             trace("removed");
         hide();
@@ -147,11 +157,25 @@ private:
     }
     reminder::Reminder& reminder_;
     QTimer expiry_;
+    reminder::DesktopNotice notice_;
 };
+
+// The offscreen platform (tests) reports every window operation it cannot carry out; that says
+// nothing here.
+void quietOffscreenMessages(QtMsgType type, const QMessageLogContext& context,
+                            const QString& text) {
+    if (text.contains(QLatin1String("does not support raise()")) ||
+        text.contains(QLatin1String("propagateSizeHints")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
+    dev::ensureRuntimeFolder();
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen"))
+        qInstallMessageHandler(quietOffscreenMessages);
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     dev::RealDevice::instance().setMessageBoxes(std::make_unique<tk::QtMessageBoxes>());

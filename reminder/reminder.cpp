@@ -133,6 +133,11 @@ std::u16string bubbleHtml(std::u16string_view heading, std::u16string_view timeT
     return h;
 }
 
+void Reminder::setBubble(BubbleParts parts) {
+    html_ = bubbleHtml(parts.heading, parts.time, parts.date, parts.note);
+    parts_ = std::move(parts);
+}
+
 Reminder::Reminder() {
     auto& ev = dev::current().events();
     snoozeEvent_ = ev.create(kSnoozeActiveEvent, false, nullptr);
@@ -301,8 +306,8 @@ bool Reminder::runAlarm() {
     if ((diff < 0 ? -diff : diff) / 60 > 5)
         return false;
 
-    html_ = bubbleHtml(kStrAlarm + decimal(itemNumber_) + u" ", itemTime(firedTime_, false),
-                       todayText(), r.showDescription ? items::textOf(r.note) : std::u16string());
+    setBubble({kStrAlarm + decimal(itemNumber_) + u" ", itemTime(firedTime_, false), todayText(),
+               r.showDescription ? items::textOf(r.note) : std::u16string()});
     return true;
 }
 
@@ -337,8 +342,8 @@ bool Reminder::runEvent() {
     soundIndex_ = found.soundIndex;
     soundPath_ =
         readSoundPathFile(dataPath(items::eventSoundFileName(found.eventId))).value_or(kNoSound);
-    html_ = bubbleHtml(kStrEvent, itemTime(found.eventTime, false), todayText(),
-                       items::textOf(found.name));
+    setBubble(
+        {kStrEvent, itemTime(found.eventTime, false), todayText(), items::textOf(found.name)});
     return true;
 }
 
@@ -419,9 +424,8 @@ bool Reminder::runTimer() {
         }
     }
     closeEvents();
-    html_ = bubbleHtml(kStrTimer + decimal(static_cast<uint64_t>(index) + 1) + u" ",
-                       itemTime(target, true), todayText(),
-                       r.showNote ? items::textOf(r.note) : std::u16string());
+    setBubble({kStrTimer + decimal(static_cast<uint64_t>(index) + 1) + u" ", itemTime(target, true),
+               todayText(), r.showNote ? items::textOf(r.note) : std::u16string()});
     return true;
 }
 

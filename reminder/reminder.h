@@ -76,6 +76,12 @@ uint32_t alarmVolumeFor(uint8_t setting);
 std::u16string bubbleHtml(std::u16string_view heading, std::u16string_view timeText,
                           std::u16string_view dateText, std::u16string_view note);
 
+// What the bubble says, in plain text (the desktop notification's source).
+struct BubbleParts {
+    std::u16string heading; // "Alarm 7 ", "Event ", "Timer 2 "
+    std::u16string time, date, note;
+};
+
 // The window side of an alerting instance: the bubble and the end of the program.
 struct Window {
     std::function<void()> showBubble;                  // add the bubble (again)
@@ -112,6 +118,7 @@ public:
 
     // State, readable by tests and the window.
     const std::u16string& html() const { return html_; }
+    const BubbleParts& bubbleParts() const { return parts_; }
     const std::u16string& argument() const { return argument_; }
     const std::u16string& installFolder() const { return installFolder_; }
     const std::u16string& mainProgramPath() const { return mainProgramPath_; }
@@ -149,6 +156,7 @@ private:
     std::u16string dataPath(std::u16string_view name) const;
     std::u16string itemTime(dev::FileTime t, bool withSeconds) const;
     std::u16string todayText() const;
+    void setBubble(BubbleParts parts);
 
     dev::EventHandle snoozeEvent_ = 0;
     dev::EventHandle soundReadyEvent_ = 0;
@@ -156,6 +164,7 @@ private:
     std::u16string mainProgramPath_;
     std::u16string soundPath_ = kNoSound;
     std::u16string html_;
+    BubbleParts parts_;
     std::u16string argument_;
     Kind kind_ = Kind::Inert;
     uint32_t itemNumber_ = 0;

@@ -14,10 +14,12 @@ hv_packages() {
 # missing. As root it runs apt-get; otherwise it prints the exact command and fails.
 hv_ensure_packages() {
     local missing=() p
+    # One dpkg-query for all of them: a name it does not know is reported on stderr and missing.
+    local installed
+    installed=$(dpkg-query -W -f='${Package} ${Status}\n' $(hv_packages "$@") 2>/dev/null |
+        awk '$NF == "installed" && $(NF-1) == "ok" { print $1 }' || true)
     for p in $(hv_packages "$@"); do
-        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-            missing+=("$p")
-        fi
+        grep -qx "$p" <<<"$installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
@@ -30,16 +32,42 @@ hv_ensure_packages() {
     apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Installs the packages of optional list files (deps/*.optional) as far as it can: as root
+# through apt-get, quietly; never fails. The checks that need them skip themselves without.
+hv_ensure_optional() {
+    local f missing=() p
+    for f in "$@"; do
+        [ -f "$f" ] || continue
+        for p in $(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$f" | tr -d ' \t'); do
+            dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
+                missing+=("$p")
+        done
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "note: optional packages missing (some checks will be skipped): ${missing[*]}"
+        return 0
+    fi
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+        >/dev/null 2>&1 || echo "note: could not install ${missing[*]}; some checks will be skipped"
+}
+
 hv_jobs() { nproc 2>/dev/null || echo 2; }
 
-# hv_build DIR [cmake options...]: configures (once) and builds.
+# hv_build DIR [cmake options...]: configures (when the folder is new or the options changed)
+# and builds. An unchanged tree costs one Ninja check: Ninja itself runs CMake again when a
+# CMakeLists.txt changed.
 hv_build() {
     local dir=$1
     shift
     # ccache, where installed, makes rebuilds of other checkouts and build folders cheap.
     local launcher=()
     command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-    cmake -S "$HV_TOP" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null || return 1
+    local options="-G Ninja ${launcher[*]} $*"
+    if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir/.hv-configure-options" 2>/dev/null)" != "$options" ]; then
+        cmake -S "$HV_TOP" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null || return 1
+        printf '%s\n' "$options" >"$dir/.hv-configure-options"
+    fi
     cmake --build "$dir" -j "$(hv_jobs)"
 }
 

@@ -58,6 +58,10 @@ inline constexpr int kDetailedFaceScale = 3;
 void drawAstro(Catalogue& out, const std::vector<std::vector<QPointF>>& land);
 void drawSkins(Catalogue& out);
 
+// The desktop icon in the folder layout of an icon theme, PNG at the theme's sizes and SVG.
+inline constexpr char kIconName[] = "com.brinwick.Horavel";
+bool writeIcons(const QString& folder, const QString& name);
+
 // Composes the skins and faces as the views do, for a person to look at.
 bool writePreviews(const Catalogue& pictures, const QString& folder);
 

@@ -3,9 +3,11 @@
 //
 // usage: hv_imagegen --map <land rings file> --out <image folder> [--sounds <folder>]
 //                    [--qrc <file>] [--preview <folder>]
+//        hv_imagegen --icons <folder>
 // Writes <out>/<resource number>.png for every picture (and <number>@3x.png for
 // the clock faces drawn three times larger), the WAV files into the
-// sounds folder, and optionally a Qt resource list naming the pictures.
+// sounds folder, and optionally a Qt resource list naming the pictures. With --icons it writes
+// the desktop icon alone, as <folder>/<size>x<size>/apps/<name>.png and scalable/apps/<name>.svg.
 
 #include "draw.h"
 #include "sounds.h"
@@ -51,13 +53,21 @@ std::vector<std::vector<QPointF>> readRings(const QString& path, bool& ok) {
     return rings;
 }
 
+// The offscreen platform wants no runtime folder; Qt's note that there is none says nothing here.
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
 
-    QString mapPath, outDir, soundDir, qrcPath, previewDir;
+    QString mapPath, outDir, soundDir, qrcPath, previewDir, iconDir;
     for (int i = 1; i + 1 < argc; i += 2) {
         const QString key = QString::fromLocal8Bit(argv[i]);
         const QString value = QString::fromLocal8Bit(argv[i + 1]);
@@ -71,14 +81,23 @@ int main(int argc, char** argv) {
             previewDir = value;
         else if (key == "--qrc")
             qrcPath = value;
+        else if (key == "--icons")
+            iconDir = value;
         else {
             std::fprintf(stderr, "hv_imagegen: unknown option %s\n", argv[i]);
             return 2;
         }
     }
+    if (!iconDir.isEmpty() && mapPath.isEmpty()) {
+        if (writeIcons(iconDir, QString::fromLatin1(kIconName)))
+            return 0;
+        std::fprintf(stderr, "hv_imagegen: cannot write the icons in %s\n", qPrintable(iconDir));
+        return 1;
+    }
     if (mapPath.isEmpty() || outDir.isEmpty()) {
         std::fprintf(stderr, "usage: hv_imagegen --map FILE --out DIR [--sounds DIR] [--qrc FILE] "
-                             "[--preview DIR]\n");
+                             "[--preview DIR]\n"
+                             "       hv_imagegen --icons DIR\n");
         return 2;
     }
 

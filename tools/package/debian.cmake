@@ -1,0 +1,63 @@
+# Horavel as a desktop program: the programs, the launcher, the desktop entry, the icon, the
+# AppStream metainfo, and the Debian package `cpack` makes of them (build/horavel_*.deb).
+include(GNUInstallDirs)
+
+set(HV_APP_ID com.brinwick.Horavel)
+set(HV_HOMEPAGE "https://www.brinwick.com/horavel" CACHE STRING "Home page named in the metainfo")
+set(HV_SCREENSHOT_URL "${HV_HOMEPAGE}/screenshots" CACHE STRING
+    "Where the metainfo's screenshots (docs/screenshots/) are published")
+
+# The icon in the hicolor theme's layout, drawn by the image generator.
+set(icon_dir ${CMAKE_BINARY_DIR}/icons)
+set(icons ${icon_dir}/scalable/apps/${HV_APP_ID}.svg)
+foreach(size 16 22 24 32 48 64 128 256)
+  list(APPEND icons ${icon_dir}/${size}x${size}/apps/${HV_APP_ID}.png)
+endforeach()
+add_custom_command(OUTPUT ${icons}
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:hv_imagegen> --icons ${icon_dir}
+  DEPENDS hv_imagegen
+  COMMENT "Drawing the desktop icon"
+  VERBATIM)
+add_custom_target(hvicons ALL DEPENDS ${icons})
+install(DIRECTORY ${icon_dir}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+
+configure_file(${CMAKE_SOURCE_DIR}/data/desktop/${HV_APP_ID}.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/${HV_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/${HV_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_BINARY_DIR}/${HV_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# `horavel` installs the device package into the user's device root when it is missing or older
+# and starts the program there; the programs themselves and the device installer sit in
+# lib/horavel, the cabinets in share/horavel.
+install(PROGRAMS ${CMAKE_SOURCE_DIR}/data/desktop/horavel DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS horavel_main bhvevents hvtimer hv-device-install
+        RUNTIME DESTINATION ${CMAKE_INSTALL_LIBDIR}/horavel)
+install(TARGETS hvsetup LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/horavel)
+install(FILES ${HV_PACKAGE_DIR}/setup_VGA.ARM.cab ${HV_PACKAGE_DIR}/setup_VGA.PPC2003_ARM.cab
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/horavel)
+
+# The Debian package.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME horavel)
+set(CPACK_PACKAGE_VENDOR Brinwick)
+set(CPACK_PACKAGE_CONTACT "Brinwick <horavel@brinwick.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "World clock, alarms, timers, stopwatch, sunrise and the Moon")
+set(CPACK_PACKAGE_DESCRIPTION
+    "A multi-function clock: world clock, alarms, timers, stopwatch, dated events, sunrise and\n"
+    "sunset, Moon phases, Internet time, a time converter between cities and watch-face\n"
+    "screen savers. Reminders ring at every login through a small user service.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${HV_HOMEPAGE})
+# The shared libraries from dpkg-shlibdeps; the rest by hand: the time-zone data the device layer
+# reads, the fonts the views ask for, and the cabinet library of the device installer.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, libxss1")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/data/desktop/postinst
+                                       ${CMAKE_SOURCE_DIR}/data/desktop/prerm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
