@@ -1,4 +1,5 @@
 #include "shell/mainwindow.h"
+#include "shell/preferences.h"
 
 #include "device/device.h"
 #include "device/text.h"
@@ -463,7 +464,7 @@ void MainWindow::command(int id) {
         openAbout();
         break;
     case kCmdPreferences:
-        openPlaceholderPage(QStringLiteral("Preferences"));
+        openPreferences();
         break;
     case kCmdHomeLocation:
         openHomeLocation(false);
@@ -511,6 +512,15 @@ void MainWindow::openSetDateTime() {
     d->setGeometry(
         QRect(mapToGlobal(QPoint(0, 0)), QSize(kWindowWidth, kWindowHeight - kMenuBarHeight)));
     showDialog(d);
+}
+
+void MainWindow::openPreferences() {
+    if (!preferences_) {
+        preferences_ = std::make_unique<PreferencesDlg>(client_->hwnd());
+        // The views and the status bar draw the confirmed choices at once.
+        preferences_->onClosed = [this] { tk::InvalidateRect(client_->hwnd(), nullptr, true); };
+    }
+    preferences_->open();
 }
 
 void MainWindow::openPlaceholderPage(const QString& title) {

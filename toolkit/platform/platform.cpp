@@ -591,6 +591,7 @@ void ListViewControl::mousePressEvent(QMouseEvent* ev) {
     const int r = RowAt(pressAt_);
     if (r >= 0 && r != selected_)
         SetSelected(r);
+    notify(NM_CLICK, r, pressAt_);
     if (holdTimer_)
         killTimer(holdTimer_);
     holdTimer_ = startTimer(600);
@@ -620,6 +621,13 @@ void ListViewControl::timerEvent(QTimerEvent*) {
 
 void ListViewControl::resizeEvent(QResizeEvent*) {
     updateScroll();
+}
+
+void DestroyControl(HWND control) {
+    if (!control)
+        return;
+    control->hide();
+    control->deleteLater();
 }
 
 HWND CreateListView(HWND parent, uintptr_t id, const RECT& r) {
