@@ -33,6 +33,19 @@ constexpr char16_t kExceptionPrompt[] =
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
+// The pages' text: labels, lists and boxes in one size that fits the label column.
+constexpr int kPageFontCell = 20;
+const QFont* pageFont() {
+    static const QFont f = MakeFont(SDraw::fontFamily(), kPageFontCell, 400, true);
+    return &f;
+}
+
+HWND withPageFont(HWND w) {
+    if (w)
+        w->setFont(*pageFont());
+    return w;
+}
+
 // A stored index the list does not have selects its first entry.
 int listIndex(int stringId, unsigned value) {
     const int count = ParseList(LoadStringResource(stringId)).count;
@@ -40,8 +53,7 @@ int listIndex(int stringId, unsigned value) {
 }
 
 std::unique_ptr<DropList> makeList(HWND owner, const RECT& r, int stringId, unsigned value) {
-    return std::make_unique<DropList>(owner, r, stringId, listIndex(stringId, value),
-                                      SDraw::font(kFontText));
+    return std::make_unique<DropList>(owner, r, stringId, listIndex(stringId, value), pageFont());
 }
 
 uint8_t selectionOf(const DropList* list) {
@@ -105,7 +117,7 @@ void PrefPage::setShown(bool on) {
 }
 
 void PrefPage::drawLabel(DC& dc, const std::u16string& text, const RECT& r) {
-    dc.SelectFont(font(kFontText));
+    dc.SelectFont(pageFont());
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(kBlack);
     dc.DrawText(text, r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
@@ -120,6 +132,7 @@ PrefGlobal::PrefGlobal(HWND owner) : PrefPage(owner, u"PrefGlobal") {
     week_ = makeList(hwnd(), kWeekList, kStrWeekNumbering, s.weekNumbering);
     interval_ = makeList(hwnd(), kIntervalList, kStrChimeIntervals, s.chimeInterval);
     picker_ = std::make_unique<STFileList>(hwnd(), kSoundList);
+    picker_->setFont(pageFont());
     picker_->setPath(app().chimeSound.empty() ? std::u16string(kDefaultSoundPath)
                                               : app().chimeSound);
     chimePending_ = s.chimeOn != 0;
@@ -132,7 +145,7 @@ PrefGlobal::~PrefGlobal() {
 }
 
 void PrefGlobal::firstShow() {
-    chimeBox_ = CreateCheckBox(hwnd(), kIdChime, u"Chime", kChimeBox);
+    chimeBox_ = withPageFont(CreateCheckBox(hwnd(), kIdChime, u"Chime", kChimeBox));
     SetChecked(chimeBox_, chimePending_);
     applyChime();
 }
@@ -243,7 +256,8 @@ std::optional<bool> PrefScreenSaver::enabledChoice() const {
 }
 
 void PrefScreenSaver::firstShow() {
-    enableBox_ = CreateCheckBox(hwnd(), kIdEnable, u"Enable Screen Saver", kEnableBox);
+    enableBox_ =
+        withPageFont(CreateCheckBox(hwnd(), kIdEnable, u"Enable Screen Saver", kEnableBox));
     SetChecked(enableBox_, enabledPending_);
     applyEnabled();
 }
@@ -267,7 +281,7 @@ void PrefScreenSaver::applyEnabled() {
 }
 
 void PrefScreenSaver::createExceptionDialog() {
-    list_ = CreateListView(hwnd(), kIdList, kExceptionList);
+    list_ = withPageFont(CreateListView(hwnd(), kIdList, kExceptionList));
     if (ListViewControl* lv = AsListView(list_)) {
         lv->SetColumnWidth(0, kExceptionList.width() - kScrollBarWidth);
         lv->SetColumnWidth(1, 0); // the same text, hidden
@@ -331,7 +345,7 @@ void PrefScreenSaver::Paint(HDC hdc) {
         return;
     drawLabel(*hdc, u"Skin:", kSkinLabel);
     drawLabel(*hdc, u"Time out:", kTimeoutLabel);
-    hdc->SelectFont(font(kFontSmallText));
+    hdc->SelectFont(pageFont());
     hdc->SetTextColor(kBlack);
     hdc->DrawText(kExceptionPrompt, kExceptionText, DT_LEFT | DT_WORDBREAK);
 }
@@ -363,11 +377,12 @@ LRESULT PrefScreenSaver::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_DRAWITEM:
-        if (auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp)) {
+        // The exception list draws its rows itself; the buttons are ours.
+        if (auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp); dis && dis->CtlID != kIdList) {
             PaintOwnerDrawButton(res().buttons, *dis);
             return 1;
         }
-        break;
+        return 0;
     default:
         break;
     }
@@ -381,7 +396,7 @@ PreferencesDlg::PreferencesDlg(HWND mainWindow) {
     if (!Create(0, u"BHVPreferences", LoadStringResource(kStrPreferences), WS_POPUP, 0, 0, 480, 640,
                 mainWindow, 0, nullptr))
         return;
-    tab_ = CreateTabControl(hwnd(), kIdTab, kPrefTabRect);
+    tab_ = withPageFont(CreateTabControl(hwnd(), kIdTab, kPrefTabRect));
     TabInsertItem(tab_, 0, kGlobalTab);
     TabInsertItem(tab_, 1, kStatusBarTab);
     if (dev::current().shell().systemMajorVersion() >= 4)

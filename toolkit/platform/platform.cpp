@@ -560,11 +560,13 @@ void ListViewControl::paintEvent(QPaintEvent*) {
                 a.right = a.left + widths_[0];
                 dc.DrawText(items_[static_cast<size_t>(i)].text[0], a,
                             DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-                RECT b = dis.rcItem;
-                b.left = a.right;
-                b.right -= 4;
-                dc.DrawText(items_[static_cast<size_t>(i)].text[1], b,
-                            DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+                if (widths_[1] > 0) { // a column of width 0 is hidden
+                    RECT b = dis.rcItem;
+                    b.left = a.right;
+                    b.right -= 4;
+                    dc.DrawText(items_[static_cast<size_t>(i)].text[1], b,
+                                DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+                }
             }
         }
     }
