@@ -8,6 +8,7 @@
 #include "items/reregister.h"
 #include "items/timers.h"
 #include "settings/settings.h"
+#include "settings/soundpath.h"
 #include "shell/shellfonts.h"
 #include "shell/shellstrings.h"
 #include "shellcore/homesources.h"
@@ -355,7 +356,9 @@ void MainWindow::tick() {
     const dev::SystemTime now = dev::getLocalTime();
     const Ticker::Result r =
         holder_.ticker.tick(now, app().settings, screenSaverMode_, holder_.currentView);
-    if (r.chime && !screenSaverMode_ && !app().chimeSound.empty())
+    // A chime set to "None" in Preferences stays silent.
+    if (r.chime && !screenSaverMode_ && !app().chimeSound.empty() &&
+        !namesNoSound(app().chimeSound))
         dev::current().sound().play(app().chimeSound);
     if (!r.redraw)
         return;

@@ -446,3 +446,35 @@ TEST_F(Prefs, TheMainWindowShowsTheNewStatusBarAtTheNextTickAndStartsInTheNewVie
     ASSERT_TRUE(next->start());
     EXPECT_EQ(next->currentView(), kTimers);
 }
+
+TEST_F(Prefs, AChimeConfirmedWithNoneStaysSilent) {
+    writeSettings([](SettingsRecord& s) {
+        s.chimeOn = 1;
+        s.chimeInterval = 0; // 5 minute
+    });
+    auto w = std::make_unique<MainWindow>(parseCommandLine(u""), makePlainView);
+    ASSERT_TRUE(w->start());
+    const auto chimesAcrossFiveMinutes = [&] {
+        fake.soundImpl.plays.clear();
+        fake.clockImpl.setLocal(dev::SystemTime{2026, 3, 6, 14, 10, 4, 59, 500});
+        for (int i = 0; i < 10; ++i) {
+            fake.clockImpl.advanceMs(100);
+            w->tick();
+        }
+        return fake.soundImpl.plays.size();
+    };
+    w->command(kCmdPreferences);
+    PreferencesDlg* p = w->preferences();
+    p->selectTab(PreferencesDlg::kTabGlobal);
+    p->global()->soundPicker()->setSelectedIndex(0);
+    click(p->okButton());
+    EXPECT_EQ(app().chimeSound, u"\\Windows\\None.wav");
+    EXPECT_EQ(chimesAcrossFiveMinutes(), 0u);
+
+    w->command(kCmdPreferences);
+    p->global()->soundPicker()->setSelectedIndex(2); // Alarm3
+    click(p->okButton());
+    EXPECT_EQ(chimesAcrossFiveMinutes(), 1u);
+    EXPECT_FALSE(namesNoSound(u"\\Windows\\Alarm3.wav"));
+    EXPECT_TRUE(namesNoSound(u"\\My Music\\NONE.WAV"));
+}
