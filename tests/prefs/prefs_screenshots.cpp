@@ -2,6 +2,9 @@
 //   hv_prefs_screenshots OUTDIR [SUFFIX]
 // writes OUTDIR/preferences-global SUFFIX.png, -statusbar and -screensaver, at the scale of
 // QT_SCALE_FACTOR, in a fake device with the chime and the screen saver on.
+//   hv_prefs_screenshots --measure N [SOUNDS]
+// opens the window on the Screen Saver tab and cancels it N times with SOUNDS (default 4) files
+// in \Windows and prints the process CPU time per opening (getrusage).
 #include "device/fake.h"
 #include "device/files.h"
 #include "screensaver/exceptions.h"
@@ -13,17 +16,36 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+
+#include <sys/resource.h>
 
 using namespace hv;
 
+namespace {
+
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR [SUFFIX]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTDIR [SUFFIX] | --measure N [SOUNDS]\n", argv[0]);
         return 2;
     }
+    const bool measure = std::string(argv[1]) == "--measure";
+    const int openings = measure && argc > 2 ? std::max(1, std::atoi(argv[2])) : 0;
+    const int sounds = measure && argc > 3 ? std::max(0, std::atoi(argv[3])) : 4;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
@@ -32,10 +54,11 @@ int main(int argc, char** argv) {
 
     dev::FakeDevice fake;
     dev::ScopedDevice use(fake);
-    for (const char* f : {"Alarm1.wav", "Alarm2.wav", "Alarm3.wav", "Chimes.wav"}) {
-        std::filesystem::create_directories(fake.root() / "Windows");
+    std::filesystem::create_directories(fake.root() / "Windows");
+    for (const char* f : {"Alarm1.wav", "Alarm2.wav", "Alarm3.wav", "Chimes.wav"})
         std::ofstream(fake.root() / "Windows" / f) << "RIFF";
-    }
+    for (int i = 4; i < sounds; ++i)
+        std::ofstream(fake.root() / "Windows" / ("Sound" + std::to_string(i) + ".wav")) << "RIFF";
     SettingsRecord& s = app().settings;
     fillSettingsDefaults(s);
     s.startupView = 0;
@@ -56,6 +79,23 @@ int main(int argc, char** argv) {
     screen.setGeometry(0, 0, 480, 640);
     screen.show();
     shell::PreferencesDlg dlg(&screen);
+    if (measure) {
+        dlg.open();
+        dlg.selectTab(shell::PreferencesDlg::kTabScreenSaver);
+        dlg.cancel();
+        const double start = cpuSeconds();
+        for (int i = 0; i < openings; ++i) {
+            dlg.open();
+            for (int k = 0; k < 3; ++k)
+                QApplication::processEvents();
+            dlg.cancel();
+            QApplication::processEvents();
+        }
+        const double perOpening = (cpuSeconds() - start) / openings;
+        std::printf("%d openings, %d sounds: %.3f ms CPU per opening\n", openings, sounds,
+                    perOpening * 1e3);
+        return 0;
+    }
     dlg.open();
     const char* names[] = {"global", "statusbar", "screensaver"};
     int failures = 0;
