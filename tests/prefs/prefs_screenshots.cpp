@@ -1,6 +1,7 @@
 // Draws the three pages of the Preferences window to PNG files for the documentation:
 //   hv_prefs_screenshots OUTDIR [SUFFIX]
-// writes OUTDIR/preferences-global SUFFIX.png, -statusbar and -screensaver, at the scale of
+// writes OUTDIR/preferences-global SUFFIX.png, -statusbar and -screensaver, and the two folder
+// browsers as browser-sound SUFFIX.png and browser-program SUFFIX.png, at the scale of
 // QT_SCALE_FACTOR, in a fake device with the chime and the screen saver on.
 //   hv_prefs_screenshots --measure N [SOUNDS]
 // opens the window on the Screen Saver tab and cancels it N times with SOUNDS (default 4) files
@@ -98,16 +99,43 @@ int main(int argc, char** argv) {
     }
     dlg.open();
     const char* names[] = {"global", "statusbar", "screensaver"};
+    const auto save = [&](const QString& name) {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        const QString file = out + "/" + name + suffix + ".png";
+        if (screen.grab().toImage().save(file))
+            return 0;
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return 1;
+    };
     int failures = 0;
     for (int tab = 0; tab < 3; ++tab) {
         dlg.selectTab(tab);
-        for (int i = 0; i < 5; ++i)
-            QApplication::processEvents();
-        const QString file = out + "/preferences-" + names[tab] + suffix + ".png";
-        if (!screen.grab().toImage().save(file)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-            ++failures;
-        }
+        failures += save(QStringLiteral("preferences-") + names[tab]);
+    }
+    // The two folder browsers over the window: the "Custom" button's sound folder selection at a
+    // chosen sound, and the "Add..." button's Select EXE.
+    std::filesystem::create_directories(fake.root() / "Program Files" / "Maps");
+    for (const char* f : {"Windows/wmplayer.exe", "Windows/camera.exe", "Windows/calc.exe",
+                          "Program Files/Maps/tomtom.exe", "My Music/Morning.wav"}) {
+        std::filesystem::create_directories((fake.root() / f).parent_path());
+        std::ofstream(fake.root() / f) << "MZ";
+    }
+    dlg.selectTab(shell::PreferencesDlg::kTabGlobal);
+    dlg.global()->soundPicker()->openCustom();
+    if (tk::FolderBrowser* b = dlg.global()->soundPicker()->browser()) {
+        b->findPath(u"\\My Music");
+        b->tapItem(b->findPath(u"\\Windows\\Chimes.wav"));
+        failures += save(QStringLiteral("browser-sound"));
+        b->end(false);
+    }
+    dlg.selectTab(shell::PreferencesDlg::kTabScreenSaver);
+    dlg.screenSaver()->addProgram();
+    if (tk::FolderBrowser* b = dlg.screenSaver()->programBrowser()) {
+        b->childNames(b->findPath(u"\\Program Files\\Maps"));
+        b->childNames(b->findPath(u"\\Windows"));
+        failures += save(QStringLiteral("browser-program"));
+        b->end(false);
     }
     return failures ? 1 : 0;
 }
