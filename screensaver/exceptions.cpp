@@ -91,4 +91,55 @@ bool startLauncher() {
     return dev::current().shell().start(kLauncherPath, kLauncherArgument);
 }
 
+LauncherSignals::LauncherSignals() {
+    dev::NamedEvents& events = dev::current().events();
+    running_ = events.create(kLauncherRunningEvent, false, nullptr);
+    settingsChange_ = events.create(kLauncherSettingsEvent, false, nullptr);
+}
+
+LauncherSignals::~LauncherSignals() {
+    dev::NamedEvents& events = dev::current().events();
+    if (running_)
+        events.close(running_);
+    if (settingsChange_)
+        events.close(settingsChange_);
+}
+
+bool LauncherSignals::launcherRunning() const {
+    return running_ && dev::current().events().isSet(running_);
+}
+
+bool LauncherSignals::signalSettingsChange() {
+    return settingsChange_ && dev::current().events().set(settingsChange_);
+}
+
+LauncherAction applyScreenSaverChoice(const ScreenSaverChoice& choice, LauncherSignals& launcher,
+                                      bool* saved) {
+    SettingsRecord& s = app().settings;
+    s.screenSaverSkin = choice.skin;
+    s.screenSaverTimeout = choice.timeout;
+    const bool enabled = choice.enabled.value_or(s.screenSaverOn != 0);
+    LauncherAction action = LauncherAction::Kept;
+    if (!enabled) {
+        s.screenSaverOn = 0;
+        registerLauncher(false);
+        action = LauncherAction::Unregistered;
+    } else if (s.screenSaverOn == 0) {
+        s.screenSaverOn = 1;
+        registerLauncher(true);
+        action = LauncherAction::Registered;
+    }
+    const bool ok = saveSettingsWithRetry();
+    if (saved)
+        *saved = ok;
+    // The launcher reads the saved file at its start, so it is started after the save. A
+    // failed start is not reported: the cradle event starts it later.
+    if (action == LauncherAction::Registered && !launcher.launcherRunning()) {
+        startLauncher();
+        action = LauncherAction::RegisteredAndStarted;
+    }
+    launcher.signalSettingsChange();
+    return action;
+}
+
 } // namespace hv

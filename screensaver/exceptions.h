@@ -3,8 +3,12 @@
 // one 16-bit NUL, with no header; readers skip empty strings and use at most 128 names.
 #pragma once
 
+#include "device/device.h"
+#include "settings/settings.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,5 +50,45 @@ private:
 bool registerLauncher(bool on);
 // Starts the launcher as the system does on the cradle event.
 bool startLauncher();
+
+// The named events between the main program and the launcher (manual-reset, created not
+// signalled; creating an existing one opens it).
+inline constexpr char16_t kLauncherRunningEvent[] = u"HVTimer_AllReady_Running";
+inline constexpr char16_t kLauncherSettingsEvent[] = u"HVTimer_Settings_Change";
+
+// The two events as the Preferences page holds them: opened when it is built, closed with it.
+class LauncherSignals {
+public:
+    LauncherSignals();
+    ~LauncherSignals();
+    LauncherSignals(const LauncherSignals&) = delete;
+    LauncherSignals& operator=(const LauncherSignals&) = delete;
+    // A launcher runs: HVTimer_AllReady_Running is signalled.
+    bool launcherRunning() const;
+    // Tells a running launcher to re-read settings.dat and ssaver.dat.
+    bool signalSettingsChange();
+
+private:
+    dev::EventHandle running_ = 0;
+    dev::EventHandle settingsChange_ = 0;
+};
+
+// The screen-saver choice of a Preferences confirmation.
+struct ScreenSaverChoice {
+    uint8_t skin = 0;
+    uint8_t timeout = 0;
+    // The "Enable Screen Saver" box; nullopt when it was never shown in this opening (the stored
+    // value then holds).
+    std::optional<bool> enabled;
+};
+// What applying the choice did with the launcher.
+enum class LauncherAction { Unregistered, Registered, RegisteredAndStarted, Kept };
+// Applies the choice to the program's settings record: stores skin and time-out; switched off,
+// unregisters the launcher; switched on, registers it and starts it unless one runs; saves the
+// settings file in every case (with retries and the message on failure); then signals the
+// settings change so that a running launcher re-reads its files (and ends when switched off).
+// `saved` tells whether the settings file was written.
+LauncherAction applyScreenSaverChoice(const ScreenSaverChoice& choice, LauncherSignals& launcher,
+                                      bool* saved = nullptr);
 
 } // namespace hv

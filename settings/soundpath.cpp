@@ -44,6 +44,23 @@ bool writeSoundPathFile(std::u16string_view devicePath, std::u16string_view text
     return dev::saveWholeFile(devicePath, encodeTerminatedUtf16(text));
 }
 
+bool namesNoSound(std::u16string_view path) {
+    const size_t slash = path.rfind(u'\\');
+    const std::u16string_view name =
+        slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+    constexpr std::u16string_view kNone = u"none.wav";
+    if (name.size() != kNone.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        char16_t c = name[i];
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c - u'A' + u'a');
+        if (c != kNone[i])
+            return false;
+    }
+    return true;
+}
+
 void readChimeSound() {
     auto text = readSoundPathFile(dataFilePath(u"chimesnd.dat"));
     app().chimeSound = text ? *text : std::u16string(kDefaultSoundPath);

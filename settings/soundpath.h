@@ -27,6 +27,10 @@ std::vector<uint8_t> encodeTerminatedUtf16(std::u16string_view text);
 // Decodes a file image the way readSoundPathFile does.
 std::u16string decodeSoundPath(const uint8_t* data, size_t size, size_t maxChars = kMaxPathChars);
 
+// The sound pickers' first entry, "None", reads back as the folder's "None.wav": a path whose
+// file name is that (in any letter case) names no sound, and nothing is played for it.
+bool namesNoSound(std::u16string_view path);
+
 // The chime sound: data\chimesnd.dat, the default sound when it cannot be read.
 void readChimeSound();
 bool writeChimeSound();

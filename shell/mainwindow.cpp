@@ -1,4 +1,5 @@
 #include "shell/mainwindow.h"
+#include "shell/preferences.h"
 
 #include "device/device.h"
 #include "device/text.h"
@@ -7,6 +8,7 @@
 #include "items/reregister.h"
 #include "items/timers.h"
 #include "settings/settings.h"
+#include "settings/soundpath.h"
 #include "shell/shellfonts.h"
 #include "shell/shellstrings.h"
 #include "shellcore/homesources.h"
@@ -354,7 +356,9 @@ void MainWindow::tick() {
     const dev::SystemTime now = dev::getLocalTime();
     const Ticker::Result r =
         holder_.ticker.tick(now, app().settings, screenSaverMode_, holder_.currentView);
-    if (r.chime && !screenSaverMode_ && !app().chimeSound.empty())
+    // A chime set to "None" in Preferences stays silent.
+    if (r.chime && !screenSaverMode_ && !app().chimeSound.empty() &&
+        !namesNoSound(app().chimeSound))
         dev::current().sound().play(app().chimeSound);
     if (!r.redraw)
         return;
@@ -463,7 +467,7 @@ void MainWindow::command(int id) {
         openAbout();
         break;
     case kCmdPreferences:
-        openPlaceholderPage(QStringLiteral("Preferences"));
+        openPreferences();
         break;
     case kCmdHomeLocation:
         openHomeLocation(false);
@@ -511,6 +515,15 @@ void MainWindow::openSetDateTime() {
     d->setGeometry(
         QRect(mapToGlobal(QPoint(0, 0)), QSize(kWindowWidth, kWindowHeight - kMenuBarHeight)));
     showDialog(d);
+}
+
+void MainWindow::openPreferences() {
+    if (!preferences_) {
+        preferences_ = std::make_unique<PreferencesDlg>(client_->hwnd());
+        // The views and the status bar draw the confirmed choices at once.
+        preferences_->onClosed = [this] { tk::InvalidateRect(client_->hwnd(), nullptr, true); };
+    }
+    preferences_->open();
 }
 
 void MainWindow::openPlaceholderPage(const QString& title) {

@@ -26,6 +26,7 @@ class QToolButton;
 namespace hv::shell {
 
 class MainClient;
+class PreferencesDlg;
 
 // Logical size of the main window and of its soft-key menu bar at the bottom.
 inline constexpr int kWindowWidth = 480;
@@ -84,6 +85,8 @@ public:
     bool tickRunning() const { return tickTimer_.isActive(); }
     bool quitRequested() const { return quitRequested_; }
     QDialog* openDialog() const { return dialog_; }
+    // The Preferences window, built at its first opening; nullptr before.
+    PreferencesDlg* preferences() const { return preferences_.get(); }
     QMenu* optionsMenu() const { return optionsMenu_; }
     QMenu* viewMenu() const { return viewMenu_; }
     // The client area: the toolkit window the views draw into and their controls live in.
@@ -122,6 +125,7 @@ private:
     void requestQuit();
     void openHomeLocation(bool forced);
     void openPlaceholderPage(const QString& title);
+    void openPreferences();
     void openAbout();
     void openSetDateTime();
     void showDialog(QDialog* d);
@@ -132,6 +136,7 @@ private:
     view::ViewFactory factory_;
     ViewHolder holder_;
     std::unique_ptr<MainClient> client_;
+    std::unique_ptr<PreferencesDlg> preferences_;
     QWidget* menuBar_ = nullptr;
     QMenu* optionsMenu_ = nullptr;
     QMenu* viewMenu_ = nullptr;

@@ -55,6 +55,8 @@ public:
     DropList* dropList() const { return list_.get(); }
     HWND customButton() const { return custom_; }
     const RECT& listRect() const { return listRect_; }
+    // The font of the list (the toolkit's text font unless set; not owned).
+    void setFont(const QFont* font) { font_ = font; }
     // "Custom": opens the sound folder selection over the screen (the button does this).
     void openCustom();
     FolderBrowser* browser() const { return browser_.get(); }
@@ -79,6 +81,7 @@ private:
     bool folderSet_ = false;
     bool shown_ = false;
     std::unique_ptr<DropList> list_;
+    const QFont* font_ = nullptr;
     HWND custom_ = nullptr;
     std::unique_ptr<FolderBrowser> browser_;
 };

@@ -560,11 +560,13 @@ void ListViewControl::paintEvent(QPaintEvent*) {
                 a.right = a.left + widths_[0];
                 dc.DrawText(items_[static_cast<size_t>(i)].text[0], a,
                             DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-                RECT b = dis.rcItem;
-                b.left = a.right;
-                b.right -= 4;
-                dc.DrawText(items_[static_cast<size_t>(i)].text[1], b,
-                            DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+                if (widths_[1] > 0) { // a column of width 0 is hidden
+                    RECT b = dis.rcItem;
+                    b.left = a.right;
+                    b.right -= 4;
+                    dc.DrawText(items_[static_cast<size_t>(i)].text[1], b,
+                                DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+                }
             }
         }
     }
@@ -591,6 +593,7 @@ void ListViewControl::mousePressEvent(QMouseEvent* ev) {
     const int r = RowAt(pressAt_);
     if (r >= 0 && r != selected_)
         SetSelected(r);
+    notify(NM_CLICK, r, pressAt_);
     if (holdTimer_)
         killTimer(holdTimer_);
     holdTimer_ = startTimer(600);
@@ -620,6 +623,13 @@ void ListViewControl::timerEvent(QTimerEvent*) {
 
 void ListViewControl::resizeEvent(QResizeEvent*) {
     updateScroll();
+}
+
+void DestroyControl(HWND control) {
+    if (!control)
+        return;
+    control->hide();
+    control->deleteLater();
 }
 
 HWND CreateListView(HWND parent, uintptr_t id, const RECT& r) {

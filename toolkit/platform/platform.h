@@ -23,7 +23,12 @@ namespace hv::tk {
 // WM_COMMAND notification codes (high word of wParam).
 enum : int { BN_CLICKED = 0, EN_CHANGE = 0x0300 };
 // WM_NOTIFY codes.
-enum : int { TCN_SELCHANGE = -551, TVN_SELCHANGED = -402, TVN_ITEMEXPANDING = -454 };
+enum : int {
+    NM_CLICK = -2, // a tap on a list view: iItem is the row hit, -1 for none
+    TCN_SELCHANGE = -551,
+    TVN_SELCHANGED = -402,
+    TVN_ITEMEXPANDING = -454
+};
 // Actions of TVN_ITEMEXPANDING.
 enum : int { TVE_COLLAPSE = 1, TVE_EXPAND = 2 };
 constexpr WPARAM MAKEWPARAM(int lo, int hi) {
@@ -164,6 +169,8 @@ private:
 };
 
 HWND CreateListView(HWND parent, uintptr_t id, const RECT& r);
+// Removes a platform control made by one of the Create functions (after the current message).
+void DestroyControl(HWND control);
 ListViewControl* AsListView(HWND hwnd);
 
 // ---- Tab control and tree view ---------------------------------------------------------------
