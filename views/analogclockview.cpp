@@ -61,18 +61,23 @@ RECT AnalogClockView::weekRect(DC& dc, const std::u16string& week) const {
     return r;
 }
 
-void AnalogClockView::drawTopLine(DC& dc, const dev::SystemTime& now) {
+void AnalogClockView::clearLines(DC& dc) {
+    // Before the clock: the year line runs across the bottom of the face, whose copy then
+    // restores it; the texts at the sides are drawn over it afterwards.
     dc.FillRect(kTopLine, kWhite);
+    dc.FillRect(kYearLine, kWhite);
+    dc.FillRect(kNameLine, kWhite);
+}
+
+void AnalogClockView::drawTopLine(DC& dc, const dev::SystemTime& now) {
     const std::u16string week = weekText(now);
     dc.DrawText(week, weekRect(dc, week), kRight);
     dc.DrawText(TimeText(now), kTopLine, kLeft);
 }
 
 void AnalogClockView::drawDateLines(DC& dc, const dev::SystemTime& now) {
-    dc.FillRect(kYearLine, kWhite);
     dc.DrawText(YearText(now), kYearLine, kLeft);
     dc.DrawText(MonthDayText(now), kYearLine, kRight);
-    dc.FillRect(kNameLine, kWhite);
     dc.DrawText(MonthNameText(now), kNameLine, kLeft);
     dc.DrawText(DayNameText(now), kNameLine, kRight);
 }
@@ -82,6 +87,7 @@ void AnalogClockView::paint(DC& dc) {
 }
 
 void AnalogClockView::tick(DC& dc, const dev::SystemTime& now) {
+    clearLines(dc);
     clock_.Paint(dc, now);
     dc.SelectFont(font(kFontText));
     dc.SetBkMode(TRANSPARENT);

@@ -42,6 +42,7 @@ public:
     static std::u16string DayNameText(const dev::SystemTime& t);
 
 private:
+    void clearLines(tk::DC& dc);
     void drawTopLine(tk::DC& dc, const dev::SystemTime& now);
     void drawDateLines(tk::DC& dc, const dev::SystemTime& now);
     RECT weekRect(tk::DC& dc, const std::u16string& week) const;

@@ -204,8 +204,9 @@ TEST_F(AnalogClock, LinesAroundTheClockAndTheTrailingDotOfTheShortDate) {
         EXPECT_GT(ink(region(img, {r.left, r.top, 200, r.bottom})), 20) << r.top;
         EXPECT_GT(ink(region(img, {380, r.top, r.right, r.bottom})), 20) << r.top;
     }
-    // The face is drawn at its place.
+    // The face is drawn at its place, whole: the year line across its bottom leaves the ring.
     EXPECT_NE(pixel(img, 60 + 181, 86 + 3), kWhite);
+    EXPECT_NE(pixel(img, 60 + 181, 86 + 356), kWhite);
 }
 
 TEST_F(AnalogClock, EveryTickRedrawsTheWholeView) {
