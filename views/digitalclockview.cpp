@@ -8,6 +8,7 @@
 #include "views/viewstrings.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <string>
 
@@ -157,11 +158,15 @@ void DigitalClockView::drawDateLines(DC& dc, const dev::SystemTime& now) {
     dc.SelectFont(font(kFontText));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
-    const std::u16string lines[] = {longDateText(now), DayNameText(now), weekText(now)};
+    const std::array<std::u16string, 3> lines{longDateText(now), DayNameText(now), weekText(now)};
     RECT r = kLongDateLine;
-    for (const std::u16string& line : lines) {
-        dc.FillRect(r, kWhite);
-        dc.DrawText(line, r, kLineFormat);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        // A line is written again when its text changed or a full paint cleared the view.
+        if (lines[i] != dateLines_[i]) {
+            dc.FillRect(r, kWhite);
+            dc.DrawText(lines[i], r, kLineFormat);
+            dateLines_[i] = lines[i];
+        }
         r = lowered(r, kLineStep);
     }
 }
@@ -170,16 +175,21 @@ void DigitalClockView::drawSecondCity(DC& dc, const dev::SystemTime& now) {
     if (!cityList_)
         return;
     const dev::SystemTime t = cityList_->UpdateTime(&now);
-    cityTime_ = dev::systemFormatText(t, dev::SystemFormat::TimeNoSeconds);
-    cityDate_ = FormatMonthDay(t, true);
+    const std::u16string time = dev::systemFormatText(t, dev::SystemFormat::TimeNoSeconds);
+    const std::u16string date = FormatMonthDay(t, true);
+    if (cityDrawn_ && time == cityTime_ && date == cityDate_)
+        return;
+    cityTime_ = time;
+    cityDate_ = date;
+    cityDrawn_ = true;
     dc.SelectFont(font(kFontText));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
-    const RECT date = cityDateRect();
+    const RECT dateRect = cityDateRect();
     dc.FillRect(kCityTime, kWhite);
     dc.DrawText(cityTime_, kCityTime, kCityFormat);
-    dc.FillRect(date, kWhite);
-    dc.DrawText(cityDate_, date, kCityFormat);
+    dc.FillRect(dateRect, kWhite);
+    dc.DrawText(cityDate_, dateRect, kCityFormat);
 }
 
 const QFont* DigitalClockView::digitsFont(DC& work, const std::u16string& text) {
@@ -198,12 +208,27 @@ const QFont* DigitalClockView::digitsFont(DC& work, const std::u16string& text) 
     return &fitted_;
 }
 
-void DigitalClockView::composeDigits(DC& work, const dev::SystemTime& now) {
+const QImage& DigitalClockView::hoursMinutesLayer(const std::u16string& text, qreal ratio) {
+    // Glyphs this large are filled as outlines, which is most of a tick's work: the hours and
+    // minutes are drawn once a minute onto a white layer that every tick starts from.
+    if (!layer_.isNull() && layerText_ == text && layer_.devicePixelRatio() == ratio)
+        return layer_;
+    layer_ = CreateCompatibleBitmap(qRound(kDigitsWidth * ratio), qRound(kDigitsHeight * ratio));
+    layer_.setDevicePixelRatio(ratio);
+    layerText_ = text;
+    DC work(&layer_);
+    work.painter().setRenderHint(QPainter::TextAntialiasing);
     work.SetBkMode(TRANSPARENT);
     work.SetTextColor(colour(kColourDigits));
-    const std::u16string hoursMinutes = hoursMinutesText(now);
-    work.SelectFont(digitsFont(work, hoursMinutes));
-    work.DrawText(hoursMinutes, kHoursMinutes, DT_RIGHT | DT_TOP | DT_SINGLELINE);
+    work.SelectFont(digitsFont(work, text));
+    work.DrawText(text, kHoursMinutes, DT_RIGHT | DT_TOP | DT_SINGLELINE);
+    return layer_;
+}
+
+void DigitalClockView::composeDigits(DC& work, const dev::SystemTime& now) {
+    work.painter().setRenderHint(QPainter::TextAntialiasing);
+    work.SetBkMode(TRANSPARENT);
+    work.SetTextColor(colour(kColourDigits));
     work.SelectFont(font(kFontSecondsDigits));
     work.DrawText(SecondsText(now), kSeconds, DT_LEFT | DT_TOP | DT_SINGLELINE);
     // The picture is shown in 24-hour mode too.
@@ -213,12 +238,10 @@ void DigitalClockView::composeDigits(DC& work, const dev::SystemTime& now) {
 void DigitalClockView::drawDigits(DC& dc, const dev::SystemTime& now) {
     // Composed at the screen's pixel density, so the digits stay sharp on a scaled window.
     const qreal ratio = dc.image() ? dc.image()->devicePixelRatio() : 1;
-    QImage digits =
-        CreateCompatibleBitmap(qRound(kDigitsWidth * ratio), qRound(kDigitsHeight * ratio));
+    QImage digits = hoursMinutesLayer(hoursMinutesText(now), ratio).copy();
     digits.setDevicePixelRatio(ratio);
     {
         DC work(&digits);
-        work.painter().setRenderHint(QPainter::TextAntialiasing);
         composeDigits(work, now);
     }
     dc.BitBlt(kDigitsAt.x, kDigitsAt.y, kDigitsWidth, kDigitsHeight, digits, 0, 0);
@@ -229,6 +252,9 @@ void DigitalClockView::paint(DC& dc) {
     drawDividers(dc);
     drawBars(dc);
     drawHomeLine(dc);
+    // Everything is written again after a full paint.
+    dateLines_ = {};
+    cityDrawn_ = false;
     tick(dc, now);
 }
 

@@ -12,6 +12,7 @@
 #include <QFont>
 #include <QImage>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -88,6 +89,7 @@ private:
     void drawDigits(tk::DC& dc, const dev::SystemTime& now);
     void composeDigits(tk::DC& work, const dev::SystemTime& now);
     const QFont* digitsFont(tk::DC& work, const std::u16string& text);
+    const QImage& hoursMinutesLayer(const std::u16string& text, qreal ratio);
     RECT cityDateRect() const;
 
     std::unique_ptr<tk::CityList> cityList_;
@@ -96,6 +98,12 @@ private:
     QFont fitted_;
     std::u16string cityTime_;
     std::u16string cityDate_;
+    bool cityDrawn_ = false;
+    // The date lines as they stand on the screen.
+    std::array<std::u16string, 3> dateLines_;
+    // The hours and minutes on white, for the text they show.
+    QImage layer_;
+    std::u16string layerText_;
 };
 
 } // namespace hv::views

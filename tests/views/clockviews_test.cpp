@@ -223,3 +223,20 @@ TEST_F(AnalogClock, EveryTickRedrawsTheWholeView) {
     // "12:59 PM" became "1:00 PM" and Saturday Sunday: no trace of the longer texts.
     EXPECT_EQ(region(img, {0, 44, 480, 490}), region(fresh, {0, 44, 480, 490}));
 }
+
+TEST_F(DigitalClock, TicksAcrossAMinuteAndAnHourMatchAFreshPaint) {
+    useLocale("en_US");
+    setClock(at(2026, 3, 14, 11, 59, 58));
+    DigitalClockView view(*ctx, 1);
+    QImage img = canvas();
+    tk::DC dc(&img);
+    view.paint(dc);
+    view.tick(dc, at(2026, 3, 14, 11, 59, 59));
+    for (const dev::SystemTime& t : {at(2026, 3, 14, 12, 0, 0), at(2026, 3, 14, 12, 0, 1)}) {
+        view.tick(dc, t);
+        setClock(t);
+        DigitalClockView fresh(*ctx, 1);
+        EXPECT_EQ(region(img, {0, 84, 480, 392}), region(paintView(fresh), {0, 84, 480, 392}))
+            << t.second;
+    }
+}
