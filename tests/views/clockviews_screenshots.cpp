@@ -3,8 +3,9 @@
 // city files, in the locale of the environment (LC_ALL, LC_TIME, LANG) and at the scale factor of
 // QT_SCALE_FACTOR. The home city is New York for a 12-hour locale and Berlin otherwise, and the
 // device zone is the home city's.
-//   hv_clockviews_screenshots OUT.png VIEW YYYY-MM-DDTHH:MM:SS
-// VIEW is 1 (Digital Clock), 2 (Analog Clock), 11 (Internet Time) or 12 (Time Calc).
+//   hv_clockviews_screenshots OUT.png VIEW YYYY-MM-DDTHH:MM:SS [beats]
+// VIEW is 1 (Digital Clock), 2 (Analog Clock), 11 (Internet Time) or 12 (Time Calc); "beats"
+// shows the Internet Time view converting the current beats back to the local time.
 #include "app/viewregistry.h"
 #include "cities/citydatabase.h"
 #include "cities/citytime.h"
@@ -12,6 +13,7 @@
 #include "device/files.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
+#include "views/internettimeview.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -49,7 +51,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 4) {
+    if (argc != 4 && argc != 5) {
         std::fprintf(stderr, "usage: hv_clockviews_screenshots OUT.png VIEW YYYY-MM-DDTHH:MM:SS\n");
         return 2;
     }
@@ -113,6 +115,9 @@ int main(int argc, char** argv) {
     w.start();
     w.setSelectedView(viewNumber);
     w.switchView();
+    if (argc == 5 && std::string(argv[4]) == "beats")
+        if (auto* v = dynamic_cast<views::InternetTimeView*>(w.view(shell::kInternetTime)))
+            v->setMode(views::InternetTimeView::kFromInternetTime);
     for (int i = 0; i < 5; ++i)
         QApplication::processEvents();
     const QImage img = w.grab().toImage();
