@@ -58,6 +58,19 @@ TEST_F(InternetTime, CurrentBeatsInTheBeatZoneAndAtNoonUtc) {
     InternetTimeView other(*ctx, 11);
     EXPECT_EQ(region(img, InternetTimeView::kBeatsNow),
               region(paintView(other), InternetTimeView::kBeatsNow));
+
+    // What stands there is the three digits alone, right-aligned in the large face.
+    QImage expected = canvas();
+    {
+        tk::DC e(&expected);
+        e.SelectFont(tk::SDraw::font(tk::kFontTitle));
+        e.SetBkMode(tk::TRANSPARENT);
+        e.SetTextColor(InternetTimeView::kBeatColour);
+        e.DrawText(u"000", InternetTimeView::kBeatsNow,
+                   tk::DT_RIGHT | tk::DT_VCENTER | tk::DT_SINGLELINE);
+    }
+    EXPECT_EQ(region(img, InternetTimeView::kBeatsNow),
+              region(expected, InternetTimeView::kBeatsNow));
 }
 
 TEST_F(InternetTime, StandardTimeFromBeatsWithTheConvertedDate) {
