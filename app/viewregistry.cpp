@@ -4,7 +4,11 @@
 #include "astro/ui/sunview.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
+#include "views/analogclockview.h"
+#include "views/digitalclockview.h"
 #include "views/generalview.h"
+#include "views/internettimeview.h"
+#include "views/timecalcview.h"
 
 namespace hv::registry {
 
@@ -40,6 +44,14 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
     switch (number) {
     case shell::kGeneral:
         return std::make_unique<views::GeneralView>(ctx, number);
+    case shell::kDigitalClock:
+        return std::make_unique<views::DigitalClockView>(ctx, number);
+    case shell::kAnalogClock:
+        return std::make_unique<views::AnalogClockView>(ctx, number);
+    case shell::kInternetTime:
+        return std::make_unique<views::InternetTimeView>(ctx, number);
+    case shell::kTimeCalc:
+        return std::make_unique<views::TimeCalcView>(ctx, number);
     case shell::kMoonPhases:
         return std::make_unique<astroui::MoonView>(ctx, number);
     case shell::kSunRiseSet:

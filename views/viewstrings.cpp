@@ -14,6 +14,13 @@ void registerViewStrings() {
         {kStrWeek, kWeekLabel},
         {kStrPassed, u"Passed"},
         {kStrRemained, u"Remained"},
+        {kStrInternetModes,
+         u"Internet time from standard time\\Standard time from internet time\\."},
+        {kStrDate, u"Date:"},
+        {kStrTime, u"Time:"},
+        {kStrInternetTime, u"Internet Time:"},
+        {kStrStandardTime, u"Standart Time:"},
+        {kStrInternetTimeShort, u"I-net Time:"},
     };
     static const bool once = [] {
         tk::RegisterStrings(table, static_cast<int>(std::size(table)));
