@@ -190,7 +190,7 @@ void CityDetailsDlg::createControls(const std::u16string& monthList,
     northSouth_ = std::make_unique<DropList>(hwnd(), kNorthSouth, kStrNorthSouth, 0, f);
     eastWest_ = std::make_unique<DropList>(hwnd(), kEastWest, kStrEastWest, 0, f);
     dst_ = CreateCheckBox(hwnd(), kIdDst, u"DST used", kDstBox);
-    tabs_ = CreateTabControl(hwnd(), kIdTabs, kTabs);
+    tabs_ = CreateTabControl(hwnd(), kIdTabs, kTabStrip);
     TabInsertItem(tabs_, 0, citiesString(kStrStart));
     TabInsertItem(tabs_, 1, citiesString(kStrEnd));
     // The six lists stand over the tab control's page, three for each tab.
@@ -250,11 +250,12 @@ void CityDetailsDlg::fill(const CityDetailsEntry& e) {
 
 void CityDetailsDlg::showRule(bool on) {
     ruleShown_ = on;
-    ShowWindow(tabs_, on ? SW_SHOW : SW_HIDE);
+    // The tab strip is a platform control, shown and hidden as a widget.
+    if (tabs_)
+        tabs_->setVisible(on);
     for (size_t i = 0; i < rules_.size(); ++i)
         ShowWindow(rules_[i]->hwnd(), on && static_cast<int>(i / 3) == tab_ ? SW_SHOW : SW_HIDE);
-    const RECT labels{kTabs.left, kTabs.top + 40, kTabs.left + 140, kTabs.bottom};
-    InvalidateRect(hwnd(), &labels, true);
+    InvalidateRect(hwnd(), &kTabs, true);
 }
 
 void CityDetailsDlg::setTab(int tab) {
@@ -285,6 +286,10 @@ void CityDetailsDlg::paintLabels(DC& dc) {
     dc.DrawText(u"'", {kLonMinutes.right, kLonMinutes.top, kEastWest.left - 30, kLonMinutes.bottom},
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     if (ruleShown_) {
+        // The page of the tab control under its tabs.
+        const RECT page{kTabs.left, kTabStrip.bottom - 1, kTabs.right, kTabs.bottom};
+        dc.FillRect({page.left, page.top, page.right, page.top + 1}, kGrey);
+        dc.FillRect({page.left, page.bottom - 1, page.right, page.bottom}, kGrey);
         const std::array<std::u16string_view, 3> names{u"Week:", u"Day:", u"Month:"};
         const std::array<RECT, 3> lists{kWeekList, kDayList, kMonthList};
         for (size_t i = 0; i < names.size(); ++i) {

@@ -63,6 +63,8 @@ public:
     static constexpr RECT kEastWest{300, 226, 370, 254};
     static constexpr RECT kDstBox{10, 284, 220, 312};
     static constexpr RECT kTabs{0, 318, 480, 510};
+    // The tabs themselves along the top of that area, its page framed below them.
+    static constexpr RECT kTabStrip{0, 318, 480, 350};
     // Inside the tab area.
     static constexpr RECT kWeekList{140, 58, 244, 86};
     static constexpr RECT kDayList{140, 98, 288, 126};

@@ -212,10 +212,12 @@ TEST_F(CitiesWindow, NewCityStartsFromTheDeviceZoneAndEveryPickerKeepsItsCity) {
     EXPECT_EQ(f->ruleList(1, 2)->selected(), 9);
     EXPECT_FALSE(tk::IsChecked(f->dstBox()));
     EXPECT_FALSE(f->ruleShown());
-    EXPECT_FALSE(tk::IsWindowVisible(f->tabControl()));
+    EXPECT_FALSE(f->tabControl()->isVisible());
     QTest::mouseClick(f->dstBox(), Qt::LeftButton, {}, QPoint(8, 12));
     EXPECT_TRUE(f->ruleShown());
+    EXPECT_TRUE(f->tabControl()->isVisible());
     EXPECT_TRUE(tk::IsWindowVisible(f->ruleList(0, 0)->hwnd()));
+    maybeScreenshot(*d, QStringLiteral("citydetails-rule"));
     EXPECT_FALSE(tk::IsWindowVisible(f->ruleList(1, 0)->hwnd()));
     f->setTab(1);
     EXPECT_TRUE(tk::IsWindowVisible(f->ruleList(1, 0)->hwnd()));
