@@ -18,6 +18,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <string_view>
 #include <thread>
 #include <unistd.h>
 
@@ -356,7 +357,8 @@ std::string zoneNameOfPath(std::string path) {
     if (path.empty() || path.front() == '/' || path.size() > 64)
         return {};
     for (const char c : path)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && !std::strchr("/_-+", c))
+        if (!std::isalnum(static_cast<unsigned char>(c)) &&
+            std::string_view("/_-+").find(c) == std::string_view::npos)
             return {};
     return path;
 }

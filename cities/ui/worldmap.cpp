@@ -1,6 +1,7 @@
 #include "cities/ui/worldmap.h"
 
 #include "device/device.h"
+#include "images/images.h"
 #include "toolkit/window/picture.h"
 
 #include <QPainter>
@@ -25,6 +26,10 @@ void STMap::show(HWND owner) {
         // A missing night picture leaves the map without shading, never without the day.
         if (night_.size() != day_.size())
             night_ = day_;
+        dayDetailed_ = images::loadDetailed(kDayPicture).convertToFormat(QImage::Format_RGB32);
+        nightDetailed_ = images::loadDetailed(kNightPicture).convertToFormat(QImage::Format_RGB32);
+        if (nightDetailed_.size() != dayDetailed_.size())
+            nightDetailed_ = QImage();
     }
     if (!hwnd()) {
         Create(0, u"STMap", u"", WS_CHILD | WS_VISIBLE, kPosition.x, kPosition.y, day_.width(),
@@ -47,14 +52,20 @@ void STMap::setMarks(const MapMark& a, const MapMark& b) {
         InvalidateRect(hwnd(), nullptr, false);
 }
 
-const QImage& STMap::picture(const QImage& source, QImage& scaled, qreal& ratio,
-                             qreal pixelRatio) const {
+const QImage& STMap::picture(const QImage& source, const QImage& detailed, QImage& scaled,
+                             qreal& ratio, qreal pixelRatio) const {
     if (pixelRatio == 1)
         return source;
     if (ratio != pixelRatio) {
+        // From the detailed picture when there is one (both pictures or neither), so that a
+        // scaled map keeps its coastlines sharp.
+        const bool fromDetailed = !dayDetailed_.isNull() && !nightDetailed_.isNull();
+        const QImage& from = fromDetailed ? detailed : source;
         const QSize pixels(static_cast<int>(std::lround(source.width() * pixelRatio)),
                            static_cast<int>(std::lround(source.height() * pixelRatio)));
-        scaled = source.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled = from.size() == pixels
+                     ? from
+                     : from.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         ratio = pixelRatio;
     }
     return scaled;
@@ -63,7 +74,8 @@ const QImage& STMap::picture(const QImage& source, QImage& scaled, qreal& ratio,
 void STMap::drawNight(QImage& out, const dev::SystemTime& utc) const {
     // The terminator for every pixel column of the picture as it is composed, so that a map
     // shown at a scale factor gets an edge as fine as its pixels.
-    const QImage& night = picture(night_, nightScaled_, nightRatio_, out.devicePixelRatio());
+    const QImage& night =
+        picture(night_, nightDetailed_, nightScaled_, nightRatio_, out.devicePixelRatio());
     const int w = out.width();
     const int h = out.height();
     const astro::Terminator t = astro::TerminatorAt(utc, w, h);
@@ -84,7 +96,7 @@ void STMap::drawMark(DC& dc, const MapMark& m, COLORREF outer, COLORREF centre) 
 QImage STMap::compose(const dev::SystemTime& utc, qreal pixelRatio) const {
     if (day_.isNull())
         return {};
-    QImage out = picture(day_, dayScaled_, dayRatio_, pixelRatio).copy();
+    QImage out = picture(day_, dayDetailed_, dayScaled_, dayRatio_, pixelRatio).copy();
     out.setDevicePixelRatio(pixelRatio);
     if (shading_)
         drawNight(out, utc);

@@ -53,12 +53,14 @@ public:
     void OnLButtonDown(tk::POINT pt) override;
 
 private:
-    const QImage& picture(const QImage& source, QImage& scaled, qreal& ratio,
-                          qreal pixelRatio) const;
+    const QImage& picture(const QImage& source, const QImage& detailed, QImage& scaled,
+                          qreal& ratio, qreal pixelRatio) const;
     void drawNight(QImage& out, const dev::SystemTime& utc) const;
     void drawMark(tk::DC& dc, const MapMark& m, tk::COLORREF outer, tk::COLORREF centre) const;
 
     QImage day_, night_;
+    // The same drawn three times larger, for windows shown at a scale factor.
+    QImage dayDetailed_, nightDetailed_;
     // The pictures at the last pixel ratio other than 1.
     mutable QImage dayScaled_, nightScaled_;
     mutable qreal dayRatio_ = 0, nightRatio_ = 0;

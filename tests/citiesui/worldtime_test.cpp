@@ -6,6 +6,7 @@
 #include "astro/terminator.h"
 #include "cities/ui/citiesuitexts.h"
 #include "citiesui_support.h"
+#include "images/images.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SWindow.h"
 #include "toolkit/window/picture.h"
@@ -91,6 +92,18 @@ TEST_F(CitiesWindow, MapWithShadingOffAndTheRulesAndPanels) {
     const QImage plain = map.compose(dev::getSystemTime());
     EXPECT_EQ(plain.pixel(3, 120), picture(STMap::kDayPicture).pixel(3, 120));
     map.setShading(true);
+
+    // At scale 2 the map is drawn from the pictures made three times larger, the terminator
+    // computed for each of its 960 columns: night at the date line, day at noon.
+    const QImage big = images::loadDetailed(STMap::kNightPicture);
+    ASSERT_EQ(big.size(), QSize(1440, 720));
+    const QImage sharp = map.compose(dev::getSystemTime(), 2);
+    ASSERT_EQ(sharp.size(), QSize(960, 480));
+    EXPECT_EQ(sharp.devicePixelRatio(), 2);
+    const QImage nightAt2 = big.convertToFormat(QImage::Format_RGB32)
+                                .scaled(960, 480, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_EQ(sharp.pixel(6, 240), nightAt2.pixel(6, 240));
+    EXPECT_NE(sharp.pixel(480, 240), nightAt2.pixel(480, 240));
 }
 
 TEST_F(CitiesWindow, MarksSitWhereTheCitiesAreAndATapMovesMarkB) {
