@@ -16,9 +16,9 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <string_view>
 #include <thread>
 #include <unistd.h>
 
