@@ -3,6 +3,7 @@
 #include "cities/ui/citytimeview.h"
 
 #include "cities/ui/citiesuitexts.h"
+#include "cities/ui/citydetails.h"
 #include "citiesui_support.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SWindow.h"
@@ -134,4 +135,35 @@ TEST(CityTexts, OffsetColumnAndWeekdayOrder) {
         EXPECT_EQ(citiesui::WeekdayOfListIndex(d, 6), d);
         EXPECT_EQ(citiesui::ListIndexOfWeekday(citiesui::WeekdayOfListIndex(d, 0), 0), d);
     }
+}
+
+TEST(CityTexts, RuleListsStoreWeekdaysInTheLocalesOrder) {
+    citiesui::CityDetailsEntry e;
+    e.name = u"Somewhere";
+    e.latDegrees = e.latMinutes = e.lonDegrees = e.lonMinutes = u"0";
+    e.dstUsed = true;
+    e.start = {4, 0, 2}; // last, first weekday item, March
+    e.end = {4, 6, 9};   // last, last weekday item, October
+    CityRecord r{};
+    // A week starting on Monday: the first item is Monday (1), the last Sunday (0).
+    ASSERT_EQ(citiesui::ReadCityDetails(e, 0, r), citiesui::DetailsCheck::Ok);
+    EXPECT_EQ(r.dstStart, 4 * 16 + 1);
+    EXPECT_EQ(r.dstEnd, 4 * 16 + 0);
+    EXPECT_EQ(r.dstStartMonth, 2);
+    EXPECT_EQ(r.dstEndMonth, 9);
+    // And back into the lists.
+    const citiesui::CityDetailsEntry back = citiesui::EntryOfRecord(r, 0);
+    EXPECT_EQ(back.start, e.start);
+    EXPECT_EQ(back.end, e.end);
+    // Sunday first: the item is the weekday.
+    ASSERT_EQ(citiesui::ReadCityDetails(e, 6, r), citiesui::DetailsCheck::Ok);
+    EXPECT_EQ(r.dstStart, 4 * 16 + 0);
+    EXPECT_EQ(r.dstEnd, 4 * 16 + 6);
+    // Without the box the rule bytes stay as they were.
+    e.dstUsed = false;
+    CityRecord kept{};
+    kept.dstStart = 0x21;
+    ASSERT_EQ(citiesui::ReadCityDetails(e, 6, kept), citiesui::DetailsCheck::Ok);
+    EXPECT_EQ(kept.dstUsed, 0);
+    EXPECT_EQ(kept.dstStart, 0x21);
 }

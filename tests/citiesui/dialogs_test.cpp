@@ -175,6 +175,18 @@ TEST_F(CitiesWindow, CityDetailsChecksNameAndCoordinates) {
     EXPECT_EQ(r.latDegrees, 90);
     EXPECT_EQ(r.lonDegrees, 180);
 
+    // "Cancel" leaves everything as it was.
+    const uint32_t revision = db.revision();
+    setCoordinates(*f, u"1", u"2", u"3", u"4");
+    f->cancel();
+    QApplication::processEvents();
+    EXPECT_EQ(d->details(), nullptr);
+    EXPECT_EQ(db.revision(), revision);
+    EXPECT_EQ(db.recordAt(kEurope, kLondon)->latDegrees, 51);
+    d->onEdit();
+    f = d->details();
+    ASSERT_NE(f, nullptr);
+
     // 90 N 180 W accepted in the form: London changes in place and is saved.
     setCoordinates(*f, u"90", u"00", u"180", u"0");
     ASSERT_TRUE(f->ok());
