@@ -2,6 +2,8 @@
 
 #include "astro/ui/moonview.h"
 #include "astro/ui/sunview.h"
+#include "cities/ui/citytimeview.h"
+#include "cities/ui/worldtimeview.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
 #include "views/analogclockview.h"
@@ -56,6 +58,10 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
         return std::make_unique<astroui::MoonView>(ctx, number);
     case shell::kSunRiseSet:
         return std::make_unique<astroui::SunView>(ctx, number);
+    case shell::kWorldTime:
+        return std::make_unique<citiesui::WorldTimeView>(ctx, number);
+    case shell::kCityTime:
+        return std::make_unique<citiesui::CityTimeView>(ctx, number);
     default:
         return std::make_unique<PlaceholderView>(ctx, number);
     }

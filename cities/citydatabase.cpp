@@ -214,6 +214,7 @@ int CityDatabase::addCity(int continent, const CityRecord& record) {
     cell->continent = static_cast<uint8_t>(continent);
     --spare_;
     changed_ = true;
+    ++revision_;
 
     auto insertSorted = [&](std::vector<CityRecord*>& l) {
         size_t pos = 0;
@@ -236,6 +237,8 @@ bool CityDatabase::replaceCity(int continent, int index, const CityRecord& recor
     if (!r)
         return false;
     *r = record;
+    changed_ = true;
+    ++revision_;
     return true;
 }
 
@@ -252,6 +255,7 @@ bool CityDatabase::deleteCity(int continent, int index) {
             return false;
     }
     changed_ = true;
+    ++revision_;
     auto& l = list(continent);
     l.erase(l.begin() + index);
     --display_[static_cast<size_t>(continent)];

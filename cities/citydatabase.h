@@ -66,12 +66,16 @@ public:
     // Inserts a copy at its sorted places in its continent list and in the merged list; returns
     // the position in the continent list, or -1 (continent above 5, no addition left).
     int addCity(int continent, const CityRecord& record);
-    // Overwrites the stored record in place; no re-sort, the changed flag stays as it is.
+    // Overwrites the stored record in place (no re-sort). The files are written at the next save
+    // as after an add or a delete, so that an edit is not lost.
     bool replaceCity(int continent, int index, const CityRecord& record);
     // Removes the record from its continent list and the merged list.
     bool deleteCity(int continent, int index);
     int additionsLeft() const { return spare_; }
     bool changed() const { return changed_; }
+    // Counts every add, edit and delete: a picker that remembers its city by position reads its
+    // selection slot again when the revision moved on.
+    uint32_t revision() const { return revision_; }
 
     // Rewrites the six files from the continent lists when something was added or deleted.
     // Returns the number of files written (0 when nothing changed).
@@ -99,6 +103,7 @@ private:
     std::array<CitySelection, kCitySlots> slots_{};
     int slotCount_ = 1;
     bool changed_ = false;
+    uint32_t revision_ = 0;
 };
 
 // Word-sort comparison of two record names.

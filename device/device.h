@@ -24,6 +24,9 @@ public:
     virtual uint64_t tickCount() = 0;
     // Sleeps in the real device; the fake advances its clock instead.
     virtual void sleep(uint32_t milliseconds) = 0;
+    // The IANA name of the host's zone, the zone a fresh device starts in ("Europe/Berlin");
+    // empty when the host does not tell.
+    virtual std::string hostZoneName() { return {}; }
 };
 
 // ---- Time setting (owned by the device services daemon) -------------------------------------

@@ -18,6 +18,7 @@ public:
     FileTime utcNow() override { return utc_; }
     TimeZoneInformation zone() override { return zone_; }
     uint64_t tickCount() override { return ticks_; }
+    std::string hostZoneName() override { return hostZone; }
     void sleep(uint32_t ms) override {
         ++sleeps_;
         if (onSleep)
@@ -37,6 +38,8 @@ public:
     int sleeps() const { return sleeps_; }
     // Called on every sleep before the clock moves (tests use it to change files meanwhile).
     std::function<void(uint32_t)> onSleep;
+    // The host zone a test plays (empty: the host does not tell).
+    std::string hostZone;
 
 private:
     FileTime utc_ = 0;

@@ -6,14 +6,17 @@
 #include "device/paths.h"
 #include "device/text.h"
 
+#include <cctype>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -72,6 +75,7 @@ public:
                static_cast<uint64_t>(ts.tv_nsec / 1000000);
     }
     void sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    std::string hostZoneName() override { return hostZoneNameFromSystem(); }
 
 private:
     // The clock file is read again only when it changed (one stat a call).
@@ -339,6 +343,38 @@ bool writeClockFile(const fs::path& root, const ClockFile& cf) {
     b.insert(b.end(), z, z + sizeof(TimeZoneInformation));
     const std::u16string path = devicePathOf(root, root / ".system" / "clock.dat");
     return withRetry(20, 10, [&] { return saveWholeFile(path, b); });
+}
+
+std::string zoneNameOfPath(std::string path) {
+    // A name below a zoneinfo folder: ".../zoneinfo/Europe/Berlin" (or "posix/", "right/").
+    const auto at = path.find("zoneinfo/");
+    if (at != std::string::npos)
+        path = path.substr(at + 9);
+    for (const char* prefix : {"posix/", "right/"})
+        if (path.rfind(prefix, 0) == 0)
+            path = path.substr(std::strlen(prefix));
+    // A name is letters, digits and "/_-+"; anything else (a POSIX rule, a stray path) is none.
+    if (path.empty() || path.front() == '/' || path.size() > 64)
+        return {};
+    for (const char c : path)
+        if (!std::isalnum(static_cast<unsigned char>(c)) &&
+            std::string_view("/_-+").find(c) == std::string_view::npos)
+            return {};
+    return path;
+}
+
+std::string hostZoneNameFromSystem() {
+    if (const char* tz = std::getenv("TZ"); tz && *tz)
+        return zoneNameOfPath(tz[0] == ':' ? tz + 1 : tz);
+    std::error_code ec;
+    const fs::path link = fs::read_symlink("/etc/localtime", ec);
+    if (!ec)
+        return zoneNameOfPath(link.string());
+    std::ifstream f("/etc/timezone");
+    std::string line;
+    if (f && std::getline(f, line))
+        return zoneNameOfPath(line);
+    return {};
 }
 
 TimeZoneInformation hostZoneForYear(int year) {

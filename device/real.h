@@ -8,6 +8,7 @@
 #include "device/device.h"
 
 #include <memory>
+#include <string>
 
 namespace hv::dev {
 
@@ -22,6 +23,10 @@ bool writeClockFile(const std::filesystem::path& root, const ClockFile& cf);
 
 // The zone record that reproduces the host's zone (TZ, /etc/localtime) in the given year.
 TimeZoneInformation hostZoneForYear(int year);
+// The IANA name of the host's zone: from TZ, else the /etc/localtime link, else /etc/timezone;
+// empty when none names one. zoneNameOfPath keeps the name of a zoneinfo path or a bare name.
+std::string hostZoneNameFromSystem();
+std::string zoneNameOfPath(std::string path);
 
 class RealDevice : public Device {
 public:

@@ -19,8 +19,9 @@ QString path(int resourceId);
 // The picture, or a null image when there is no such resource.
 QImage load(int resourceId);
 
-// The clock faces (119, 124, 125) drawn kDetailedScale times larger, for
-// windows shown at a scale factor; a null image for other numbers. The
+// The clock faces (119, 124, 125) and the world maps (118, 138) drawn
+// kDetailedScale times larger, for windows shown at a scale factor; a null
+// image for other numbers. The
 // pixels carry no device pixel ratio (1).
 inline constexpr int kDetailedScale = 3;
 QImage loadDetailed(int resourceId);

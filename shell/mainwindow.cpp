@@ -1,7 +1,10 @@
 #include "shell/mainwindow.h"
 #include "shell/preferences.h"
 
+#include "cities/ui/editcities.h"
+#include "cities/ui/homelocation.h"
 #include "device/device.h"
+#include "device/files.h"
 #include "device/text.h"
 #include "items/alarms.h"
 #include "items/events.h"
@@ -124,7 +127,12 @@ MainWindow::MainWindow(const CommandLine& cmd, view::ViewFactory factory)
     auto* close = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     QObject::connect(close, &QShortcut::activated, this, [this] { command(kCmdClose); });
     buildViewHolder();
-    homeLocationDiffers = [this] { return homeZoneDiffers(*holder_.cities); };
+    // Forced at start when the device zone is not the home city's, or on a first start whose
+    // home city the host's zone did not name.
+    homeLocationDiffers = [this] {
+        return homeZoneDiffers(*holder_.cities) ||
+               (firstStart_ && !homeFromHost_ && holder_.cities->homeRecord());
+    };
 }
 
 MainWindow::~MainWindow() {
@@ -216,10 +224,16 @@ void MainWindow::buildContext() {
 }
 
 void MainWindow::buildViewHolder() {
+    // No settings file yet: the program's first start on this device.
+    firstStart_ = !dev::fileExists(dataFilePath(u"settings.dat"));
     holder_.settingsLoaded = loadSettings();
     holder_.cities = std::make_unique<CityDatabase>();
-    if (!screenSaverMode_)
+    if (!screenSaverMode_) {
         loadCities(*holder_.cities);
+        // A first start on a desktop: a host zone of a shipped city makes that city home.
+        if (firstStart_)
+            homeFromHost_ = homeFromHostZone(*holder_.cities, app().settings);
+    }
     holder_.citySource = std::make_unique<view::DatabaseCitySource>(*holder_.cities);
     tk::SetCitySource(holder_.citySource.get());
     holder_.sources = std::make_unique<ShellStatusSources>(*holder_.cities);
@@ -473,7 +487,7 @@ void MainWindow::command(int id) {
         openHomeLocation(false);
         break;
     case kCmdEditCities:
-        openPlaceholderPage(QStringLiteral("Edit Cities"));
+        openEditCities();
         break;
     case kCmdSetDateTime:
         openSetDateTime();
@@ -541,32 +555,27 @@ void MainWindow::openPlaceholderPage(const QString& title) {
 }
 
 void MainWindow::openHomeLocation(bool forced) {
-    // Placeholder of the Home Location page: shows the stored home location. Forced mode (the
-    // device zone differs from the home city's) has no Cancel button.
-    auto* d = new QDialog(this);
-    d->setObjectName(forced ? QStringLiteral("homeLocationForced")
-                            : QStringLiteral("homeLocation"));
-    d->setWindowTitle(QStringLiteral("Home Location"));
-    auto* col = new QVBoxLayout(d);
-    auto* heading = new QLabel(QStringLiteral("Home Location"), d);
-    heading->setFont(shellFont(18, true));
-    col->addWidget(heading);
-    col->addWidget(new QLabel(QStringLiteral("Continent list %1, city %2")
-                                  .arg(app().settings.homeContinent)
-                                  .arg(app().settings.homeCity),
-                              d));
-    auto* row = new QHBoxLayout;
-    auto* ok = new QPushButton(QStringLiteral("OK"), d);
-    QObject::connect(ok, &QPushButton::clicked, d, &QDialog::accept);
-    row->addWidget(ok);
-    if (!forced) {
-        auto* cancel = new QPushButton(QStringLiteral("Cancel"), d);
-        cancel->setObjectName(QStringLiteral("cancel"));
-        QObject::connect(cancel, &QPushButton::clicked, d, &QDialog::reject);
-        row->addWidget(cancel);
-    }
-    col->addLayout(row);
+    // The page stands over the lower half of the main window; forced mode (the device zone
+    // differs from the home city's) has no Cancel button.
+    auto* d = new citiesui::HomeLocationDlg(this, *holder_.cities, forced, [this] { redrawSoon(); });
+    const tk::RECT place = citiesui::HomeLocationDlg::kPlace;
+    d->move(mapToGlobal(QPoint(place.left, place.top)));
+    QObject::connect(d, &QDialog::finished, this, [this] { citiesChanged(); });
     showDialog(d);
+}
+
+void MainWindow::openEditCities() {
+    auto* d = new citiesui::EditCitiesDlg(this, *holder_.cities);
+    d->move(mapToGlobal(QPoint(0, 0)));
+    QObject::connect(d, &QDialog::finished, this, [this] { citiesChanged(); });
+    showDialog(d);
+}
+
+void MainWindow::citiesChanged() {
+    // The shown view's pickers follow the changed cities at once, the others when shown.
+    if (view::View* v = shownView(); v && !screenSaverMode_)
+        v->resync();
+    redrawSoon();
 }
 
 void MainWindow::exitSequence() {

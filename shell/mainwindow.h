@@ -124,6 +124,8 @@ private:
     void leaveFullScreen();
     void requestQuit();
     void openHomeLocation(bool forced);
+    void openEditCities();
+    void citiesChanged();
     void openPlaceholderPage(const QString& title);
     void openPreferences();
     void openAbout();
@@ -144,6 +146,8 @@ private:
     bool fullScreen_ = false;
     bool quitRequested_ = false;
     bool exited_ = false;
+    bool firstStart_ = false;
+    bool homeFromHost_ = false;
     QPointer<QDialog> dialog_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "astro/sun.h"
 #include "cities/citytime.h"
+#include "cities/cityzones.h"
 #include "device/device.h"
 #include "items/alarms.h"
 #include "items/stopwatch.h"
@@ -91,6 +92,15 @@ void loadCities(CityDatabase& db) {
 
 bool homeZoneDiffers(const CityDatabase& db) {
     return db.homeRecord() && DeviceZoneDiffers(db);
+}
+
+bool homeFromHostZone(CityDatabase& db, SettingsRecord& settings) {
+    const auto home = HomeCityForZone(db, dev::current().clock().hostZoneName());
+    if (!home || !db.setHome(home->continent, home->index))
+        return false;
+    settings.homeContinent = static_cast<uint32_t>(home->continent);
+    settings.homeCity = static_cast<uint32_t>(home->index);
+    return true;
 }
 
 } // namespace hv::shell

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cities/citydatabase.h"
+#include "settings/settings.h"
 #include "shellcore/statusbar.h"
 
 #include <optional>
@@ -49,5 +50,9 @@ private:
 void loadCities(CityDatabase& db);
 // True when the device's zone rule differs from the home city's (no home city: false).
 bool homeZoneDiffers(const CityDatabase& db);
+// A first start (no settings file): when the host's zone is that of a shipped city, that city
+// becomes the home location, in the database and in the settings' homeContinent and homeCity.
+// True when it did.
+bool homeFromHostZone(CityDatabase& db, SettingsRecord& settings);
 
 } // namespace hv::shell

@@ -294,7 +294,7 @@ TEST(CityDatabase, SizesShortAndMissingFiles) {
     EXPECT_EQ(nameAt(empty, 6, 0), "First");
 }
 
-TEST(CityDatabase, SavesOnlyAfterAddOrDelete) {
+TEST(CityDatabase, SavesAfterAnyChange) {
     dev::FakeDevice fake;
     dev::ScopedDevice use(fake);
     test::installShippedFiles(fake);
@@ -302,15 +302,26 @@ TEST(CityDatabase, SavesOnlyAfterAddOrDelete) {
     ASSERT_EQ(db.load(), 6);
     EXPECT_EQ(db.count(6), 512);
 
-    // In-place edits alone write nothing.
-    CityRecord edited = *db.recordAt(kEurope, 40);
-    edited.gmtOffset = 60;
-    ASSERT_TRUE(db.replaceCity(kEurope, 40, edited));
-    EXPECT_EQ(db.recordAt(kEurope, 40)->gmtOffset, 60);
-    EXPECT_FALSE(db.changed());
+    // Nothing changed: nothing is written.
     ASSERT_TRUE(dev::deleteFile(u"\\data\\asia.cdb"));
     EXPECT_EQ(db.save(), 0);
     EXPECT_FALSE(dev::fileExists(u"\\data\\asia.cdb"));
+
+    // An edit in place alone is written too, not lost at exit.
+    CityRecord edited = *db.recordAt(kEurope, 40);
+    edited.gmtOffset = 60;
+    const uint32_t before = db.revision();
+    ASSERT_TRUE(db.replaceCity(kEurope, 40, edited));
+    EXPECT_EQ(db.recordAt(kEurope, 40)->gmtOffset, 60);
+    EXPECT_TRUE(db.changed());
+    EXPECT_GT(db.revision(), before);
+    EXPECT_EQ(db.save(), 6);
+    EXPECT_TRUE(dev::fileExists(u"\\data\\asia.cdb"));
+    {
+        CityDatabase reread;
+        EXPECT_EQ(reread.load(), 6);
+        EXPECT_EQ(reread.recordAt(kEurope, 40)->gmtOffset, 60);
+    }
 
     // An add rewrites all six files from the lists, the edit included.
     ASSERT_EQ(db.addCity(kAfrica, makeCity(u"Zanzibar", 180)), 62);

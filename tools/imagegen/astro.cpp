@@ -14,7 +14,10 @@ namespace {
 
 constexpr int kMoonSize = 200;     // one phase picture, and the background
 constexpr double kMoonRadius = 92; // radius of the disk in those pictures
-constexpr int kMapW = 480, kMapH = 240;
+// The world maps' size in pixels: 480 x 240, or a whole multiple of it for the detailed maps
+// that windows shown at a scale factor draw from. Set by drawMaps for the maps it draws.
+int mapScale = 1;
+int mapW = 480, mapH = 240;
 
 // ---- Moon ---------------------------------------------------------------
 
@@ -293,8 +296,8 @@ QPainterPath landPath(const std::vector<std::vector<QPointF>>& rings) {
             QPolygonF poly;
             poly.reserve(int(pts.size()));
             for (const QPointF& q : pts)
-                poly << QPointF((q.x() + shift + 180.0) * kMapW / 360.0,
-                                (90.0 - q.y()) * kMapH / 180.0);
+                poly << QPointF((q.x() + shift + 180.0) * mapW / 360.0,
+                                (90.0 - q.y()) * mapH / 180.0);
             path.addPolygon(poly);
             path.closeSubpath();
         }
@@ -303,47 +306,47 @@ QPainterPath landPath(const std::vector<std::vector<QPointF>>& rings) {
 }
 
 double rowOf(double latitude) {
-    return (90.0 - latitude) * kMapH / 180.0;
+    return (90.0 - latitude) * mapH / 180.0;
 }
 
 // How close each pixel lies to land, 0..1: the land mask blurred a few
 // pixels wide; used to lighten the shallow water along the coasts.
 std::vector<float> coastGlow(const QPainterPath& land) {
-    QImage mask(kMapW, kMapH, QImage::Format_Grayscale8);
+    QImage mask(mapW, mapH, QImage::Format_Grayscale8);
     mask.fill(0);
     QPainter p(&mask);
     p.setRenderHint(QPainter::Antialiasing);
     p.fillPath(land, Qt::white);
     p.end();
-    std::vector<float> a(kMapW * kMapH), b(kMapW * kMapH);
-    for (int y = 0; y < kMapH; ++y)
-        for (int x = 0; x < kMapW; ++x)
-            a[y * kMapW + x] = mask.constScanLine(y)[x] / 255.0f;
-    constexpr int r = 3;
+    std::vector<float> a(mapW * mapH), b(mapW * mapH);
+    for (int y = 0; y < mapH; ++y)
+        for (int x = 0; x < mapW; ++x)
+            a[y * mapW + x] = mask.constScanLine(y)[x] / 255.0f;
+    const int r = 3 * mapScale;
     for (int pass = 0; pass < 2; ++pass) {
-        for (int y = 0; y < kMapH; ++y)
-            for (int x = 0; x < kMapW; ++x) {
+        for (int y = 0; y < mapH; ++y)
+            for (int x = 0; x < mapW; ++x) {
                 float sum = 0;
                 for (int k = -r; k <= r; ++k)
-                    sum += a[y * kMapW + (x + k + kMapW) % kMapW]; // the map wraps east-west
-                b[y * kMapW + x] = sum / (2 * r + 1);
+                    sum += a[y * mapW + (x + k + mapW) % mapW]; // the map wraps east-west
+                b[y * mapW + x] = sum / (2 * r + 1);
             }
-        for (int y = 0; y < kMapH; ++y)
-            for (int x = 0; x < kMapW; ++x) {
+        for (int y = 0; y < mapH; ++y)
+            for (int x = 0; x < mapW; ++x) {
                 float sum = 0;
                 for (int k = -r; k <= r; ++k)
-                    sum += b[std::clamp(y + k, 0, kMapH - 1) * kMapW + x];
-                a[y * kMapW + x] = sum / (2 * r + 1);
+                    sum += b[std::clamp(y + k, 0, mapH - 1) * mapW + x];
+                a[y * mapW + x] = sum / (2 * r + 1);
             }
     }
     return a;
 }
 
 QImage worldMap(const QPainterPath& land, const std::vector<float>& glow, bool night) {
-    QImage img = blank(kMapW, kMapH, Qt::black);
+    QImage img = blank(mapW, mapH, Qt::black);
     QPainter p;
     begin(p, img);
-    QLinearGradient sea(0, 0, 0, kMapH);
+    QLinearGradient sea(0, 0, 0, mapH);
     if (night) {
         sea.setColorAt(0, QColor(14, 22, 46));
         sea.setColorAt(0.5, QColor(10, 18, 42));
@@ -356,23 +359,23 @@ QImage worldMap(const QPainterPath& land, const std::vector<float>& glow, bool n
     p.fillRect(img.rect(), sea);
     p.end();
     const QColor shallow = night ? QColor(26, 40, 72) : QColor(120, 176, 220);
-    for (int y = 0; y < kMapH; ++y)
-        for (int x = 0; x < kMapW; ++x) {
-            const double t = std::min(1.0, glow[y * kMapW + x] * 2.2);
+    for (int y = 0; y < mapH; ++y)
+        for (int x = 0; x < mapW; ++x) {
+            const double t = std::min(1.0, glow[y * mapW + x] * 2.2);
             if (t > 0)
                 img.setPixel(x, y, mix(img.pixelColor(x, y), shallow, t).rgb());
         }
     begin(p, img);
     // graticule every 30 degrees
-    p.setPen(QPen(night ? QColor(40, 54, 90) : QColor(130, 170, 214), 1));
+    p.setPen(QPen(night ? QColor(40, 54, 90) : QColor(130, 170, 214), 1.0 * mapScale));
     for (int lon = -150; lon <= 150; lon += 30)
-        p.drawLine(QPointF((lon + 180) * kMapW / 360.0, 0),
-                   QPointF((lon + 180) * kMapW / 360.0, kMapH));
+        p.drawLine(QPointF((lon + 180) * mapW / 360.0, 0),
+                   QPointF((lon + 180) * mapW / 360.0, mapH));
     for (int lat = -60; lat <= 60; lat += 30)
-        p.drawLine(QPointF(0, rowOf(lat)), QPointF(kMapW, rowOf(lat)));
+        p.drawLine(QPointF(0, rowOf(lat)), QPointF(mapW, rowOf(lat)));
 
-    QLinearGradient ground(0, 0, 0, kMapH);
-    auto stop = [&](double lat, QColor c) { ground.setColorAt(rowOf(lat) / kMapH, c); };
+    QLinearGradient ground(0, 0, 0, mapH);
+    auto stop = [&](double lat, QColor c) { ground.setColorAt(rowOf(lat) / mapH, c); };
     if (night) {
         stop(90, QColor(70, 78, 100));
         stop(62, QColor(44, 52, 72));
@@ -396,7 +399,7 @@ QImage worldMap(const QPainterPath& land, const std::vector<float>& glow, bool n
         stop(-90, QColor(250, 252, 253));
     }
     p.setBrush(ground);
-    p.setPen(QPen(night ? QColor(86, 100, 132) : QColor(40, 80, 52, 170), 0.6));
+    p.setPen(QPen(night ? QColor(86, 100, 132) : QColor(40, 80, 52, 170), 0.6 * mapScale));
     p.drawPath(land);
     p.end();
     return img;
@@ -410,10 +413,20 @@ void drawAstro(Catalogue& out, const std::vector<std::vector<QPointF>>& land) {
     out[121] = moonBackground();
     out[122] = phaseIcons();
     out[123] = sunPicture();
+    drawMaps(out, land, 1);
+}
+
+void drawMaps(Catalogue& out, const std::vector<std::vector<QPointF>>& land, int scale) {
+    mapScale = scale < 1 ? 1 : scale;
+    mapW = 480 * mapScale;
+    mapH = 240 * mapScale;
     const QPainterPath path = landPath(land);
     const std::vector<float> glow = coastGlow(path);
     out[118] = worldMap(path, glow, false);
     out[138] = worldMap(path, glow, true);
+    mapScale = 1;
+    mapW = 480;
+    mapH = 240;
 }
 
 } // namespace imagegen

@@ -56,6 +56,8 @@ void drawInterface(Catalogue& out);
 void drawFaces(Catalogue& out, int scale = 1);
 inline constexpr int kDetailedFaceScale = 3;
 void drawAstro(Catalogue& out, const std::vector<std::vector<QPointF>>& land);
+// The day and night world maps (118, 138) at a whole multiple of their 480 x 240 pixels.
+void drawMaps(Catalogue& out, const std::vector<std::vector<QPointF>>& land, int scale);
 void drawSkins(Catalogue& out);
 
 // The desktop icon in the folder layout of an icon theme, PNG at the theme's sizes and SVG.

@@ -115,9 +115,11 @@ int main(int argc, char** argv) {
     drawAstro(pictures, land);
     drawSkins(pictures);
 
-    // The faces again at kDetailedFaceScale times their size, as "<id>@3x.png".
+    // The faces and the world maps again at kDetailedFaceScale times their size, as
+    // "<id>@3x.png".
     Catalogue detailed;
     drawFaces(detailed, kDetailedFaceScale);
+    drawMaps(detailed, land, kDetailedFaceScale);
     const QString detailedSuffix = QStringLiteral("@%1x").arg(kDetailedFaceScale);
 
     QDir().mkpath(outDir);
