@@ -2,6 +2,8 @@
 
 #include "astro/ui/moonview.h"
 #include "astro/ui/sunview.h"
+#include "items/ui/alarmsview.h"
+#include "items/ui/timersview.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
 #include "views/generalview.h"
@@ -40,6 +42,10 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
     switch (number) {
     case shell::kGeneral:
         return std::make_unique<views::GeneralView>(ctx, number);
+    case shell::kAlarms:
+        return std::make_unique<itemsui::MAlarms>(ctx, number);
+    case shell::kTimers:
+        return std::make_unique<itemsui::MTimers>(ctx, number);
     case shell::kMoonPhases:
         return std::make_unique<astroui::MoonView>(ctx, number);
     case shell::kSunRiseSet:

@@ -1,0 +1,53 @@
+// The screenshots of the Alarms and Timers views and of their settings windows (written when
+// HV_SCREENSHOT_DIR names a folder), with the pixels that say the layout stands where it should.
+#include "alarmsui_support.h"
+
+using namespace hv;
+using namespace hv::alarmstest;
+namespace al = itemsui::alarmslayout;
+
+TEST_F(ItemViews, ScreenshotsOfBothViewsAndBothSettingsWindows) {
+    // Alarms 1 and 3 armed, alarm 2 with a note and off.
+    items::Alarms& a = items::alarms();
+    start();
+    showView(shell::kAlarms);
+    itemsui::MAlarms& v = alarmsView();
+    a.records[0].alarmTime = *dev::toFileTime(at(2026, 3, 14, 6, 45));
+    items::setText(a.records[0].note, u"Wake up");
+    a.records[1].alarmTime = *dev::toFileTime(at(2026, 3, 14, 12, 30));
+    items::setText(a.records[1].note, u"Lunch with Anna");
+    a.records[2].alarmTime = *dev::toFileTime(at(2026, 3, 14, 22, 0));
+    nextSecond();
+    tap(v.checkBox(0));
+    tap(v.checkBox(2));
+    nextSecond();
+    maybeScreenshot(*window, QStringLiteral("alarms-page1"));
+
+    tap(v.settingsButton(1));
+    ASSERT_TRUE(v.settingsWindow()->isOpen());
+    maybeScreenshot(*window, QStringLiteral("alarm-settings"));
+    tap(v.settingsWindow()->control(itemsui::kIdCancel));
+
+    // Timer 1 running for 5 minutes, timer 2 stopped at 1:30 left of 10 minutes.
+    items::Timers& t = items::timers();
+    showView(shell::kTimers);
+    itemsui::MTimers& tv = timersView();
+    t.records[0].initialMinutes = 5;
+    t.records[0].countdownTime = *dev::toFileTime(at(2026, 3, 14, 0, 5));
+    items::setText(t.records[0].note, u"Tea");
+    t.records[0].showNote = 1;
+    t.records[1].initialMinutes = 10;
+    t.records[1].countdownTime = *dev::toFileTime(at(2026, 3, 14, 0, 1, 30));
+    nextSecond();
+    tap(tv.button(itemsui::kIdStart));
+    fake.clockImpl.advanceMs(17 * 1000);
+    nextSecond();
+    maybeScreenshot(*window, QStringLiteral("timers-running"));
+    tv.select(1);
+    nextSecond();
+    maybeScreenshot(*window, QStringLiteral("timers-stopped"));
+    tap(tv.button(itemsui::kIdSet));
+    ASSERT_TRUE(tv.settingsWindow()->isOpen());
+    maybeScreenshot(*window, QStringLiteral("timer-settings"));
+    tap(tv.settingsWindow()->control(itemsui::kIdCancel));
+}
