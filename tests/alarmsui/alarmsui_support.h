@@ -116,8 +116,8 @@ protected:
     std::unique_ptr<shell::MainWindow> window;
 };
 
-// Writes what the window shows when HV_SCREENSHOT_DIR names a folder (docs/screenshots); the
-// file name carries the scale factor the run was started with.
+// Writes what the window shows when HV_SCREENSHOT_DIR names a folder (docs/screenshots): name.png
+// at scale 1, name@2x.png at the scale factor 2 the run was started with.
 inline void maybeScreenshot(shell::MainWindow& w, const QString& name) {
     const QString dir = qEnvironmentVariable("HV_SCREENSHOT_DIR");
     if (dir.isEmpty())
@@ -126,7 +126,9 @@ inline void maybeScreenshot(shell::MainWindow& w, const QString& name) {
     const QImage img = w.grab().toImage();
     const int scale = qRound(img.width() / 480.0);
     QDir().mkpath(dir);
-    img.save(QDir(dir).filePath(QStringLiteral("%1@%2x.png").arg(name).arg(scale)));
+    const QString file = scale == 1 ? QStringLiteral("%1.png").arg(name)
+                                    : QStringLiteral("%1@%2x.png").arg(name).arg(scale);
+    img.save(QDir(dir).filePath(file));
 }
 
 } // namespace hv::alarmstest

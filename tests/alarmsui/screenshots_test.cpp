@@ -4,7 +4,17 @@
 
 using namespace hv;
 using namespace hv::alarmstest;
-namespace al = itemsui::alarmslayout;
+
+namespace {
+
+// The colour at a logical point of what the window shows, at any scale factor.
+QRgb at(shell::MainWindow& w, int x, int y) {
+    const QImage img = w.grab().toImage();
+    const int scale = qRound(img.width() / 480.0);
+    return img.pixel(x * scale + scale / 2, y * scale + scale / 2) & 0xffffff;
+}
+
+} // namespace
 
 TEST_F(ItemViews, ScreenshotsOfBothViewsAndBothSettingsWindows) {
     // Alarms 1 and 3 armed, alarm 2 with a note and off.
@@ -22,10 +32,22 @@ TEST_F(ItemViews, ScreenshotsOfBothViewsAndBothSettingsWindows) {
     tap(v.checkBox(2));
     nextSecond();
     maybeScreenshot(*window, QStringLiteral("alarms-page1"));
+    // The row separators below the title strip: y 0, 110, 220, 330 and 440 of the view's window.
+    for (int y : {44, 154, 264, 374, 484})
+        EXPECT_EQ(at(*window, 20, y + 1), 0xC0C0FFu) << y;
+    EXPECT_EQ(at(*window, 20, 44 + 6), 0xFFFFFFu);
 
     tap(v.settingsButton(1));
     ASSERT_TRUE(v.settingsWindow()->isOpen());
-    maybeScreenshot(*window, QStringLiteral("alarm-settings"));
+    maybeScreenshot(*window, QStringLiteral("alarmsettings-alarm2"));
+    // The black bar under the title, the grey ones, and Sunday selected in the day selector.
+    EXPECT_EQ(at(*window, 240, 52), 0x000000u);
+    for (int y : {99, 205, 315})
+        EXPECT_EQ(at(*window, 240, y), 0xC0C0C0u) << y;
+    const tk::RECT sunday = itemsui::DaySelector::cell(0);
+    EXPECT_EQ(at(*window, itemsui::alarmsetlayout::kDaySelectorAt.x + sunday.left + 1,
+                 itemsui::alarmsetlayout::kDaySelectorAt.y + sunday.top + 1),
+              0x0000E0u);
     tap(v.settingsWindow()->control(itemsui::kIdCancel));
 
     // Timer 1 running for 5 minutes, timer 2 stopped at 1:30 left of 10 minutes.
@@ -43,11 +65,14 @@ TEST_F(ItemViews, ScreenshotsOfBothViewsAndBothSettingsWindows) {
     fake.clockImpl.advanceMs(17 * 1000);
     nextSecond();
     maybeScreenshot(*window, QStringLiteral("timers-running"));
+    for (int y : {82, 312, 424})
+        EXPECT_EQ(at(*window, 5, y), 0xC0C0C0u) << y;
+    EXPECT_EQ(tv.remainingShown(), u"00:04:42");
     tv.select(1);
     nextSecond();
     maybeScreenshot(*window, QStringLiteral("timers-stopped"));
     tap(tv.button(itemsui::kIdSet));
     ASSERT_TRUE(tv.settingsWindow()->isOpen());
-    maybeScreenshot(*window, QStringLiteral("timer-settings"));
+    maybeScreenshot(*window, QStringLiteral("timersettings-timer2"));
     tap(tv.settingsWindow()->control(itemsui::kIdCancel));
 }
