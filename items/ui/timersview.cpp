@@ -200,7 +200,7 @@ void MTimers::syncAll() {
         list_->SetSelected(selected());
     syncButtons();
     shown_ = ctx_.timers.records;
-    composeRemaining();
+    composeRemaining(true);
     InvalidateRect(hwnd(), nullptr, true);
     if (strip_)
         InvalidateRect(strip_->hwnd(), nullptr, true);
@@ -220,9 +220,7 @@ void MTimers::tick(DC& dc, const dev::SystemTime& now) {
         return;
     }
     // Only the remaining time moves: the time area and, while a timer runs, the strip.
-    const std::u16string before = remainingShown_;
-    composeRemaining();
-    if (remainingShown_ != before) {
+    if (composeRemaining()) {
         if (HDC wdc = GetDC(hwnd())) {
             paintRemaining(*wdc);
             ReleaseDC(hwnd(), wdc);
@@ -259,8 +257,11 @@ void MTimers::paintNote(DC& dc) {
     dc.DrawText(items::textOf(r.note), windowRect(kNote), kLine);
 }
 
-void MTimers::composeRemaining() {
-    remainingShown_ = ctx_.timers.remainingText(selected());
+bool MTimers::composeRemaining(bool always) {
+    std::u16string text = ctx_.timers.remainingText(selected());
+    if (!always && text == remainingShown_)
+        return false;
+    remainingShown_ = std::move(text);
     // Composed off screen and copied in one transfer.
     DC dc(&remaining_);
     dc.FillRect(RECT{0, 0, kRemainingWidth, kRemainingHeight}, colour(kColourWhite));
@@ -269,6 +270,7 @@ void MTimers::composeRemaining() {
     dc.SetTextColor(colour(kColourDigits));
     dc.DrawText(remainingShown_, RECT{0, 0, kRemainingWidth, kRemainingHeight},
                 DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+    return true;
 }
 
 void MTimers::paintRemaining(DC& dc) {

@@ -109,7 +109,9 @@ private:
     void paintSeparators(tk::DC& dc);
     void paintNote(tk::DC& dc);
     void paintRemaining(tk::DC& dc);
-    void composeRemaining();
+    // Composes the remaining time off screen; false when the text is the one already composed
+    // (unless `always`).
+    bool composeRemaining(bool always = false);
     void command(int id);
 
     std::unique_ptr<tk::DropList> list_;
