@@ -36,7 +36,7 @@ inline constexpr tk::COLORREF kSeparatorColour = tk::RGB(192, 192, 255);
 // Within a row, from the top of its separator.
 // The first line starts below the tab strip, which stands in the first row.
 inline constexpr RECT kCheckBox{12, 50, 90, 80};
-inline constexpr RECT kTimePicker{94, 46, 244, 82};
+inline constexpr RECT kTimePicker{94, 46, 256, 82};
 inline constexpr RECT kSettingsButton{330, 46, 468, 82};
 inline constexpr RECT kNote{98, 82, 468, 108};
 // The alarm's weekdays above its first line, left of the tab strip: one cell a day, Sunday first.
