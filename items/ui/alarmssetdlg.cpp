@@ -17,6 +17,7 @@ SettingsLayout alarmLayout() {
     l.labels = {{kDaysLabel, kTextSelectedDays},  {kSoundLabel, kTextAlarmSound},
                 {kRepeatLabel, kTextRepeat},      {kPauseLabel, kTextPause},
                 {kSnoozeCountLabel, kTextRepeat}, {kSnoozeIntervalLabel, kTextPause}};
+    l.soundPicker = alarmsetlayout::kSoundPicker;
     l.repeatList = alarmsetlayout::kRepeatList;
     l.pauseList = alarmsetlayout::kPauseList;
     l.testButton = alarmsetlayout::kTestButton;
@@ -97,7 +98,8 @@ void AlarmsSetDlg::open(int index) {
         snoozeInterval_->SetSelected(0);
     SetChecked(repeating_, draft_.repeating);
     InvalidateRect(days_->hwnd(), nullptr, true);
-    openWith(draft_.note, draft_.showDescription, draft_.repeatIndex, draft_.pauseIndex);
+    openWith(draft_.soundPath, draft_.note, draft_.showDescription, draft_.repeatIndex,
+             draft_.pauseIndex);
 }
 
 items::AlarmSettingsDraft AlarmsSetDlg::draft() const {
@@ -107,6 +109,8 @@ items::AlarmSettingsDraft AlarmsSetDlg::draft() const {
     d.repeating = IsChecked(repeating_);
     d.repeatIndex = repeatIndex();
     d.pauseIndex = pauseIndex();
+    d.soundIndex = soundIndex();
+    d.soundPath = soundPath();
     d.snoozeCountIndex = static_cast<uint8_t>(std::max(0, snoozeCount_->selected()));
     d.snoozeIntervalIndex = static_cast<uint8_t>(std::max(0, snoozeInterval_->selected()));
     return d;

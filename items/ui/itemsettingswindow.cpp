@@ -26,6 +26,7 @@ ItemSettingsWindow::ItemSettingsWindow(HWND owner, SettingsLayout layout, const 
 
 ItemSettingsWindow::~ItemSettingsWindow() {
     soundTest_.stop();
+    sound_.reset();
     repeat_.reset();
     pause_.reset();
     if (IsWindow(hwnd()))
@@ -34,6 +35,7 @@ ItemSettingsWindow::~ItemSettingsWindow() {
 
 void ItemSettingsWindow::createShared() {
     const QFont* text = dialogFont();
+    sound_ = std::make_unique<STFileList>(hwnd(), layout_.soundPicker, kIdSoundPicker);
     repeat_ = std::make_unique<DropList>(hwnd(), layout_.repeatList, kStrRepeatCounts, 0, text,
                                          kIdRepeatList);
     pause_ =
@@ -73,8 +75,10 @@ bool ItemSettingsWindow::isOpen() const {
     return IsWindow(hwnd()) && IsWindowVisible(hwnd());
 }
 
-void ItemSettingsWindow::openWith(const std::u16string& note, bool showDescription,
-                                  uint8_t repeatIndex, uint8_t pauseIndex) {
+void ItemSettingsWindow::openWith(const std::u16string& soundPath, const std::u16string& note,
+                                  bool showDescription, uint8_t repeatIndex, uint8_t pauseIndex) {
+    sound_->setPath(soundPath);
+    sound_->show();
     SetWindowText(note_, note.substr(0, kNoteChars));
     SetChecked(showDescription_, showDescription);
     // A damaged record's index beyond the list leaves the list on its first entry.
@@ -99,12 +103,20 @@ uint8_t ItemSettingsWindow::repeatIndex() const {
 uint8_t ItemSettingsWindow::pauseIndex() const {
     return static_cast<uint8_t>(std::max(0, pause_->selected()));
 }
+uint32_t ItemSettingsWindow::soundIndex() const {
+    return static_cast<uint32_t>(std::max(0, sound_->selectedIndex()));
+}
+std::u16string ItemSettingsWindow::soundPath() const {
+    return sound_->getPath();
+}
 
 void ItemSettingsWindow::reset() {
     SetWindowText(note_, u"");
     SetChecked(showDescription_, false);
     repeat_->SetSelected(0);
     pause_->SetSelected(0);
+    // The sound folder goes back to \Windows; the list keeps the sound of the same name there.
+    sound_->setFolder(items::kSoundFolder);
     resetOwn();
     InvalidateRect(hwnd(), nullptr, true);
 }
@@ -113,6 +125,7 @@ void ItemSettingsWindow::close(bool ok) {
     stopSoundTest();
     if (ok)
         confirm();
+    sound_->hide();
     ShowWindow(hwnd(), SW_HIDE);
     if (onClosed)
         onClosed(ok);

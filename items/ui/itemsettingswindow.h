@@ -6,6 +6,7 @@
 
 #include "items/records.h"
 #include "toolkit/controls/droplist.h"
+#include "toolkit/controls/soundpicker.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
 
@@ -34,6 +35,7 @@ enum : int {
     kIdTest = 1023,
     kIdRepeatList = 1030,
     kIdPauseList = 1031,
+    kIdSoundPicker = 1034,
 };
 
 // The shared layout (coordinates of the window, which covers the main window's client area).
@@ -68,6 +70,7 @@ struct SettingsLayout {
     int titleString = 0;
     std::vector<RECT> greyBars;
     std::vector<SettingsLabel> labels;
+    RECT soundPicker{};
     RECT repeatList{};
     RECT pauseList{};
     RECT testButton{};
@@ -99,6 +102,7 @@ public:
     HWND control(int id) const;
     tk::DropList* repeatList() const { return repeat_.get(); }
     tk::DropList* pauseList() const { return pause_.get(); }
+    tk::STFileList* soundPicker() const { return sound_.get(); }
     const items::SoundTest& soundTest() const { return soundTest_; }
 
     // The shared controls' values.
@@ -106,11 +110,15 @@ public:
     bool showDescription() const;
     uint8_t repeatIndex() const;
     uint8_t pauseIndex() const;
+    // The sound picker's entry (0 = "None") and the path it reads back.
+    uint32_t soundIndex() const;
+    std::u16string soundPath() const;
 
 protected:
-    // Fills the shared controls and shows the window over everything else.
-    void openWith(const std::u16string& note, bool showDescription, uint8_t repeatIndex,
-                  uint8_t pauseIndex);
+    // Fills the shared controls and shows the window over everything else; the sound picker
+    // selects the entry of the path's file, "None" when the folder has no such file.
+    void openWith(const std::u16string& soundPath, const std::u16string& note, bool showDescription,
+                  uint8_t repeatIndex, uint8_t pauseIndex);
     // The window's own parts: the sound test of what the window shows now, "Reset" and OK.
     virtual items::SoundTestPlan currentSoundTest() const = 0;
     virtual void resetOwn() = 0;
@@ -143,6 +151,7 @@ private:
     HWND cancel_ = nullptr;
     std::unique_ptr<tk::DropList> repeat_;
     std::unique_ptr<tk::DropList> pause_;
+    std::unique_ptr<tk::STFileList> sound_;
     items::SoundTest soundTest_;
 };
 

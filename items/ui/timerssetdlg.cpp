@@ -18,6 +18,7 @@ SettingsLayout timerLayout() {
                 {kSoundLabel, kTextTimerSound},
                 {kRepeatLabel, kTextRepeat},
                 {kPauseLabel, kTextPause}};
+    l.soundPicker = timersetlayout::kSoundPicker;
     l.repeatList = timersetlayout::kRepeatList;
     l.pauseList = timersetlayout::kPauseList;
     l.testButton = timersetlayout::kTestButton;
@@ -58,7 +59,7 @@ void TimersSetDlg::open(int index) {
         return;
     draft_ = items::openTimerSettings(timers_, index);
     showInitialValue(draft_.hours, draft_.minutes, draft_.seconds);
-    openWith(draft_.note, draft_.showNote, draft_.repeatIndex, draft_.pauseIndex);
+    openWith(draft_.soundPath, draft_.note, draft_.showNote, draft_.repeatIndex, draft_.pauseIndex);
 }
 
 items::TimerSettingsDraft TimersSetDlg::draft() const {
@@ -67,6 +68,8 @@ items::TimerSettingsDraft TimersSetDlg::draft() const {
     d.showNote = showDescription();
     d.repeatIndex = repeatIndex();
     d.pauseIndex = pauseIndex();
+    d.soundIndex = soundIndex();
+    d.soundPath = soundPath();
     if (const DateTimePick* p = initialValue()) {
         d.hours = static_cast<uint8_t>(p->time().hour);
         d.minutes = static_cast<uint8_t>(p->time().minute);

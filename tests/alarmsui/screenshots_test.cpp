@@ -17,6 +17,11 @@ QRgb at(shell::MainWindow& w, int x, int y) {
 } // namespace
 
 TEST_F(ItemViews, ScreenshotsOfBothViewsAndBothSettingsWindows) {
+    // The device's sounds for the sound picker.
+    for (const char16_t* f : {u"\\Windows\\Alarm1.wav", u"\\Windows\\Alarm2.wav"}) {
+        std::filesystem::create_directories(fake.host(f).parent_path());
+        ASSERT_TRUE(dev::saveWholeFile(f, "RIFF", 4));
+    }
     // Alarms 1 and 3 armed, alarm 2 with a note and off.
     items::Alarms& a = items::alarms();
     start();

@@ -1,6 +1,8 @@
-// "Test" in the settings windows: nothing for "None"; the chosen sound repeatIndex + 1 times with
-// pauseIndex + 1 seconds between the plays, while the window goes on answering taps; a second
-// tap stops it, and so does closing the window.
+// The sound picker in the settings windows and "Test": the stored path selects its entry ("None"
+// for a file the folder does not hold) and OK stores the choice; "Reset" takes the picker back to
+// \Windows; "Test" plays nothing for "None", the chosen sound repeatIndex + 1 times with
+// pauseIndex + 1 seconds between the plays while the window goes on answering taps, and a second
+// tap stops it, as does closing the window.
 #include "alarmsui_support.h"
 
 #include "settings/soundpath.h"
@@ -16,6 +18,15 @@ constexpr char16_t kAlarm3[] = u"\\Windows\\Alarm3.wav";
 
 class SoundTests : public ItemViews {
 protected:
+    void SetUp() override {
+        ItemViews::SetUp();
+        // The device's sounds, and a file the picker leaves out.
+        for (const char16_t* f : {u"\\Windows\\Alarm1.wav", u"\\Windows\\Alarm2.wav", kAlarm3,
+                                  u"\\Windows\\Readme.txt", u"\\Windows\\Sounds\\Chime.wav"}) {
+            std::filesystem::create_directories(fake.host(f).parent_path());
+            ASSERT_TRUE(dev::saveWholeFile(f, "RIFF", 4));
+        }
+    }
     // Alarm 1 with a sound (or None) as its settings left it.
     itemsui::AlarmsSetDlg& openAlarm1(uint32_t soundIndex) {
         start();
@@ -36,8 +47,42 @@ protected:
     size_t plays() const { return fake.soundImpl.plays.size(); }
 };
 
+TEST_F(SoundTests, ThePickerSelectsTheStoredSoundOrNoneAndOkStoresIt) {
+    itemsui::AlarmsSetDlg& dlg = openAlarm1(3);
+    tk::STFileList* picker = dlg.soundPicker();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_TRUE(picker->visible());
+    EXPECT_EQ(picker->folder(), u"\\Windows");
+    EXPECT_EQ(picker->entry(picker->selectedIndex()), u"Alarm3");
+    EXPECT_EQ(picker->count(), 4); // None, Alarm1, Alarm2, Alarm3: no Readme.txt
+    picker->setSelectedIndex(2);
+    tap(dlg.control(itemsui::kIdOk));
+    EXPECT_FALSE(picker->visible());
+    EXPECT_EQ(storedAlarm(0).soundIndex, 2u);
+    EXPECT_EQ(items::readAlarmSound(0), u"\\Windows\\Alarm2.wav");
+
+    // A sound the folder no longer holds: "None", stored as no sound.
+    ASSERT_TRUE(writeSoundPathFile(items::alarmSoundFile(0), u"\\Windows\\Gone.wav"));
+    tap(alarmsView().settingsButton(0));
+    EXPECT_EQ(picker->selectedIndex(), 0);
+    EXPECT_EQ(picker->entry(0), u"None");
+    tap(dlg.control(itemsui::kIdOk));
+    EXPECT_EQ(storedAlarm(0).soundIndex, 0u);
+
+    // "Reset" takes another folder back to \Windows; Cancel keeps the stored path.
+    ASSERT_TRUE(writeSoundPathFile(items::alarmSoundFile(0), u"\\Windows\\Sounds\\Chime.wav"));
+    tap(alarmsView().settingsButton(0));
+    EXPECT_EQ(picker->folder(), u"\\Windows\\Sounds");
+    EXPECT_EQ(picker->entry(picker->selectedIndex()), u"Chime");
+    tap(dlg.control(itemsui::kIdReset));
+    EXPECT_EQ(picker->folder(), u"\\Windows");
+    tap(dlg.control(itemsui::kIdCancel));
+    EXPECT_EQ(items::readAlarmSound(0), u"\\Windows\\Sounds\\Chime.wav");
+}
+
 TEST_F(SoundTests, NonePlaysNothing) {
-    itemsui::AlarmsSetDlg& dlg = openAlarm1(0);
+    itemsui::AlarmsSetDlg& dlg = openAlarm1(3);
+    dlg.soundPicker()->setSelectedIndex(0);
     tap(dlg.testButton());
     after(dlg, 1000);
     EXPECT_EQ(plays(), 0u);
@@ -98,13 +143,14 @@ TEST_F(SoundTests, ASecondTapOrClosingTheWindowStopsIt) {
 TEST_F(SoundTests, TheTimerWindowTestsItsOwnChoice) {
     start();
     showView(shell::kTimers);
-    items::timers().records[2].soundIndex = 1;
+    items::timers().records[2].soundIndex = 3;
     ASSERT_TRUE(writeSoundPathFile(items::timerSoundFile(2), kAlarm3));
     itemsui::MTimers& v = timersView();
     v.select(2);
     tap(v.button(itemsui::kIdSet));
     itemsui::TimersSetDlg* dlg = v.settingsWindow();
     ASSERT_TRUE(dlg->isOpen());
+    EXPECT_EQ(dlg->soundPicker()->entry(dlg->soundPicker()->selectedIndex()), u"Alarm3");
     dlg->repeatList()->SetSelected(1);
     tap(dlg->testButton());
     after(*dlg, 1000);
