@@ -16,11 +16,11 @@
 
 namespace hv::itemsui {
 
+// Control ids of a row's check box and "Settings..." (the picker is told apart by its window, the
+// note is drawn).
 enum : int {
     kIdAlarmCheck = 1005,    // + row
-    kIdAlarmPicker = 1009,   // + row
     kIdAlarmSettings = 1020, // + row
-    kIdAlarmNote = 1024,     // + row
 };
 
 namespace alarmslayout {
