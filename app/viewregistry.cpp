@@ -4,6 +4,8 @@
 #include "astro/ui/sunview.h"
 #include "cities/ui/citytimeview.h"
 #include "cities/ui/worldtimeview.h"
+#include "items/ui/alarmsview.h"
+#include "items/ui/timersview.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
 #include "views/analogclockview.h"
@@ -54,6 +56,10 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
         return std::make_unique<views::InternetTimeView>(ctx, number);
     case shell::kTimeCalc:
         return std::make_unique<views::TimeCalcView>(ctx, number);
+    case shell::kAlarms:
+        return std::make_unique<itemsui::MAlarms>(ctx, number);
+    case shell::kTimers:
+        return std::make_unique<itemsui::MTimers>(ctx, number);
     case shell::kMoonPhases:
         return std::make_unique<astroui::MoonView>(ctx, number);
     case shell::kSunRiseSet:
