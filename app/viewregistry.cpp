@@ -2,6 +2,8 @@
 
 #include "astro/ui/moonview.h"
 #include "astro/ui/sunview.h"
+#include "items/ui/eventsview.h"
+#include "items/ui/stopwatchview.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
 #include "views/generalview.h"
@@ -44,6 +46,10 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
         return std::make_unique<astroui::MoonView>(ctx, number);
     case shell::kSunRiseSet:
         return std::make_unique<astroui::SunView>(ctx, number);
+    case shell::kStopwatch:
+        return std::make_unique<itemsui::StopwatchView>(ctx, number);
+    case shell::kEvents:
+        return std::make_unique<itemsui::EventsView>(ctx, number);
     default:
         return std::make_unique<PlaceholderView>(ctx, number);
     }

@@ -1,0 +1,251 @@
+// The Events view in the main window against the fake notification service: New... with the
+// "Event Settings" window registers an event ahead and saves it, an event less than a second ahead
+// is saved unregistered, Edit... re-registers under the same handle, Delete... asks and clears the
+// registration; "No Name", the three sort rules, the unit column in every unit, the row heights,
+// notes saved and read back, and the sort and unit kept in the settings.
+#include "items/ui/eventsview.h"
+
+#include "device/text.h"
+#include "eventsui_support.h"
+#include "items/listorder.h"
+#include "toolkit/window/SWindow.h"
+
+#include <fstream>
+
+using namespace hv;
+using namespace hv::eventstest;
+using itemsui::EventsEditDlg;
+using itemsui::EventsView;
+namespace el = itemsui::eventslayout;
+namespace dl = itemsui::eventdlglayout;
+
+namespace {
+
+EventsView* eventsView(shell::MainWindow& w) {
+    return static_cast<EventsView*>(w.view(shell::kEvents));
+}
+
+void tap(itemsui::CommandPanel& panel, int id) {
+    ASSERT_TRUE(panel.button(id));
+    ASSERT_TRUE(panel.enabled(id)) << id;
+    QTest::mouseClick(panel.button(id), Qt::LeftButton);
+    pump();
+}
+
+// Fills the open "Event Settings" window: the name typed, the pickers set to `when`.
+void fillDialog(EventsEditDlg& d, const std::u16string& name, const dev::SystemTime& when) {
+    QTest::keyClicks(d.nameEdit(), dev::toQString(name));
+    d.datePicker()->SetDate(when);
+    d.timePicker()->SetTime(when);
+}
+
+std::vector<std::u16string> names(EventsView& v) {
+    std::vector<std::u16string> out;
+    tk::ListViewControl* l = v.eventList()->list();
+    for (int i = 0; i < l->ItemCount(); ++i)
+        out.push_back(l->GetItemText(i, 0));
+    return out;
+}
+
+items::EventRecord event(const std::u16string& name, dev::FileTime when, uint32_t id) {
+    items::EventRecord r{};
+    items::setText(r.name, name);
+    r.eventTime = when;
+    r.eventId = id;
+    return r;
+}
+
+} // namespace
+
+TEST_F(ItemViews, NewEditAndDeleteWithTheirRegistrations) {
+    auto w = startWindow();
+    showView(*w, shell::kEvents);
+    EventsView& v = *eventsView(*w);
+    EXPECT_FALSE(v.buttons()->enabled(el::kIdEdit));
+    EXPECT_FALSE(v.buttons()->enabled(el::kIdDelete));
+
+    // New...: one minute ahead.
+    tap(*v.buttons(), el::kIdNew);
+    ASSERT_TRUE(v.dialog());
+    EXPECT_TRUE(tk::IsWindowVisible(v.dialog()->hwnd()));
+    maybeScreenshot(*w, QStringLiteral("events-dialog"));
+    fillDialog(*v.dialog(), u"Dentist", at(2026, 3, 14, 10, 1));
+    tap(*v.dialog()->buttons(dl::kIdOk), dl::kIdOk);
+    pump();
+    EXPECT_FALSE(v.dialog()) << "the window closes";
+    ASSERT_EQ(items::events().records.size(), 1u);
+    const items::EventRecord r = items::events().records[0];
+    EXPECT_EQ(items::textOf(r.name), u"Dentist");
+    EXPECT_EQ(r.eventId, 1u);
+    ASSERT_NE(r.notificationHandle, 0u);
+    auto regs = fake.notificationsImpl.list();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].arguments, items::eventArgument(r.notificationHandle));
+    EXPECT_EQ(regs[0].application, u"\\Windows\\BHVEvents.exe");
+    EXPECT_EQ(regs[0].start.minute, 1);
+    // Saved: a fresh load reads it back.
+    items::Events reread;
+    ASSERT_TRUE(reread.load(true));
+    ASSERT_EQ(reread.records.size(), 1u);
+    EXPECT_EQ(items::textOf(reread.records[0].name), u"Dentist");
+    EXPECT_EQ(names(v), std::vector<std::u16string>{u"Dentist"});
+
+    // Edit...: five minutes later, the same handle re-registered.
+    v.eventList()->list()->SetSelected(0);
+    pump();
+    EXPECT_TRUE(v.buttons()->enabled(el::kIdEdit));
+    tap(*v.buttons(), el::kIdEdit);
+    ASSERT_TRUE(v.dialog());
+    EXPECT_EQ(tk::GetWindowText(v.dialog()->nameEdit()), u"Dentist");
+    v.dialog()->timePicker()->SetTime(at(2026, 3, 14, 10, 6));
+    tap(*v.dialog()->buttons(dl::kIdOk), dl::kIdOk);
+    regs = fake.notificationsImpl.list();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].handle, r.notificationHandle);
+    EXPECT_EQ(regs[0].start.minute, 6);
+
+    // Delete...: "No" keeps it, "Yes" removes the event and its registration.
+    v.eventList()->list()->SetSelected(0);
+    pump();
+    fake.messageBoxesImpl.answers = {dev::MbResult::No};
+    tap(*v.buttons(), el::kIdDelete);
+    ASSERT_EQ(fake.messageBoxesImpl.shown.size(), 1u);
+    EXPECT_EQ(fake.messageBoxesImpl.shown[0].text,
+              u"Are you sure you want to delete the selected event?");
+    EXPECT_EQ(fake.messageBoxesImpl.shown[0].caption, u"Horavel");
+    EXPECT_EQ(items::events().records.size(), 1u);
+    fake.messageBoxesImpl.answers = {dev::MbResult::Yes};
+    tap(*v.buttons(), el::kIdDelete);
+    EXPECT_TRUE(items::events().records.empty());
+    EXPECT_TRUE(fake.notificationsImpl.list().empty());
+    EXPECT_TRUE(names(v).empty());
+    EXPECT_FALSE(v.buttons()->enabled(el::kIdEdit));
+}
+
+TEST_F(ItemViews, AnEventLessThanASecondAheadIsSavedUnregisteredAndCancelChangesNothing) {
+    setClock(at(2026, 3, 14, 10, 0, 30));
+    auto w = startWindow();
+    showView(*w, shell::kEvents);
+    EventsView& v = *eventsView(*w);
+    tap(*v.buttons(), el::kIdNew);
+    ASSERT_TRUE(v.dialog());
+    // The pickers keep the seconds of the moment New... was pressed: 10:00:30.000.
+    setClock(at(2026, 3, 14, 10, 0, 29, 500));
+    tap(*v.dialog()->buttons(dl::kIdOk), dl::kIdOk);
+    ASSERT_EQ(items::events().records.size(), 1u);
+    EXPECT_EQ(items::events().records[0].notificationHandle, 0u);
+    EXPECT_TRUE(fake.notificationsImpl.list().empty());
+    EXPECT_EQ(names(v), std::vector<std::u16string>{u"No Name"}) << "an empty name";
+
+    tap(*v.buttons(), el::kIdNew);
+    ASSERT_TRUE(v.dialog());
+    fillDialog(*v.dialog(), u"Never", at(2026, 3, 15, 9, 0));
+    tap(*v.dialog()->buttons(dl::kIdCancel), dl::kIdCancel);
+    EXPECT_FALSE(v.dialog());
+    EXPECT_EQ(items::events().records.size(), 1u);
+    EXPECT_TRUE(fake.notificationsImpl.list().empty());
+}
+
+TEST_F(ItemViews, SortRulesUnitsRowHeightsAndNotes) {
+    const dev::FileTime now = dev::getLocalTimeAsFileTime();
+    items::Events& table = items::events();
+    table.records = {event(u"beta", now + 90061 * dev::kTicksPerSecond, 1),
+                     event(u"Alpha", now - 90 * dev::kTicksPerSecond, 2),
+                     event(u"gamma", now + 30 * dev::kTicksPerSecond, 3)};
+    table.records[2].noteNumber = 1;
+    table.noteCounter = 1;
+    items::EventRecord noted = table.records[2];
+    ASSERT_TRUE(table.saveNote(noted, u"Bring the tickets"));
+    ASSERT_TRUE(table.save());
+    writeSettings([](SettingsRecord& s) {
+        s.eventsSortBy = 0;
+        s.eventsUnit = 0;
+    });
+    auto w = startWindow();
+    showView(*w, shell::kEvents);
+    EventsView& v = *eventsView(*w);
+    using Names = std::vector<std::u16string>;
+    EXPECT_EQ(names(v), (Names{u"Alpha", u"beta", u"gamma"})) << "by name, case aside";
+    choose(*v.sortList(), 1);
+    EXPECT_EQ(v.sortRule(), items::SortRule::MinTime);
+    EXPECT_EQ(names(v), (Names{u"Alpha", u"gamma", u"beta"}));
+    choose(*v.sortList(), 2);
+    EXPECT_EQ(names(v), (Names{u"beta", u"gamma", u"Alpha"}));
+
+    // The second column in every unit: beta 90061 s ahead, Alpha 90 s past.
+    tk::MyListView& list = *v.eventList();
+    const std::u16string beta[] = {u"90061", u"1501.0", u"25.0", u"1.0", u"0.1", u"0.0", u"0.0"};
+    const std::u16string alpha[] = {u"-90", u"-1.5", u"-0.0", u"-0.0", u"-0.0", u"-0.0", u"-0.0"};
+    for (int unit = 0; unit < items::kTimeUnitCount; ++unit) {
+        choose(*v.unitList(), unit);
+        EXPECT_EQ(v.unit(), unit);
+        EXPECT_EQ(list.SecondColumnText(0), beta[unit]) << unit;
+        EXPECT_EQ(list.SecondColumnText(2), alpha[unit]) << unit;
+    }
+    choose(*v.unitList(), 1);
+
+    // A row with a note is 110 pixels high, one without 48.
+    tk::ListViewControl& l = *list.list();
+    EXPECT_EQ(l.ItemRect(0).height(), 48);
+    EXPECT_EQ(l.ItemRect(1).height(), 110);
+    EXPECT_EQ(l.ItemRect(2).height(), 48);
+    EXPECT_EQ(l.ItemRect(2).top, l.ItemRect(1).bottom);
+    // The note shows in the tall row: dark text below its first line.
+    const QImage row = list.ComposeRow(1, false, l.ItemRect(1).width(), 110);
+    int dark = 0;
+    for (int y = el::kRowLine; y < 110; ++y)
+        for (int x = 0; x < row.width(); ++x)
+            dark += qGray(row.pixel(x, y)) < 96;
+    EXPECT_GT(dark, 50);
+    maybeScreenshot(*w, QStringLiteral("events-list"));
+
+    // The sort rule and unit go back into the settings at exit and come back at the next start.
+    w->exitSequence();
+    EXPECT_EQ(app().settings.eventsSortBy, 2);
+    EXPECT_EQ(app().settings.eventsUnit, 1);
+    w.reset();
+    resetAppState();
+    auto again = startWindow();
+    showView(*again, shell::kEvents);
+    EventsView& v2 = *eventsView(*again);
+    EXPECT_EQ(v2.sortList()->selected(), 2);
+    EXPECT_EQ(v2.unitList()->selected(), 1);
+    EXPECT_EQ(names(v2), (Names{u"beta", u"gamma", u"Alpha"}));
+}
+
+TEST_F(ItemViews, ANoteIsSavedClosedAndReadBack) {
+    auto w = startWindow();
+    showView(*w, shell::kEvents);
+    EventsView& v = *eventsView(*w);
+    tap(*v.buttons(), el::kIdNew);
+    ASSERT_TRUE(v.dialog());
+    fillDialog(*v.dialog(), u"Concert", at(2026, 3, 20, 19, 30));
+    tap(*v.dialog()->buttons(dl::kIdNote), dl::kIdNote);
+    itemsui::NoteWindow* note = v.dialog()->noteWindow();
+    ASSERT_TRUE(note);
+    QTest::keyClicks(note->edit(), QStringLiteral("Row 7, seats 12 and 13"));
+    maybeScreenshot(*w, QStringLiteral("events-note"));
+    // "Clear" empties the edit and keeps the window open.
+    tap(*note->buttons(), itemsui::notelayout::kIdClear);
+    EXPECT_TRUE(note->text().empty());
+    EXPECT_TRUE(tk::IsWindowVisible(note->hwnd()));
+    QTest::keyClicks(note->edit(), QStringLiteral("Row 7, seats 12 and 13"));
+    tap(*note->buttons(), itemsui::notelayout::kIdOk);
+    pump();
+    EXPECT_FALSE(v.dialog()->noteWindow());
+    EXPECT_EQ(v.dialog()->draft().record.noteNumber, 1u);
+    tap(*v.dialog()->buttons(dl::kIdOk), dl::kIdOk);
+    ASSERT_EQ(items::events().records.size(), 1u);
+    EXPECT_EQ(items::events().records[0].noteNumber, 1u);
+    EXPECT_EQ(items::Events::loadNote(1), u"Row 7, seats 12 and 13");
+    EXPECT_EQ(v.eventList()->list()->ItemRect(0).height(), 110);
+
+    // Reopened, the note window shows the saved text.
+    v.eventList()->list()->SetSelected(0);
+    pump();
+    tap(*v.buttons(), el::kIdEdit);
+    ASSERT_TRUE(v.dialog());
+    tap(*v.dialog()->buttons(dl::kIdNote), dl::kIdNote);
+    ASSERT_TRUE(v.dialog()->noteWindow());
+    EXPECT_EQ(v.dialog()->noteWindow()->text(), u"Row 7, seats 12 and 13");
+}
