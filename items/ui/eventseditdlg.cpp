@@ -36,6 +36,7 @@ EventsEditDlg::~EventsEditDlg() {
     soundTest_.stop();
     note_.reset();
     panels_.clear();
+    sound_.reset();
     repeat_.reset();
     pause_.reset();
     date_.reset();
@@ -58,6 +59,10 @@ void EventsEditDlg::createControls() {
     t.hour = draft_.hour;
     t.minute = draft_.minute;
     time_->SetTime(t);
+    // The picker selects the event's sound file by name (the stored index follows the list).
+    sound_ = std::make_unique<STFileList>(hwnd(), kSoundPicker, kIdSound);
+    sound_->setPath(draft_.soundPath);
+    sound_->show();
     repeat_ =
         std::make_unique<DropList>(hwnd(), kRepeatList, kStrRepeats,
                                    std::min<int>(draft_.record.repeatIndex, 4), font(kFontText));
@@ -78,11 +83,6 @@ CommandPanel* EventsEditDlg::buttons(int id) const {
         if (p->button(id))
             return p.get();
     return nullptr;
-}
-
-void EventsEditDlg::setSound(uint32_t index, const std::u16string& path) {
-    draft_.record.soundIndex = index;
-    draft_.soundPath = path;
 }
 
 void EventsEditDlg::Paint(HDC hdc) {
@@ -156,6 +156,8 @@ void EventsEditDlg::command(int id) {
 
 void EventsEditDlg::readControls() {
     items::setText(draft_.record.name, name_ ? GetWindowText(name_) : std::u16string());
+    draft_.record.soundIndex = static_cast<uint32_t>(std::max(0, sound_->selectedIndex()));
+    draft_.soundPath = sound_->getPath();
     draft_.record.repeatIndex = static_cast<uint8_t>(std::max(0, repeat_->selected()));
     draft_.record.pauseIndex = static_cast<uint8_t>(std::max(0, pause_->selected()));
     draft_.date = date_->GetDate();

@@ -10,6 +10,7 @@
 #include "items/ui/notewindow.h"
 #include "toolkit/controls/droplist.h"
 #include "toolkit/controls/pickers.h"
+#include "toolkit/controls/soundpicker.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
 
@@ -28,6 +29,7 @@ inline constexpr int kIdNote = 1014;
 inline constexpr int kIdDate = 1009;
 inline constexpr int kIdTime = 1010;
 inline constexpr int kIdTest = 1023;
+inline constexpr uintptr_t kIdSound = 1;
 inline constexpr int kNameLength = 23;
 inline constexpr uintptr_t kTestTimer = 1;
 inline constexpr unsigned kTestTimerMs = 100;
@@ -78,14 +80,13 @@ public:
     tk::HWND nameEdit() const { return name_; }
     tk::DatePicker* datePicker() const { return date_.get(); }
     tk::TimePicker* timePicker() const { return time_.get(); }
+    tk::STFileList* soundPicker() const { return sound_.get(); }
     tk::DropList* repeatList() const { return repeat_.get(); }
     tk::DropList* pauseList() const { return pause_.get(); }
     // The panel that holds a button (Note, Test, OK or Cancel).
     CommandPanel* buttons(int id) const;
     NoteWindow* noteWindow() const { return note_.get(); }
     const items::SoundTest& soundTest() const { return soundTest_; }
-    // The sound chosen (index 0: none) and its file.
-    void setSound(uint32_t index, const std::u16string& path);
 
 private:
     void createControls();
@@ -102,6 +103,7 @@ private:
     tk::HWND name_ = nullptr;
     std::unique_ptr<tk::DatePicker> date_;
     std::unique_ptr<tk::TimePicker> time_;
+    std::unique_ptr<tk::STFileList> sound_;
     std::unique_ptr<tk::DropList> repeat_;
     std::unique_ptr<tk::DropList> pause_;
     // Three panels, each only as large as its buttons: Note, Test, and OK with Cancel.

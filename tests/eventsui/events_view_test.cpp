@@ -58,6 +58,7 @@ items::EventRecord event(const std::u16string& name, dev::FileTime when, uint32_
 } // namespace
 
 TEST_F(ItemViews, NewEditAndDeleteWithTheirRegistrations) {
+    writeSounds();
     auto w = startWindow();
     showView(*w, shell::kEvents);
     EventsView& v = *eventsView(*w);
@@ -68,8 +69,16 @@ TEST_F(ItemViews, NewEditAndDeleteWithTheirRegistrations) {
     tap(*v.buttons(), el::kIdNew);
     ASSERT_TRUE(v.dialog());
     EXPECT_TRUE(tk::IsWindowVisible(v.dialog()->hwnd()));
-    maybeScreenshot(*w, QStringLiteral("events-dialog"));
     fillDialog(*v.dialog(), u"Dentist", at(2026, 3, 14, 10, 1));
+    // The sound: Alarm1 preselected, Alarm2 chosen, played twice by "Test".
+    tk::STFileList& picker = *v.dialog()->soundPicker();
+    EXPECT_EQ(picker.entry(picker.selectedIndex()), u"Alarm1");
+    choose(*picker.dropList(), 2);
+    choose(*v.dialog()->repeatList(), 1);
+    maybeScreenshot(*w, QStringLiteral("events-dialog"));
+    tap(*v.dialog()->buttons(dl::kIdTest), dl::kIdTest);
+    ASSERT_FALSE(fake.soundImpl.plays.empty());
+    EXPECT_EQ(fake.soundImpl.plays[0].path, u"\\Windows\\Alarm2.wav");
     tap(*v.dialog()->buttons(dl::kIdOk), dl::kIdOk);
     pump();
     EXPECT_FALSE(v.dialog()) << "the window closes";
@@ -77,6 +86,9 @@ TEST_F(ItemViews, NewEditAndDeleteWithTheirRegistrations) {
     const items::EventRecord r = items::events().records[0];
     EXPECT_EQ(items::textOf(r.name), u"Dentist");
     EXPECT_EQ(r.eventId, 1u);
+    EXPECT_EQ(r.soundIndex, 2u);
+    EXPECT_EQ(r.repeatIndex, 1u);
+    EXPECT_EQ(items::readEventSound(1), u"\\Windows\\Alarm2.wav");
     ASSERT_NE(r.notificationHandle, 0u);
     auto regs = fake.notificationsImpl.list();
     ASSERT_EQ(regs.size(), 1u);

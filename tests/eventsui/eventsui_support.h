@@ -16,6 +16,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 namespace hv::eventstest {
@@ -63,6 +65,13 @@ protected:
         change(s);
         std::filesystem::create_directories(fake.host(dataFilePath(u"settings.dat")).parent_path());
         ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"settings.dat"), &s, sizeof s));
+    }
+    // Two sounds in the device's \Windows folder for the sound picker to list.
+    void writeSounds() {
+        for (const char16_t* name : {u"\\Windows\\Alarm1.wav", u"\\Windows\\Alarm2.wav"}) {
+            std::filesystem::create_directories(fake.host(name).parent_path());
+            std::ofstream(fake.host(name)) << "RIFF";
+        }
     }
     std::unique_ptr<shell::MainWindow> startWindow() {
         auto w = std::make_unique<shell::MainWindow>(shell::CommandLine{}, registry::makeView);
