@@ -103,7 +103,7 @@ inline void choose(tk::DropList& drop, int row) {
 }
 
 // Writes what the window shows when HV_SCREENSHOT_DIR names a folder (docs/screenshots); the
-// file name carries the scale factor the run was started with.
+// file name carries the scale factor the run was started with (none at scale 1).
 inline void maybeScreenshot(QWidget& w, const QString& name) {
     const QString dir = qEnvironmentVariable("HV_SCREENSHOT_DIR");
     if (dir.isEmpty())
@@ -112,7 +112,9 @@ inline void maybeScreenshot(QWidget& w, const QString& name) {
     const QImage img = w.grab().toImage();
     const int scale = qRound(img.width() / 480.0);
     QDir().mkpath(dir);
-    img.save(QDir(dir).filePath(QStringLiteral("%1@%2x.png").arg(name).arg(scale)));
+    const QString file = scale == 1 ? QStringLiteral("%1.png").arg(name)
+                                    : QStringLiteral("%1@%2x.png").arg(name).arg(scale);
+    img.save(QDir(dir).filePath(file));
 }
 
 } // namespace hv::eventstest
