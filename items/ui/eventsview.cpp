@@ -90,9 +90,9 @@ void EventsView::hide() {
                        static_cast<SWindow*>(list_.get()), static_cast<SWindow*>(buttons_.get())})
         if (w)
             ShowWindow(w->hwnd(), SW_HIDE);
-    // An open event window is left as it was cancelled.
+    // An open event window keeps what was typed into it and comes back with the view.
     if (dialog_)
-        dialog_->cancel();
+        ShowWindow(dialog_->hwnd(), SW_HIDE);
 }
 
 void EventsView::resync() {

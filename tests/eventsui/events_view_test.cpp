@@ -152,6 +152,13 @@ TEST_F(ItemViews, AnEventLessThanASecondAheadIsSavedUnregisteredAndCancelChanges
     tap(*v.buttons(), el::kIdNew);
     ASSERT_TRUE(v.dialog());
     fillDialog(*v.dialog(), u"Never", at(2026, 3, 15, 9, 0));
+    // Another view and back: the window keeps what was typed.
+    showView(*w, shell::kStopwatch);
+    EXPECT_FALSE(tk::IsWindowVisible(v.dialog()->hwnd()));
+    showView(*w, shell::kEvents);
+    ASSERT_TRUE(v.dialog());
+    EXPECT_TRUE(tk::IsWindowVisible(v.dialog()->hwnd()));
+    EXPECT_EQ(tk::GetWindowText(v.dialog()->nameEdit()), u"Never");
     tap(*v.dialog()->buttons(dl::kIdCancel), dl::kIdCancel);
     EXPECT_FALSE(v.dialog());
     EXPECT_EQ(items::events().records.size(), 1u);
@@ -260,4 +267,41 @@ TEST_F(ItemViews, ANoteIsSavedClosedAndReadBack) {
     tap(*v.dialog()->buttons(dl::kIdNote), dl::kIdNote);
     ASSERT_TRUE(v.dialog()->noteWindow());
     EXPECT_EQ(v.dialog()->noteWindow()->text(), u"Row 7, seats 12 and 13");
+}
+
+TEST_F(ItemViews, AListOfMixedRowHeightsScrollsToItsLastRow) {
+    const dev::FileTime now = dev::getLocalTimeAsFileTime();
+    items::Events& table = items::events();
+    for (uint32_t i = 0; i < 12; ++i) {
+        table.records.push_back(event(u"Event " + std::u16string(1, char16_t(u'A' + i)),
+                                      now + (i + 1) * dev::kTicksPerMinute, i + 1));
+        if (i % 3 == 0) {
+            items::EventRecord& r = table.records.back();
+            ASSERT_TRUE(table.saveNote(r, u"A note"));
+        }
+    }
+    ASSERT_TRUE(table.save());
+    writeSettings([](SettingsRecord& s) { s.eventsSortBy = 1; });
+    auto w = startWindow();
+    showView(*w, shell::kEvents);
+    tk::ListViewControl& l = *eventsView(*w)->eventList()->list();
+    ASSERT_EQ(l.ItemCount(), 12);
+    // The rows stack without gaps, each at its own height.
+    for (int i = 1; i < l.ItemCount(); ++i) {
+        EXPECT_EQ(l.ItemRect(i).top, l.ItemRect(i - 1).bottom);
+        EXPECT_EQ(l.ItemRect(i).height(), (i % 3 == 0) ? 110 : 48) << i;
+    }
+    // Selecting the last row scrolls it into view, whole, at the bottom.
+    l.SetSelected(11);
+    pump();
+    EXPECT_GT(l.TopIndex(), 0);
+    const tk::RECT last = l.ItemRect(11);
+    EXPECT_LE(last.bottom, l.height());
+    EXPECT_GT(l.ItemRect(10).top, 0);
+    EXPECT_EQ(l.RowAt(QPoint(20, last.top + 5)), 11);
+    EXPECT_EQ(l.RowAt(QPoint(20, l.ItemRect(l.TopIndex()).top + 2)), l.TopIndex());
+    // And the first row brings the top back.
+    l.SetSelected(0);
+    pump();
+    EXPECT_EQ(l.TopIndex(), 0);
 }
