@@ -172,6 +172,10 @@ bool EventsEditDlg::ok() {
     soundTest_.stop();
     readControls();
     const bool stored = events_.registerEvent(draft_);
+    // A new event the table could not take (its file held by another program) keeps its window
+    // open with everything typed, so that OK can be tried again; the store said why.
+    if (!stored && draft_.index < 0)
+        return false;
     close(stored);
     return stored;
 }

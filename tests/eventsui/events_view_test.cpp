@@ -305,3 +305,36 @@ TEST_F(ItemViews, AListOfMixedRowHeightsScrollsToItsLastRow) {
     pump();
     EXPECT_EQ(l.TopIndex(), 0);
 }
+
+// The events file held by another program when OK is pressed: the window stays open with what was
+// typed, and OK once the file is free stores the event beside the ones already saved.
+TEST_F(ItemViews, ANewEventWaitsInItsWindowWhileTheFileIsHeld) {
+    const dev::FileTime now = dev::getLocalTimeAsFileTime();
+    items::events().records = {event(u"Kept", now + dev::kTicksPerHour, 1)};
+    ASSERT_TRUE(items::events().save());
+    auto w = startWindow();
+    showView(*w, shell::kEvents);
+    EventsView& v = *eventsView(*w);
+    tap(*v.buttons(), el::kIdNew);
+    ASSERT_TRUE(v.dialog());
+    fillDialog(*v.dialog(), u"Waiting", at(2026, 3, 14, 11, 0));
+    {
+        auto held = dev::ExclusiveFile::open(dataFilePath(items::kEventsFileName),
+                                             dev::OpenMode::ReadExisting);
+        ASSERT_TRUE(held.isOpen());
+        // The program lost the table meanwhile (another program held the file at a reload).
+        EXPECT_FALSE(items::events().load(true));
+        tap(*v.dialog()->buttons(dl::kIdOk), dl::kIdOk);
+        ASSERT_TRUE(v.dialog()) << "the window stays open";
+        EXPECT_TRUE(tk::IsWindowVisible(v.dialog()->hwnd()));
+        EXPECT_EQ(fake.messageBoxesImpl.shown.back().text,
+                  u"The file with event settings is in use; try again");
+    }
+    tap(*v.dialog()->buttons(dl::kIdOk), dl::kIdOk);
+    EXPECT_FALSE(v.dialog());
+    using Names = std::vector<std::u16string>;
+    EXPECT_EQ(names(v), (Names{u"Kept", u"Waiting"}));
+    items::Events reread;
+    ASSERT_TRUE(reread.load(true));
+    EXPECT_EQ(reread.records.size(), 2u);
+}
