@@ -6,6 +6,8 @@
 #include "cities/ui/worldtimeview.h"
 #include "items/ui/alarmsview.h"
 #include "items/ui/timersview.h"
+#include "items/ui/eventsview.h"
+#include "items/ui/stopwatchview.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
 #include "views/analogclockview.h"
@@ -68,6 +70,10 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
         return std::make_unique<citiesui::WorldTimeView>(ctx, number);
     case shell::kCityTime:
         return std::make_unique<citiesui::CityTimeView>(ctx, number);
+    case shell::kStopwatch:
+        return std::make_unique<itemsui::StopwatchView>(ctx, number);
+    case shell::kEvents:
+        return std::make_unique<itemsui::EventsView>(ctx, number);
     default:
         return std::make_unique<PlaceholderView>(ctx, number);
     }

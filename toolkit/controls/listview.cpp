@@ -80,12 +80,21 @@ QImage MyListView::ComposeRow(int index, bool selected, int width, int height) c
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colours_[static_cast<size_t>(kind)]);
     const int left = 8 + (iconsShown_ ? kIconColumn : 0);
-    RECT first{left, 0, l->ColumnWidth(0), height};
+    const bool detailed = detail_ && detailLine_ > 0 && height > detailLine_;
+    const int line = detailed ? detailLine_ : height;
+    RECT first{left, 0, l->ColumnWidth(0), line};
     dc.DrawText(l->GetItemText(index, 0), first, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
-    RECT second{l->ColumnWidth(0), 0, width - 4, height};
+    RECT second{l->ColumnWidth(0), 0, width - 4, line};
     dc.DrawText(SecondColumnText(index), second, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     if (iconsShown_ && carriesTime(index) && iconRule_ && iconRule_(l->GetItemParam(index)))
-        SDraw::icons().Draw(dc, kIconTimed, 0, (height - kIconSize) / 2);
+        SDraw::icons().Draw(dc, kIconTimed, 0, (line - kIconSize) / 2);
+    if (detailed) {
+        dc.SelectFont(SDraw::font(kFontSmallText));
+        RECT below{left, line, width - 8, height - 4};
+        dc.SetClipRect(&below);
+        dc.DrawText(detail_(l->GetItemParam(index)), below, DT_LEFT | DT_TOP | DT_WORDBREAK);
+        dc.SetClipRect(nullptr);
+    }
     return row;
 }
 

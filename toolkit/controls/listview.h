@@ -56,6 +56,16 @@ public:
         menu_ = std::move(items);
     }
     void SetCommandTarget(HWND target) { commandTarget_ = target; }
+    // A row taller than `lineHeight` shows its two columns in the top `lineHeight` pixels and,
+    // below them, the owner's detail text for its parameter (the events list shows a note there).
+    void SetRowDetail(std::function<std::u16string(intptr_t param)> detail, int lineHeight) {
+        detail_ = std::move(detail);
+        detailLine_ = lineHeight;
+    }
+    void SetItemHeight(int index, int height) {
+        if (list())
+            list()->SetItemHeight(index, height);
+    }
     bool itemHasTime() const { return itemHasTime_; }
 
     // Adds an item; a timed item keeps its file time in the second column's text.
@@ -84,6 +94,8 @@ private:
     std::vector<std::pair<int, std::u16string>> menu_;
     HWND commandTarget_ = nullptr;
     bool itemHasTime_ = false;
+    std::function<std::u16string(intptr_t)> detail_;
+    int detailLine_ = 0;
 };
 
 } // namespace hv::tk

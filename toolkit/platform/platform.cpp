@@ -405,12 +405,44 @@ int ListViewControl::viewWidth() const {
     return width() - 2 - (bar_->isVisible() ? 24 : 0);
 }
 
+int ListViewControl::ItemHeight(int index) const {
+    if (index < 0 || index >= ItemCount())
+        return rowHeight_;
+    const int h = items_[static_cast<size_t>(index)].height;
+    return h > 0 ? h : rowHeight_;
+}
+
+void ListViewControl::SetItemHeight(int index, int h) {
+    if (index < 0 || index >= ItemCount())
+        return;
+    items_[static_cast<size_t>(index)].height = std::max(0, h);
+    updateScroll();
+}
+
+int ListViewControl::rowsFitting(int from) const {
+    // Rows past the end count at the list's row height, as an empty list's rows would.
+    int n = 0;
+    for (int y = ItemHeight(from); y <= height() - 2; y += ItemHeight(from + ++n)) {
+    }
+    return std::max(1, n);
+}
+
 int ListViewControl::VisibleRows() const {
-    return rowHeight_ > 0 ? std::max(1, (height() - 2) / rowHeight_) : 1;
+    return rowsFitting(top_);
 }
 
 void ListViewControl::updateScroll() {
-    const int maxTop = std::max(0, ItemCount() - VisibleRows());
+    // The last top row that still fills the list down to its last item.
+    int maxTop = ItemCount();
+    for (int used = 0; maxTop > 0;) {
+        used += ItemHeight(maxTop - 1);
+        if (used > height() - 2)
+            break;
+        --maxTop;
+    }
+    maxTop = std::min(maxTop, std::max(0, ItemCount() - 1));
+    if (ItemCount() > 0 && rowsFitting(0) >= ItemCount())
+        maxTop = 0;
     bar_->setVisible(maxTop > 0);
     bar_->setGeometry(width() - 25, 1, 24, height() - 2);
     bar_->setRange(0, maxTop);
@@ -484,8 +516,9 @@ void ListViewControl::SetSelected(int index) {
 void ListViewControl::EnsureVisible(int index) {
     if (index < top_)
         top_ = index;
-    else if (index >= top_ + VisibleRows())
-        top_ = index - VisibleRows() + 1;
+    else
+        while (top_ < index && index >= top_ + VisibleRows())
+            ++top_;
     updateScroll();
 }
 
@@ -524,21 +557,29 @@ void ListViewControl::SortItems(const std::function<int(intptr_t, intptr_t)>& co
 int ListViewControl::RowAt(QPoint p) const {
     if (p.x() < 1 || p.x() >= 1 + viewWidth() || p.y() < 1)
         return -1;
-    const int r = top_ + (p.y() - 1) / rowHeight_;
-    return r < ItemCount() ? r : -1;
+    int y = 1;
+    for (int r = top_; r < ItemCount(); ++r) {
+        y += ItemHeight(r);
+        if (p.y() < y)
+            return r;
+    }
+    return -1;
 }
 
 RECT ListViewControl::ItemRect(int index) const {
-    const int y = 1 + (index - top_) * rowHeight_;
-    return {1, y, 1 + viewWidth(), y + rowHeight_};
+    int y = 1;
+    for (int r = top_; r < index; ++r)
+        y += ItemHeight(r);
+    for (int r = index; r < top_; ++r)
+        y -= ItemHeight(r);
+    return {1, y, 1 + viewWidth(), y + ItemHeight(index)};
 }
 
 void ListViewControl::paintEvent(QPaintEvent*) {
     QImage canvas = CreateCompatibleBitmap(width(), height());
     {
         DC dc(&canvas);
-        for (int r = 0; r < VisibleRows() + 1 && top_ + r < ItemCount(); ++r) {
-            const int i = top_ + r;
+        for (int i = top_; i < ItemCount() && ItemRect(i).top < height(); ++i) {
             DRAWITEMSTRUCT dis;
             dis.CtlID = id_;
             dis.itemID = i;

@@ -132,6 +132,11 @@ public:
     int ColumnWidth(int column) const;
     void SetRowHeight(int h);
     int RowHeight() const { return rowHeight_; }
+    // A row of its own height (0: the list's row height); the events list makes rows with a
+    // note taller.
+    void SetItemHeight(int index, int h);
+    int ItemHeight(int index) const;
+    // Rows shown whole from the top row on (at least one).
     int VisibleRows() const;
     // Reorders so that no item follows one it should precede: an item moves before its
     // neighbour while compare(neighbour, item) > 0 (stable; safe with any comparison).
@@ -152,8 +157,10 @@ private:
     struct Item {
         std::u16string text[2];
         intptr_t param = 0;
+        int height = 0;
     };
     void updateScroll();
+    int rowsFitting(int from) const;
     void notify(int code, int item, QPoint p);
     int viewWidth() const;
 

@@ -716,9 +716,15 @@ HDC GetDC(HWND hwnd) {
 }
 
 int ReleaseDC(HWND hwnd, HDC hdc) {
+    const bool marked = hdc && hdc->changesMarked();
+    const QRegion changed = marked ? hdc->changedRegion() : QRegion();
     delete hdc;
-    if (HostWidget* h = host(hwnd))
-        h->update();
+    if (HostWidget* h = host(hwnd)) {
+        if (!marked)
+            h->update();
+        else if (!changed.isEmpty())
+            h->update(changed);
+    }
     return 1;
 }
 

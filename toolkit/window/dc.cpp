@@ -354,4 +354,10 @@ void DC::DrawImage(int x, int y, const QImage& src, int sx, int sy, int w, int h
     painter_->drawImage(QRectF(x, y, w, h), src, logicalToSource(src, sx, sy, w, h));
 }
 
+void DC::MarkChanged(const RECT& r) {
+    changesMarked_ = true;
+    if (r.width() > 0 && r.height() > 0)
+        changed_ += QRect(r.left, r.top, r.width(), r.height());
+}
+
 } // namespace hv::tk

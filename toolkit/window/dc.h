@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 
 #include <memory>
 #include <string>
@@ -92,6 +93,13 @@ public:
     // Draws an image with its own alpha at (x, y) (image lists).
     void DrawImage(int x, int y, const QImage& src, int sx, int sy, int w, int h);
 
+    // A drawer that knows exactly what it changed on a window's context names it, and releasing
+    // the context then refreshes only that part of the screen (a ticking stopwatch changes a few
+    // digits ten times a second). Without a call the whole window is refreshed.
+    void MarkChanged(const RECT& r);
+    bool changesMarked() const { return changesMarked_; }
+    const QRegion& changedRegion() const { return changed_; }
+
 private:
     void applyPen();
     void applyBrush();
@@ -108,6 +116,8 @@ private:
     COLORREF bkColour_ = RGB(255, 255, 255);
     int bkMode_ = OPAQUE;
     POINT current_;
+    bool changesMarked_ = false;
+    QRegion changed_;
 };
 
 using HDC = DC*;
