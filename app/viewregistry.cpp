@@ -5,6 +5,9 @@
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
 #include "views/generalview.h"
+#include "views/skins/anadigilikeview.h"
+#include "views/skins/casiolikeview.h"
+#include "views/skins/citizenlikeview.h"
 
 namespace hv::registry {
 
@@ -44,6 +47,12 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
         return std::make_unique<astroui::MoonView>(ctx, number);
     case shell::kSunRiseSet:
         return std::make_unique<astroui::SunView>(ctx, number);
+    case shell::kCitizenLike:
+        return std::make_unique<skins::MCitizenLike>(ctx, number);
+    case shell::kCasioLike:
+        return std::make_unique<skins::MCasioLike>(ctx, number);
+    case shell::kAnaDigiLike:
+        return std::make_unique<skins::MAnaDigiLike>(ctx, number);
     default:
         return std::make_unique<PlaceholderView>(ctx, number);
     }

@@ -399,7 +399,7 @@ QImage casioBackground() {
     for (int d = 0; d < 7; ++d)
         printed(p, QRectF(155 + 26 * d, 240, 18, 14), QString(QChar(days[d])), 11, ink);
     bell(p, QPointF(357.5, 251), 20, ink);
-    notes(p, QPointF(358, 275), 17, ink);
+    notes(p, QPointF(358, 275.5), 15, ink);
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
     p.drawRect(QRectF(322, 312, 9, 2.6));
