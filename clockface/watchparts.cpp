@@ -24,7 +24,8 @@ FramePlacement PlaceStripFrame(int position, const StripHandGeometry& g) {
 }
 
 int DayDialPosition(int hour, int minute) {
-    return (hour * 5 + minute / 6) / 2;
+    // Sixty positions in 24 hours: one every 24 minutes of the day.
+    return (hour * 60 + minute) / 24;
 }
 
 bool HandStrip::load(int resourceId) {

@@ -38,7 +38,7 @@ inline constexpr int kStripFrames = 16;
 // The frame and destination of a position (taken modulo 60).
 FramePlacement PlaceStripFrame(int position, const StripHandGeometry& g);
 
-// The 24-hour sub-dial: one turn a day, so half a position per 12 minutes.
+// The 24-hour sub-dial: one turn a day, a position every 24 minutes, always forward.
 int DayDialPosition(int hour, int minute);
 
 // A hand strip with its transparent colour (black) taken out once, so that a paint only copies.
