@@ -177,6 +177,14 @@ void followControlFile(MainWindow& w) {
         } else if (parts.size() >= 2 && parts[0] == QLatin1String("grab")) {
             const QString out = command.mid(5).trimmed();
             const QString part = out + QStringLiteral(".part");
+            const QRect screen = w.screen()->geometry();
+            trace(QStringLiteral("grab of the window at %1, %2, %3 x %4 on a screen of %5 x %6")
+                      .arg(w.x())
+                      .arg(w.y())
+                      .arg(w.width())
+                      .arg(w.height())
+                      .arg(screen.width())
+                      .arg(screen.height()));
             if (w.grab().save(part, "PNG"))
                 QFile::rename(part, out);
         }
@@ -245,12 +253,7 @@ int main(int argc, char** argv) {
         return 0;
     followControlFile(w);
     if (w.screenSaverMode())
-        trace(QStringLiteral("screen saver, skin %1, window %2 x %3 on a screen of %4 x %5")
-                  .arg(cmd.number)
-                  .arg(w.width())
-                  .arg(w.height())
-                  .arg(w.screen()->geometry().width())
-                  .arg(w.screen()->geometry().height()));
+        trace(QStringLiteral("screen saver, skin %1").arg(cmd.number));
     // A signal that came during the start-up has no event loop to end: none is entered.
     const int rc = g_endRequested ? 0 : QApplication::exec();
     w.exitSequence();

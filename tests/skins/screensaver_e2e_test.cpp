@@ -196,7 +196,7 @@ TEST_F(ScreenSaverEndToEnd, LauncherStartsTheAnaDigiSkinWhichTheFirstTapEnds) {
             return true;
         },
         90, 200));
-    ASSERT_TRUE(waitUntil([&] { return logHas(" screen saver, skin 2,"); }, 30));
+    ASSERT_TRUE(waitUntil([&] { return logHas(" screen saver, skin 2"); }, 30));
 
     // The skin fills the whole screen, scaled to fit and centred on black.
     const fs::path shot = root_ / "shot.png";
@@ -205,13 +205,16 @@ TEST_F(ScreenSaverEndToEnd, LauncherStartsTheAnaDigiSkinWhichTheFirstTapEnds) {
     const QImage img =
         QImage(QString::fromStdString(shot.string())).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(img.isNull());
-    std::string log = readText(root_ / "shell.log");
-    int windowW = 0, windowH = 0, screenW = 0, screenH = 0;
-    const auto at = log.find("window ");
+    const std::string log = readText(root_ / "shell.log");
+    int windowX = -1, windowY = -1, windowW = 0, windowH = 0, screenW = 0, screenH = 0;
+    const auto at = log.find("grab of the window at ");
     ASSERT_NE(at, std::string::npos);
-    ASSERT_EQ(std::sscanf(log.c_str() + at, "window %d x %d on a screen of %d x %d", &windowW,
-                          &windowH, &screenW, &screenH),
-              4);
+    ASSERT_EQ(std::sscanf(log.c_str() + at,
+                          "grab of the window at %d, %d, %d x %d on a screen of %d x %d", &windowX,
+                          &windowY, &windowW, &windowH, &screenW, &screenH),
+              6);
+    EXPECT_EQ(windowX, 0);
+    EXPECT_EQ(windowY, 0);
     EXPECT_EQ(windowW, screenW);
     EXPECT_EQ(windowH, screenH);
     EXPECT_EQ(img.width(), screenW);
