@@ -58,8 +58,10 @@ void WatchSkin::freeImages() {
 }
 
 QImage& WatchSkin::canvas() {
-    if (canvas_.isNull())
+    if (canvas_.isNull()) {
         canvas_ = QImage(kWidth, kHeight, QImage::Format_RGB32);
+        canvas_.fill(Qt::black);
+    }
     return canvas_;
 }
 
