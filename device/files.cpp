@@ -4,6 +4,7 @@
 #include "device/paths.h"
 #include "device/text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -285,6 +286,42 @@ std::vector<std::u16string> findFiles(std::u16string_view folder, std::u16string
         if (::fnmatch(pat.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
             out.push_back(fromUtf8(name));
     }
+    return out;
+}
+
+std::optional<std::vector<FolderEntry>> listFolder(std::u16string_view folder) {
+    // A folder reached through a link that leads out of the root is not listed.
+    const auto inside = hostPathInsideRoot(current().root(), folder);
+    if (!inside)
+        return std::nullopt;
+    std::error_code ec;
+    const fs::path& dir = *inside;
+    if (!fs::is_directory(dir, ec))
+        return std::nullopt;
+    fs::directory_iterator it(dir, ec);
+    if (ec)
+        return std::nullopt;
+    std::vector<FolderEntry> out;
+    for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name.front() == '.' || name.find(".~") != std::string::npos)
+            continue;
+        std::error_code kind;
+        const bool isFolder = it->is_directory(kind);
+        if (!isFolder && !it->is_regular_file(kind))
+            continue;
+        out.push_back({fromUtf8(name), isFolder});
+    }
+    if (ec)
+        return std::nullopt;
+    std::sort(out.begin(), out.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        const auto lower = [](char16_t c) {
+            return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+        };
+        return std::lexicographical_compare(
+            a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
+            [&](char16_t x, char16_t y) { return lower(x) < lower(y); });
+    });
     return out;
 }
 

@@ -11,7 +11,7 @@
 namespace hv::dev {
 
 enum class OpenMode {
-    ReadExisting,   // OPEN_EXISTING, GENERIC_READ
+    ReadExisting, // OPEN_EXISTING, GENERIC_READ
     ReadWriteExisting,
     ReadWriteAlways, // OPEN_ALWAYS
 };
@@ -59,12 +59,26 @@ inline bool saveWholeFile(std::u16string_view devicePath, const std::vector<uint
     return saveWholeFile(devicePath, bytes.data(), bytes.size());
 }
 // Writes n bytes at the offset of an existing file, in place (one attempt).
-bool writeRecordInPlace(std::u16string_view devicePath, uint64_t offset, const void* data, size_t n);
+bool writeRecordInPlace(std::u16string_view devicePath, uint64_t offset, const void* data,
+                        size_t n);
 bool deleteFile(std::u16string_view devicePath);
 bool fileExists(std::u16string_view devicePath);
 bool createDirectory(std::u16string_view devicePath);
 // Names (not paths) of the files matching a pattern with * and ? in a device folder.
 std::vector<std::u16string> findFiles(std::u16string_view folder, std::u16string_view pattern);
+
+// One entry of a folder listing.
+struct FolderEntry {
+    std::u16string name;
+    bool folder = false;
+    friend bool operator==(const FolderEntry&, const FolderEntry&) = default;
+};
+// FindFirstFileW / FindNextFileW over folder + "\*": the sub-folders and files of a device
+// folder ("\" is the root), without "." and "..", the device's own hidden entries (names that
+// begin with a full stop, such as the services' ".system") and the temporary files of saves in
+// progress; sorted by name, case-insensitively, so a listing reads the same every time. nullopt
+// when the folder does not exist or cannot be read; an empty list for an empty folder.
+std::optional<std::vector<FolderEntry>> listFolder(std::u16string_view folder);
 
 // Whole-file saves flush to the disk (fsync) before the rename, unless turned off: the fake
 // device turns it off, since a test's temporary root needs no power-loss safety.

@@ -198,3 +198,25 @@ TEST_F(DeviceFiles, FakeServicesRecord) {
     ev.close(e2);
     EXPECT_FALSE(fake.eventsImpl.exists(u"HVTimers_1_Reset"));
 }
+
+TEST_F(DeviceFiles, AFolderListsItsFoldersAndFilesByNameWithoutHiddenEntries) {
+    fs::create_directories(fake.root() / "Windows");
+    for (const char* f : {"Windows/b.wav", "Windows/A.exe", "Windows/c.dat.~1234", "Windows/.x"})
+        std::ofstream(fake.root() / f) << "x";
+    fs::create_directories(fake.root() / "Windows" / "Sub");
+    fs::create_directories(fake.root() / ".system");
+    const auto windows = listFolder(u"\\Windows");
+    ASSERT_TRUE(windows);
+    EXPECT_EQ(*windows,
+              (std::vector<FolderEntry>{{u"A.exe", false}, {u"b.wav", false}, {u"Sub", true}}));
+    const auto root = listFolder(u"\\");
+    ASSERT_TRUE(root);
+    EXPECT_EQ(*root, (std::vector<FolderEntry>{{u"Windows", true}}));
+    ASSERT_TRUE(listFolder(u"\\Windows\\Sub"));
+    EXPECT_TRUE(listFolder(u"\\Windows\\Sub")->empty());
+    EXPECT_FALSE(listFolder(u"\\Nowhere"));
+    EXPECT_FALSE(listFolder(u"\\Windows\\b.wav")); // a file is no folder
+    // A link that leads out of the root is not followed.
+    fs::create_symlink("/usr", fake.root() / "Windows" / "out");
+    EXPECT_FALSE(listFolder(u"\\Windows\\out"));
+}

@@ -691,6 +691,19 @@ HWND CreateTreeView(HWND parent, uintptr_t id, const RECT& r) {
         hdr.code = TVN_SELCHANGED;
         SendMessage(t->parentWidget(), WM_NOTIFY, id, reinterpret_cast<LPARAM>(&hdr));
     });
+    const auto expanding = [t, id](QTreeWidgetItem* item, int action) {
+        NMTREEVIEW nm;
+        nm.hdr.hwndFrom = t;
+        nm.hdr.idFrom = id;
+        nm.hdr.code = TVN_ITEMEXPANDING;
+        nm.action = action;
+        nm.item = item;
+        SendMessage(t->parentWidget(), WM_NOTIFY, id, reinterpret_cast<LPARAM>(&nm));
+    };
+    QObject::connect(t, &QTreeWidget::itemExpanded, t,
+                     [expanding](QTreeWidgetItem* item) { expanding(item, TVE_EXPAND); });
+    QObject::connect(t, &QTreeWidget::itemCollapsed, t,
+                     [expanding](QTreeWidgetItem* item) { expanding(item, TVE_COLLAPSE); });
     return t;
 }
 
@@ -742,6 +755,73 @@ bool TreeSelectItem(HWND tree, HTREEITEM item) {
 void TreeExpand(HWND tree, HTREEITEM item) {
     if (qobject_cast<QTreeWidget*>(tree) && item)
         static_cast<QTreeWidgetItem*>(item)->setExpanded(true);
+}
+
+void TreeCollapse(HWND tree, HTREEITEM item) {
+    if (qobject_cast<QTreeWidget*>(tree) && item)
+        static_cast<QTreeWidgetItem*>(item)->setExpanded(false);
+}
+
+bool TreeIsExpanded(HWND tree, HTREEITEM item) {
+    return qobject_cast<QTreeWidget*>(tree) && item &&
+           static_cast<QTreeWidgetItem*>(item)->isExpanded();
+}
+
+bool TreeSetHasChildren(HWND tree, HTREEITEM item, bool has) {
+    auto* t = qobject_cast<QTreeWidget*>(tree);
+    if (!t || !item || static_cast<QTreeWidgetItem*>(item)->treeWidget() != t)
+        return false;
+    static_cast<QTreeWidgetItem*>(item)->setChildIndicatorPolicy(
+        has ? QTreeWidgetItem::ShowIndicator : QTreeWidgetItem::DontShowIndicator);
+    return true;
+}
+
+bool TreeHasChildrenButton(HWND tree, HTREEITEM item) {
+    if (!qobject_cast<QTreeWidget*>(tree) || !item)
+        return false;
+    const auto* i = static_cast<QTreeWidgetItem*>(item);
+    return i->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator || i->childCount() > 0;
+}
+
+void TreeDeleteChildren(HWND tree, HTREEITEM item) {
+    if (!qobject_cast<QTreeWidget*>(tree) || !item)
+        return;
+    for (QTreeWidgetItem* child : static_cast<QTreeWidgetItem*>(item)->takeChildren())
+        delete child;
+}
+
+HTREEITEM TreeGetParent(HWND tree, HTREEITEM item) {
+    if (!qobject_cast<QTreeWidget*>(tree) || !item)
+        return nullptr;
+    return static_cast<QTreeWidgetItem*>(item)->parent();
+}
+
+std::vector<HTREEITEM> TreeGetChildren(HWND tree, HTREEITEM item) {
+    std::vector<HTREEITEM> out;
+    auto* t = qobject_cast<QTreeWidget*>(tree);
+    if (!t)
+        return out;
+    if (!item) {
+        for (int i = 0; i < t->topLevelItemCount(); ++i)
+            out.push_back(t->topLevelItem(i));
+        return out;
+    }
+    auto* parent = static_cast<QTreeWidgetItem*>(item);
+    for (int i = 0; i < parent->childCount(); ++i)
+        out.push_back(parent->child(i));
+    return out;
+}
+
+std::u16string TreeGetItemText(HWND tree, HTREEITEM item) {
+    if (!qobject_cast<QTreeWidget*>(tree) || !item)
+        return {};
+    return dev::fromQString(static_cast<QTreeWidgetItem*>(item)->text(0));
+}
+
+int TreeGetItemImage(HWND tree, HTREEITEM item) {
+    if (!qobject_cast<QTreeWidget*>(tree) || !item)
+        return -1;
+    return static_cast<QTreeWidgetItem*>(item)->data(0, Qt::UserRole + 1).toInt();
 }
 
 // ---- Message boxes ---------------------------------------------------------------------------

@@ -23,7 +23,9 @@ namespace hv::tk {
 // WM_COMMAND notification codes (high word of wParam).
 enum : int { BN_CLICKED = 0, EN_CHANGE = 0x0300 };
 // WM_NOTIFY codes.
-enum : int { TCN_SELCHANGE = -551, TVN_SELCHANGED = -402 };
+enum : int { TCN_SELCHANGE = -551, TVN_SELCHANGED = -402, TVN_ITEMEXPANDING = -454 };
+// Actions of TVN_ITEMEXPANDING.
+enum : int { TVE_COLLAPSE = 1, TVE_EXPAND = 2 };
 constexpr WPARAM MAKEWPARAM(int lo, int hi) {
     return static_cast<WPARAM>((static_cast<uint32_t>(lo) & 0xffff) |
                                ((static_cast<uint32_t>(hi) & 0xffff) << 16));
@@ -181,6 +183,25 @@ HTREEITEM TreeGetSelection(HWND tree);
 intptr_t TreeGetItemParam(HWND tree, HTREEITEM item);
 bool TreeSelectItem(HWND tree, HTREEITEM item);
 void TreeExpand(HWND tree, HTREEITEM item);
+void TreeCollapse(HWND tree, HTREEITEM item);
+bool TreeIsExpanded(HWND tree, HTREEITEM item);
+// An item expanded or collapsed by a tap or by TreeExpand/TreeCollapse tells the tree's parent
+// with WM_NOTIFY, TVN_ITEMEXPANDING and this record. The item's state has changed already, so the
+// parent fills an expanded item's children or removes a collapsed item's.
+struct NMTREEVIEW {
+    NMHDR hdr;
+    int action = 0; // TVE_EXPAND or TVE_COLLAPSE
+    HTREEITEM item = nullptr;
+};
+// Shows the expand button on an item before its children are known (cChildren = 1) or takes it
+// away (0). False for an item that is not in the tree.
+bool TreeSetHasChildren(HWND tree, HTREEITEM item, bool has);
+bool TreeHasChildrenButton(HWND tree, HTREEITEM item);
+void TreeDeleteChildren(HWND tree, HTREEITEM item);
+HTREEITEM TreeGetParent(HWND tree, HTREEITEM item);
+std::vector<HTREEITEM> TreeGetChildren(HWND tree, HTREEITEM item); // nullptr: the top items
+std::u16string TreeGetItemText(HWND tree, HTREEITEM item);
+int TreeGetItemImage(HWND tree, HTREEITEM item);
 
 // ---- Message boxes ---------------------------------------------------------------------------
 
