@@ -85,8 +85,6 @@ bool parseStamp(const std::string& s, bool allowMs, dev::SystemTime& out) {
 }
 
 int runStatus(const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device status"))
-        return kExitUsage;
     auto c = clientFor(a);
     const auto s = c->status();
     if (!s)
@@ -108,8 +106,6 @@ int runStatus(const ParsedArgs& a, Io& io) {
 }
 
 int runTime(const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device time"))
-        return kExitUsage;
     auto c = clientFor(a);
     const auto s = c->status();
     if (!s)
@@ -120,8 +116,6 @@ int runTime(const ParsedArgs& a, Io& io) {
 }
 
 int runSetTime(const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device set-time"))
-        return kExitUsage;
     dev::SystemTime t;
     if (!parseStamp(a.positional[0], false, t))
         return usage(io, "device set-time",
@@ -152,8 +146,6 @@ bool parseRule(const std::string& s, dev::SystemTime& out) {
 }
 
 int runSetZone(const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device set-zone"))
-        return kExitUsage;
     long long bias;
     if (!parseInt(a.get("bias"), -14 * 60, 14 * 60, bias))
         return usage(io, "device set-zone",
@@ -180,8 +172,6 @@ int runSetZone(const ParsedArgs& a, Io& io) {
 }
 
 int runNotifySet(const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device notify set"))
-        return kExitUsage;
     dev::SystemTime at;
     if (!parseStamp(a.get("at"), true, at))
         return usage(io, "device notify set", "--at must be 'YYYY-MM-DD HH:MM:SS[.mmm]'");
@@ -213,8 +203,6 @@ int runNotifySet(const ParsedArgs& a, Io& io) {
 }
 
 int runNotifyClear(const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device notify clear"))
-        return kExitUsage;
     long long handle;
     if (!parseInt(a.positional[0], 0, 0xFFFFFFFFLL, handle))
         return usage(io, "device notify clear", "not a handle: '" + a.positional[0] + "'");
@@ -231,8 +219,6 @@ int runNotifyClear(const ParsedArgs& a, Io& io) {
 }
 
 int runNotifyList(const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device notify list"))
-        return kExitUsage;
     auto c = clientFor(a);
     if (!c->status())
         return unreachable(io, "device notify list", *c);
@@ -259,8 +245,6 @@ bool eventNameOk(const std::string& name) {
 }
 
 int runEvent(const std::string& verb, const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device event " + verb))
-        return kExitUsage;
     if (!eventNameOk(a.positional[0]))
         return badEventName(io, "device event " + verb, a.positional[0]);
     auto c = clientFor(a);
@@ -289,8 +273,6 @@ int runEvent(const std::string& verb, const ParsedArgs& a, Io& io) {
 }
 
 int runEventWait(const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device event wait"))
-        return kExitUsage;
     long long timeout = 0;
     const std::string t = a.get("timeout");
     if (t != "infinite" && !parseInt(t, 0, 0xFFFFFFFELL, timeout))
@@ -326,8 +308,6 @@ int runEventWait(const ParsedArgs& a, Io& io) {
 }
 
 int runOverride(const std::string& what, const ParsedArgs& a, Io& io) {
-    if (badRoot(a, io, "device " + what))
-        return kExitUsage;
     const std::string v = a.positional[0];
     const bool activity = what == "activity";
     proto::Override o;
@@ -352,7 +332,17 @@ int runOverride(const std::string& what, const ParsedArgs& a, Io& io) {
 
 } // namespace
 
-void registerDeviceCommands(CommandTable& t) {
+void registerDeviceCommands(CommandTable& table) {
+    // Every device command refuses an empty --device before it reaches its handler.
+    struct Guarded {
+        CommandTable& table;
+        void add(CommandSpec c) {
+            c.run = [name = c.name, run = std::move(c.run)](const ParsedArgs& a, Io& io) {
+                return badRoot(a, io, name) ? kExitUsage : run(a, io);
+            };
+            table.add(std::move(c));
+        }
+    } t{table};
     const std::string where = "Acts on the device root of --device DIR, else HORAVEL_DEVICE; "
                               "starts its daemon when needed.";
     t.add({"device status",

@@ -467,9 +467,14 @@ TEST_F(DaemonTest, CommandLineEdgesAndDeepRoots) {
     EXPECT_TRUE(hv::desktop::HostDesktop().rapiInit());
     RealDevice::instance().setRoot(defaultRoot());
 
+    for (const char* command :
+         {"device status", "device time", "device set-time '2031-07-01 12:00:00'",
+          "device set-zone --bias 0", "device notify list", "device notify clear 5",
+          "device event set A", "device power ac", "device activity active"}) {
+        cli("", command, &rc);
+        EXPECT_EQ(rc, 2) << command << " with --device ''";
+    }
     const auto t0 = Steady::now();
-    cli("", "device status", &rc);
-    EXPECT_EQ(rc, 2); // --device ''
     cli(deep, "device event create ''", &rc);
     EXPECT_EQ(rc, 2);
     cli(deep, "device event wait A '' --timeout 10", &rc);
