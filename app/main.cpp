@@ -1,7 +1,8 @@
 // Horavel.exe: the main program. Command line: the handheld's forms ("s" n, "a" n, "e", "t" n)
 // plus desktop options: --scale F (size factor of the 480 x 640 window), --render-all DIR (draw
 // every view to PNG files and end), --first-frame (end after the first painted frame and print
-// the time it took).
+// the time it took). HORAVEL_SHELL_LOG and HORAVEL_SHELL_CONTROL let tests follow and drive a
+// window on a screen without a person.
 #include "app/viewregistry.h"
 #include "device/daemon_client.h"
 #include "device/device.h"
@@ -16,8 +17,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QTextStream>
 #include <QTimer>
 
 #include <csignal>
@@ -145,6 +149,65 @@ void offerRemindersAfterRestart(QWidget* parent) {
     });
 }
 
+// A line per happening when HORAVEL_SHELL_LOG names a file (for tests and diagnosis).
+void trace(const QString& line) {
+    const QString path = qEnvironmentVariable("HORAVEL_SHELL_LOG");
+    if (path.isEmpty())
+        return;
+    QFile f(path);
+    if (f.open(QIODevice::Append | QIODevice::Text))
+        QTextStream(&f) << QCoreApplication::applicationPid() << ' ' << line << '\n';
+}
+
+// Tests drive a window that no person sees through a control file: when HORAVEL_SHELL_CONTROL
+// names one, its command is carried out within a tenth of a second and the file removed.
+// "tap X Y" lifts the stylus at window coordinates X, Y after pressing it there; "grab PATH"
+// writes what the window shows to PATH as PNG.
+void followControlFile(MainWindow& w) {
+    const QString path = qEnvironmentVariable("HORAVEL_SHELL_CONTROL");
+    if (path.isEmpty())
+        return;
+    auto* timer = new QTimer(&w);
+    QObject::connect(timer, &QTimer::timeout, &w, [&w, path] {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return;
+        const QString command = QString::fromUtf8(f.readAll()).trimmed();
+        f.close();
+        f.remove();
+        const QStringList parts = command.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (parts.size() == 3 && parts[0] == QLatin1String("tap")) {
+            const QPoint at(parts[1].toInt(), parts[2].toInt());
+            QWidget* target = w.childAt(at);
+            if (!target)
+                target = &w;
+            const QPointF local = target->mapFrom(&w, QPointF(at));
+            const QPointF global = w.mapToGlobal(QPointF(at));
+            QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &press);
+            QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(target, &release);
+            trace(QStringLiteral("tap %1 %2").arg(at.x()).arg(at.y()));
+        } else if (parts.size() >= 2 && parts[0] == QLatin1String("grab")) {
+            const QString out = command.mid(5).trimmed();
+            const QString part = out + QStringLiteral(".part");
+            const QRect screen = w.screen()->geometry();
+            trace(QStringLiteral("grab of the window at %1, %2, %3 x %4 on a screen of %5 x %6")
+                      .arg(w.x())
+                      .arg(w.y())
+                      .arg(w.width())
+                      .arg(w.height())
+                      .arg(screen.width())
+                      .arg(screen.height()));
+            if (w.grab().save(part, "PNG"))
+                QFile::rename(part, out);
+        }
+    });
+    timer->start(100);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -189,7 +252,10 @@ int main(int argc, char** argv) {
 
     MainWindow w(cmd.kind == CommandLine::Kind::Refused ? CommandLine{} : cmd, registry::makeView);
     if (instance)
-        instance->onActivate = [&w] { w.activate(); };
+        instance->onActivate = [&w] {
+            trace(QStringLiteral("activated"));
+            w.activate();
+        };
     if (!opt.renderDir.isEmpty())
         return renderAll(w, opt.renderDir);
     if (opt.firstFrame)
@@ -204,8 +270,12 @@ int main(int argc, char** argv) {
         return 0;
     if (!offscreen && !opt.firstFrame && cmd.kind != CommandLine::Kind::ScreenSaver)
         offerRemindersAfterRestart(&w);
+    followControlFile(w);
+    if (w.screenSaverMode())
+        trace(QStringLiteral("screen saver, skin %1").arg(cmd.number));
     // A signal that came during the start-up has no event loop to end: none is entered.
     const int rc = g_endRequested ? 0 : QApplication::exec();
     w.exitSequence();
+    trace(QStringLiteral("ended"));
     return rc;
 }

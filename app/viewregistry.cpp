@@ -5,15 +5,18 @@
 #include "cities/ui/citytimeview.h"
 #include "cities/ui/worldtimeview.h"
 #include "items/ui/alarmsview.h"
-#include "items/ui/timersview.h"
 #include "items/ui/eventsview.h"
 #include "items/ui/stopwatchview.h"
+#include "items/ui/timersview.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/window/SDraw.h"
 #include "views/analogclockview.h"
 #include "views/digitalclockview.h"
 #include "views/generalview.h"
 #include "views/internettimeview.h"
+#include "views/skins/anadigilikeview.h"
+#include "views/skins/casiolikeview.h"
+#include "views/skins/citizenlikeview.h"
 #include "views/timecalcview.h"
 
 namespace hv::registry {
@@ -74,6 +77,12 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
         return std::make_unique<itemsui::StopwatchView>(ctx, number);
     case shell::kEvents:
         return std::make_unique<itemsui::EventsView>(ctx, number);
+    case shell::kCitizenLike:
+        return std::make_unique<skins::MCitizenLike>(ctx, number);
+    case shell::kCasioLike:
+        return std::make_unique<skins::MCasioLike>(ctx, number);
+    case shell::kAnaDigiLike:
+        return std::make_unique<skins::MAnaDigiLike>(ctx, number);
     default:
         return std::make_unique<PlaceholderView>(ctx, number);
     }

@@ -47,14 +47,14 @@ struct TimedRegistration {
     NotificationHandle handle = 0;
     std::u16string application; // device path, e.g. \Windows\BHVEvents.exe
     std::u16string arguments;
-    SystemTime start{};        // device local time
+    SystemTime start{}; // device local time
     SystemTime end{};
 };
 
 enum class RunEvent : uint32_t {
-    None = 0,           // NOTIFICATION_EVENT_NONE: unregister
-    TimeChange = 1,     // NOTIFICATION_EVENT_TIME_CHANGE
-    Rs232Detected = 9,  // NOTIFICATION_EVENT_RS232_DETECTED (cradle / external power)
+    None = 0,          // NOTIFICATION_EVENT_NONE: unregister
+    TimeChange = 1,    // NOTIFICATION_EVENT_TIME_CHANGE
+    Rs232Detected = 9, // NOTIFICATION_EVENT_RS232_DETECTED (cradle / external power)
 };
 
 // The argument a program registered for the time-change event is started with.
@@ -68,7 +68,8 @@ public:
     virtual ~Notifications() = default;
     // CeSetUserNotificationEx with a time trigger. handle 0 creates a registration, a known handle
     // updates it in place. Returns the handle, 0 on failure.
-    virtual NotificationHandle setTimed(NotificationHandle handle, const std::u16string& application,
+    virtual NotificationHandle setTimed(NotificationHandle handle,
+                                        const std::u16string& application,
                                         const std::u16string& arguments, const SystemTime& start,
                                         const SystemTime& end) = 0;
     // CeClearUserNotification: clearing 0 or an unknown handle is harmless (returns false).
@@ -89,7 +90,8 @@ public:
     virtual ~NamedEvents() = default;
     // CreateEventW for a named manual-reset event. alreadyExisted tells whether another holder
     // had it (ERROR_ALREADY_EXISTS). Returns 0 on failure.
-    virtual EventHandle create(const std::u16string& name, bool initialState, bool* alreadyExisted) = 0;
+    virtual EventHandle create(const std::u16string& name, bool initialState,
+                               bool* alreadyExisted) = 0;
     virtual bool set(EventHandle h) = 0;
     virtual bool reset(EventHandle h) = 0;
     virtual bool close(EventHandle h) = 0;
@@ -119,6 +121,15 @@ public:
     virtual bool start(const std::u16string& devicePath, const std::u16string& arguments) = 0;
     // Executable file names of the running processes (tool-help snapshot).
     virtual std::vector<std::u16string> processNames() = 0;
+    // Whether a program of this device runs from the file at a device path (a bare file name
+    // matches any process of that name). Here: by the file names of processNames().
+    virtual bool programRunning(const std::u16string& devicePath) {
+        const std::u16string name = devicePath.substr(devicePath.rfind(u'\\') + 1);
+        for (const auto& p : processNames())
+            if (p == name)
+                return true;
+        return false;
+    }
     // AC line status: true on external power (a desktop without a battery is).
     virtual bool onExternalPower() = 0;
     // Keep the display on / let the idle timer run again (best effort).

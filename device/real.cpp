@@ -235,6 +235,28 @@ public:
         }
         return out;
     }
+    // A program of this device runs from the device's own file: a copy of the same name that
+    // serves another device root on this host is not one of them.
+    bool programRunning(const std::u16string& devicePath) override {
+        if (devicePath.find(u'\\') == std::u16string::npos)
+            return Shell::programRunning(devicePath);
+        const auto file = hostPathInsideRoot(root_, devicePath);
+        if (!file)
+            return false;
+        std::error_code ec;
+        const fs::path want = fs::weakly_canonical(*file, ec);
+        if (ec)
+            return false;
+        for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string pid = it->path().filename().string();
+            if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::error_code ec2;
+            if (fs::read_symlink(it->path() / "exe", ec2) == want && !ec2)
+                return true;
+        }
+        return false;
+    }
     bool onExternalPower() override {
         bool battery = false, online = false;
         std::error_code ec;

@@ -127,12 +127,11 @@ bool Launcher::exceptionRunning() const {
     const std::vector<std::u16string> names = shell().processNames();
     if (names.empty())
         return true;
-    // The process list names executables by file name, so the main program is found by the file
-    // name of its path.
-    const std::u16string mainName = mainProgramPath_.substr(mainProgramPath_.rfind(u'\\') + 1);
+    // The main program of this device counts as running (a copy serving another device root on
+    // the same host does not); the exceptions are matched by executable file name.
+    if (shell().programRunning(mainProgramPath_))
+        return true;
     for (const auto& p : names) {
-        if (p == mainName)
-            return true;
         for (const auto& e : exceptions_)
             if (p == e)
                 return true;

@@ -214,6 +214,7 @@ void MainWindow::buildContext() {
     holder_.context.reset(new view::ViewContext{*holder_.cities, items::alarms(), items::timers(),
                                                 items::events(), items::stopwatch(), a.settings,
                                                 a.locale, a.names, client_->hwnd(), nullptr});
+    holder_.context->screenSaver = screenSaverMode_;
     holder_.context->selectView = [this](int v) {
         if (!isView(v) || screenSaverMode_)
             return;

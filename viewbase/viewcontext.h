@@ -37,6 +37,9 @@ struct ViewContext {
     HWND mainWindow = nullptr;
     // Makes another view the shown one, as a choice in the view list does (watch skins).
     std::function<void(int view)> selectView;
+    // The program runs as the screen saver: only one watch skin exists, without its corner icon
+    // and view list, and a tap ends the program.
+    bool screenSaver = false;
 };
 
 } // namespace hv::view

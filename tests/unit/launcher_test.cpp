@@ -407,3 +407,50 @@ TEST(LauncherHost, RecognisesTheRunningMainProgram) {
     waitpid(child, nullptr, 0);
     EXPECT_TRUE(seen);
 }
+
+// On a host that serves several device roots the main program counts as running only when it runs
+// from this root's own file: a copy of the same name serving another root does not keep the screen
+// saver away.
+TEST(LauncherHost, OnlyTheMainProgramOfThisDeviceRootCounts) {
+    namespace fs = std::filesystem;
+    const fs::path base =
+        fs::temp_directory_path() / ("hv-launcher-roots-" + std::to_string(getpid()));
+    fs::remove_all(base);
+    const fs::path root = base / "root";
+    const fs::path inside = root / "Program Files" / "Brinwick" / "Horavel" / "Horavel.exe";
+    const fs::path outside = base / "elsewhere" / "Horavel.exe";
+    for (const auto& p : {inside, outside}) {
+        fs::create_directories(p.parent_path());
+        fs::copy_file("/bin/sleep", p);
+    }
+    dev::RealDevice& real = dev::RealDevice::instance();
+    const fs::path previous = real.root();
+    real.setRoot(root);
+    auto spawn = [](const fs::path& exe) {
+        const pid_t child = fork();
+        if (child == 0) {
+            execl(exe.c_str(), "Horavel.exe", "30", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // Until the child runs the copy.
+        for (int i = 0; i < 300; ++i) {
+            std::error_code ec;
+            if (fs::read_symlink("/proc/" + std::to_string(child) + "/exe", ec) == exe)
+                break;
+            usleep(10000);
+        }
+        return child;
+    };
+    const pid_t foreign = spawn(outside);
+    EXPECT_FALSE(real.shell().programRunning(kMain));
+    EXPECT_TRUE(real.shell().programRunning(u"Horavel.exe")); // a bare name matches any copy
+    const pid_t own = spawn(inside);
+    EXPECT_TRUE(real.shell().programRunning(kMain));
+    for (pid_t p : {foreign, own}) {
+        kill(p, SIGKILL);
+        waitpid(p, nullptr, 0);
+    }
+    EXPECT_FALSE(real.shell().programRunning(kMain));
+    real.setRoot(previous);
+    fs::remove_all(base);
+}

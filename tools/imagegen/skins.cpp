@@ -334,7 +334,7 @@ QImage citizenBackground() {
     // printed indicators and separators
     const QColor ink(40, 48, 42);
     bell(p, QPointF(240.5, 231), 19, ink);
-    notes(p, QPointF(240, 279), 18, ink);
+    notes(p, QPointF(240, 279.5), 16, ink);
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
     p.drawRect(QRectF(302.5, 337, 6, 2.4));
@@ -399,7 +399,7 @@ QImage casioBackground() {
     for (int d = 0; d < 7; ++d)
         printed(p, QRectF(155 + 26 * d, 240, 18, 14), QString(QChar(days[d])), 11, ink);
     bell(p, QPointF(357.5, 251), 20, ink);
-    notes(p, QPointF(358, 275), 17, ink);
+    notes(p, QPointF(358, 275.5), 15, ink);
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
     p.drawRect(QRectF(322, 312, 9, 2.6));
@@ -490,7 +490,7 @@ QImage anaDigiBackground() {
     lcdWindow(p, QRectF(124, 316, 243, 111), kAnaDigiLcd, 5);
     const QColor ink(40, 42, 38);
     bell(p, QPointF(188.5, 409), 19, ink);
-    notes(p, QPointF(147, 410), 16, ink);
+    notes(p, QPointF(147, 410.5), 16, ink);
     printed(p, QRectF(140, 334, 100, 14), "TIME", 10, ink, Qt::AlignRight | Qt::AlignVCenter);
     printed(p, QRectF(140, 384, 100, 14), "DATE", 10, ink, Qt::AlignRight | Qt::AlignVCenter);
     p.setPen(Qt::NoPen);
