@@ -1,7 +1,7 @@
 // Calendar arithmetic and the formatter, the work of one clock-view paint.
+#include "calendar/calendar.h"
 #include "device/fake.h"
 #include "device/format.h"
-#include "calendar/calendar.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // The toolkit's per-tick drawing costs: rendering pictures and copying composed bitmaps.
-#include "toolkit/window/dc.h"
 #include "toolkit/controls/controlrules.h"
+#include "toolkit/window/dc.h"
 #include "toolkit/window/picture.h"
 
 #include <benchmark/benchmark.h>

@@ -173,8 +173,7 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         std::error_code ec;
         fs::remove_all(root, ec);
-    }
-    else
+    } else
         std::printf("root=%s\n", root.c_str());
     return doubled == 0 && seen.size() == static_cast<size_t>(count) ? 0 : 1;
 }

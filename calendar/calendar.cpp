@@ -87,20 +87,23 @@ int WeekNumber(const SystemTime& t, WeekScheme scheme) {
     if (scheme == WeekScheme::Iso8601)
         return IsoWeekOfJulianDay(JulianDay(t));
     const int w = DayOfWeek(t.year, 1, 1);
-    const int n = DaysBetween(1, 1, t.year, static_cast<uint8_t>(t.day), static_cast<uint8_t>(t.month), t.year);
+    const int n = DaysBetween(1, 1, t.year, static_cast<uint8_t>(t.day),
+                              static_cast<uint8_t>(t.month), t.year);
     return ((w + 7) % 7 + n) / 7 + 1;
 }
 
 int WeekNumber(const SystemTime& t) {
-    return WeekNumber(t, app().settings.weekNumbering == 1 ? WeekScheme::Iso8601 : WeekScheme::Civil);
+    return WeekNumber(t,
+                      app().settings.weekNumbering == 1 ? WeekScheme::Iso8601 : WeekScheme::Civil);
 }
 
 std::u16string FormatMonthDay(const SystemTime& t, bool dayNamePrefix) {
     char16_t sep[16] = {};
     dev::getLocaleInfo(dev::LocaleItem::SDATE, sep, 16);
     const bool dayFirst = app().locale.localeLongDateOrder == 1;
-    const char16_t* first = dayFirst ? (dayNamePrefix ? picture::kDayNameDay : picture::kDayUnpadded)
-                                     : (dayNamePrefix ? picture::kDayNameMonth : picture::kMonthUnpadded);
+    const char16_t* first =
+        dayFirst ? (dayNamePrefix ? picture::kDayNameDay : picture::kDayUnpadded)
+                 : (dayNamePrefix ? picture::kDayNameMonth : picture::kMonthUnpadded);
     std::u16string text = dev::dateText(t, first);
     text += sep;
     text += dev::dateText(t, dayFirst ? picture::kMonthPadded : picture::kDayPadded);

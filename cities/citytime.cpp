@@ -23,9 +23,9 @@ dev::FileTime addTicks(dev::FileTime t, int64_t ticks) {
 }
 
 // The first file time past 30827-12-31 23:59:59.9999999.
-constexpr dev::FileTime kFileTimeEnd = static_cast<dev::FileTime>(
-    (dev::daysFromCivil(30828, 1, 1) - dev::daysFromCivil(1601, 1, 1)) *
-    static_cast<int64_t>(dev::kTicksPerDay));
+constexpr dev::FileTime kFileTimeEnd =
+    static_cast<dev::FileTime>((dev::daysFromCivil(30828, 1, 1) - dev::daysFromCivil(1601, 1, 1)) *
+                               static_cast<int64_t>(dev::kTicksPerDay));
 
 // A file time moved by signed ticks; no result outside the file times.
 std::optional<dev::FileTime> shifted(dev::FileTime t, int64_t ticks) {

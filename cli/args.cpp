@@ -8,7 +8,8 @@
 
 namespace hv::cli {
 
-std::string parseArguments(const CommandSpec& cmd, const std::vector<std::string>& args, ParsedArgs& out) {
+std::string parseArguments(const CommandSpec& cmd, const std::vector<std::string>& args,
+                           ParsedArgs& out) {
     bool onlyPositional = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -124,7 +125,8 @@ int CommandTable::dispatch(const std::vector<std::string>& args, Io& io) const {
             io.err << "horavel-cli: unknown command '" << args[0] << "' (try --help)\n";
         return kExitUsage;
     }
-    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(bestWords), args.end());
+    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(bestWords),
+                                  args.end());
     for (const auto& a : rest)
         if (a == "--help" || a == "-h") {
             printHelp(*best, io.out);
@@ -164,7 +166,8 @@ bool parseDate(const std::string& s, int& year, int& month, int& day) {
            day <= static_cast<int>(dev::gregorianDaysInMonth(year, static_cast<unsigned>(month)));
 }
 
-bool parseDateTime(const std::string& s, int& year, int& month, int& day, int& hour, int& minute, int& second) {
+bool parseDateTime(const std::string& s, int& year, int& month, int& day, int& hour, int& minute,
+                   int& second) {
     if (s.size() != 19 && s.size() != 20)
         return false;
     const size_t t = s.size() - 9; // the separator between date and time

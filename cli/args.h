@@ -13,7 +13,7 @@
 namespace hv::cli {
 
 struct OptionSpec {
-    std::string name;  // without the dashes
+    std::string name; // without the dashes
     bool takesValue = true;
     bool required = false;
     std::string valueName; // shown in the usage, e.g. DEG
@@ -44,7 +44,7 @@ struct CommandSpec {
     std::string name;       // "week" or "settings show"
     std::string positional; // usage text of the positional arguments, e.g. "YYYY-MM-DD"
     std::string summary;
-    std::string help;       // more lines for --help
+    std::string help; // more lines for --help
     std::vector<OptionSpec> options;
     size_t minPositional = 0;
     size_t maxPositional = 0;
@@ -64,12 +64,13 @@ private:
     std::vector<CommandSpec> commands_;
 };
 
-// Parses the arguments after the command words against the command's declaration. Returns an error text, empty
-// on success.
-std::string parseArguments(const CommandSpec& cmd, const std::vector<std::string>& args, ParsedArgs& out);
+// Parses the arguments after the command words against the command's declaration. Returns an error
+// text, empty on success.
+std::string parseArguments(const CommandSpec& cmd, const std::vector<std::string>& args,
+                           ParsedArgs& out);
 
 // Strict value parsers shared by the commands: nullopt-like false on any malformed text.
-bool parseDate(const std::string& s, int& year, int& month, int& day);   // YYYY-MM-DD
+bool parseDate(const std::string& s, int& year, int& month, int& day); // YYYY-MM-DD
 bool parseDateTime(const std::string& s, int& year, int& month, int& day, int& hour, int& minute,
                    int& second); // YYYY-MM-DD HH:MM:SS
 bool parseInt(const std::string& s, long long lo, long long hi, long long& out);

@@ -113,7 +113,6 @@ fs::path daemonProgram(const fs::path& root) {
     return installed;
 }
 
-
 bool recordDaemonProgram(const fs::path& root, const fs::path& program) {
     std::error_code ec;
     const fs::path record = daemonPathRecord(root);

@@ -11,7 +11,9 @@ namespace hv::dev {
 
 namespace fs = std::filesystem;
 
-void FakeClock::setUtc(const SystemTime& utc) { utc_ = toFileTime(utc).value_or(0); }
+void FakeClock::setUtc(const SystemTime& utc) {
+    utc_ = toFileTime(utc).value_or(0);
+}
 
 void FakeClock::setLocal(const SystemTime& local) {
     utc_ = localToUtc(zone_, toFileTime(local).value_or(0));
@@ -88,7 +90,8 @@ bool InProcessTimeSetting::setTimeZone(const TimeZoneInformation& tz) {
 NotificationHandle InProcessNotifications::setTimed(NotificationHandle handle,
                                                     const std::u16string& application,
                                                     const std::u16string& arguments,
-                                                    const SystemTime& start, const SystemTime& end) {
+                                                    const SystemTime& start,
+                                                    const SystemTime& end) {
     if (failNext) {
         failNext = false;
         return 0;
@@ -124,7 +127,8 @@ std::vector<std::pair<std::u16string, RunEvent>> InProcessNotifications::listRun
     return atEvent_;
 }
 
-EventHandle InProcessEvents::create(const std::u16string& name, bool initialState, bool* alreadyExisted) {
+EventHandle InProcessEvents::create(const std::u16string& name, bool initialState,
+                                    bool* alreadyExisted) {
     auto it = byName_.find(name);
     const bool existed = it != byName_.end() && it->second.refs > 0;
     if (alreadyExisted)
@@ -191,7 +195,9 @@ bool InProcessEvents::isSetByName(const std::u16string& name) const {
     return it != byName_.end() && it->second.state;
 }
 
-void InProcessEvents::setByName(const std::u16string& name, bool state) { byName_[name].state = state; }
+void InProcessEvents::setByName(const std::u16string& name, bool state) {
+    byName_[name].state = state;
+}
 
 bool InProcessEvents::exists(const std::u16string& name) const {
     auto it = byName_.find(name);
@@ -218,7 +224,8 @@ MbResult RecordingMessageBoxes::show(const std::u16string& caption, const std::u
         answers.pop_front();
         return r;
     }
-    return buttons == MbButtons::YesNo || buttons == MbButtons::YesNoCancel ? MbResult::Yes : MbResult::Ok;
+    return buttons == MbButtons::YesNo || buttons == MbButtons::YesNoCancel ? MbResult::Yes
+                                                                            : MbResult::Ok;
 }
 
 FakeDevice::FakeDevice() : ownsRoot_(true) {
@@ -246,6 +253,8 @@ FakeDevice::~FakeDevice() {
     }
 }
 
-fs::path FakeDevice::host(std::u16string_view devicePath) const { return hostPath(root_, devicePath); }
+fs::path FakeDevice::host(std::u16string_view devicePath) const {
+    return hostPath(root_, devicePath);
+}
 
 } // namespace hv::dev

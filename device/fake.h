@@ -50,9 +50,9 @@ private:
 
 // Zones for tests: UTC, and rules like the real ones (year 0 rules of the handheld).
 TimeZoneInformation zoneUtc();
-TimeZoneInformation zoneUsEastern();   // -5 h, second Sunday of March to first Sunday of November
+TimeZoneInformation zoneUsEastern();     // -5 h, second Sunday of March to first Sunday of November
 TimeZoneInformation zoneCentralEurope(); // +1 h, last Sunday of March to last Sunday of October
-TimeZoneInformation zoneSydney();      // +10 h, first Sunday of October to first Sunday of April
+TimeZoneInformation zoneSydney();        // +10 h, first Sunday of October to first Sunday of April
 
 class InProcessTimeSetting : public TimeSetting {
 public:
@@ -77,7 +77,7 @@ public:
     bool runAppAtEvent(const std::u16string& application, RunEvent event) override;
     std::vector<std::pair<std::u16string, RunEvent>> listRunAtEvent() override;
 
-    bool failNext = false; // the next setTimed fails (returns 0)
+    bool failNext = false;                   // the next setTimed fails (returns 0)
     std::vector<NotificationHandle> cleared; // every clear call, in order
 
 private:
@@ -91,7 +91,8 @@ private:
 class InProcessEvents : public NamedEvents {
 public:
     explicit InProcessEvents(Clock* clock = nullptr) : clock_(clock) {}
-    EventHandle create(const std::u16string& name, bool initialState, bool* alreadyExisted) override;
+    EventHandle create(const std::u16string& name, bool initialState,
+                       bool* alreadyExisted) override;
     bool set(EventHandle h) override;
     bool reset(EventHandle h) override;
     bool close(EventHandle h) override;

@@ -13,8 +13,12 @@ namespace {
 
 enum class Elements { All, Date, Time };
 
-bool isDateLetter(char16_t c) { return c == u'd' || c == u'M' || c == u'y' || c == u'g'; }
-bool isTimeLetter(char16_t c) { return c == u'h' || c == u'H' || c == u'm' || c == u's' || c == u't'; }
+bool isDateLetter(char16_t c) {
+    return c == u'd' || c == u'M' || c == u'y' || c == u'g';
+}
+bool isTimeLetter(char16_t c) {
+    return c == u'h' || c == u'H' || c == u'm' || c == u's' || c == u't';
+}
 
 void appendNumber(std::u16string& out, unsigned v, int width) {
     char buf[12];
@@ -96,7 +100,9 @@ std::u16string format(const SystemTime& t, std::u16string_view picture, const Lo
     const std::u16string_view pic = noSeconds ? std::u16string_view(withoutSeconds) : picture;
     // The weekday comes from the date itself, not from the record's dayOfWeek field.
     const unsigned weekday =
-        t.month >= 1 && t.month <= 12 ? weekdayFromDays(daysFromCivil(t.year, t.month, t.day ? t.day : 1)) : 0;
+        t.month >= 1 && t.month <= 12
+            ? weekdayFromDays(daysFromCivil(t.year, t.month, t.day ? t.day : 1))
+            : 0;
     const unsigned mondayFirst = (weekday + 6) % 7;
     const bool dayNumberInPicture = [&] {
         bool quoted = false;
@@ -153,7 +159,8 @@ std::u16string format(const SystemTime& t, std::u16string_view picture, const Lo
                 appendNumber(out, t.month, count);
             else if (t.month >= 1 && t.month <= 12)
                 out += count == 3 ? loc.monthAbbrev[t.month - 1]
-                                  : (dayNumberInPicture ? loc.monthNamesInDate : loc.monthNames)[t.month - 1];
+                                  : (dayNumberInPicture ? loc.monthNamesInDate
+                                                        : loc.monthNames)[t.month - 1];
             break;
         case u'y':
             if (count == 1)
@@ -190,8 +197,9 @@ std::u16string format(const SystemTime& t, std::u16string_view picture, const Lo
 }
 
 bool validForFormat(const SystemTime& t) {
-    return t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= gregorianDaysInMonth(t.year, t.month) &&
-           t.hour < 24 && t.minute < 60 && t.second < 60 && t.milliseconds < 1000;
+    return t.month >= 1 && t.month <= 12 && t.day >= 1 &&
+           t.day <= gregorianDaysInMonth(t.year, t.month) && t.hour < 24 && t.minute < 60 &&
+           t.second < 60 && t.milliseconds < 1000;
 }
 
 } // namespace
@@ -280,27 +288,32 @@ std::u16string dropPictureField(std::u16string_view picture, char16_t letter,
     return joinPicture(pieces);
 }
 
-std::u16string formatPicture(const SystemTime& t, std::u16string_view picture, const LocaleData& loc,
-                             bool noSeconds) {
+std::u16string formatPicture(const SystemTime& t, std::u16string_view picture,
+                             const LocaleData& loc, bool noSeconds) {
     return format(t, picture, loc, noSeconds, Elements::All);
 }
 
-int getDateFormat(const SystemTime& t, uint32_t flags, const char16_t* picture, char16_t* buf, int capacity) {
+int getDateFormat(const SystemTime& t, uint32_t flags, const char16_t* picture, char16_t* buf,
+                  int capacity) {
     if (!validForFormat(t))
         return 0;
     const LocaleData& loc = current().locale().data();
     const std::u16string_view pic =
         picture ? std::u16string_view(picture)
-                : std::u16string_view((flags & kDateLongDate) ? loc.longDatePicture : loc.shortDatePicture);
+                : std::u16string_view((flags & kDateLongDate) ? loc.longDatePicture
+                                                              : loc.shortDatePicture);
     return copyTerminated(format(t, pic, loc, false, Elements::Date), buf, capacity);
 }
 
-int getTimeFormat(const SystemTime& t, uint32_t flags, const char16_t* picture, char16_t* buf, int capacity) {
+int getTimeFormat(const SystemTime& t, uint32_t flags, const char16_t* picture, char16_t* buf,
+                  int capacity) {
     if (t.hour > 23 || t.minute > 59 || t.second > 59 || t.milliseconds > 999)
         return 0;
     const LocaleData& loc = current().locale().data();
-    const std::u16string_view pic = picture ? std::u16string_view(picture) : std::u16string_view(loc.timePicture);
-    return copyTerminated(format(t, pic, loc, (flags & kTimeNoSeconds) != 0, Elements::Time), buf, capacity);
+    const std::u16string_view pic =
+        picture ? std::u16string_view(picture) : std::u16string_view(loc.timePicture);
+    return copyTerminated(format(t, pic, loc, (flags & kTimeNoSeconds) != 0, Elements::Time), buf,
+                          capacity);
 }
 
 std::u16string dateText(const SystemTime& t, std::u16string_view picture) {

@@ -30,14 +30,14 @@ std::u16string dropPictureField(std::u16string_view picture, char16_t letter,
 
 enum FormatFlags : uint32_t {
     kFormatNone = 0,
-    kTimeNoSeconds = 0x2,    // TIME_NOSECONDS
-    kDateShortDate = 0x1,    // DATE_SHORTDATE
-    kDateLongDate = 0x2,     // DATE_LONGDATE
+    kTimeNoSeconds = 0x2, // TIME_NOSECONDS
+    kDateShortDate = 0x1, // DATE_SHORTDATE
+    kDateLongDate = 0x2,  // DATE_LONGDATE
 };
 
 // Formats t with the picture under the locale; every picture element is honoured.
-std::u16string formatPicture(const SystemTime& t, std::u16string_view picture, const LocaleData& loc,
-                             bool noSeconds = false);
+std::u16string formatPicture(const SystemTime& t, std::u16string_view picture,
+                             const LocaleData& loc, bool noSeconds = false);
 
 // GetDateFormatW: picture == nullptr uses the system short or long date by flags. Writes into
 // buf (capacity in characters, terminator included) and returns the count with the terminator,

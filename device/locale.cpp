@@ -1,8 +1,8 @@
 #include "device/locale.h"
 
 #include "device/device.h"
-#include "device/text.h"
 #include "device/format.h"
+#include "device/text.h"
 
 #include <QChar>
 #include <QLocale>
@@ -199,7 +199,8 @@ std::u16string LocaleData::item(LocaleItem it) const {
     if (n >= static_cast<uint32_t>(LocaleItem::SSHORTESTDAYNAME1) &&
         n < static_cast<uint32_t>(LocaleItem::SSHORTESTDAYNAME1) + 7)
         return dayNarrow[n - static_cast<uint32_t>(LocaleItem::SSHORTESTDAYNAME1)];
-    if (n >= static_cast<uint32_t>(LocaleItem::SMONTHNAME1) && n < static_cast<uint32_t>(LocaleItem::SMONTHNAME1) + 12)
+    if (n >= static_cast<uint32_t>(LocaleItem::SMONTHNAME1) &&
+        n < static_cast<uint32_t>(LocaleItem::SMONTHNAME1) + 12)
         return monthNames[n - static_cast<uint32_t>(LocaleItem::SMONTHNAME1)];
     if (n >= static_cast<uint32_t>(LocaleItem::SABBREVMONTHNAME1) &&
         n < static_cast<uint32_t>(LocaleItem::SABBREVMONTHNAME1) + 12)

@@ -10,17 +10,17 @@ namespace hv::dev {
 
 // The handheld's locale item numbers (LCTYPE) that the programs read.
 enum class LocaleItem : uint32_t {
-    SDATE = 0x1D,           // date separator
-    STIME = 0x1E,           // time separator
-    SSHORTDATE = 0x1F,      // short date picture
-    SLONGDATE = 0x20,       // long date picture
-    IDATE = 0x21,           // short date order 0 MDY, 1 DMY, 2 YMD
-    ILDATE = 0x22,          // long date order
-    ITIME = 0x23,           // 0 AM/PM, 1 24-hour
-    S1159 = 0x28,           // AM designator
-    S2359 = 0x29,           // PM designator
-    SDAYNAME1 = 0x2A, // Monday
-    SDAYNAME7 = 0x30, // Sunday
+    SDATE = 0x1D,      // date separator
+    STIME = 0x1E,      // time separator
+    SSHORTDATE = 0x1F, // short date picture
+    SLONGDATE = 0x20,  // long date picture
+    IDATE = 0x21,      // short date order 0 MDY, 1 DMY, 2 YMD
+    ILDATE = 0x22,     // long date order
+    ITIME = 0x23,      // 0 AM/PM, 1 24-hour
+    S1159 = 0x28,      // AM designator
+    S2359 = 0x29,      // PM designator
+    SDAYNAME1 = 0x2A,  // Monday
+    SDAYNAME7 = 0x30,  // Sunday
     SABBREVDAYNAME1 = 0x31,
     SABBREVDAYNAME7 = 0x37,
     SMONTHNAME1 = 0x38, // January
@@ -38,9 +38,9 @@ struct LocaleData {
     std::array<std::u16string, 12> monthNames;       // nominative, for lists
     std::array<std::u16string, 12> monthNamesInDate; // as inside a date with a day number
     std::array<std::u16string, 12> monthAbbrev;
-    std::array<std::u16string, 7> dayNames;   // Monday first
-    std::array<std::u16string, 7> dayAbbrev;  // Monday first
-    std::array<std::u16string, 7> dayNarrow;  // Monday first
+    std::array<std::u16string, 7> dayNames;  // Monday first
+    std::array<std::u16string, 7> dayAbbrev; // Monday first
+    std::array<std::u16string, 7> dayNarrow; // Monday first
     std::u16string am = u"AM";
     std::u16string pm = u"PM";
     std::u16string dateSeparator = u"/";
@@ -48,10 +48,10 @@ struct LocaleData {
     std::u16string shortDatePicture = u"M/d/yyyy";
     std::u16string longDatePicture = u"dddd, MMMM dd, yyyy";
     std::u16string timePicture = u"h:mm:ss tt";
-    int time24 = 0;           // ITIME
-    int shortDateOrder = 0;   // IDATE
-    int longDateOrder = 0;    // ILDATE
-    int firstDayOfWeek = 6;   // IFIRSTDAYOFWEEK, 0 Monday .. 6 Sunday
+    int time24 = 0;         // ITIME
+    int shortDateOrder = 0; // IDATE
+    int longDateOrder = 0;  // ILDATE
+    int firstDayOfWeek = 6; // IFIRSTDAYOFWEEK, 0 Monday .. 6 Sunday
 
     // United States English, the fake device's default.
     static LocaleData englishUS();

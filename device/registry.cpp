@@ -32,7 +32,8 @@ std::string encode(std::u16string_view name) {
 }
 
 fs::path keyDir(RegHive hive, std::u16string_view key) {
-    fs::path p = current().root() / ".system" / "registry" / (hive == RegHive::LocalMachine ? "HKLM" : "HKCU");
+    fs::path p = current().root() / ".system" / "registry" /
+                 (hive == RegHive::LocalMachine ? "HKLM" : "HKCU");
     size_t i = 0;
     while (i <= key.size()) {
         size_t j = key.find(u'\\', i);
@@ -74,10 +75,12 @@ bool regSetValue(RegHive hive, std::u16string_view key, std::u16string_view name
         bytes[i] = static_cast<uint8_t>(t >> (8 * i));
     if (n)
         std::memcpy(bytes.data() + 4, data, n);
-    return withRetry(20, 10, [&] { return saveWholeFile(valueDevicePath(hive, key, name), bytes); });
+    return withRetry(20, 10,
+                     [&] { return saveWholeFile(valueDevicePath(hive, key, name), bytes); });
 }
 
-std::optional<RegValue> regQueryValue(RegHive hive, std::u16string_view key, std::u16string_view name) {
+std::optional<RegValue> regQueryValue(RegHive hive, std::u16string_view key,
+                                      std::u16string_view name) {
     std::optional<std::vector<uint8_t>> bytes;
     const std::u16string path = valueDevicePath(hive, key, name);
     if (!fileExists(path))

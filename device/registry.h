@@ -10,7 +10,14 @@
 namespace hv::dev {
 
 enum class RegHive { LocalMachine, CurrentUser };
-enum class RegType : uint32_t { None = 0, Sz = 1, ExpandSz = 2, Binary = 3, Dword = 4, MultiSz = 7 };
+enum class RegType : uint32_t {
+    None = 0,
+    Sz = 1,
+    ExpandSz = 2,
+    Binary = 3,
+    Dword = 4,
+    MultiSz = 7
+};
 
 struct RegValue {
     RegType type = RegType::None;
@@ -23,7 +30,8 @@ bool regKeyExists(RegHive hive, std::u16string_view key);
 // RegSetValueExW: the key must exist.
 bool regSetValue(RegHive hive, std::u16string_view key, std::u16string_view name, RegType type,
                  const void* data, size_t n);
-std::optional<RegValue> regQueryValue(RegHive hive, std::u16string_view key, std::u16string_view name);
+std::optional<RegValue> regQueryValue(RegHive hive, std::u16string_view key,
+                                      std::u16string_view name);
 bool regDeleteValue(RegHive hive, std::u16string_view key, std::u16string_view name);
 bool regDeleteKey(RegHive hive, std::u16string_view key); // with its values and subkeys
 

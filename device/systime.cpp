@@ -21,7 +21,8 @@ std::optional<FileTime> transitionLocal(const SystemTime& rule, int year) {
             return std::nullopt;
         day = rule.day;
     }
-    SystemTime st{static_cast<uint16_t>(year), rule.month, 0, static_cast<uint16_t>(day), 0, 0, 0, 0};
+    SystemTime st{
+        static_cast<uint16_t>(year), rule.month, 0, static_cast<uint16_t>(day), 0, 0, 0, 0};
     FileTime ft;
     if (!systemTimeToFileTime(st, ft))
         return std::nullopt;
@@ -29,10 +30,13 @@ std::optional<FileTime> transitionLocal(const SystemTime& rule, int year) {
            rule.second * kTicksPerSecond + rule.milliseconds * kTicksPerMillisecond;
 }
 
-int yearOf(FileTime ft) { return static_cast<int>(toSystemTime(ft).year); }
+int yearOf(FileTime ft) {
+    return static_cast<int>(toSystemTime(ft).year);
+}
 
 FileTime shift(FileTime t, int64_t minutes) {
-    return static_cast<FileTime>(static_cast<int64_t>(t) + minutes * static_cast<int64_t>(kTicksPerMinute));
+    return static_cast<FileTime>(static_cast<int64_t>(t) +
+                                 minutes * static_cast<int64_t>(kTicksPerMinute));
 }
 } // namespace
 

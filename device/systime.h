@@ -78,7 +78,9 @@ constexpr CivilDate civilFromDays(int64_t z) {
     return {y + (m <= 2), m, d};
 }
 
-constexpr bool isGregorianLeap(int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+constexpr bool isGregorianLeap(int64_t y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 constexpr unsigned gregorianDaysInMonth(int64_t y, unsigned m) {
     constexpr unsigned kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return m == 2 && isGregorianLeap(y) ? 29 : kDays[(m - 1) % 12];
@@ -113,7 +115,8 @@ FileTime localToUtc(const TimeZoneInformation& tz, FileTime local);
 
 // Helpers for durations and text names.
 inline constexpr int64_t fileTimeDiffSeconds(FileTime a, FileTime b) {
-    return (static_cast<int64_t>(a) - static_cast<int64_t>(b)) / static_cast<int64_t>(kTicksPerSecond);
+    return (static_cast<int64_t>(a) - static_cast<int64_t>(b)) /
+           static_cast<int64_t>(kTicksPerSecond);
 }
 void setZoneName(std::array<char16_t, 32>& field, const char16_t* text);
 

@@ -7,7 +7,9 @@ namespace hv::dev {
 
 namespace {
 
-bool ignoredInWordSort(char16_t c) { return c == u'-' || c == u'\'' || c == 0x2019 || c == 0x00AD; }
+bool ignoredInWordSort(char16_t c) {
+    return c == u'-' || c == u'\'' || c == 0x2019 || c == 0x00AD;
+}
 
 // Weights of one character: a primary weight (class, then base letter) and a secondary weight
 // (the accent). Case carries no weight.
@@ -82,7 +84,8 @@ int compareLevel(std::u16string_view a, std::u16string_view b, bool secondary, s
                 *ignoredB = wb.ignored();
             return ha == hb ? 0 : (ha ? 1 : -1);
         }
-        const uint32_t p = secondary ? x.secondary : x.primary, q = secondary ? y.secondary : y.primary;
+        const uint32_t p = secondary ? x.secondary : x.primary,
+                       q = secondary ? y.secondary : y.primary;
         if (p != q)
             return p < q ? -1 : 1;
     }

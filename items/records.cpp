@@ -1,8 +1,8 @@
 #include "items/records.h"
 
 #include "device/device.h"
-#include "device/text.h"
 #include "device/paths.h"
+#include "device/text.h"
 
 #include <algorithm>
 #include <cstdio>

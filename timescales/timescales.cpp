@@ -31,7 +31,8 @@ std::optional<int> BeatsFromLocal(const SystemTime& local) {
     if (!dev::systemTimeToFileTime(local, ft))
         return std::nullopt;
     const int64_t bias = dev::utcBiasAtLocal(dev::getTimeZoneInformation(), ft);
-    const int64_t utc = static_cast<int64_t>(ft) + bias * static_cast<int64_t>(dev::kTicksPerMinute);
+    const int64_t utc =
+        static_cast<int64_t>(ft) + bias * static_cast<int64_t>(dev::kTicksPerMinute);
     SystemTime check;
     if (utc < 0 || !dev::fileTimeToSystemTime(static_cast<FileTime>(utc), check))
         return std::nullopt;

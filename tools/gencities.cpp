@@ -123,9 +123,13 @@ using hv::dev::ZoneChange;
 
 constexpr int64_t kDay = 86400;
 
-int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t floorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
-int64_t yearStart(int year) { return hv::dev::daysFromCivil(year, 1, 1) * kDay; }
+int64_t yearStart(int year) {
+    return hv::dev::daysFromCivil(year, 1, 1) * kDay;
+}
 
 // A zone's offset at the start of the target year and its changes in that year and the next.
 struct Zone {
@@ -507,8 +511,8 @@ int generate(const std::vector<SourceCity>& cities, const std::string& outDir, i
         << " and " << year + 1 << ": " << problemCount << "\n"
         << (problemCount ? problems.str() : std::string("  (none)\n")) << "\n"
         << "Hours a year each city's time differs from the IANA data, sampled every hour (UTC):\n"
-        << "  worst city with a rule: " << cityLabel(cities[worst]) << ", "
-        << fits[worst].worst() << " hours\n";
+        << "  worst city with a rule: " << cityLabel(cities[worst]) << ", " << fits[worst].worst()
+        << " hours\n";
     if (worstListed != cities.size())
         rep << "  worst listed city: " << cityLabel(cities[worstListed]) << ", "
             << fits[worstListed].worst() << " hours\n";
@@ -578,9 +582,9 @@ int check(const std::vector<SourceCity>& cities, const std::string& dataDir, int
                       << " hours differ from the IANA data beyond its changes' midnights\n";
         }
     }
-    std::cout << "hv_gencities: " << samples << " hourly samples in " << year << " and "
-              << year + 1 << ", " << forced << " between a real change and its midnight, "
-              << listed << " of listed cities, " << failures << " wrong";
+    std::cout << "hv_gencities: " << samples << " hourly samples in " << year << " and " << year + 1
+              << ", " << forced << " between a real change and its midnight, " << listed
+              << " of listed cities, " << failures << " wrong";
     if (worst)
         std::cout << "; worst city with a rule " << cityLabel(*worst) << ", " << worstHours
                   << " hours a year";

@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     hv::dev::ScopedDevice use(fake);
     const auto file = fake.host(u"\\data\\settings.dat");
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(data),
-                                                                  static_cast<std::streamsize>(size));
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     hv::resetAppState();
     hv::loadSettings();
     if (std::filesystem::file_size(file) != hv::kSettingsFileSize)

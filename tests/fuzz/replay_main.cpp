@@ -15,9 +15,11 @@ int main(int argc, char** argv) {
     std::vector<std::vector<uint8_t>> corpus;
     for (int i = 1; i < argc; ++i) {
         std::error_code ec;
-        for (std::filesystem::directory_iterator it(argv[i], ec), end; !ec && it != end; it.increment(ec)) {
+        for (std::filesystem::directory_iterator it(argv[i], ec), end; !ec && it != end;
+             it.increment(ec)) {
             std::ifstream in(it->path(), std::ios::binary);
-            corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            corpus.emplace_back(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
         }
     }
     for (const auto& input : corpus)
@@ -34,7 +36,8 @@ int main(int argc, char** argv) {
                 if (op == 0 && !input.empty())
                     input[rng() % input.size()] = static_cast<uint8_t>(rng());
                 else if (op == 1)
-                    input.insert(input.begin() + static_cast<std::ptrdiff_t>(input.empty() ? 0 : rng() % input.size()),
+                    input.insert(input.begin() + static_cast<std::ptrdiff_t>(
+                                                     input.empty() ? 0 : rng() % input.size()),
                                  static_cast<uint8_t>(rng()));
                 else if (!input.empty())
                     input.erase(input.begin() + static_cast<std::ptrdiff_t>(rng() % input.size()));

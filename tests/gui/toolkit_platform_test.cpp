@@ -1,6 +1,6 @@
 #include "guitest.h"
-#include "toolkit/window/SDraw.h"
 #include "toolkit/platform/platform.h"
+#include "toolkit/window/SDraw.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -25,8 +25,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <sys/wait.h>

@@ -1,7 +1,7 @@
+#include "calendar/calendar.h"
 #include "device/fake.h"
 #include "device/systime.h"
 #include "settings/settings.h"
-#include "calendar/calendar.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,21 @@ using hv::dev::SystemTime;
 
 namespace {
 SystemTime date(int y, int m, int d) {
-    return SystemTime{static_cast<uint16_t>(y), static_cast<uint16_t>(m), 0, static_cast<uint16_t>(d), 0, 0, 0, 0};
+    return SystemTime{static_cast<uint16_t>(y),
+                      static_cast<uint16_t>(m),
+                      0,
+                      static_cast<uint16_t>(d),
+                      0,
+                      0,
+                      0,
+                      0};
 }
-int civil(int y, int m, int d) { return WeekNumber(date(y, m, d), WeekScheme::Civil); }
-int iso(int y, int m, int d) { return WeekNumber(date(y, m, d), WeekScheme::Iso8601); }
+int civil(int y, int m, int d) {
+    return WeekNumber(date(y, m, d), WeekScheme::Civil);
+}
+int iso(int y, int m, int d) {
+    return WeekNumber(date(y, m, d), WeekScheme::Iso8601);
+}
 
 // ISO week computed independently: the week of the Thursday of the date's week.
 int referenceIsoWeek(int64_t days) {
@@ -43,8 +54,10 @@ TEST(WeekNumbers, YearBoundariesInBothSchemes) {
 TEST(WeekNumbers, IsoMatchesThursdayRuleForFourCenturies) {
     for (int64_t z = dev::daysFromCivil(1901, 1, 1); z < dev::daysFromCivil(2301, 1, 1); ++z) {
         const auto c = dev::civilFromDays(z);
-        const auto t = date(static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day));
-        ASSERT_EQ(IsoWeekOfJulianDay(JulianDay(t)), referenceIsoWeek(z)) << c.year << '-' << c.month << '-' << c.day;
+        const auto t =
+            date(static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day));
+        ASSERT_EQ(IsoWeekOfJulianDay(JulianDay(t)), referenceIsoWeek(z))
+            << c.year << '-' << c.month << '-' << c.day;
     }
 }
 
@@ -61,9 +74,11 @@ TEST(CalendarArithmetic, GregorianWeekdayAndJulianDayOverFourCenturies) {
     for (int64_t z = dev::daysFromCivil(1800, 3, 1); z < dev::daysFromCivil(2400, 3, 1); ++z) {
         const auto c = dev::civilFromDays(z);
         const int expected = static_cast<int>((dev::weekdayFromDays(z) + 6) % 7);
-        ASSERT_EQ(DayOfWeek(static_cast<uint16_t>(c.year), static_cast<uint8_t>(c.month), static_cast<uint8_t>(c.day)),
+        ASSERT_EQ(DayOfWeek(static_cast<uint16_t>(c.year), static_cast<uint8_t>(c.month),
+                            static_cast<uint8_t>(c.day)),
                   expected);
-        ASSERT_EQ(JulianDay(date(static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day))),
+        ASSERT_EQ(JulianDay(date(static_cast<int>(c.year), static_cast<int>(c.month),
+                                 static_cast<int>(c.day))),
                   z + 2440588);
     }
     EXPECT_EQ(DayOfWeek(2024, 1, 1), 0);
@@ -121,15 +136,20 @@ TEST(CalendarArithmetic, DaysBetweenAcrossYearsAndSwapped) {
     EXPECT_EQ(DaysBetween(15, 3, 2024, 20, 3, 2024), 5);
     EXPECT_EQ(DaysBetween(20, 3, 2024, 15, 2, 2024), -34);
     // Within 1901..2099 the every-fourth-year rule is the Gregorian one: compare with day numbers.
-    const int pairs[][6] = {{3, 7, 1950, 28, 2, 2044}, {31, 1, 2099, 1, 2, 1901}, {29, 2, 2024, 28, 2, 2025}};
+    const int pairs[][6] = {
+        {3, 7, 1950, 28, 2, 2044}, {31, 1, 2099, 1, 2, 1901}, {29, 2, 2024, 28, 2, 2025}};
     for (const auto& p : pairs) {
-        const auto a = dev::daysFromCivil(p[2], static_cast<unsigned>(p[1]), static_cast<unsigned>(p[0]));
-        const auto b = dev::daysFromCivil(p[5], static_cast<unsigned>(p[4]), static_cast<unsigned>(p[3]));
-        const int32_t n = DaysBetween(static_cast<uint8_t>(p[0]), static_cast<uint8_t>(p[1]), static_cast<uint16_t>(p[2]),
-                                      static_cast<uint8_t>(p[3]), static_cast<uint8_t>(p[4]), static_cast<uint16_t>(p[5]));
+        const auto a =
+            dev::daysFromCivil(p[2], static_cast<unsigned>(p[1]), static_cast<unsigned>(p[0]));
+        const auto b =
+            dev::daysFromCivil(p[5], static_cast<unsigned>(p[4]), static_cast<unsigned>(p[3]));
+        const int32_t n = DaysBetween(static_cast<uint8_t>(p[0]), static_cast<uint8_t>(p[1]),
+                                      static_cast<uint16_t>(p[2]), static_cast<uint8_t>(p[3]),
+                                      static_cast<uint8_t>(p[4]), static_cast<uint16_t>(p[5]));
         EXPECT_EQ(n, b - a);
-        EXPECT_EQ(DaysBetween(static_cast<uint8_t>(p[3]), static_cast<uint8_t>(p[4]), static_cast<uint16_t>(p[5]),
-                              static_cast<uint8_t>(p[0]), static_cast<uint8_t>(p[1]), static_cast<uint16_t>(p[2])),
+        EXPECT_EQ(DaysBetween(static_cast<uint8_t>(p[3]), static_cast<uint8_t>(p[4]),
+                              static_cast<uint16_t>(p[5]), static_cast<uint8_t>(p[0]),
+                              static_cast<uint8_t>(p[1]), static_cast<uint16_t>(p[2])),
                   -n);
     }
 }

@@ -249,13 +249,13 @@ TEST(CitiesCli, ListsAndCityTimes) {
     EXPECT_EQ(out, "2027-01-01 01:45:00\n");
 
     // Kiritimati (+14) at the last hour of 30827: its time lies past the calendar.
-    EXPECT_EQ(run({"city-time", "--continent", "2", "--index", "14", "--utc", "30827-12-31 23:00:00",
-                   "--data", data},
+    EXPECT_EQ(run({"city-time", "--continent", "2", "--index", "14", "--utc",
+                   "30827-12-31 23:00:00", "--data", data},
                   out, err),
               1);
     EXPECT_NE(err.find("no result"), std::string::npos) << err;
-    ASSERT_EQ(run({"city-time", "--continent", "2", "--index", "14", "--utc", "30827-12-31 09:00:00",
-                   "--data", data},
+    ASSERT_EQ(run({"city-time", "--continent", "2", "--index", "14", "--utc",
+                   "30827-12-31 09:00:00", "--data", data},
                   out, err),
               0);
     EXPECT_EQ(out, "30827-12-31 23:00:00\n");
@@ -296,9 +296,11 @@ TEST(CityTime, ShippedRulesFollowTheIanaDataInTheYearAndTheNext) {
         const int initial = dev::zoneOffsetAt(zone, from);
         int wrong = 0;
         for (int64_t t = from; t < to; t += 3600) {
-            const dev::FileTime utc = dev::kUnixEpochFileTime + static_cast<uint64_t>(t) * dev::kTicksPerSecond;
-            const int64_t got = (static_cast<int64_t>(*CityWallTime(r, utc)) - static_cast<int64_t>(utc)) /
-                                static_cast<int64_t>(dev::kTicksPerMinute);
+            const dev::FileTime utc =
+                dev::kUnixEpochFileTime + static_cast<uint64_t>(t) * dev::kTicksPerSecond;
+            const int64_t got =
+                (static_cast<int64_t>(*CityWallTime(r, utc)) - static_cast<int64_t>(utc)) /
+                static_cast<int64_t>(dev::kTicksPerMinute);
             wrong += got != dev::offsetFromChanges(initial, changes, t);
         }
         return wrong;
@@ -307,9 +309,9 @@ TEST(CityTime, ShippedRulesFollowTheIanaDataInTheYearAndTheNext) {
         const char16_t* name;
         const char* zone;
         int most; // hours a year
-    } kCities[] = {{u"Cairo", "Africa/Cairo", 2},          {u"Beirut", "Asia/Beirut", 3},
-                   {u"Santiago", "America/Santiago", 3},   {u"Easter Island", "Pacific/Easter", 6},
-                   {u"London", "Europe/London", 3},        {u"New York", "America/New_York", 5},
+    } kCities[] = {{u"Cairo", "Africa/Cairo", 2},        {u"Beirut", "Asia/Beirut", 3},
+                   {u"Santiago", "America/Santiago", 3}, {u"Easter Island", "Pacific/Easter", 6},
+                   {u"London", "Europe/London", 3},      {u"New York", "America/New_York", 5},
                    {u"Sydney", "Australia/Sydney", 3}};
     for (const auto& c : kCities) {
         const CityRecord* r = find(c.name);
@@ -327,6 +329,7 @@ TEST(CityTime, ShippedRulesFollowTheIanaDataInTheYearAndTheNext) {
         EXPECT_EQ(r->gmtOffset, 60);
         EXPECT_EQ(r->dstUsed, 0);
         for (int year = 2026; year <= 2030; ++year)
-            EXPECT_LE(hoursWrong(*r, "Africa/Casablanca", year), 1300) << year; // 2030: two Ramadans
+            EXPECT_LE(hoursWrong(*r, "Africa/Casablanca", year), 1300)
+                << year; // 2030: two Ramadans
     }
 }

@@ -29,11 +29,17 @@ TEST(Cli, WeekAndDaysBetween) {
 }
 
 TEST(Cli, Format) {
-    EXPECT_EQ(run({"format", "--picture", "dddd d MMMM yyyy", "--at", "2024-03-05 13:04:09", "--locale", "de_DE"}).out,
+    EXPECT_EQ(run({"format", "--picture", "dddd d MMMM yyyy", "--at", "2024-03-05 13:04:09",
+                   "--locale", "de_DE"})
+                  .out,
               "Dienstag 5 März 2024\n");
-    EXPECT_EQ(run({"format", "--system", "time", "--at", "2024-03-05 13:04:09", "--locale", "en_US"}).out, "1:04 PM\n");
-    EXPECT_EQ(run({"format", "--system", "shortdate", "--at", "2024-03-05 13:04:09", "--locale", "en_GB"}).out,
-              "05/03/2024\n");
+    EXPECT_EQ(
+        run({"format", "--system", "time", "--at", "2024-03-05 13:04:09", "--locale", "en_US"}).out,
+        "1:04 PM\n");
+    EXPECT_EQ(
+        run({"format", "--system", "shortdate", "--at", "2024-03-05 13:04:09", "--locale", "en_GB"})
+            .out,
+        "05/03/2024\n");
 }
 
 TEST(Cli, BadArgumentsExitWithTwoAndSayWhy) {
@@ -71,11 +77,15 @@ TEST(Cli, SettingsDefaultsThenShow) {
     ASSERT_EQ(run({"settings", "defaults", file}).status, 0);
     const CliResult shown = run({"settings", "show", file});
     ASSERT_EQ(shown.status, 0);
-    EXPECT_EQ(shown.out.rfind("alarmVolume=1\nstartupView=0\nlastView=0\nhomeContinent=4\nhomeCity=97\n", 0), 0u);
+    EXPECT_EQ(shown.out.rfind(
+                  "alarmVolume=1\nstartupView=0\nlastView=0\nhomeContinent=4\nhomeCity=97\n", 0),
+              0u);
     EXPECT_NE(shown.out.find("cityTimeCities[0]=4,97\n"), std::string::npos);
-    EXPECT_NE(shown.out.find("timeCalcCities[11]=4,93\ntimeCalcCities[12]=0,0\n"), std::string::npos);
-    EXPECT_NE(shown.out.find("worldTimeCityB=4,97\ndigitalClockCity=3,40\nchimeOn=0\nchimeInterval=5\n"),
+    EXPECT_NE(shown.out.find("timeCalcCities[11]=4,93\ntimeCalcCities[12]=0,0\n"),
               std::string::npos);
+    EXPECT_NE(
+        shown.out.find("worldTimeCityB=4,97\ndigitalClockCity=3,40\nchimeOn=0\nchimeInterval=5\n"),
+        std::string::npos);
     EXPECT_NE(shown.out.find("eventsSortBy=0\n"), std::string::npos);
 
     std::ofstream(file, std::ios::binary | std::ios::app).put('x');

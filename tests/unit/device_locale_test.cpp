@@ -19,11 +19,13 @@ TEST(Formatter, PictureElements) {
     EXPECT_EQ(formatPicture(kAfternoon, u"d dd ddd dddd", en), u"5 05 Tue Tuesday");
     EXPECT_EQ(formatPicture(kAfternoon, u"M MM MMM MMMM", en), u"3 03 Mar March");
     EXPECT_EQ(formatPicture(kAfternoon, u"y yy yyyy", en), u"24 24 2024");
-    EXPECT_EQ(formatPicture(kAfternoon, u"h hh H HH m mm s ss t tt", en), u"1 01 13 13 4 04 9 09 P PM");
+    EXPECT_EQ(formatPicture(kAfternoon, u"h hh H HH m mm s ss t tt", en),
+              u"1 01 13 13 4 04 9 09 P PM");
     EXPECT_EQ(formatPicture(kMorning, u"h:mm tt", en), u"12:07 AM");
     EXPECT_EQ(formatPicture(kMorning, u"HH':'mm' 'ss'.'", en), u"00:07 00.");
     EXPECT_EQ(formatPicture(kAfternoon, u"'@'yHm", en), u"@24134");
-    EXPECT_EQ(formatPicture(kAfternoon, u"' 'ss':'mm'", en), u" 09:04"); // an open quote runs to the end
+    EXPECT_EQ(formatPicture(kAfternoon, u"' 'ss':'mm'", en),
+              u" 09:04"); // an open quote runs to the end
     EXPECT_EQ(formatPicture(kAfternoon, u"'It''s' h 'o''clock'", en), u"It's 1 o'clock");
     EXPECT_EQ(formatPicture(kAfternoon, u"h:mm:ss tt", en, true), u"1:04 PM");
 }
@@ -180,7 +182,7 @@ TEST(WordSort, HyphenIgnoredPunctuationFirstCaseFree) {
     EXPECT_GT(compareWordSort(u"St-Peterburg", u"Stockholm"), 0);
     EXPECT_LT(compareWordSort(u"Stockholm", u"St-Peterburg"), 0);
     EXPECT_EQ(compareWordSort(u"paris", u"PARIS"), 0);
-    EXPECT_LT(compareWordSort(u"coop", u"co-op"), 0); // only the hyphen differs
+    EXPECT_LT(compareWordSort(u"coop", u"co-op"), 0);      // only the hyphen differs
     EXPECT_LT(compareWordSort(u"New York", u"Newark"), 0); // space before letters
     EXPECT_LT(compareWordSort(u"Abc1", u"Abca"), 0);       // digits before letters
     EXPECT_LT(compareWordSort(u"O'Higgins", u"Oslo"), 0);  // apostrophe ignored: "OHiggins"
@@ -188,7 +190,10 @@ TEST(WordSort, HyphenIgnoredPunctuationFirstCaseFree) {
     EXPECT_LT(compareWordSort(u"Zürich", u"Zwolle"), 0);
     EXPECT_LT(compareWordSort(u"Rome", u"Rome City"), 0);
 
-    std::vector<std::u16string> names = {u"Stockholm", u"St-Peterburg", u"Sofia", u"Skopje", u"Split"};
-    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return compareWordSort(a, b) < 0; });
-    EXPECT_EQ(names, (std::vector<std::u16string>{u"Skopje", u"Sofia", u"Split", u"Stockholm", u"St-Peterburg"}));
+    std::vector<std::u16string> names = {u"Stockholm", u"St-Peterburg", u"Sofia", u"Skopje",
+                                         u"Split"};
+    std::sort(names.begin(), names.end(),
+              [](const auto& a, const auto& b) { return compareWordSort(a, b) < 0; });
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Skopje", u"Sofia", u"Split", u"Stockholm",
+                                                  u"St-Peterburg"}));
 }

@@ -6,24 +6,33 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace hv::dev;
 
 namespace {
 SystemTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return SystemTime{static_cast<uint16_t>(y), static_cast<uint16_t>(mo), 0, static_cast<uint16_t>(d),
-                      static_cast<uint16_t>(h), static_cast<uint16_t>(mi), static_cast<uint16_t>(s), 0};
+    return SystemTime{static_cast<uint16_t>(y),
+                      static_cast<uint16_t>(mo),
+                      0,
+                      static_cast<uint16_t>(d),
+                      static_cast<uint16_t>(h),
+                      static_cast<uint16_t>(mi),
+                      static_cast<uint16_t>(s),
+                      0};
 }
-FileTime ft(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return toFileTime(at(y, mo, d, h, mi, s)).value(); }
+FileTime ft(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+    return toFileTime(at(y, mo, d, h, mi, s)).value();
+}
 } // namespace
 
 TEST(FileTimes, RoundTripEveryDayOfFourCenturies) {
     SystemTime st{};
     for (int64_t z = daysFromCivil(1601, 1, 1); z < daysFromCivil(2401, 1, 1); ++z) {
         const auto c = civilFromDays(z);
-        const SystemTime in = at(static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day), 23, 59, 58);
+        const SystemTime in = at(static_cast<int>(c.year), static_cast<int>(c.month),
+                                 static_cast<int>(c.day), 23, 59, 58);
         FileTime f;
         ASSERT_TRUE(systemTimeToFileTime(in, f));
         ASSERT_TRUE(fileTimeToSystemTime(f, st));
@@ -153,9 +162,10 @@ TEST(RealDevice, ClockFileOffsetAndZoneRoundTrip) {
 }
 
 TEST(RealDevice, WavVolumeScalesSixteenBitSamples) {
-    std::vector<uint8_t> wav = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                                1,   0,   1,   0,   0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0,
-                                'd', 'a', 't', 'a', 4, 0, 0, 0, 0x00, 0x40, 0x00, 0xC0};
+    std::vector<uint8_t> wav = {'R',  'I',  'F', 'F', 0,    0,    0, 0, 'W',  'A',  'V',  'E',
+                                'f',  'm',  't', ' ', 16,   0,    0, 0, 1,    0,    1,    0,
+                                0x44, 0xAC, 0,   0,   0x88, 0x58, 1, 0, 2,    0,    16,   0,
+                                'd',  'a',  't', 'a', 4,    0,    0, 0, 0x00, 0x40, 0x00, 0xC0};
     const auto half = scaleWavVolume(wav, 0x80008000);
     ASSERT_EQ(half.size(), wav.size());
     const auto s0 = static_cast<int16_t>(half[44] | half[45] << 8);

@@ -31,13 +31,19 @@ protected:
         fake.setModulePath(u"\\Program Files\\Brinwick\\Horavel\\Horavel.exe");
     }
     void TearDown() override { resetAppState(); }
-    fs::path settingsFile() const { return fake.host(u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat"); }
+    fs::path settingsFile() const {
+        return fake.host(u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat");
+    }
     void writeRaw(size_t size, uint8_t fill) {
         fs::create_directories(settingsFile().parent_path());
-        std::ofstream(settingsFile(), std::ios::binary).write(std::string(size, static_cast<char>(fill)).data(),
-                                                              static_cast<std::streamsize>(size));
+        std::ofstream(settingsFile(), std::ios::binary)
+            .write(std::string(size, static_cast<char>(fill)).data(),
+                   static_cast<std::streamsize>(size));
     }
-    std::vector<uint8_t> fileBytes() const { return dev::readWholeFile(u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat").value(); }
+    std::vector<uint8_t> fileBytes() const {
+        return dev::readWholeFile(u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat")
+            .value();
+    }
 };
 
 TEST(SettingsRecordLayout, EveryFieldAtItsOffset) {
@@ -72,16 +78,17 @@ TEST_F(Settings, FirstStartWritesAWholeDefaultFile) {
     ASSERT_TRUE(loadSettings());
     const auto b = fileBytes();
     ASSERT_EQ(b.size(), 368u);
-    EXPECT_EQ(u32(b, 0), 1u);   // alarm volume Medium
-    EXPECT_EQ(u32(b, 4), 0u);   // start-up view "Last Used"
-    EXPECT_EQ(u32(b, 12), 4u);  // home: New York
+    EXPECT_EQ(u32(b, 0), 1u);  // alarm volume Medium
+    EXPECT_EQ(u32(b, 4), 0u);  // start-up view "Last Used"
+    EXPECT_EQ(u32(b, 12), 4u); // home: New York
     EXPECT_EQ(u32(b, 16), 97u);
-    EXPECT_EQ(u32(b, 20), 7u);  // Date
-    EXPECT_EQ(u32(b, 24), 4u);  // Sunrise
-    EXPECT_EQ(u32(b, 28), 6u);  // Internet Time
-    const uint32_t cityTime[20][2] = {{4, 97}, {3, 40}, {3, 55}, {1, 129}, {3, 46}, {4, 159}, {1, 124},
-                                      {0, 15}, {0, 18}, {2, 5},  {2, 26},  {4, 39}, {4, 93},  {4, 76},
-                                      {5, 3},  {5, 23}, {5, 2},  {3, 4},   {3, 47}, {3, 12}};
+    EXPECT_EQ(u32(b, 20), 7u); // Date
+    EXPECT_EQ(u32(b, 24), 4u); // Sunrise
+    EXPECT_EQ(u32(b, 28), 6u); // Internet Time
+    const uint32_t cityTime[20][2] = {{4, 97},  {3, 40},  {3, 55}, {1, 129}, {3, 46},
+                                      {4, 159}, {1, 124}, {0, 15}, {0, 18},  {2, 5},
+                                      {2, 26},  {4, 39},  {4, 93}, {4, 76},  {5, 3},
+                                      {5, 23},  {5, 2},   {3, 4},  {3, 47},  {3, 12}};
     for (size_t i = 0; i < 20; ++i) {
         EXPECT_EQ(u32(b, 48 + 8 * i), cityTime[i][0]) << i;
         EXPECT_EQ(u32(b, 52 + 8 * i), cityTime[i][1]) << i;
@@ -98,12 +105,13 @@ TEST_F(Settings, FirstStartWritesAWholeDefaultFile) {
     EXPECT_EQ(u32(b, 340), 97u);
     EXPECT_EQ(u32(b, 344), 3u);
     EXPECT_EQ(u32(b, 348), 40u);
-    EXPECT_EQ(b[352], 0);  // chime off
-    EXPECT_EQ(b[353], 5);  // 1 hour
-    EXPECT_EQ(b[354], 1);  // screen saver on
-    EXPECT_EQ(b[355], 2);  // Ana-Digi like
-    EXPECT_EQ(b[356], 4);  // 5 minute
-    for (size_t off : {8u, 32u, 33u, 34u, 35u, 36u, 37u, 38u, 39u, 357u, 358u, 359u, 360u, 361u, 362u, 367u})
+    EXPECT_EQ(b[352], 0); // chime off
+    EXPECT_EQ(b[353], 5); // 1 hour
+    EXPECT_EQ(b[354], 1); // screen saver on
+    EXPECT_EQ(b[355], 2); // Ana-Digi like
+    EXPECT_EQ(b[356], 4); // 5 minute
+    for (size_t off :
+         {8u, 32u, 33u, 34u, 35u, 36u, 37u, 38u, 39u, 357u, 358u, 359u, 360u, 361u, 362u, 367u})
         EXPECT_EQ(b[off], 0) << off;
     EXPECT_TRUE(fake.messageBoxesImpl.shown.empty());
 }
@@ -213,8 +221,8 @@ TEST_F(Settings, ALongProgramFolderStillGivesA520ByteValue) {
 
 TEST_F(Settings, SaveFailureRetriesThenTellsTheUser) {
     loadSettings();
-    dev::ExclusiveFile holder =
-        dev::ExclusiveFile::open(u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat", dev::OpenMode::ReadExisting);
+    dev::ExclusiveFile holder = dev::ExclusiveFile::open(
+        u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat", dev::OpenMode::ReadExisting);
     ASSERT_TRUE(holder.isOpen());
     app().settings.alarmVolume = 2;
     const int sleepsBefore = fake.clockImpl.sleeps();
@@ -227,7 +235,8 @@ TEST_F(Settings, SaveFailureRetriesThenTellsTheUser) {
     EXPECT_EQ(app().settings.alarmVolume, 2u); // the record in memory is kept
     holder.close();
     // A holder that lets go during the pauses: the save goes through.
-    holder = dev::ExclusiveFile::open(u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat", dev::OpenMode::ReadExisting);
+    holder = dev::ExclusiveFile::open(u"\\Program Files\\Brinwick\\Horavel\\data\\settings.dat",
+                                      dev::OpenMode::ReadExisting);
     int attempts = 0;
     EXPECT_TRUE(dev::withRetry(kSaveSettingsAttempts, 100, [&] {
         if (++attempts == 3)
@@ -242,7 +251,8 @@ TEST_F(Settings, ChimeSoundFileOrItsDefault) {
     EXPECT_EQ(app().chimeSound, u"\\Windows\\Alarm1.wav");
     app().chimeSound = u"\\My Documents\\bell.wav";
     ASSERT_TRUE(writeChimeSound());
-    EXPECT_EQ(fs::file_size(fake.host(u"\\Program Files\\Brinwick\\Horavel\\data\\chimesnd.dat")), (22u + 1) * 2);
+    EXPECT_EQ(fs::file_size(fake.host(u"\\Program Files\\Brinwick\\Horavel\\data\\chimesnd.dat")),
+              (22u + 1) * 2);
     app().chimeSound.clear();
     readChimeSound();
     EXPECT_EQ(app().chimeSound, u"\\My Documents\\bell.wav");
@@ -263,9 +273,10 @@ TEST_F(LocaleLists, SundayFirstGivesSundayFirstDays) {
     EXPECT_EQ(app().locale.localeFirstDayOfWeek, 6);
     BuildLocaleNameLists();
     EXPECT_EQ(app().names.dayInitials, u"SMTWTFS");
-    EXPECT_EQ(app().names.dayNameList, u"Sunday\\Monday\\Tuesday\\Wednesday\\Thursday\\Friday\\Saturday\\.");
-    EXPECT_EQ(app().names.monthNameList,
-              u"January\\February\\March\\April\\May\\June\\July\\August\\September\\October\\November\\December\\.");
+    EXPECT_EQ(app().names.dayNameList,
+              u"Sunday\\Monday\\Tuesday\\Wednesday\\Thursday\\Friday\\Saturday\\.");
+    EXPECT_EQ(app().names.monthNameList, u"January\\February\\March\\April\\May\\June\\July\\August"
+                                         u"\\September\\October\\November\\December\\.");
 }
 
 TEST_F(LocaleLists, OtherFirstDaysGiveMondayFirst) {
@@ -327,8 +338,8 @@ TEST_F(LocaleLists, NamesOfAnyLengthAndDistinctInitials) {
     BuildLocaleNameLists();
     EXPECT_NE(app().names.monthNameList.find(u"\\Deireadh F\u00f3mhair\\"), std::u16string::npos);
     // Every locale Qt knows: twelve and seven names, none of them empty.
-    for (const QLocale& q :
-         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+    for (const QLocale& q : QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript,
+                                                     QLocale::AnyTerritory)) {
         fake.localeImpl.set(dev::LocaleData::fromName(q.name().toStdString()));
         RefreshLocaleCache();
         BuildLocaleNameLists();

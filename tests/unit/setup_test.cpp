@@ -4,8 +4,8 @@
 #include "device/files.h"
 #include "launcher/launcher.h"
 #include "screensaver/exceptions.h"
-#include "setup/setup_hook.h"
 #include "settings/settings.h"
+#include "setup/setup_hook.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

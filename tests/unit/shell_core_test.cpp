@@ -1,5 +1,5 @@
-#include "cities_test_support.h"
 #include "astro/sun.h"
+#include "cities_test_support.h"
 #include "device/fake.h"
 #include "settings/settings.h"
 #include "shellcore/homesources.h"

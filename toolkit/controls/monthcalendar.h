@@ -2,9 +2,9 @@
 #pragma once
 
 #include "device/systime.h"
+#include "toolkit/controls/droplist.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
-#include "toolkit/controls/droplist.h"
 
 namespace hv::tk {
 

@@ -1,8 +1,8 @@
 #include "toolkit/controls/pickers.h"
 
+#include "calendar/calendar.h"
 #include "device/device.h"
 #include "settings/settings.h"
-#include "calendar/calendar.h"
 
 namespace hv::tk {
 

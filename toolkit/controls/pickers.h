@@ -4,11 +4,11 @@
 #pragma once
 
 #include "device/systime.h"
+#include "toolkit/controls/controlrules.h"
+#include "toolkit/controls/droplist.h"
+#include "toolkit/platform/platform.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
-#include "toolkit/controls/droplist.h"
-#include "toolkit/controls/controlrules.h"
-#include "toolkit/platform/platform.h"
 
 namespace hv::tk {
 

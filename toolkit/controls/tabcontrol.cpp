@@ -1,7 +1,7 @@
 #include "toolkit/controls/tabcontrol.h"
 
-#include "toolkit/controls/droplist.h"
 #include "toolkit/controls/controlrules.h"
+#include "toolkit/controls/droplist.h"
 
 #include <string>
 
