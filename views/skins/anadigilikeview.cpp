@@ -8,7 +8,8 @@ namespace hv::skins {
 using namespace hv::tk;
 using namespace hv::clockface;
 
-MAnaDigiLike::MAnaDigiLike(view::ViewContext& ctx, int number) : WatchSkin(ctx, number, kLcd) {}
+MAnaDigiLike::MAnaDigiLike(view::ViewContext& ctx, int number)
+    : ComposedWatchSkin(ctx, number, kLcd, kAlarmIndicator, kChimeIndicator) {}
 
 void MAnaDigiLike::loadSkinImages() {
     if (digits_.isNull())
@@ -58,27 +59,11 @@ void MAnaDigiLike::drawHands(DC& dc, const dev::SystemTime& now) const {
     secondHand_.draw(dc, SecondPosition(now.second), kSecondHand);
 }
 
-void MAnaDigiLike::compose(DC& screen, const dev::SystemTime& now) {
-    QImage& frame = canvas();
-    {
-        DC dc(&frame);
-        drawBackground(dc);
-        drawCornerIcon(dc);
-        coverIndicators(dc, kAlarmIndicator, kChimeIndicator);
-        drawDate(dc, now);
-        drawTime(dc, now);
-        drawAmPm(dc, now);
-        drawHands(dc, now);
-    }
-    screen.BitBlt(0, 0, kWidth, kHeight, frame, 0, 0);
-}
-
-void MAnaDigiLike::paint(DC& dc) {
-    compose(dc, dev::getLocalTime());
-}
-
-void MAnaDigiLike::tick(DC& dc, const dev::SystemTime& now) {
-    compose(dc, now);
+void MAnaDigiLike::drawFace(DC& dc, const dev::SystemTime& now) const {
+    drawDate(dc, now);
+    drawTime(dc, now);
+    drawAmPm(dc, now);
+    drawHands(dc, now);
 }
 
 } // namespace hv::skins

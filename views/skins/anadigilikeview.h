@@ -7,7 +7,7 @@
 
 namespace hv::skins {
 
-class MAnaDigiLike : public WatchSkin {
+class MAnaDigiLike : public ComposedWatchSkin {
 public:
     static constexpr COLORREF kLcd = tk::RGB(156, 156, 148);
     static constexpr int kBackgroundId = 174;
@@ -32,14 +32,11 @@ public:
 
     MAnaDigiLike(view::ViewContext& ctx, int number);
 
-    void paint(tk::DC& dc) override;
-    void tick(tk::DC& dc, const dev::SystemTime& now) override;
-
 private:
     int backgroundId() const override { return kBackgroundId; }
     void loadSkinImages() override;
     void freeSkinImages() override;
-    void compose(tk::DC& dc, const dev::SystemTime& now);
+    void drawFace(tk::DC& dc, const dev::SystemTime& now) const override;
     void drawDate(tk::DC& dc, const dev::SystemTime& now) const;
     void drawTime(tk::DC& dc, const dev::SystemTime& now) const;
     void drawAmPm(tk::DC& dc, const dev::SystemTime& now) const;

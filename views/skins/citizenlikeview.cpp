@@ -8,7 +8,8 @@ namespace hv::skins {
 using namespace hv::tk;
 using namespace hv::clockface;
 
-MCitizenLike::MCitizenLike(view::ViewContext& ctx, int number) : WatchSkin(ctx, number, kLcd) {}
+MCitizenLike::MCitizenLike(view::ViewContext& ctx, int number)
+    : ComposedWatchSkin(ctx, number, kLcd, kAlarmIndicator, kChimeIndicator) {}
 
 void MCitizenLike::loadSkinImages() {
     if (digits_.isNull())
@@ -70,27 +71,11 @@ void MCitizenLike::drawHands(DC& dc, const dev::SystemTime& now) const {
     secondHand_.draw(dc, SecondPosition(now.second), kSecondHand);
 }
 
-void MCitizenLike::compose(DC& screen, const dev::SystemTime& now) {
-    QImage& frame = canvas();
-    {
-        DC dc(&frame);
-        drawBackground(dc);
-        drawCornerIcon(dc);
-        coverIndicators(dc, kAlarmIndicator, kChimeIndicator);
-        drawDate(dc, now);
-        drawAmPm(dc, now);
-        drawTime(dc, now);
-        drawHands(dc, now);
-    }
-    screen.BitBlt(0, 0, kWidth, kHeight, frame, 0, 0);
-}
-
-void MCitizenLike::paint(DC& dc) {
-    compose(dc, dev::getLocalTime());
-}
-
-void MCitizenLike::tick(DC& dc, const dev::SystemTime& now) {
-    compose(dc, now);
+void MCitizenLike::drawFace(DC& dc, const dev::SystemTime& now) const {
+    drawDate(dc, now);
+    drawAmPm(dc, now);
+    drawTime(dc, now);
+    drawHands(dc, now);
 }
 
 } // namespace hv::skins

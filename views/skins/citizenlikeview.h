@@ -8,7 +8,7 @@
 
 namespace hv::skins {
 
-class MCitizenLike : public WatchSkin {
+class MCitizenLike : public ComposedWatchSkin {
 public:
     static constexpr COLORREF kLcd = tk::RGB(123, 138, 125);
     static constexpr int kBackgroundId = 159;
@@ -42,14 +42,11 @@ public:
 
     MCitizenLike(view::ViewContext& ctx, int number);
 
-    void paint(tk::DC& dc) override;
-    void tick(tk::DC& dc, const dev::SystemTime& now) override;
-
 private:
     int backgroundId() const override { return kBackgroundId; }
     void loadSkinImages() override;
     void freeSkinImages() override;
-    void compose(tk::DC& dc, const dev::SystemTime& now);
+    void drawFace(tk::DC& dc, const dev::SystemTime& now) const override;
     void drawDate(tk::DC& dc, const dev::SystemTime& now) const;
     void drawAmPm(tk::DC& dc, const dev::SystemTime& now) const;
     void drawTime(tk::DC& dc, const dev::SystemTime& now) const;

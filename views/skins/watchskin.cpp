@@ -1,5 +1,6 @@
 #include "views/skins/watchskin.h"
 
+#include "device/device.h"
 #include "shellcore/shellcore.h"
 
 #include <QTimer>
@@ -141,6 +142,31 @@ bool WatchSkin::notify(UINT msg, WPARAM wp, LPARAM) {
     justDismissed_ = true;
     QTimer::singleShot(0, viewList_->hwnd(), [this] { justDismissed_ = false; });
     return true;
+}
+
+ComposedWatchSkin::ComposedWatchSkin(view::ViewContext& ctx, int number, COLORREF lcd,
+                                     const RECT& alarmIndicator, const RECT& chimeIndicator)
+    : WatchSkin(ctx, number, lcd), alarmIndicator_(alarmIndicator),
+      chimeIndicator_(chimeIndicator) {}
+
+void ComposedWatchSkin::compose(DC& screen, const dev::SystemTime& now) {
+    QImage& frame = canvas();
+    {
+        DC dc(&frame);
+        drawBackground(dc);
+        drawCornerIcon(dc);
+        coverIndicators(dc, alarmIndicator_, chimeIndicator_);
+        drawFace(dc, now);
+    }
+    screen.BitBlt(0, 0, kWidth, kHeight, frame, 0, 0);
+}
+
+void ComposedWatchSkin::paint(DC& dc) {
+    compose(dc, dev::getLocalTime());
+}
+
+void ComposedWatchSkin::tick(DC& dc, const dev::SystemTime& now) {
+    compose(dc, now);
 }
 
 } // namespace hv::skins

@@ -92,4 +92,26 @@ private:
     bool justDismissed_ = false;
 };
 
+// A skin whose hands sweep over the whole face: every paint composes the face off-screen (the
+// background, the corner icon, the indicator covers, then the skin's own face) and copies it to
+// the screen in one transfer.
+class ComposedWatchSkin : public WatchSkin {
+public:
+    ComposedWatchSkin(view::ViewContext& ctx, int number, COLORREF lcd, const RECT& alarmIndicator,
+                      const RECT& chimeIndicator);
+
+    void paint(tk::DC& dc) final;
+    void tick(tk::DC& dc, const dev::SystemTime& now) final;
+
+protected:
+    // The skin's date, time and hands over the prepared face.
+    virtual void drawFace(tk::DC& dc, const dev::SystemTime& now) const = 0;
+
+private:
+    void compose(tk::DC& screen, const dev::SystemTime& now);
+
+    RECT alarmIndicator_;
+    RECT chimeIndicator_;
+};
+
 } // namespace hv::skins
