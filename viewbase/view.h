@@ -22,6 +22,20 @@ namespace hv::view {
 inline constexpr RECT kClientRect{0, 0, 480, 640};
 inline constexpr RECT kViewArea{0, 44, 480, 490};
 
+// The rules that part a view's sections: blue bars above and below its inputs, grey lines between
+// its groups.
+inline constexpr tk::COLORREF kBlueRule = tk::RGB(128, 128, 224);
+inline constexpr tk::COLORREF kGreyRule = tk::RGB(192, 192, 192);
+struct SectionRules {
+    RECT upperBlue, lowerBlue, upperGrey, lowerGrey;
+};
+inline void DrawSectionRules(tk::DC& dc, const SectionRules& rules) {
+    dc.FillRect(rules.upperBlue, kBlueRule);
+    dc.FillRect(rules.lowerBlue, kBlueRule);
+    dc.FillRect(rules.upperGrey, kGreyRule);
+    dc.FillRect(rules.lowerGrey, kGreyRule);
+}
+
 class View {
 public:
     View(ViewContext& ctx, int number) : ctx_(ctx), number_(number) {}

@@ -132,13 +132,6 @@ std::u16string InternetTimeView::BeatsNowText(const dev::SystemTime& now) {
 
 // ---- Painting --------------------------------------------------------------------------------
 
-void InternetTimeView::drawBars(DC& dc) {
-    dc.FillRect(kUpperBlueBar, kBlueBarColour);
-    dc.FillRect(kLowerBlueBar, kBlueBarColour);
-    dc.FillRect(kUpperGreyBar, kGreyBarColour);
-    dc.FillRect(kLowerGreyBar, kGreyBarColour);
-}
-
 void InternetTimeView::drawTitle(DC& dc) {
     dc.SelectFont(font(kFontTitle));
     dc.SetBkMode(TRANSPARENT);
@@ -184,7 +177,7 @@ void InternetTimeView::redrawResult() {
 
 void InternetTimeView::paint(DC& dc) {
     const dev::SystemTime now = dev::getLocalTime();
-    drawBars(dc);
+    view::DrawSectionRules(dc, kRules);
     drawTitle(dc);
     drawBeatsNow(dc, now);
     drawLabels(dc);

@@ -22,10 +22,9 @@ public:
     enum Mode : int { kFromStandardTime = 0, kFromInternetTime = 1 };
 
     // Positions on the client area.
-    static constexpr RECT kUpperBlueBar{0, 124, 480, 128};
-    static constexpr RECT kLowerBlueBar{0, 482, 480, 486};
-    static constexpr RECT kUpperGreyBar{0, 178, 480, 180};
-    static constexpr RECT kLowerGreyBar{0, 324, 480, 326};
+    // Blue bars above and below the inputs, grey lines between the groups.
+    static constexpr view::SectionRules kRules{
+        {0, 124, 480, 128}, {0, 482, 480, 486}, {0, 178, 480, 180}, {0, 324, 480, 326}};
     static constexpr RECT kTitle{50, 60, 480, 108};
     static constexpr RECT kBeatsNow{320, 60, 430, 108};
     // Wide enough for the longer mode in the small text face.
@@ -44,8 +43,6 @@ public:
     static constexpr RECT kResultDate{240, 416, 400, 444};
     // Everything the result and the time label cover, for a repaint after a change.
     static constexpr RECT kResultArea{0, 330, 480, 480};
-    static constexpr tk::COLORREF kBlueBarColour = tk::RGB(128, 128, 224);
-    static constexpr tk::COLORREF kGreyBarColour = tk::RGB(192, 192, 192);
     static constexpr tk::COLORREF kBeatColour = tk::RGB(206, 0, 49);
 
     InternetTimeView(view::ViewContext& ctx, int number);
@@ -82,7 +79,6 @@ public:
 private:
     void createChildren();
     dev::SystemTime enteredDateTime() const;
-    void drawBars(tk::DC& dc);
     void drawTitle(tk::DC& dc);
     void drawBeatsNow(tk::DC& dc, const dev::SystemTime& now);
     void drawLabels(tk::DC& dc);

@@ -176,13 +176,6 @@ RECT TimeCalcView::rowRect(const RECT& offsets, int slot) const {
     return offset(offsets, 0, kRowTops[static_cast<size_t>(slot)]);
 }
 
-void TimeCalcView::drawBars(DC& dc) {
-    dc.FillRect(kUpperBlueBar, kBlueBarColour);
-    dc.FillRect(kLowerBlueBar, kBlueBarColour);
-    dc.FillRect(kUpperGreyBar, kGreyBarColour);
-    dc.FillRect(kLowerGreyBar, kGreyBarColour);
-}
-
 void TimeCalcView::drawLabels(DC& dc) {
     dc.SelectFont(font(kFontText));
     dc.SetBkMode(TRANSPARENT);
@@ -236,7 +229,7 @@ void TimeCalcView::redrawRows() {
 }
 
 void TimeCalcView::paint(DC& dc) {
-    drawBars(dc);
+    view::DrawSectionRules(dc, kRules);
     drawLabels(dc);
     drawRows(dc);
 }

@@ -41,10 +41,9 @@ public:
     static constexpr int kRowCount = kTabCount * kRowsPerTab;
 
     // Positions on the client area.
-    static constexpr RECT kUpperBlueBar{0, 220, 480, 224};
-    static constexpr RECT kLowerBlueBar{0, 482, 480, 486};
-    static constexpr RECT kUpperGreyBar{0, 308, 480, 312};
-    static constexpr RECT kLowerGreyBar{0, 400, 480, 404};
+    // Blue bars above and below the inputs, grey lines between the groups.
+    static constexpr view::SectionRules kRules{
+        {0, 220, 480, 224}, {0, 482, 480, 486}, {0, 308, 480, 312}, {0, 400, 480, 404}};
     static constexpr POINT kReferenceAt{20, 60};
     static constexpr POINT kTabsAt{240, 12};
     // The date picker is wide enough for a four-digit year after a two-digit day and month.
@@ -66,8 +65,6 @@ public:
     static constexpr RECT kRowsArea{0, 226, 480, 480};
     static constexpr int kAmPmImage = 203;
     static constexpr int kAmPmFrames = 2;
-    static constexpr tk::COLORREF kBlueBarColour = tk::RGB(128, 128, 224);
-    static constexpr tk::COLORREF kGreyBarColour = tk::RGB(192, 192, 192);
 
     TimeCalcView(view::ViewContext& ctx, int number);
     ~TimeCalcView() override;
@@ -110,7 +107,6 @@ private:
     void showTab(int tab);
     bool isRow(tk::LPARAM hwnd) const;
     RECT rowRect(const RECT& offsets, int slot) const;
-    void drawBars(tk::DC& dc);
     void drawLabels(tk::DC& dc);
     void drawRows(tk::DC& dc);
     void drawRow(tk::DC& dc, int slot, const TimeCalcItem& item);
