@@ -11,6 +11,7 @@
 #include "items/ui/timersview.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
+#include "tests/support/windowtest.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,21 +26,9 @@
 
 namespace hv::alarmstest {
 
-inline dev::SystemTime at(int y, int mo, int d, int h, int mi, int s = 0) {
-    dev::SystemTime t{};
-    t.year = static_cast<uint16_t>(y);
-    t.month = static_cast<uint16_t>(mo);
-    t.day = static_cast<uint16_t>(d);
-    t.hour = static_cast<uint16_t>(h);
-    t.minute = static_cast<uint16_t>(mi);
-    t.second = static_cast<uint16_t>(s);
-    return t;
-}
-
-inline void pump() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using testsupport::at;
+using testsupport::maybeScreenshot;
+using testsupport::pump;
 
 // A tap on a child window at a point of its own (the centre when none is given).
 inline void tap(tk::HWND w, QPoint p = {-1, -1}) {
@@ -71,17 +60,10 @@ protected:
         resetAppState();
     }
     shell::MainWindow& start(const shell::CommandLine& cmd = {}) {
-        window = std::make_unique<shell::MainWindow>(cmd, registry::makeView);
-        window->homeLocationDiffers = [] { return false; };
-        EXPECT_TRUE(window->start());
-        pump();
+        window = testsupport::startMainWindow(cmd);
         return *window;
     }
-    void showView(int v) {
-        window->setSelectedView(v);
-        window->switchView();
-        pump();
-    }
+    void showView(int v) { testsupport::showView(*window, v); }
     itemsui::MAlarms& alarmsView() {
         return *static_cast<itemsui::MAlarms*>(window->view(shell::kAlarms));
     }
@@ -115,20 +97,5 @@ protected:
     dev::ScopedDevice use{fake};
     std::unique_ptr<shell::MainWindow> window;
 };
-
-// Writes what the window shows when HV_SCREENSHOT_DIR names a folder (docs/screenshots): name.png
-// at scale 1, name@2x.png at the scale factor 2 the run was started with.
-inline void maybeScreenshot(shell::MainWindow& w, const QString& name) {
-    const QString dir = qEnvironmentVariable("HV_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    pump();
-    const QImage img = w.grab().toImage();
-    const int scale = qRound(img.width() / 480.0);
-    QDir().mkpath(dir);
-    const QString file = scale == 1 ? QStringLiteral("%1.png").arg(name)
-                                    : QStringLiteral("%1@%2x.png").arg(name).arg(scale);
-    img.save(QDir(dir).filePath(file));
-}
 
 } // namespace hv::alarmstest

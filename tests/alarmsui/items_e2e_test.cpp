@@ -37,17 +37,8 @@ class ItemsEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() / ("hv-itemsui-" + std::to_string(::getpid()));
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "Windows");
-        fs::create_directories(root_ / "data");
-        fs::copy_file(HV_BHVEVENTS_PATH, root_ / "Windows" / "BHVEvents.exe");
-        hv::testing::useReminderRoot(root_, HV_DEVICED_PATH);
-        bool answering = false;
-        daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, root_, answering);
-        ASSERT_GT(daemonPid_, 0);
-        ASSERT_TRUE(answering);
-        client_ = std::make_shared<DaemonClient>(root_, false);
-        ASSERT_TRUE(DaemonTimeSetting(client_).setTimeZone(TimeZoneInformation{}));
+        ASSERT_TRUE(hv::testing::startReminderRoot(root_, "data", HV_BHVEVENTS_PATH,
+                                                   HV_DEVICED_PATH, daemonPid_, client_));
         // This test program runs outside the root: its folder is "\", its data "\data\"; the
         // main window's start writes the install folder the reminder reads.
         resetAppState();

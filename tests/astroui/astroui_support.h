@@ -8,6 +8,7 @@
 #include "device/files.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
+#include "tests/support/windowtest.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,6 +21,8 @@
 #include <vector>
 
 namespace hv::astrotest {
+
+using testsupport::at;
 
 // Positions in the continent lists (sorted by name).
 inline constexpr int kLondon = 0;       // Europe
@@ -55,16 +58,6 @@ inline dev::TimeZoneInformation londonZone() {
     return tz;
 }
 
-inline dev::SystemTime at(int y, int mo, int d, int h, int mi) {
-    dev::SystemTime t{};
-    t.year = static_cast<uint16_t>(y);
-    t.month = static_cast<uint16_t>(mo);
-    t.day = static_cast<uint16_t>(d);
-    t.hour = static_cast<uint16_t>(h);
-    t.minute = static_cast<uint16_t>(mi);
-    return t;
-}
-
 class AstroViews : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -96,18 +89,8 @@ protected:
         s.statusCentral = 5;
         ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"settings.dat"), &s, sizeof s));
     }
-    std::unique_ptr<shell::MainWindow> startWindow() {
-        auto w = std::make_unique<shell::MainWindow>(shell::CommandLine{}, registry::makeView);
-        w->homeLocationDiffers = [] { return false; };
-        EXPECT_TRUE(w->start());
-        QApplication::processEvents();
-        return w;
-    }
-    void showView(shell::MainWindow& w, int v) {
-        w.setSelectedView(v);
-        w.switchView();
-        QApplication::processEvents();
-    }
+    std::unique_ptr<shell::MainWindow> startWindow() { return testsupport::startMainWindow(); }
+    void showView(shell::MainWindow& w, int v) { testsupport::showView(w, v); }
 
     dev::FakeDevice fake;
     dev::ScopedDevice use{fake};

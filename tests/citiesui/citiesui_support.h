@@ -8,6 +8,7 @@
 #include "device/files.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
+#include "tests/support/windowtest.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,24 +21,14 @@
 
 namespace hv::citiestest {
 
+using testsupport::at;
+using testsupport::maybeScreenshot;
+using testsupport::pixel;
+
 // Positions in the shipped continent lists.
 inline constexpr int kLondon = 40;  // Europe
 inline constexpr int kBerlin = 8;   // Europe
 inline constexpr int kNewYork = 97; // North America
-
-inline dev::SystemTime at(int y, int mo, int d, int h, int mi) {
-    dev::SystemTime t{};
-    t.year = static_cast<uint16_t>(y);
-    t.month = static_cast<uint16_t>(mo);
-    t.day = static_cast<uint16_t>(d);
-    t.hour = static_cast<uint16_t>(h);
-    t.minute = static_cast<uint16_t>(mi);
-    return t;
-}
-
-inline QRgb pixel(const QImage& img, int x, int y) {
-    return img.pixel(x, y) & 0xffffff;
-}
 
 // Dark (text) pixels inside a rectangle of a rendered window.
 inline int darkPixels(const QImage& img, const tk::RECT& r) {
@@ -80,36 +71,12 @@ protected:
         ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"settings.dat"), &s, sizeof s));
     }
     std::unique_ptr<shell::MainWindow> startWindow(bool checkZone = false) {
-        auto w = std::make_unique<shell::MainWindow>(shell::CommandLine{}, registry::makeView);
-        if (!checkZone)
-            w->homeLocationDiffers = [] { return false; };
-        EXPECT_TRUE(w->start());
-        QApplication::processEvents();
-        return w;
+        return testsupport::startMainWindow({}, checkZone);
     }
-    void showView(shell::MainWindow& w, int v) {
-        w.setSelectedView(v);
-        w.switchView();
-        QApplication::processEvents();
-    }
+    void showView(shell::MainWindow& w, int v) { testsupport::showView(w, v); }
 
     dev::FakeDevice fake;
     dev::ScopedDevice use{fake};
 };
-
-// Writes what the window shows when HV_SCREENSHOT_DIR names a folder (docs/screenshots):
-// name.png at scale 1, name@2x.png at the scale factor 2 the run was started with.
-inline void maybeScreenshot(QWidget& w, const QString& name) {
-    const QString dir = qEnvironmentVariable("HV_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    QApplication::processEvents();
-    const QImage img = w.grab().toImage();
-    const int scale = qRound(img.width() / 480.0);
-    QDir().mkpath(dir);
-    const QString file = scale == 1 ? QStringLiteral("%1.png").arg(name)
-                                    : QStringLiteral("%1@%2x.png").arg(name).arg(scale);
-    img.save(QDir(dir).filePath(file));
-}
 
 } // namespace hv::citiestest

@@ -126,16 +126,9 @@ protected:
         ASSERT_FALSE(address_.isEmpty());
 
         root_ = fs::temp_directory_path() / ("hv-notice-" + std::to_string(::getpid()));
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "Program Files" / "Horavel" / "data");
-        fs::create_directories(root_ / "Windows");
-        fs::copy_file(HV_BHVEVENTS_PATH, root_ / "Windows" / "BHVEvents.exe");
-        hv::testing::useReminderRoot(root_, HV_DEVICED_PATH);
-        bool answering = false;
-        daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, root_, answering);
-        ASSERT_TRUE(answering);
-        client_ = std::make_shared<DaemonClient>(root_, false);
-        ASSERT_TRUE(DaemonTimeSetting(client_).setTimeZone(TimeZoneInformation{}));
+        ASSERT_TRUE(hv::testing::startReminderRoot(
+            root_, fs::path("Program Files") / "Horavel" / "data", HV_BHVEVENTS_PATH,
+            HV_DEVICED_PATH, daemonPid_, client_));
         installAlarm();
     }
 

@@ -9,6 +9,7 @@
 #include "items/stopwatch.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
+#include "tests/support/windowtest.h"
 #include "toolkit/controls/droplist.h"
 
 #include <QApplication>
@@ -22,22 +23,9 @@
 
 namespace hv::eventstest {
 
-inline dev::SystemTime at(int y, int mo, int d, int h, int mi, int s = 0, int ms = 0) {
-    dev::SystemTime t{};
-    t.year = static_cast<uint16_t>(y);
-    t.month = static_cast<uint16_t>(mo);
-    t.day = static_cast<uint16_t>(d);
-    t.hour = static_cast<uint16_t>(h);
-    t.minute = static_cast<uint16_t>(mi);
-    t.second = static_cast<uint16_t>(s);
-    t.milliseconds = static_cast<uint16_t>(ms);
-    return t;
-}
-
-inline void pump() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
+using testsupport::at;
+using testsupport::maybeScreenshot;
+using testsupport::pump;
 
 class ItemViews : public ::testing::Test {
 protected:
@@ -73,18 +61,8 @@ protected:
             std::ofstream(fake.host(name)) << "RIFF";
         }
     }
-    std::unique_ptr<shell::MainWindow> startWindow() {
-        auto w = std::make_unique<shell::MainWindow>(shell::CommandLine{}, registry::makeView);
-        w->homeLocationDiffers = [] { return false; };
-        EXPECT_TRUE(w->start());
-        pump();
-        return w;
-    }
-    void showView(shell::MainWindow& w, int v) {
-        w.setSelectedView(v);
-        w.switchView();
-        pump();
-    }
+    std::unique_ptr<shell::MainWindow> startWindow() { return testsupport::startMainWindow(); }
+    void showView(shell::MainWindow& w, int v) { testsupport::showView(w, v); }
 
     dev::FakeDevice fake;
     dev::ScopedDevice use{fake};
@@ -100,21 +78,6 @@ inline void choose(tk::DropList& drop, int row) {
     QTest::mousePress(list->popup(), Qt::LeftButton, {}, inRow);
     QTest::mouseRelease(list->popup(), Qt::LeftButton, {}, inRow);
     pump();
-}
-
-// Writes what the window shows when HV_SCREENSHOT_DIR names a folder (docs/screenshots); the
-// file name carries the scale factor the run was started with (none at scale 1).
-inline void maybeScreenshot(QWidget& w, const QString& name) {
-    const QString dir = qEnvironmentVariable("HV_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    pump();
-    const QImage img = w.grab().toImage();
-    const int scale = qRound(img.width() / 480.0);
-    QDir().mkpath(dir);
-    const QString file = scale == 1 ? QStringLiteral("%1.png").arg(name)
-                                    : QStringLiteral("%1@%2x.png").arg(name).arg(scale);
-    img.save(QDir(dir).filePath(file));
 }
 
 } // namespace hv::eventstest

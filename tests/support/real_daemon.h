@@ -4,9 +4,12 @@
 #include "device/daemon_client.h"
 #include "device/real.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <thread>
 #include <unistd.h>
 
@@ -16,7 +19,8 @@ namespace hv::testing {
 // generous deadlines rather than tight timing assumptions.
 template <class Pred> bool waitUntil(Pred pred, double seconds, int stepMs = 25) {
     using Steady = std::chrono::steady_clock;
-    const auto deadline = Steady::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    const auto deadline =
+        Steady::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
     while (Steady::now() < deadline) {
         if (pred())
             return true;
@@ -27,7 +31,8 @@ template <class Pred> bool waitUntil(Pred pred, double seconds, int stepMs = 25)
 
 // Starts the daemon program for the root and waits until its socket answers. Returns the pid
 // (also when the socket never answered, so the caller can end it), or -1 when fork failed.
-inline pid_t startRealDaemon(const char* program, const std::filesystem::path& root, bool& answering) {
+inline pid_t startRealDaemon(const char* program, const std::filesystem::path& root,
+                             bool& answering) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::execl(program, program, "--root", root.c_str(), static_cast<char*>(nullptr));
@@ -53,6 +58,31 @@ inline void useReminderRoot(const std::filesystem::path& root, const char* devic
     ::setenv("HORAVEL_REMINDER_CONTROL", (root / "reminder.cmd").c_str(), 1);
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     dev::RealDevice::instance().setRoot(root);
+}
+
+// A fresh reminder's device root: the event program in \Windows, the data folder (relative to
+// the root), this process pointed at the root, and the real daemon answering in it with the
+// device zone at UTC. The daemon's pid is set as soon as it runs, so the caller can end it even
+// when a later step failed.
+inline ::testing::AssertionResult startReminderRoot(const std::filesystem::path& root,
+                                                    const std::filesystem::path& dataFolder,
+                                                    const char* eventsProgram, const char* deviced,
+                                                    pid_t& daemonPid,
+                                                    std::shared_ptr<dev::DaemonClient>& client) {
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+    std::filesystem::create_directories(root / "Windows");
+    std::filesystem::create_directories(root / dataFolder);
+    std::filesystem::copy_file(eventsProgram, root / "Windows" / "BHVEvents.exe");
+    useReminderRoot(root, deviced);
+    bool answering = false;
+    daemonPid = startRealDaemon(deviced, root, answering);
+    if (daemonPid <= 0 || !answering)
+        return ::testing::AssertionFailure() << "the daemon did not answer in " << root;
+    client = std::make_shared<dev::DaemonClient>(root, false);
+    if (!dev::DaemonTimeSetting(client).setTimeZone(dev::TimeZoneInformation{}))
+        return ::testing::AssertionFailure() << "the daemon refused the device zone";
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace hv::testing
