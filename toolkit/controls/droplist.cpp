@@ -484,8 +484,10 @@ CityList::CityList(HWND owner, int x, int y, int continent, int city, uintptr_t 
                 nullptr))
         return;
     const QFont* font = SDraw::font(kFontText);
-    continents_ = new DropList(hwnd(), {30, 0, 186, 28}, kStrContinents, continent_, font, 1);
-    cities_ = new DropCityList(hwnd(), {30, 40, 280, 68}, &ref_, font, 2);
+    // Wide enough for "North America" and "South America" in the text face; the handheld's
+    // 156-pixel box cut them.
+    continents_ = new DropList(hwnd(), kContinentBox, kStrContinents, continent_, font, 1);
+    cities_ = new DropCityList(hwnd(), kCityBox, &ref_, font, 2);
     if (cities_->list() && !cities_->list()->Select(city, continent_))
         cities_->list()->Select(0, continent_);
 }

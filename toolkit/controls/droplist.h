@@ -6,9 +6,9 @@
 #pragma once
 
 #include "device/systime.h"
+#include "toolkit/controls/controlrules.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
-#include "toolkit/controls/controlrules.h"
 
 #include <string>
 #include <vector>
@@ -204,6 +204,8 @@ class CityList : public SDrawBasic, public SWindow {
 public:
     static constexpr int kWidth = 280; // the city box runs to x 280
     static constexpr int kHeight = 68;
+    static constexpr RECT kContinentBox{30, 0, 250, 28};
+    static constexpr RECT kCityBox{30, 40, 280, 68};
     CityList(HWND owner, int x, int y, int continent, int city, uintptr_t id = 0);
     ~CityList() override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
