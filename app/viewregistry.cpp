@@ -25,7 +25,8 @@ using namespace hv::tk;
 
 namespace {
 
-// A view that is not built yet: paints its name (watch skins fill the screen in black).
+// A stand-in for a view number the registry has no view for: paints the view's name (a skin's
+// number fills the screen in black), so the window never holds an empty view.
 class PlaceholderView : public view::View, public tk::SDrawBasic {
 public:
     PlaceholderView(view::ViewContext& ctx, int number) : View(ctx, number) {}

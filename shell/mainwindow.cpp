@@ -23,11 +23,9 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
@@ -541,24 +539,11 @@ void MainWindow::openPreferences() {
     preferences_->open();
 }
 
-void MainWindow::openPlaceholderPage(const QString& title) {
-    auto* d = new QDialog(this);
-    d->setWindowTitle(title);
-    auto* col = new QVBoxLayout(d);
-    auto* heading = new QLabel(title, d);
-    heading->setFont(shellFont(18, true));
-    col->addWidget(heading);
-    col->addWidget(new QLabel(QStringLiteral("This page is not available in this build."), d));
-    auto* ok = new QPushButton(QStringLiteral("OK"), d);
-    QObject::connect(ok, &QPushButton::clicked, d, &QDialog::accept);
-    col->addWidget(ok);
-    showDialog(d);
-}
-
 void MainWindow::openHomeLocation(bool forced) {
     // The page stands over the lower half of the main window; forced mode (the device zone
     // differs from the home city's) has no Cancel button.
-    auto* d = new citiesui::HomeLocationDlg(this, *holder_.cities, forced, [this] { redrawSoon(); });
+    auto* d =
+        new citiesui::HomeLocationDlg(this, *holder_.cities, forced, [this] { redrawSoon(); });
     const tk::RECT place = citiesui::HomeLocationDlg::kPlace;
     d->move(mapToGlobal(QPoint(place.left, place.top)));
     QObject::connect(d, &QDialog::finished, this, [this] { citiesChanged(); });

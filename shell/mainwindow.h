@@ -126,7 +126,6 @@ private:
     void openHomeLocation(bool forced);
     void openEditCities();
     void citiesChanged();
-    void openPlaceholderPage(const QString& title);
     void openPreferences();
     void openAbout();
     void openSetDateTime();
