@@ -90,6 +90,11 @@ bool InternetTimeView::notify(UINT msg, WPARAM wp, LPARAM lp) {
         redrawResult();
         return true;
     }
+    if (msg == kMsgPickerChanged && date_ && lp == reinterpret_cast<LPARAM>(date_->hwnd())) {
+        date_->setChanged(false);
+        redrawResult();
+        return true;
+    }
     return false;
 }
 

@@ -129,8 +129,11 @@ bool TimeCalcView::notify(UINT msg, WPARAM wp, LPARAM lp) {
         return true;
     }
     if ((msg == kMsgChanged && (lp == reinterpret_cast<LPARAM>(reference_->hwnd()) || isRow(lp))) ||
-        (msg == kMsgPickerChanged && lp == reinterpret_cast<LPARAM>(time_->hwnd()))) {
+        (msg == kMsgPickerChanged && (lp == reinterpret_cast<LPARAM>(time_->hwnd()) ||
+                                      (date_ && lp == reinterpret_cast<LPARAM>(date_->hwnd()))))) {
         time_->setChanged(false);
+        if (date_)
+            date_->setChanged(false);
         redrawRows();
         return true;
     }

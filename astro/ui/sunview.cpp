@@ -113,7 +113,13 @@ void SunView::tick(DC& dc, const dev::SystemTime& now) {
 
 bool SunView::notify(UINT msg, WPARAM wp, LPARAM lp) {
     (void)wp;
-    (void)lp;
+    if (msg == kMsgPickerChanged && picker_ && lp == reinterpret_cast<LPARAM>(picker_->hwnd())) {
+        // A date the user picked: the view stops following today.
+        picker_->setChanged(false);
+        followsToday_ = false;
+        redrawSunLines();
+        return true;
+    }
     if (msg != kMsgChanged)
         return false;
     redrawSunLines();

@@ -177,6 +177,15 @@ TEST_F(AstroViews, AnUntouchedPickerMovesOnAtMidnightWithTheStatusBar) {
     w->tick();
     w->tick();
     EXPECT_EQ(v->date().month, 3);
+    // A date spun in the picker reaches the view through the main window at once.
+    const dev::SystemTime before = v->date();
+    v->datePicker()->pick()->selectField(0);
+    v->datePicker()->pick()->spin(1);
+    EXPECT_FALSE(v->datePicker()->changed());
+    EXPECT_NE(v->date().day, before.day);
+    fake.clockImpl.advanceMs(24 * 3600 * 1000);
+    w->tick();
+    EXPECT_EQ(v->date().month, 3);
 }
 
 TEST_F(AstroViews, NoHomeCityGivesThePlaceholders) {

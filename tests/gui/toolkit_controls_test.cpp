@@ -299,7 +299,7 @@ TEST_F(Controls, InternetTimePickerCarriesLikeAnOdometer) {
     EXPECT_EQ(p.Text(), u"17:06");
 }
 
-TEST_F(Controls, DatePickerMarksAChange) {
+TEST_F(Controls, DatePickerMarksAndReportsAChange) {
     Owner owner(screen.get());
     DatePicker d(owner.hwnd(), 10, 10, 200, 42, nullptr, true);
     EXPECT_EQ(d.GetDate().day, 14);
@@ -307,6 +307,7 @@ TEST_F(Controls, DatePickerMarksAChange) {
     d.pick()->selectField(1); // M/d/yyyy: the day
     d.pick()->spin(1);
     EXPECT_TRUE(d.changed());
+    EXPECT_EQ(owner.count(kMsgPickerChanged), 1);
     EXPECT_EQ(d.GetDate().day, 15);
     EXPECT_EQ(d.pick()->text(), u"2/15/2024");
     // February of a leap year wraps after the 29th.

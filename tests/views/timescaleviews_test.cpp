@@ -261,6 +261,15 @@ TEST_F(TimeCalc, RowsRecomputeWhenTheTabAnInputOrARowCityChanges) {
     view.tick(dc, at(2026, 3, 14, 17, 5, 1));
     EXPECT_TRUE(sameTime(*view.row(4)->converted, at(2027, 1, 1, 0, 30, 0)));
     EXPECT_FALSE(view.datePicker()->changed());
+    // A date the user spins is reported to the main window at once, without waiting for the
+    // tick.
+    view.datePicker()->pick()->selectField(1); // M/d/yyyy: the day
+    view.datePicker()->pick()->spin(-1);
+    EXPECT_TRUE(view.notify(tk::kMsgPickerChanged, 0, handle(view.datePicker())));
+    EXPECT_FALSE(view.datePicker()->changed());
+    view.paint(dc);
+    EXPECT_TRUE(sameTime(*view.row(4)->converted, at(2026, 12, 31, 0, 30, 0)));
+    view.datePicker()->SetDate(at(2026, 12, 31, 0, 0, 0));
 
     // Another row city, and another reference city.
     ASSERT_TRUE(view.row(5)->Select(kAsia, kTokyo));

@@ -201,7 +201,11 @@ LRESULT DatePicker::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NOTIFY) {
         const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
         if (hdr && hdr->code == DTN_DATETIMECHANGE) {
+            // The flag stays for owners that look at their tick; the message lets the others
+            // redraw at once.
             changed_ = true;
+            SendMessage(owner_, kMsgPickerChanged, GetDlgCtrlID(this->hwnd()),
+                        reinterpret_cast<LPARAM>(this->hwnd()));
             return 0;
         }
     }
