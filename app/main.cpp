@@ -116,6 +116,10 @@ int renderAll(MainWindow& w, const QString& dir) {
         std::fprintf(stderr, "Horavel: cannot create %s\n", qPrintable(dir));
         return 1;
     }
+    // The window is shown, though never on a screen: the views show and hide their child windows
+    // as they do in a running program, and only the shown view's children are drawn.
+    w.setAttribute(Qt::WA_DontShowOnScreen);
+    w.show();
     for (int v = 0; v < kViewCount; ++v) {
         const QString name =
             dev::toQString(viewName(v)).replace(QLatin1Char('/'), QLatin1Char('-'));

@@ -3,8 +3,10 @@
 #include "shell/instance.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -13,6 +15,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <vector>
 
 using namespace hv::shell;
 
@@ -119,5 +122,28 @@ TEST(ShellProcess, EndSignalsSaveTheStateLikeExit) {
         ASSERT_EQ(bytes.size(), 368);
         EXPECT_EQ(static_cast<uint8_t>(bytes[8]), 4) << "lastView: the Timers view, " << sig;
         EXPECT_EQ(static_cast<uint8_t>(bytes[32]), 2) << "lastViewSub: timer 2, " << sig;
+    }
+}
+
+// --render-all draws each view with only its own child windows: a settings window or list that
+// another view owns never stands in front of it, so no two views share their title strip.
+TEST(ShellProcess, RenderAllDrawsEveryViewOnItsOwn) {
+    QTemporaryDir root, out;
+    QProcess p;
+    p.setProcessEnvironment(deviceEnv(root));
+    p.start(QStringLiteral(HORAVEL_EXE), {QStringLiteral("--render-all"), out.path()});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QStringList files =
+        QDir(out.path()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 16);
+    std::vector<QImage> titles;
+    for (int v = 0; v < 13; ++v) { // the skins have no title strip
+        const QImage img(QDir(out.path()).filePath(files[v]));
+        ASSERT_EQ(img.size(), QSize(480, 640)) << files[v].toStdString();
+        titles.push_back(img.copy(0, 0, 480, 44));
+        for (int other = 0; other < v; ++other)
+            EXPECT_NE(titles[static_cast<size_t>(v)], titles[static_cast<size_t>(other)])
+                << files[v].toStdString() << " and " << files[other].toStdString();
     }
 }
