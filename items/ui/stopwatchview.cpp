@@ -226,7 +226,8 @@ int StopwatchView::composeAndCopy(DC& dc, bool all) {
             area.SelectFont(hundredthsFont());
             area.SetBkMode(TRANSPARENT);
             area.SetTextColor(colour(kColourDigits));
-            area.DrawText(hundredths, kHundredthsText, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+            // Next to the full stop: the smaller faces leave the box wider than its two digits.
+            area.DrawText(hundredths, kHundredthsText, DT_LEFT | DT_BOTTOM | DT_SINGLELINE);
             changed.push_back(kHundredthsText);
         }
     }
