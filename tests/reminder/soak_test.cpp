@@ -151,8 +151,11 @@ protected:
                 continue;
             }
             ASSERT_EQ(mine.size(), 1u) << "alarm " << i + 1;
-            EXPECT_EQ(mine[0].handle, r.notificationHandle) << "alarm " << i + 1;
-            EXPECT_EQ(toFileTime(mine[0].start), std::optional<FileTime>(r.alarmTime))
+            // Copies: the record is packed, and the checks take their values by reference.
+            const auto handle = r.notificationHandle;
+            const FileTime alarmTime = r.alarmTime;
+            EXPECT_EQ(mine[0].handle, handle) << "alarm " << i + 1;
+            EXPECT_EQ(toFileTime(mine[0].start), std::optional<FileTime>(alarmTime))
                 << "alarm " << i + 1;
             EXPECT_EQ(toFileTime(mine[0].start), items::alarmOccurrenceFrom(r, now))
                 << "alarm " << i + 1 << " not at its next occurrence";
@@ -167,10 +170,11 @@ protected:
             EXPECT_NE(reg.arguments, u"sn") << "a snooze outlived its reminder";
         // The program's table sees what the reminder wrote.
         alarms_->refresh();
-        for (int i = 0; i < items::kAlarmCount; ++i)
-            EXPECT_EQ(alarms_->records[static_cast<size_t>(i)].notificationHandle,
-                      onFile[static_cast<size_t>(i)].notificationHandle)
-                << "alarm " << i + 1 << " stale in the program";
+        for (int i = 0; i < items::kAlarmCount; ++i) {
+            const auto inProgram = alarms_->records[static_cast<size_t>(i)].notificationHandle;
+            const auto stored = onFile[static_cast<size_t>(i)].notificationHandle;
+            EXPECT_EQ(inProgram, stored) << "alarm " << i + 1 << " stale in the program";
+        }
     }
 
     fs::path root_;
@@ -212,9 +216,11 @@ TEST_F(Soak, RandomStepsKeepOneRegistrationPerArmedItem) {
             // The clock moves to just before the next armed occurrence; the reminder rings, and is
             // dismissed or snoozed and woken five minutes later.
             std::optional<FileTime> next;
-            for (const auto& r : alarms_->records)
-                if (r.enabled && (r.daysMask & 0x7F) && (!next || r.alarmTime < *next))
-                    next = r.alarmTime;
+            for (const auto& r : alarms_->records) {
+                const FileTime at = r.alarmTime; // a copy: the record is packed
+                if (r.enabled && (r.daysMask & 0x7F) && (!next || at < *next))
+                    next = at;
+            }
             if (!next) {
                 --step;
                 continue;
