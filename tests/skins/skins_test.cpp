@@ -7,6 +7,7 @@
 #include "device/files.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
+#include "tests/support/settime.h"
 #include "toolkit/window/picture.h"
 #include "views/skins/anadigilikeview.h"
 #include "views/skins/casiolikeview.h"
@@ -31,16 +32,7 @@ using tk::RECT;
 
 namespace {
 
-dev::SystemTime at(int y, int mo, int d, int h, int mi, int s) {
-    dev::SystemTime t{};
-    t.year = static_cast<uint16_t>(y);
-    t.month = static_cast<uint16_t>(mo);
-    t.day = static_cast<uint16_t>(d);
-    t.hour = static_cast<uint16_t>(h);
-    t.minute = static_cast<uint16_t>(mi);
-    t.second = static_cast<uint16_t>(s);
-    return t;
-}
+using testsupport::at;
 
 QRgb rgb(COLORREF c) {
     return qRgb(tk::GetRValue(c), tk::GetGValue(c), tk::GetBValue(c)) & 0xffffff;

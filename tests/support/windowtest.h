@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/viewregistry.h"
-#include "device/systime.h"
 #include "shell/mainwindow.h"
+#include "tests/support/settime.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,18 +16,6 @@
 #include <memory>
 
 namespace hv::testsupport {
-
-inline dev::SystemTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-    dev::SystemTime t{};
-    t.year = static_cast<uint16_t>(y);
-    t.month = static_cast<uint16_t>(mo);
-    t.day = static_cast<uint16_t>(d);
-    t.hour = static_cast<uint16_t>(h);
-    t.minute = static_cast<uint16_t>(mi);
-    t.second = static_cast<uint16_t>(s);
-    t.milliseconds = static_cast<uint16_t>(ms);
-    return t;
-}
 
 inline void pump() {
     for (int i = 0; i < 5; ++i)

@@ -4,6 +4,7 @@
 
 #include "device/fake.h"
 #include "settings/settings.h"
+#include "tests/support/settime.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
 #include "viewbase/viewcontext.h"
@@ -20,16 +21,7 @@ namespace hv::views::test {
 
 using tk::COLORREF;
 
-inline dev::SystemTime at(int year, int month, int day, int hour, int minute, int second) {
-    dev::SystemTime t{};
-    t.year = static_cast<uint16_t>(year);
-    t.month = static_cast<uint16_t>(month);
-    t.day = static_cast<uint16_t>(day);
-    t.hour = static_cast<uint16_t>(hour);
-    t.minute = static_cast<uint16_t>(minute);
-    t.second = static_cast<uint16_t>(second);
-    return t;
-}
+using testsupport::at;
 
 inline void pump() {
     for (int i = 0; i < 5; ++i)
