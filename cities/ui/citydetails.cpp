@@ -205,6 +205,12 @@ void CityDetailsDlg::createControls(const std::u16string& monthList,
     }
     for (auto& l : rules_)
         BringWindowToTop(l->hwnd());
+    // The typed fields, the box and the tabs in the small text face, to match the labels beside
+    // them rather than the platform's much smaller default.
+    const QFont* small = font(kFontSmallText);
+    for (HWND w : {name_, fields_[0], fields_[1], fields_[2], fields_[3], dst_, tabs_})
+        if (w && small)
+            w->setFont(*small);
     okButton_ = CreatePushButton(
         hwnd(), kIdOk, u"OK", {kButtons.left, kButtons.top, kButtons.left + 110, kButtons.bottom});
     cancelButton_ =

@@ -80,6 +80,9 @@ HWND CreateCheckBox(HWND parent, uintptr_t id, const std::u16string& text, const
     if (!parent)
         return nullptr;
     auto* b = new QCheckBox(dev::toQString(text), parent);
+    // A box a finger or stylus can hit beside the handheld's large texts; the style's own box is
+    // drawn at 13 pixels.
+    b->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 20px; height: 20px; }"));
     place(b, r, id);
     QObject::connect(b, &QCheckBox::clicked, b, [b, id] { command(b, id, BN_CLICKED); });
     return b;
