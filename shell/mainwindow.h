@@ -37,21 +37,8 @@ inline constexpr int kTickMs = 100;
 
 // Holds the views, the header bar and the state of the shell.
 struct ViewHolder {
-    ViewHolder() = default;
-    ViewHolder(const ViewHolder&) = delete;
-    ViewHolder& operator=(const ViewHolder&) = delete;
-    // The views hold the context, the city database and the item tables by reference, so they go
-    // first, the last built first.
-    ~ViewHolder() {
-        for (auto it = buildOrder.rbegin(); it != buildOrder.rend(); ++it)
-            views[static_cast<size_t>(*it)].reset();
-        for (auto& v : views)
-            v.reset();
-    }
-
     bool settingsLoaded = false;
     int currentView = -1;
-    std::array<std::unique_ptr<view::View>, kViewCount> views;
     std::unique_ptr<CityDatabase> cities;
     std::unique_ptr<view::DatabaseCitySource> citySource;
     std::unique_ptr<view::ViewContext> context;
@@ -59,6 +46,9 @@ struct ViewHolder {
     std::unique_ptr<HeaderBar> headerBar;
     Ticker ticker;
     std::vector<int> buildOrder; // the views in the order they were built
+    // Declared last, so destroyed first: the views hold the context, the city database and the
+    // item tables by reference.
+    std::array<std::unique_ptr<view::View>, kViewCount> views;
 };
 
 class MainWindow : public QWidget {
