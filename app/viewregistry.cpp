@@ -9,7 +9,6 @@
 #include "items/ui/stopwatchview.h"
 #include "items/ui/timersview.h"
 #include "shellcore/shellcore.h"
-#include "toolkit/window/SDraw.h"
 #include "views/analogclockview.h"
 #include "views/digitalclockview.h"
 #include "views/generalview.h"
@@ -20,35 +19,6 @@
 #include "views/timecalcview.h"
 
 namespace hv::registry {
-
-using namespace hv::tk;
-
-namespace {
-
-// A stand-in for a view number the registry has no view for: paints the view's name (a skin's
-// number fills the screen in black), so the window never holds an empty view.
-class PlaceholderView : public view::View, public tk::SDrawBasic {
-public:
-    PlaceholderView(view::ViewContext& ctx, int number) : View(ctx, number) {}
-    bool fullScreen() const override { return shell::isSkinView(number()); }
-    // The remembered sub-state (alarm page, selected timer or item) outlives the placeholder.
-    int subState() const override { return sub_; }
-    void setSubState(int sub) override { sub_ = sub; }
-    void paint(tk::DC& dc) override {
-        const bool skin = fullScreen();
-        const RECT area = skin ? view::kClientRect : view::kViewArea;
-        dc.FillRect(area, skin ? RGB(16, 16, 20) : RGB(255, 255, 255));
-        dc.SelectFont(font(tk::kFontTitle));
-        dc.SetBkMode(TRANSPARENT);
-        dc.SetTextColor(skin ? RGB(217, 232, 246) : RGB(41, 62, 81));
-        dc.DrawText(shell::viewName(number()), area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    }
-
-private:
-    int sub_ = 0;
-};
-
-} // namespace
 
 std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
     switch (number) {
@@ -85,7 +55,7 @@ std::unique_ptr<view::View> makeView(int number, view::ViewContext& ctx) {
     case shell::kAnaDigiLike:
         return std::make_unique<skins::MAnaDigiLike>(ctx, number);
     default:
-        return std::make_unique<PlaceholderView>(ctx, number);
+        return nullptr; // no view has this number
     }
 }
 
