@@ -48,7 +48,7 @@ public:
     // Two 66 x 66 pictures side by side: morning, afternoon.
     static constexpr int kAmPmImage = 203;
     static constexpr int kAmPmFrames = 2;
-    static constexpr tk::COLORREF kBarColour = tk::RGB(192, 192, 192);
+    static constexpr tk::COLORREF kBarColour = view::kGreyRule;
 
     DigitalClockView(view::ViewContext& ctx, int number);
     ~DigitalClockView() override;

@@ -8,6 +8,7 @@
 #include "toolkit/controls/pickers.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "viewbase/view.h"
 
 #include <array>
 #include <functional>
@@ -71,7 +72,7 @@ public:
     static constexpr RECT kMonthList{140, 138, 270, 166};
     static constexpr RECT kButtons{240, 520, 476, 552};
     static constexpr tk::COLORREF kTitleBlue = tk::RGB(0, 0, 255);
-    static constexpr tk::COLORREF kGrey = tk::RGB(192, 192, 192);
+    static constexpr tk::COLORREF kGrey = view::kGreyRule;
 
     // Mode kEdit copies the city at (continent, index) of a list; kNew starts from the device
     // zone. `closed` hears the end: whether the database changed, and where an added city went.

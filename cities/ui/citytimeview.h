@@ -69,7 +69,7 @@ public:
     static constexpr RECT kTopRule{0, 44, 480, 48};
     static constexpr int kRowRule = 4; // grey rules end at each row's bottom
     static constexpr std::array<int, kPerPage> kRowRuleEnds{136, 224, 312, 400, 488};
-    static constexpr tk::COLORREF kGrey = tk::RGB(192, 192, 192);
+    static constexpr tk::COLORREF kGrey = view::kGreyRule;
 
     CityTimeView(view::ViewContext& ctx, int number);
     ~CityTimeView() override;

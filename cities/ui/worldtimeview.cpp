@@ -118,9 +118,9 @@ void WorldTimeView::paintBackground(DC& dc) {
 }
 
 void WorldTimeView::paintRules(DC& dc) {
-    dc.FillRect(kUpperRule, kBlueRule);
-    dc.FillRect(kLowerRule, kBlueRule);
-    dc.FillRect(kMiddleRule, kGreyRule);
+    dc.FillRect(kUpperRule, view::kBlueRule);
+    dc.FillRect(kLowerRule, view::kBlueRule);
+    dc.FillRect(kMiddleRule, view::kGreyRule);
 }
 
 void WorldTimeView::paintPanels(DC& dc, bool force) {

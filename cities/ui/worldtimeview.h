@@ -53,8 +53,6 @@ public:
     static constexpr RECT kUpperRule{0, 292, 480, 296};
     static constexpr RECT kLowerRule{0, 482, 480, 486};
     static constexpr RECT kMiddleRule{240, 296, 242, 482};
-    static constexpr tk::COLORREF kBlueRule = tk::RGB(128, 128, 224);
-    static constexpr tk::COLORREF kGreyRule = tk::RGB(192, 192, 192);
     static constexpr std::array<tk::POINT, 2> kItemAt{{{10, 312}, {250, 312}}};
     // Each picker keeps to its half of the screen, clear of the divider.
     static constexpr int kPickerWidth = 228;

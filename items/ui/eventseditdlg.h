@@ -13,6 +13,7 @@
 #include "toolkit/controls/soundpicker.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "viewbase/view.h"
 
 #include <functional>
 #include <memory>
@@ -37,7 +38,7 @@ inline constexpr unsigned kTestTimerMs = 100;
 inline constexpr tk::RECT kTitle{14, 12, 480, 40};
 inline constexpr tk::RECT kBlackBar{0, 50, 480, 55};
 inline constexpr tk::RECT kGreyBars[] = {{0, 152, 480, 155}, {0, 304, 480, 307}};
-inline constexpr tk::COLORREF kGrey = tk::RGB(192, 192, 192);
+inline constexpr tk::COLORREF kGrey = view::kGreyRule;
 // The name, note and date part (the handheld's dialog under the title).
 inline constexpr tk::RECT kNameLabel{10, 60, 300, 88};
 inline constexpr tk::RECT kNameEdit{10, 92, 370, 126};

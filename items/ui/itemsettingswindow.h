@@ -9,6 +9,7 @@
 #include "toolkit/controls/soundpicker.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "viewbase/view.h"
 
 #include <functional>
 #include <memory>
@@ -50,7 +51,7 @@ inline constexpr RECT kButtonsBar{0, 414, 480, 416};
 inline constexpr RECT kResetButton{14, 428, 144, 468};
 inline constexpr RECT kOkButton{206, 428, 330, 468};
 inline constexpr RECT kCancelButton{342, 428, 466, 468};
-inline constexpr tk::COLORREF kGreyBar = tk::RGB(192, 192, 192);
+inline constexpr tk::COLORREF kGreyBar = view::kGreyRule;
 inline constexpr tk::COLORREF kBlack = tk::RGB(0, 0, 0);
 inline constexpr int kNoteChars = 23;
 inline constexpr int kDialogFontHeight = 22;

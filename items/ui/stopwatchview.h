@@ -32,7 +32,7 @@ inline constexpr tk::RECT kStartButton{16, 46, 156, 80};
 inline constexpr tk::RECT kSplitButton{170, 46, 310, 80};
 inline constexpr tk::RECT kResetButton{324, 46, 464, 80};
 inline constexpr tk::RECT kRule{0, 82, 480, 85};
-inline constexpr tk::COLORREF kRuleColour = tk::RGB(192, 192, 192);
+inline constexpr tk::COLORREF kRuleColour = view::kGreyRule;
 // The time area and, inside it, the two texts.
 inline constexpr tk::POINT kTimeAt{16, 86};
 inline constexpr int kTimeWidth = 464;

@@ -34,7 +34,7 @@ inline constexpr RECT kWindow{0, 44, 480, 490};
 inline constexpr RECT kTimerList{50, 48, 150, 76};
 inline constexpr int kSeparators[] = {82, 312, 424};
 inline constexpr int kSeparatorHeight = 2;
-inline constexpr tk::COLORREF kSeparatorColour = tk::RGB(192, 192, 192);
+inline constexpr tk::COLORREF kSeparatorColour = view::kGreyRule;
 inline constexpr RECT kNote{50, 90, 460, 118};
 inline constexpr tk::POINT kRemainingAt{16, 130};
 inline constexpr int kRemainingWidth = 448;
