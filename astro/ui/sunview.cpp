@@ -98,8 +98,7 @@ void SunView::tick(DC& dc, const dev::SystemTime& now) {
     if (!picker_)
         return;
     if (picker_->changed()) {
-        picker_->setChanged(false);
-        followsToday_ = false;
+        takePickedDate();
         paintSunLines(dc);
         return;
     }
@@ -114,9 +113,7 @@ void SunView::tick(DC& dc, const dev::SystemTime& now) {
 bool SunView::notify(UINT msg, WPARAM wp, LPARAM lp) {
     (void)wp;
     if (msg == kMsgPickerChanged && picker_ && lp == reinterpret_cast<LPARAM>(picker_->hwnd())) {
-        // A date the user picked: the view stops following today.
-        picker_->setChanged(false);
-        followsToday_ = false;
+        takePickedDate();
         redrawSunLines();
         return true;
     }
@@ -124,6 +121,12 @@ bool SunView::notify(UINT msg, WPARAM wp, LPARAM lp) {
         return false;
     redrawSunLines();
     return true;
+}
+
+void SunView::takePickedDate() {
+    // A date the user picked: the view stops following today.
+    picker_->setChanged(false);
+    followsToday_ = false;
 }
 
 void SunView::redrawSunLines() {

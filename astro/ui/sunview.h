@@ -28,7 +28,7 @@ inline constexpr tk::RECT kRule{0, 134, 480, 136};
 inline constexpr tk::POINT kPicture{0, 188};
 inline constexpr tk::RECT kSunriseLine{0, 148, 480, 176};
 inline constexpr tk::RECT kSunsetLine{0, 446, 480, 474};
-inline constexpr tk::COLORREF kRuleColour = tk::RGB(192, 192, 192);
+inline constexpr tk::COLORREF kRuleColour = view::kGreyRule;
 inline constexpr int kPictureId = 123;
 } // namespace sunlayout
 
@@ -63,6 +63,7 @@ private:
     void paintLabels(tk::DC& dc);
     void paintSunLines(tk::DC& dc);
     // Recomputes and repaints the two lines on the main window.
+    void takePickedDate();
     void redrawSunLines();
 
     std::unique_ptr<tk::DatePicker> picker_;
