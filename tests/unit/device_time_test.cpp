@@ -2,6 +2,7 @@
 #include "device/real.h"
 #include "device/systime.h"
 #include "device/zonechanges.h"
+#include "tests/support/settime.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,16 +13,7 @@
 using namespace hv::dev;
 
 namespace {
-SystemTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
-    return SystemTime{static_cast<uint16_t>(y),
-                      static_cast<uint16_t>(mo),
-                      0,
-                      static_cast<uint16_t>(d),
-                      static_cast<uint16_t>(h),
-                      static_cast<uint16_t>(mi),
-                      static_cast<uint16_t>(s),
-                      0};
-}
+using hv::testsupport::at;
 FileTime ft(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
     return toFileTime(at(y, mo, d, h, mi, s)).value();
 }
