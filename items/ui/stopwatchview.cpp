@@ -176,9 +176,7 @@ std::vector<StopwatchView::Cell> StopwatchView::layoutCells(const std::u16string
     // Every digit gets the cell of the widest digit, so that a changing digit never moves its
     // neighbours and only its own cell needs drawing.
     const QFontMetrics m(*elapsedFont());
-    int digit = 0;
-    for (char16_t c = u'0'; c <= u'9'; ++c)
-        digit = std::max(digit, m.horizontalAdvance(QChar(c)));
+    const int digit = digitWidth_;
     std::vector<Cell> cells(text.size());
     int x = kElapsedText.right;
     for (size_t i = text.size(); i-- > 0;) {
@@ -188,6 +186,16 @@ std::vector<StopwatchView::Cell> StopwatchView::layoutCells(const std::u16string
         x -= w;
     }
     return cells;
+}
+
+void StopwatchView::measureFaces() {
+    const QFontMetrics large(*elapsedFont());
+    digitWidth_ = 0;
+    for (char16_t c = u'0'; c <= u'9'; ++c)
+        digitWidth_ = std::max(digitWidth_, large.horizontalAdvance(QChar(c)));
+    const QFontMetrics small(*hundredthsFont());
+    hundredthsRect_ = kHundredthsText;
+    hundredthsRect_.bottom -= std::max(0, large.descent() - small.descent());
 }
 
 void StopwatchView::drawCell(DC& area, const Cell& c, const QFont* f, UINT align) {
@@ -205,6 +213,7 @@ int StopwatchView::composeAndCopy(DC& dc, bool all) {
     const std::u16string hundredths = sw_.hundredthsText();
     if (area_.isNull()) {
         area_ = CreateCompatibleBitmap(kTimeWidth, kTimeHeight);
+        measureFaces();
         all = true;
     }
     std::vector<Cell> cells = layoutCells(*elapsed);
@@ -227,7 +236,7 @@ int StopwatchView::composeAndCopy(DC& dc, bool all) {
             area.SetBkMode(TRANSPARENT);
             area.SetTextColor(colour(kColourDigits));
             // Next to the full stop: the smaller faces leave the box wider than its two digits.
-            area.DrawText(hundredths, kHundredthsText, DT_LEFT | DT_BOTTOM | DT_SINGLELINE);
+            area.DrawText(hundredths, hundredthsRect_, DT_LEFT | DT_BOTTOM | DT_SINGLELINE);
             changed.push_back(kHundredthsText);
         }
     }

@@ -82,6 +82,7 @@ private:
     void paintTimeArea(tk::DC& dc);
     // Lays out the elapsed text in cells of the digit width, right-aligned in its rectangle.
     std::vector<Cell> layoutCells(const std::u16string& text) const;
+    void measureFaces();
     // Draws changed cells into the off-screen area and copies them; everything when `all`.
     int composeAndCopy(tk::DC& dc, bool all);
     void drawCell(tk::DC& area, const Cell& c, const QFont* f, tk::UINT align);
@@ -93,6 +94,10 @@ private:
     std::unique_ptr<tk::MyListView> list_;
     bool splitsLoaded_ = false;
     QImage area_;
+    // Measured with the time area: the widest digit of the large face, and the hundredths' box
+    // raised so that both faces stand on one baseline.
+    int digitWidth_ = 0;
+    tk::RECT hundredthsRect_ = stopwatchlayout::kHundredthsText;
     std::vector<Cell> cells_;
     Cell hundredthsCell_;
     std::u16string shownElapsed_;
