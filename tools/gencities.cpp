@@ -276,13 +276,23 @@ Derived derive(const Zone& zone, int year) {
         probe.dstStartMonth = static_cast<uint8_t>(startDay.month - 1);
         probe.dstEnd = encodeDay(endDay);
         probe.dstEndMonth = static_cast<uint8_t>(endDay.month - 1);
-        if (ruleFits(probe, first, year) && ruleFits(probe, second, year + 1)) {
+        const bool fitsFirst = ruleFits(probe, first, year);
+        if (fitsFirst) {
             d.gmtOffset = standard;
             d.dst = true;
             d.start = probe.dstStart;
             d.startMonth = probe.dstStartMonth;
             d.end = probe.dstEnd;
             d.endMonth = probe.dstEndMonth;
+            // A rule that names the target year's changes but not the next year's (Jerusalem's
+            // "Friday before the last Sunday" is the last Friday in some years only) still beats
+            // no daylight saving at all; the report lists the city.
+            if (fitsFirst && !ruleFits(probe, second, year + 1)) {
+                std::ostringstream why;
+                why << "its weekday rule names the changes of " << year << " only"
+                    << changesText(second);
+                d.problem = why.str();
+            }
             return d;
         }
     }
@@ -504,11 +514,12 @@ int generate(const std::vector<SourceCity>& cities, const std::string& outDir, i
            "the\n"
         << "real change (usually 01:00 to 03:00) and that midnight. The rule must name the real "
            "changes\n"
-        << "of " << year << " and " << year + 1
-        << "; a zone whose changes no yearly weekday rule names gets the offset\n"
-        << "that holds most of " << year << " and no daylight saving.\n\n"
-        << "Cities without the daylight saving of their zone, no yearly rule fitting " << year
-        << " and " << year + 1 << ": " << problemCount << "\n"
+        << "of " << year << " and " << year + 1 << "; a zone whose rule fits " << year
+        << " only keeps it and is listed, and a zone\n"
+        << "whose changes no yearly weekday rule names gets the offset that holds most of " << year
+        << "\nand no daylight saving.\n\n"
+        << "Cities whose rule does not fit both " << year << " and " << year + 1 << ": "
+        << problemCount << "\n"
         << (problemCount ? problems.str() : std::string("  (none)\n")) << "\n"
         << "Hours a year each city's time differs from the IANA data, sampled every hour (UTC):\n"
         << "  worst city with a rule: " << cityLabel(cities[worst]) << ", " << fits[worst].worst()
@@ -524,7 +535,7 @@ int generate(const std::vector<SourceCity>& cities, const std::string& outDir, i
         return 1;
     }
     std::cout << "hv_gencities: " << cities.size() << " cities for " << year << ", " << problemCount
-              << " listed without daylight saving; worst city with a rule "
+              << " listed whose rule does not fit both years; worst city with a rule "
               << cityLabel(cities[worst]) << ", " << fits[worst].worst() << " hours a year\n";
     return 0;
 }
@@ -537,7 +548,26 @@ bool readHostFile(const std::string& path, std::vector<uint8_t>& out) {
     return true;
 }
 
+// The tzdata version a report was written from: "(tzdata 2026f)" on its first line.
+std::string reportTzdataVersion(const std::string& dataDir) {
+    std::ifstream in(dataDir + "/cities-report.txt");
+    std::string line;
+    if (!in || !std::getline(in, line))
+        return "unknown";
+    const size_t at = line.find("(tzdata ");
+    const size_t end = at == std::string::npos ? at : line.find(')', at);
+    return end == std::string::npos ? "unknown" : line.substr(at + 8, end - at - 8);
+}
+
 int check(const std::vector<SourceCity>& cities, const std::string& dataDir, int year) {
+    // The files hold the rules of the tzdata they were made from; a newer tzdata on this system
+    // may have moved a zone, which is a reason to regenerate them, not a fault of the engine.
+    const std::string made = reportTzdataVersion(dataDir), here = tzdataVersion();
+    if (made != here) {
+        std::cout << "hv_gencities: skipped: the city files were made from tzdata " << made
+                  << " and this system has " << here << "; regenerate them\n";
+        return 0;
+    }
     std::array<std::vector<uint8_t>, hv::kContinentFiles> images;
     for (int k = 0; k < 6; ++k) {
         const std::string path =

@@ -6,6 +6,7 @@
 #include "device/text.h"
 
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,6 +29,31 @@ inline std::array<std::vector<uint8_t>, kContinentFiles> shippedImages() {
     for (size_t c = 0; c < images.size(); ++c)
         images[c] = readHost(shippedDataDir() / dev::toUtf8(kCityFileNames[c]));
     return images;
+}
+
+// The year and tzdata version the shipped files were made for, from the first line of their
+// report: "City files for the year 2027, from ... (tzdata 2026f)."
+struct ShippedMaking {
+    int year = 0;
+    std::string tzdata;
+};
+inline ShippedMaking shippedMaking() {
+    std::ifstream in(shippedDataDir() / "cities-report.txt");
+    std::string line;
+    std::getline(in, line);
+    ShippedMaking m;
+    const size_t y = line.find("the year ");
+    if (y != std::string::npos)
+        m.year = std::atoi(line.c_str() + y + 9);
+    const size_t t = line.find("(tzdata "), e = line.find(')', t == std::string::npos ? 0 : t);
+    if (t != std::string::npos && e != std::string::npos)
+        m.tzdata = line.substr(t + 8, e - t - 8);
+    return m;
+}
+inline std::string hostTzdata() {
+    std::ifstream in("/usr/share/zoneinfo/tzdata.zi");
+    std::string line;
+    return std::getline(in, line) && line.rfind("# version ", 0) == 0 ? line.substr(10) : "";
 }
 
 // Puts the shipped files into the fake device's data folder (program folder "\").

@@ -278,8 +278,14 @@ TEST(CitiesCli, ListsAndCityTimes) {
 
 // The shipped records against the system's IANA data, hour by hour: only the hours between a
 // real change and the midnight a record changes at may differ, and a zone without a yearly
-// weekday rule (Casablanca) keeps the offset of most of the year in every year.
+// weekday rule (Casablanca) keeps the offset of most of the year in every year. The files hold
+// the tzdata they were made from, so another tzdata here is a reason to regenerate, not a fault.
 TEST(CityTime, ShippedRulesFollowTheIanaDataInTheYearAndTheNext) {
+    const test::ShippedMaking made = test::shippedMaking();
+    ASSERT_GE(made.year, 2026);
+    if (made.tzdata != test::hostTzdata())
+        GTEST_SKIP() << "the city files were made from tzdata " << made.tzdata
+                     << " and this system has " << test::hostTzdata();
     CityDatabase db;
     db.loadImages(test::shippedImages());
     auto find = [&db](std::u16string_view name) -> const CityRecord* {
@@ -316,20 +322,19 @@ TEST(CityTime, ShippedRulesFollowTheIanaDataInTheYearAndTheNext) {
     for (const auto& c : kCities) {
         const CityRecord* r = find(c.name);
         ASSERT_TRUE(r) << c.zone;
-        for (int year : {2026, 2027})
+        for (int year : {made.year, made.year + 1})
             EXPECT_LE(hoursWrong(*r, c.zone, year), c.most) << c.zone << ' ' << year;
     }
     // Cairo on the Thursday its summer time ends, before the change at 21:00 UTC.
     const CityRecord* cairo = find(u"Cairo");
     EXPECT_EQ(dev::toSystemTime(*CityWallTime(*cairo, utcAt(2026, 10, 29, 12))).hour, 15);
-    // Casablanca: +1 all year, wrong only while the real clock goes back for Ramadan.
+    // Casablanca: one offset all year and no daylight saving; where the real clock still goes
+    // back for Ramadan it is wrong only then.
     for (const char16_t* name : {u"Casablanca", u"Rabat", u"Tanger"}) {
         const CityRecord* r = find(name);
         ASSERT_TRUE(r);
-        EXPECT_EQ(r->gmtOffset, 60);
         EXPECT_EQ(r->dstUsed, 0);
-        for (int year = 2026; year <= 2030; ++year)
-            EXPECT_LE(hoursWrong(*r, "Africa/Casablanca", year), 1300)
-                << year; // 2030: two Ramadans
+        for (int year = made.year; year <= made.year + 3; ++year)
+            EXPECT_LE(hoursWrong(*r, "Africa/Casablanca", year), 1300) << year;
     }
 }
