@@ -15,6 +15,8 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -106,6 +108,11 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     AsMainProgram asMain(real);
     dev::ScopedDevice use(asMain);
     EXPECT_TRUE(dev::regKeyExists(dev::RegHive::LocalMachine, u"Software\\Brinwick\\Horavel"));
+    // The fresh installation serves the command line before the main program ever ran.
+    EXPECT_EQ(readInstallFolderValue(), std::u16string(kDir) + u"\\");
+    EXPECT_EQ(run(quote(fs::path(HV_BUILD_DIR) / "cli" / "horavel-cli") + " cities --continent 3" +
+                  " | grep -q London"),
+              0);
 
     // The running system: an armed alarm, a running timer, a pending event, the launcher's
     // registration, the screen saver on and its launcher running.
@@ -145,8 +152,35 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     int status = 0;
     EXPECT_EQ(::waitpid(pid, &status, WNOHANG), 0) << "launcher ended early";
 
+    // The main program runs through the removal; its exit afterwards writes nothing back.
+    const fs::path mainProgram = dev::hostPath(root, std::u16string(kDir) + u"\\Horavel.exe");
+    pid_t mainPid = -1;
+    if (fs::exists(mainProgram)) {
+        const fs::path log = top / "shell.log";
+        mainPid = ::fork();
+        if (mainPid == 0) {
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::setenv("HORAVEL_SHELL_LOG", log.c_str(), 1);
+            ::execl(mainProgram.c_str(), mainProgram.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_GT(mainPid, 0);
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                std::ifstream in(log);
+                std::string text((std::istreambuf_iterator<char>(in)), {});
+                return text.find(" running") != std::string::npos;
+            },
+            30))
+            << "the main program did not start";
+    }
+
     // Removal through the device installer.
     ASSERT_EQ(run(quote(HV_DEVICE_INSTALL) + " --root " + quote(root) + " uninstall Horavel"), 0);
+    if (mainPid > 0) {
+        ::kill(mainPid, SIGTERM); // ends through its ordinary exit, which saves
+        EXPECT_TRUE(waitUntil([&] { return ::waitpid(mainPid, &status, WNOHANG) == mainPid; }, 20));
+    }
 
     EXPECT_TRUE(waitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 20))
         << "launcher still runs";
@@ -158,6 +192,11 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     EXPECT_FALSE(exists(u"\\Windows\\HVTimer.exe"));
     EXPECT_FALSE(exists(u"\\Windows\\Start Menu\\Programs\\Horavel.lnk"));
     EXPECT_FALSE(dev::regKeyExists(dev::RegHive::LocalMachine, u"Software\\Brinwick\\Horavel"));
+    // Nothing of the package is left: no key in any spelling, no folder it created.
+    EXPECT_FALSE(dev::regKeyExists(dev::RegHive::LocalMachine, kInstallKey));
+    EXPECT_FALSE(dev::regKeyExists(dev::RegHive::LocalMachine, u"SOFTWARE\\Brinwick"));
+    EXPECT_FALSE(exists(u"\\Windows\\Start Menu"));
+    EXPECT_FALSE(exists(u"\\Program Files\\Brinwick"));
 
     asMain.events().close(running);
     if (::waitpid(pid, &status, WNOHANG) == 0) {
