@@ -55,7 +55,9 @@ void quitOnEndSignals() {
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &byte, 1);
-        QCoreApplication::quit();
+        // exit, not quit: Qt 6 turns quit() into a close of every window, which the main window
+        // refuses (closing it is not ending the program).
+        QCoreApplication::exit(0);
     });
     struct sigaction sa {};
     sa.sa_handler = onEndSignal;

@@ -179,7 +179,11 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     ASSERT_EQ(run(quote(HV_DEVICE_INSTALL) + " --root " + quote(root) + " uninstall Horavel"), 0);
     if (mainPid > 0) {
         ::kill(mainPid, SIGTERM); // ends through its ordinary exit, which saves
-        EXPECT_TRUE(waitUntil([&] { return ::waitpid(mainPid, &status, WNOHANG) == mainPid; }, 20));
+        if (!waitUntil([&] { return ::waitpid(mainPid, &status, WNOHANG) == mainPid; }, 20)) {
+            ADD_FAILURE() << "the main program did not end on SIGTERM";
+            ::kill(mainPid, SIGKILL);
+            ::waitpid(mainPid, &status, 0);
+        }
     }
 
     EXPECT_TRUE(waitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 20))
