@@ -82,8 +82,16 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     ::setenv("HORAVEL_DESKTOP", desktop.c_str(), 1);
     ::setenv("HORAVEL_DEVICED", HV_DEVICED_PATH, 1);
 
-    ASSERT_EQ(
-        run("bash " + quote(HV_INSTALL_SCRIPT) + " " + quote(HV_BUILD_DIR) + " " + quote(root)), 0);
+    // A second installation into another device root from the same build runs at the same time;
+    // neither may see the other's files half written.
+    const fs::path other = top / "other";
+    fs::create_directories(other);
+    const std::string script = "bash " + quote(HV_INSTALL_SCRIPT) + " " + quote(HV_BUILD_DIR) + " ";
+    ASSERT_EQ(run(script + quote(root) + " & a=$!; " + script + quote(other) +
+                  " & b=$!; wait $a && wait $b"),
+              0);
+    EXPECT_TRUE(fs::exists(dev::hostPath(other, u"\\Windows\\HVTimer.exe")));
+    EXPECT_TRUE(fs::exists(dev::hostPath(other, std::u16string(kDir) + u"\\data\\europe.cdb")));
 
     // Every placement of the package.
     auto exists = [&](std::u16string_view p) { return fs::exists(dev::hostPath(root, p)); };
