@@ -116,6 +116,18 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     AsMainProgram asMain(real);
     dev::ScopedDevice use(asMain);
     EXPECT_TRUE(dev::regKeyExists(dev::RegHive::LocalMachine, u"Software\\Brinwick\\Horavel"));
+    // The desktop manager names a damaged cabinet as damaged, not as one that does not fit.
+    const fs::path broken = top / "broken";
+    fs::create_directories(broken);
+    std::ofstream(broken / "setup_VGA.ini")
+        << "[CEAppManager]\r\nVersion=1.0\r\nComponent=Horavel\r\n"
+           "[Horavel]\r\nDescription=Horavel v1.22\r\n"
+           "CabFiles=setup_VGA.ARM.cab\r\n";
+    std::ofstream(broken / "setup_VGA.ARM.cab") << "MSCF, cut short";
+    EXPECT_EQ(run(quote(fs::path(HV_BUILD_DIR) / "desktop-bin" / "CEAPPMGR.EXE") + " " +
+                  quote(broken / "setup_VGA.ini") +
+                  " 2>&1 | grep -q 'setup_VGA.ARM.cab is damaged'"),
+              0);
     // The fresh installation serves the command line before the main program ever ran.
     EXPECT_EQ(readInstallFolderValue(), std::u16string(kDir) + u"\\");
     EXPECT_EQ(run(quote(fs::path(HV_BUILD_DIR) / "cli" / "horavel-cli") + " cities --continent 3" +
