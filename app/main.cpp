@@ -55,7 +55,9 @@ void quitOnEndSignals() {
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &byte, 1);
-        QCoreApplication::quit();
+        // exit, not quit: Qt 6 turns quit() into a close of every window, which the main window
+        // refuses (closing it is not ending the program).
+        QCoreApplication::exit(0);
     });
     struct sigaction sa {};
     sa.sa_handler = onEndSignal;
@@ -65,8 +67,33 @@ void quitOnEndSignals() {
     ::sigaction(SIGHUP, &sa, nullptr);
 }
 
+constexpr char kHelp[] =
+    "usage: Horavel.exe [--scale F] [--render-all DIR] [--first-frame] [COMMAND]\n"
+    "\n"
+    "The Horavel clock in its 480 x 640 window: world clock, alarms, timers, stopwatch,\n"
+    "events, sunrise and sunset, the Moon, Internet time, a time converter and three watch\n"
+    "faces. A second start brings the running window to the front.\n"
+    "\n"
+    "Commands (the handheld's command lines):\n"
+    "  s0, s1, s2        run the Citizen, Casio or Ana-Digi watch face as a full-screen\n"
+    "                    screen saver, which ends at the first tap\n"
+    "  aN                open the Alarms view at alarm N (1 to 20)\n"
+    "  e                 open the Events view\n"
+    "  tN                open the Timers view at timer N\n"
+    "\n"
+    "Options:\n"
+    "  --scale F         size factor of the window, 0.5 to 8 (default: fits the screen)\n"
+    "  --render-all DIR  draw every view to PNG files in DIR without a display, then end\n"
+    "  --first-frame     end after the first painted frame and print the time it took\n"
+    "  --help            show this text and end\n"
+    "\n"
+    "Environment:\n"
+    "  HORAVEL_DEVICE    the device root, the folder that plays the handheld's files and\n"
+    "                    registry (default: $XDG_DATA_HOME/horavel/device)\n";
+
 struct Options {
     std::u16string commandLine;
+    bool help = false;
     double scale = 0; // 0: choose
     QString renderDir;
     bool firstFrame = false;
@@ -90,6 +117,8 @@ Options parseOptions(int argc, char** argv) {
             o.renderDir = QString::fromLocal8Bit(argv[++i]);
         } else if (a == "--first-frame") {
             o.firstFrame = true;
+        } else if (a == "--help" || a == "-h") {
+            o.help = true;
         } else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "Horavel: unknown option %s\n", a.c_str());
             o.bad = true;
@@ -218,8 +247,14 @@ int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     const Options opt = parseOptions(argc, argv);
-    if (opt.bad)
+    if (opt.help) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (opt.bad) {
+        std::fputs("Horavel: 'Horavel.exe --help' lists the options\n", stderr);
         return 2;
+    }
     const bool offscreen = qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
     if (offscreen)
         qInstallMessageHandler(quietMessages);
@@ -242,6 +277,16 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Horavel"));
     quitOnEndSignals();
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // A copy left in a device root after the package was removed from the computer says so and
+    // ends.
+    if (const std::string gone = removedPackageMessage(); !gone.empty()) {
+        std::fprintf(stderr, "Horavel: %s\n", gone.c_str());
+        if (!offscreen)
+            dev::current().messageBoxes().show(u"Horavel", dev::fromUtf8(gone), dev::MbIcon::Error,
+                                               dev::MbButtons::Ok);
+        return 1;
+    }
 
     const CommandLine cmd = parseCommandLine(opt.commandLine);
 
@@ -275,6 +320,7 @@ int main(int argc, char** argv) {
     if (!offscreen && !opt.firstFrame && cmd.kind != CommandLine::Kind::ScreenSaver)
         offerRemindersAfterRestart(&w);
     followControlFile(w);
+    trace(QStringLiteral("running"));
     if (w.screenSaverMode())
         trace(QStringLiteral("screen saver, skin %1").arg(cmd.number));
     // A signal that came during the start-up has no event loop to end: none is entered.

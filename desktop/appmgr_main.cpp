@@ -39,12 +39,17 @@ int main(int argc, char** argv) {
     }
     desktop.rapiUninit();
     const uint32_t system = hv::dev::current().shell().systemMajorVersion() * 100;
+    std::string damaged; // the first cabinet that could not be read, and why
     for (const auto& cab : ini.cabFiles) {
         const fs::path file = iniPath.parent_path() / cab;
         hv::install::SetupDescription d;
         std::string error;
-        if (!hv::install::readCabinetDescription(file, d, &error) ||
-            !hv::install::fitsSystem(d, system))
+        if (!hv::install::readCabinetDescription(file, d, &error)) {
+            if (damaged.empty())
+                damaged = cab + " is damaged (" + error + ")";
+            continue;
+        }
+        if (!hv::install::fitsSystem(d, system))
             continue;
         if (!hv::install::installCabinet(file, &error)) {
             std::fprintf(stderr, "Application Manager: %s: %s\n", ini.description.c_str(),
@@ -55,7 +60,11 @@ int main(int argc, char** argv) {
                      cab.c_str());
         return 0;
     }
-    std::fprintf(stderr, "Application Manager: no package of %s fits this device\n",
-                 ini.description.c_str());
+    if (!damaged.empty())
+        std::fprintf(stderr, "Application Manager: %s: %s\n", ini.description.c_str(),
+                     damaged.c_str());
+    else
+        std::fprintf(stderr, "Application Manager: no package of %s fits this device\n",
+                     ini.description.c_str());
     return 1;
 }

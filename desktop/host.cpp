@@ -7,6 +7,7 @@
 
 #include <QFile>
 
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -136,13 +137,26 @@ bool HostDesktop::createDirectory(const std::string& path, bool& alreadyExists) 
 }
 
 bool HostDesktop::writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
+    // Written beside the target and renamed over it: a manager reading the file meanwhile sees
+    // the old whole file or the new one, never a part.
+    const std::string part = path + ".part" + std::to_string(::getpid());
+    {
+        std::ofstream out(part, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            ::unlink(part.c_str());
+            return false;
+        }
+    }
+    if (::rename(part.c_str(), path.c_str()) != 0) {
+        ::unlink(part.c_str());
         return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+    }
+    return true;
 }
 
 bool HostDesktop::winExec(const std::string& command, int) {

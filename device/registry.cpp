@@ -4,6 +4,9 @@
 #include "device/files.h"
 #include "device/paths.h"
 
+#include <QChar>
+
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -31,16 +34,58 @@ std::string encode(std::u16string_view name) {
     return out;
 }
 
+std::u16string decode(std::string_view file) {
+    std::u16string out;
+    for (size_t i = 0; i < file.size(); ++i) {
+        if (file[i] == '%' && i + 4 < file.size()) {
+            const std::string hex(file.substr(i + 1, 4));
+            char* end = nullptr;
+            const unsigned long c = std::strtoul(hex.c_str(), &end, 16);
+            if (end == hex.c_str() + 4) {
+                out += static_cast<char16_t>(c);
+                i += 4;
+                continue;
+            }
+        }
+        out += static_cast<char16_t>(static_cast<unsigned char>(file[i]));
+    }
+    return out;
+}
+
+std::u16string upper(std::u16string s) {
+    for (auto& c : s)
+        c = QChar(c).toUpper().unicode();
+    return s;
+}
+
+// The entry of a folder that spells `name` (an encoded file name) in any case; the name itself
+// when there is none.
+fs::path entryIgnoringCase(const fs::path& folder, const std::string& name) {
+    std::error_code ec;
+    const fs::path exact = folder / name;
+    if (fs::exists(exact, ec))
+        return exact;
+    const std::u16string want = upper(decode(name));
+    for (const auto& e : fs::directory_iterator(folder, ec))
+        if (upper(decode(e.path().filename().string())) == want)
+            return e.path();
+    return exact;
+}
+
+fs::path hiveDir(RegHive hive) {
+    return current().root() / ".system" / "registry" /
+           (hive == RegHive::LocalMachine ? "HKLM" : "HKCU");
+}
+
 fs::path keyDir(RegHive hive, std::u16string_view key) {
-    fs::path p = current().root() / ".system" / "registry" /
-                 (hive == RegHive::LocalMachine ? "HKLM" : "HKCU");
+    fs::path p = hiveDir(hive);
     size_t i = 0;
     while (i <= key.size()) {
         size_t j = key.find(u'\\', i);
         if (j == std::u16string_view::npos)
             j = key.size();
         if (j > i)
-            p /= encode(key.substr(i, j - i));
+            p = entryIgnoringCase(p, encode(key.substr(i, j - i)));
         i = j + 1;
     }
     return p;
@@ -48,7 +93,7 @@ fs::path keyDir(RegHive hive, std::u16string_view key) {
 
 // The device path of a value file, for the file helpers (which take device paths).
 std::u16string valueDevicePath(RegHive hive, std::u16string_view key, std::u16string_view name) {
-    const fs::path file = keyDir(hive, key) / ("v_" + encode(name));
+    const fs::path file = entryIgnoringCase(keyDir(hive, key), "v_" + encode(name));
     return devicePathOf(current().root(), file);
 }
 
@@ -99,9 +144,18 @@ bool regDeleteValue(RegHive hive, std::u16string_view key, std::u16string_view n
     return deleteFile(valueDevicePath(hive, key, name));
 }
 
-bool regDeleteKey(RegHive hive, std::u16string_view key) {
+bool regDeleteKey(RegHive hive, std::u16string_view key, bool pruneEmptyParents) {
     std::error_code ec;
-    return fs::remove_all(keyDir(hive, key), ec) > 0 && !ec;
+    const fs::path dir = keyDir(hive, key);
+    const bool deleted = fs::remove_all(dir, ec) > 0 && !ec;
+    if (deleted && pruneEmptyParents)
+        // A top-level key (SOFTWARE, System) stays.
+        for (fs::path p = dir.parent_path();
+             p.parent_path() != hiveDir(hive) && p != hiveDir(hive) && fs::is_empty(p, ec);
+             p = p.parent_path())
+            if (!fs::remove(p, ec))
+                break;
+    return deleted;
 }
 
 } // namespace hv::dev

@@ -1,5 +1,7 @@
 // The device registry: typed values with exact byte contents, kept under <root>/.system/registry,
-// one file a value, written atomically so that processes can share it safely.
+// one file a value, written atomically so that processes can share it safely. Key and value names
+// are compared without regard to case, as on the handheld: "SOFTWARE\\X" and "Software\\x" are
+// one key, kept under the spelling that created it.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +35,8 @@ bool regSetValue(RegHive hive, std::u16string_view key, std::u16string_view name
 std::optional<RegValue> regQueryValue(RegHive hive, std::u16string_view key,
                                       std::u16string_view name);
 bool regDeleteValue(RegHive hive, std::u16string_view key, std::u16string_view name);
-bool regDeleteKey(RegHive hive, std::u16string_view key); // with its values and subkeys
+// With its values and subkeys; with pruneEmptyParents also the keys above it that are left
+// without values or subkeys.
+bool regDeleteKey(RegHive hive, std::u16string_view key, bool pruneEmptyParents = false);
 
 } // namespace hv::dev

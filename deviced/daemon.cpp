@@ -264,6 +264,14 @@ int Daemon::start() {
     if (inotifyFd_ >= 0) {
         ::inotify_add_watch(inotifyFd_, root_.c_str(), IN_DELETE_SELF | IN_MOVE_SELF);
         ::inotify_add_watch(inotifyFd_, sys.c_str(), IN_DELETE_SELF | IN_MOVE_SELF | IN_DELETE);
+        // The folder of the daemon's own program: a removed program file (the package was
+        // uninstalled) ends the daemon, so that no reminder fires from deleted programs. An
+        // update replaces the file under the same name and leaves the daemon running.
+        std::error_code ec;
+        program_ = fs::read_symlink("/proc/self/exe", ec);
+        if (!ec && !program_.empty())
+            programWatch_ = ::inotify_add_watch(inotifyFd_, program_.parent_path().c_str(),
+                                                IN_DELETE | IN_MOVED_FROM);
         addFd(epollFd_, inotifyFd_, EPOLLIN);
     }
     // Power-supply changes arrive as kernel uevents; without them the state is read on demand.
@@ -349,7 +357,15 @@ int Daemon::run() {
                     const bool socketGone =
                         (e->mask & IN_DELETE) && e->len > 0 &&
                         std::string(e->name) == dev::daemonSocketPath(root_).filename().string();
-                    if ((e->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) || socketGone) {
+                    const bool programGone = programWatch_ >= 0 && e->wd == programWatch_ &&
+                                             e->len > 0 &&
+                                             std::string(e->name) == program_.filename().string() &&
+                                             !fs::exists(program_);
+                    if (programGone) {
+                        log("program " + program_.string() + " removed; stopping");
+                        stop_ = true;
+                    } else if (e->wd != programWatch_ &&
+                               ((e->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) || socketGone)) {
                         log("device root removed; stopping");
                         stop_ = true;
                     }

@@ -96,6 +96,9 @@ private:
     uint64_t idleThresholdMs() const;
 
     std::filesystem::path root_;
+    // The daemon's own program file: removing it (uninstalling the package) ends the daemon.
+    std::filesystem::path program_;
+    int programWatch_ = -1;
     std::string dbPath_;
     Store store_;
     DesktopIdle idle_;

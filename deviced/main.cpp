@@ -41,9 +41,24 @@ int main(int argc, char** argv) {
         } else if (args[i] == "--foreground") {
             // The daemon always runs in the foreground; programs detach it when they start it.
         } else if (args[i] == "--help" || args[i] == "-h") {
-            std::cout << "usage: hvdeviced [--root DIR] [--foreground]\n"
-                         "Device services for one device root (default: $HORAVEL_DEVICE, else\n"
-                         "$XDG_DATA_HOME/horavel/device).\n";
+            std::cout
+                << "usage: hvdeviced [--root DIR] [--foreground]\n"
+                   "\n"
+                   "Device services for one device root (default: $HORAVEL_DEVICE, else\n"
+                   "$XDG_DATA_HOME/horavel/device): the timed starts of the reminder program,\n"
+                   "named events, the device clock and time zone, and the user-activity events.\n"
+                   "Programs of the device start it when none runs; the user service and the\n"
+                   "desktop's autostart start it at login, so that reminders ring after a "
+                   "restart.\n"
+                   "\n"
+                   "It runs in the foreground until SIGTERM, until its device root is removed or\n"
+                   "until its own program file is removed (the package was uninstalled). A second\n"
+                   "daemon for a root that already has one ends at once with status 0.\n"
+                   "\n"
+                   "Options:\n"
+                   "  --root DIR    the device root to serve\n"
+                   "  --foreground  accepted for service managers; the daemon never detaches\n"
+                   "  --help        show this text and end\n";
             return 0;
         } else {
             std::cerr << "hvdeviced: unknown argument '" << args[i] << "'\n";

@@ -9,6 +9,7 @@
 #include "device/text.h"
 #include "reminder/desktopnotice.h"
 #include "reminder/reminder.h"
+#include "settings/settings.h"
 #include "toolkit/platform/platform.h"
 
 #include <QApplication>
@@ -182,6 +183,11 @@ int main(int argc, char** argv) {
 
     const std::u16string argument = argc > 1 ? dev::fromUtf8(argv[1]) : std::u16string();
     trace("start " + dev::toQString(argument));
+    if (const std::string gone = removedPackageMessage(); !gone.empty()) {
+        std::fprintf(stderr, "BHVEvents: %s\n", gone.c_str());
+        trace("end: package removed");
+        return 1;
+    }
     reminder::Reminder rem;
     if (!rem.start(argument)) {
         trace("end");

@@ -2,7 +2,8 @@
 # Installs the built device package into a device root through the desktop chain: Devprobe asks
 # the connected device (the root whose services daemon answers) for its screen width and starts
 # Deskinst, which writes the package beside the desktop application manager and starts it; the
-# manager picks the cabinet that fits the device and installs it with the device installer.
+# manager picks the cabinet that fits the device and installs it with the device installer. The
+# desktop ($HORAVEL_DESKTOP, default beside the device root) holds the manager and the package.
 # Nothing happens when the installed package is the built one.
 #   scripts/install-package.sh BUILD_DIR [DEVICE_ROOT]
 set -euo pipefail
@@ -41,7 +42,15 @@ if [ -x "$daemon" ] && [ ! -x "$(head -n 1 "$record" 2>/dev/null)" ]; then
     printf '%s\n' "$daemon" >"$record"
 fi
 
-"$bin/CEAPPMGR.EXE" --register
+# Each desktop has its own application manager, and Deskinst writes the package into a folder
+# beside it: installs into other device roots from the same build never share those files.
+manager_dir="$HORAVEL_DESKTOP/CE Services"
+mkdir -p "$manager_dir"
+if ! cmp -s "$bin/CEAPPMGR.EXE" "$manager_dir/CEAPPMGR.EXE"; then
+    cp "$bin/CEAPPMGR.EXE" "$manager_dir/CEAPPMGR.EXE.$$"
+    mv -f "$manager_dir/CEAPPMGR.EXE.$$" "$manager_dir/CEAPPMGR.EXE"
+fi
+"$manager_dir/CEAPPMGR.EXE" --register
 (cd "$bin" && ./Devprobe.exe </dev/null)
 # Deskinst and the manager run detached: wait for the package to arrive.
 for _ in $(seq 300); do

@@ -55,8 +55,14 @@ std::u16string dataFilePath(std::u16string_view name) {
 }
 
 bool writeInstallFolderValue() {
+    return writeInstallFolderValue(programFolder());
+}
+
+bool writeInstallFolderValue(std::u16string_view folder) {
     char16_t value[kInstallValueSize / 2] = {};
-    programFolder(value, static_cast<int>(std::size(value)));
+    if (folder.size() >= std::size(value))
+        return false;
+    std::copy(folder.begin(), folder.end(), value);
     return dev::regCreateKey(dev::RegHive::LocalMachine, kInstallKey) &&
            dev::regSetValue(dev::RegHive::LocalMachine, kInstallKey, kInstallValue,
                             dev::RegType::MultiSz, value, sizeof(value));
@@ -108,6 +114,30 @@ bool checkInstallFolderValue() {
                          (problem.empty() ? "naming a folder without Horavel.exe" : problem) +
                          "; rewritten as '" + dev::toUtf8(own) + "'");
     return writeInstallFolderValue();
+}
+
+std::string removedPackageMessage() {
+    const std::u16string module = dev::current().modulePath();
+    if (module.find(u'\\') == std::u16string::npos)
+        return {};
+    const auto v = dev::regQueryValue(dev::RegHive::LocalMachine, kInstalledPackageKey,
+                                      kInstalledPackageSource);
+    if (!v || v->data.size() < 2)
+        return {};
+    std::u16string source(v->data.size() / 2, u'\0');
+    std::memcpy(source.data(), v->data.data(), source.size() * 2);
+    source.resize(std::u16string_view(source.c_str()).size());
+    std::error_code ec;
+    if (source.empty() || std::filesystem::exists(dev::toUtf8(source), ec))
+        return {};
+    return "Horavel has been removed from this computer: the package it was installed from (" +
+           dev::toUtf8(source) + ") is gone. Install Horavel again to use it; the data stays in " +
+           dev::current().root().string() + ".";
+}
+
+bool ownProgramRemoved() {
+    const std::u16string module = dev::current().modulePath();
+    return module.find(u'\\') != std::u16string::npos && !dev::fileExists(module);
 }
 
 void fillSettingsDefaults(SettingsRecord& r) {

@@ -103,6 +103,9 @@ inline constexpr char16_t kInstallValue[] = u"Pass";
 inline constexpr size_t kInstallValueSize = 520;
 // Writes the program folder to the install-folder value (520 bytes, REG_MULTI_SZ).
 bool writeInstallFolderValue();
+// The same for a given folder (a device path ending in a backslash): the install hook writes it
+// at installation, so that every program of the package finds the data at once.
+bool writeInstallFolderValue(std::u16string_view folder);
 // The companion programs' view of it: the folder text, empty when missing or malformed.
 std::u16string readInstallFolderValue();
 // What is wrong with the value: "missing", damaged (type, size or text), or naming a folder that
@@ -111,6 +114,19 @@ std::string installFolderValueProblem();
 // The main program's check at every start: rewrites a missing or damaged value, or one naming a
 // folder without the program, with this program's folder (the damage goes to the fault journal).
 bool checkInstallFolderValue();
+
+// The device installer's record of the package: the cabinet it was installed from, by its host
+// path ("Source" of HKLM\Software\Apps\Horavel).
+inline constexpr char16_t kInstalledPackageKey[] = u"Software\\Apps\\Horavel";
+inline constexpr char16_t kInstalledPackageSource[] = u"Source";
+// For a program that runs from inside the device root: the text that says that the package it
+// was installed from has been removed from this computer (its cabinet is gone), so that the
+// program ends instead of running as an old copy. Empty when the package is there, when the
+// installer recorded no source, and for programs run from elsewhere (a build tree).
+std::string removedPackageMessage();
+// Whether this program's own file has been removed from the device root (the package was
+// uninstalled while it ran); such a program writes nothing more into the removed folder.
+bool ownProgramRemoved();
 
 // Settings operations.
 void fillSettingsDefaults(SettingsRecord& r); // every field that has a default

@@ -11,6 +11,7 @@
 #include <dlfcn.h>
 #include <libgcab.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -300,6 +301,13 @@ bool installCabinet(const fs::path& cab, std::string* error) {
     setSz(u"InstallDir", installDir);
     setSz(u"Version", dev::fromUtf8(d.version));
     setSz(u"Fingerprint", dev::fromUtf8(cabinetFingerprint(cab)));
+    // Where the package came from: programs of a root whose package has left the computer say
+    // so instead of running as old copies.
+    {
+        std::error_code ec;
+        const fs::path source = fs::weakly_canonical(fs::absolute(cab, ec), ec);
+        setSz(u"Source", ec ? std::u16string() : dev::fromUtf8(source.string()));
+    }
     setSz(u"RegistryKey", dev::fromUtf8(d.registryKey));
     setSz(u"SetupLibrary",
           d.setupLibrary.empty() ? u"" : installDir + u"\\" + dev::fromUtf8(d.setupLibrary));
@@ -380,9 +388,17 @@ bool uninstallApplication(const std::string& name, std::string* error) {
             dev::deleteFile(f);
         // Folders left empty go too, the install folder's parents up to the program files.
         std::error_code ec;
+        // Folders that removing the files left empty go, up to the device's own folders.
+        const fs::path rootFolder = dev::current().root();
+        const fs::path keep[] = {rootFolder, dev::hostPath(u"\\Windows"),
+                                 dev::hostPath(u"\\Program Files")};
         for (const auto& f : files) {
-            fs::path folder = dev::hostPath(f).parent_path();
-            fs::remove(folder, ec); // only when empty
+            for (fs::path folder = dev::hostPath(f).parent_path();
+                 folder.string().size() > rootFolder.string().size() &&
+                 std::find(std::begin(keep), std::end(keep), folder) == std::end(keep);
+                 folder = folder.parent_path())
+                if (!fs::remove(folder, ec)) // only when empty
+                    break;
         }
         fs::path folder = dev::hostPath(installDir);
         const fs::path stop = dev::hostPath(u"\\Program Files");
@@ -393,7 +409,7 @@ bool uninstallApplication(const std::string& name, std::string* error) {
         }
         if (const auto key = dev::regQueryValue(dev::RegHive::LocalMachine, appKey, u"RegistryKey");
             key && !szOf(*key).empty())
-            dev::regDeleteKey(dev::RegHive::LocalMachine, szOf(*key));
+            dev::regDeleteKey(dev::RegHive::LocalMachine, szOf(*key), true);
         if (auto exitFn = hook.get<UninstallExitFn>(kUninstallExitName))
             exitFn(nullptr);
     }

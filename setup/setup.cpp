@@ -1,11 +1,12 @@
-// setup.dll: nothing to do at installation; at removal it undoes what the running system
-// registered (the companion programs' event registrations, pending notifications of timers,
-// alarms and events), switches the screen saver off so a running launcher ends, and deletes the
-// data files the programs created.
+// setup.dll: at installation it writes the install-folder value; at removal it undoes what the
+// running system registered (the companion programs' event registrations, pending notifications
+// of timers, alarms and events), switches the screen saver off so a running launcher ends, and
+// deletes the data files the programs created.
 #include "setup/setup_hook.h"
 
 #include "device/device.h"
 #include "device/files.h"
+#include "settings/settings.h"
 
 #include <cstring>
 #include <optional>
@@ -79,8 +80,16 @@ __attribute__((visibility("default"))) int Install_Init(void*, int, int, const c
     return kInstallInitContinue;
 }
 
-__attribute__((visibility("default"))) int Install_Exit(void*, const char16_t*, uint16_t, uint16_t,
-                                                        uint16_t, uint16_t, uint16_t) {
+__attribute__((visibility("default"))) int Install_Exit(void*, const char16_t* installDir, uint16_t,
+                                                        uint16_t, uint16_t, uint16_t, uint16_t) {
+    // The install-folder value, so that the companion programs and the command line find the
+    // data folder before the main program has ever run.
+    if (installDir && *installDir) {
+        std::u16string folder(installDir);
+        if (folder.back() != u'\\')
+            folder += u'\\';
+        hv::writeInstallFolderValue(folder);
+    }
     return kInstallExitDone;
 }
 

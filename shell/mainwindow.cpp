@@ -569,7 +569,8 @@ void MainWindow::exitSequence() {
         return;
     exited_ = true;
     tickTimer_.stop();
-    if (screenSaverMode_)
+    // Nothing is written back into a folder the package's removal took away while it ran.
+    if (screenSaverMode_ || ownProgramRemoved())
         return;
     ExitViewState e = exitStateFromSettings(app().settings);
     e.selectedView = selectedView();

@@ -15,6 +15,8 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -80,8 +82,16 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     ::setenv("HORAVEL_DESKTOP", desktop.c_str(), 1);
     ::setenv("HORAVEL_DEVICED", HV_DEVICED_PATH, 1);
 
-    ASSERT_EQ(
-        run("bash " + quote(HV_INSTALL_SCRIPT) + " " + quote(HV_BUILD_DIR) + " " + quote(root)), 0);
+    // A second installation into another device root from the same build runs at the same time;
+    // neither may see the other's files half written.
+    const fs::path other = top / "other";
+    fs::create_directories(other);
+    const std::string script = "bash " + quote(HV_INSTALL_SCRIPT) + " " + quote(HV_BUILD_DIR) + " ";
+    ASSERT_EQ(run(script + quote(root) + " & a=$!; " + script + quote(other) +
+                  " & b=$!; wait $a && wait $b"),
+              0);
+    EXPECT_TRUE(fs::exists(dev::hostPath(other, u"\\Windows\\HVTimer.exe")));
+    EXPECT_TRUE(fs::exists(dev::hostPath(other, std::u16string(kDir) + u"\\data\\europe.cdb")));
 
     // Every placement of the package.
     auto exists = [&](std::u16string_view p) { return fs::exists(dev::hostPath(root, p)); };
@@ -106,6 +116,23 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     AsMainProgram asMain(real);
     dev::ScopedDevice use(asMain);
     EXPECT_TRUE(dev::regKeyExists(dev::RegHive::LocalMachine, u"Software\\Brinwick\\Horavel"));
+    // The desktop manager names a damaged cabinet as damaged, not as one that does not fit.
+    const fs::path broken = top / "broken";
+    fs::create_directories(broken);
+    std::ofstream(broken / "setup_VGA.ini")
+        << "[CEAppManager]\r\nVersion=1.0\r\nComponent=Horavel\r\n"
+           "[Horavel]\r\nDescription=Horavel v1.22\r\n"
+           "CabFiles=setup_VGA.ARM.cab\r\n";
+    std::ofstream(broken / "setup_VGA.ARM.cab") << "MSCF, cut short";
+    EXPECT_EQ(run(quote(fs::path(HV_BUILD_DIR) / "desktop-bin" / "CEAPPMGR.EXE") + " " +
+                  quote(broken / "setup_VGA.ini") +
+                  " 2>&1 | grep -q 'setup_VGA.ARM.cab is damaged'"),
+              0);
+    // The fresh installation serves the command line before the main program ever ran.
+    EXPECT_EQ(readInstallFolderValue(), std::u16string(kDir) + u"\\");
+    EXPECT_EQ(run(quote(fs::path(HV_BUILD_DIR) / "cli" / "horavel-cli") + " cities --continent 3" +
+                  " | grep -q London"),
+              0);
 
     // The running system: an armed alarm, a running timer, a pending event, the launcher's
     // registration, the screen saver on and its launcher running.
@@ -145,8 +172,39 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     int status = 0;
     EXPECT_EQ(::waitpid(pid, &status, WNOHANG), 0) << "launcher ended early";
 
+    // The main program runs through the removal; its exit afterwards writes nothing back.
+    const fs::path mainProgram = dev::hostPath(root, std::u16string(kDir) + u"\\Horavel.exe");
+    pid_t mainPid = -1;
+    if (fs::exists(mainProgram)) {
+        const fs::path log = top / "shell.log";
+        mainPid = ::fork();
+        if (mainPid == 0) {
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::setenv("HORAVEL_SHELL_LOG", log.c_str(), 1);
+            ::execl(mainProgram.c_str(), mainProgram.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_GT(mainPid, 0);
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                std::ifstream in(log);
+                std::string text((std::istreambuf_iterator<char>(in)), {});
+                return text.find(" running") != std::string::npos;
+            },
+            30))
+            << "the main program did not start";
+    }
+
     // Removal through the device installer.
     ASSERT_EQ(run(quote(HV_DEVICE_INSTALL) + " --root " + quote(root) + " uninstall Horavel"), 0);
+    if (mainPid > 0) {
+        ::kill(mainPid, SIGTERM); // ends through its ordinary exit, which saves
+        if (!waitUntil([&] { return ::waitpid(mainPid, &status, WNOHANG) == mainPid; }, 20)) {
+            ADD_FAILURE() << "the main program did not end on SIGTERM";
+            ::kill(mainPid, SIGKILL);
+            ::waitpid(mainPid, &status, 0);
+        }
+    }
 
     EXPECT_TRUE(waitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 20))
         << "launcher still runs";
@@ -158,6 +216,11 @@ TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     EXPECT_FALSE(exists(u"\\Windows\\HVTimer.exe"));
     EXPECT_FALSE(exists(u"\\Windows\\Start Menu\\Programs\\Horavel.lnk"));
     EXPECT_FALSE(dev::regKeyExists(dev::RegHive::LocalMachine, u"Software\\Brinwick\\Horavel"));
+    // Nothing of the package is left: no key in any spelling, no folder it created.
+    EXPECT_FALSE(dev::regKeyExists(dev::RegHive::LocalMachine, kInstallKey));
+    EXPECT_FALSE(dev::regKeyExists(dev::RegHive::LocalMachine, u"SOFTWARE\\Brinwick"));
+    EXPECT_FALSE(exists(u"\\Windows\\Start Menu"));
+    EXPECT_FALSE(exists(u"\\Program Files\\Brinwick"));
 
     asMain.events().close(running);
     if (::waitpid(pid, &status, WNOHANG) == 0) {

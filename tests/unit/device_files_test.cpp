@@ -167,6 +167,19 @@ TEST_F(DeviceFiles, RegistryKeepsExactBytesAndTypes) {
     EXPECT_EQ(regQueryValue(RegHive::LocalMachine, key, u"Odd/Name.\\x")->data,
               (std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12}));
     EXPECT_FALSE(regQueryValue(RegHive::CurrentUser, key, u"Pass").has_value());
+    // Names compare without case: another spelling reaches the same key and value, and a key
+    // created under it joins the existing one.
+    const std::u16string other = u"Software\\brinwick\\HORAVEL\\installpas";
+    ASSERT_TRUE(regQueryValue(RegHive::LocalMachine, other, u"PASS").has_value());
+    EXPECT_EQ(regQueryValue(RegHive::LocalMachine, other, u"PASS")->data, value);
+    ASSERT_TRUE(regCreateKey(RegHive::LocalMachine, u"software\\BRINWICK\\Other"));
+    EXPECT_TRUE(regKeyExists(RegHive::LocalMachine, u"SOFTWARE\\Brinwick\\other"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(fake.root() / ".system" / "registry" / "HKLM"),
+                            fs::directory_iterator()),
+              1);
+    // Deleting a key with its empty parents stops at a parent that holds more.
+    EXPECT_TRUE(regDeleteKey(RegHive::LocalMachine, u"SOFTWARE\\BRINWICK\\other", true));
+    EXPECT_TRUE(regKeyExists(RegHive::LocalMachine, key));
     EXPECT_TRUE(regDeleteValue(RegHive::LocalMachine, key, u"Pass"));
     EXPECT_FALSE(regQueryValue(RegHive::LocalMachine, key, u"Pass").has_value());
     EXPECT_TRUE(regDeleteKey(RegHive::LocalMachine, u"SOFTWARE\\Brinwick"));

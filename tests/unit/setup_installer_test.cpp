@@ -5,6 +5,7 @@
 #include "device/paths.h"
 #include "device/registry.h"
 #include "device/text.h"
+#include "settings/settings.h"
 #include "setup/installer.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,8 @@ TEST(DeviceInstaller, InstallsThePackageAndRemovesItAgain) {
                 fs::perms::none);
     EXPECT_TRUE(dev::regKeyExists(dev::RegHive::LocalMachine, u"Software\\Brinwick\\Horavel"));
     EXPECT_EQ(install::installedVersion("Horavel"), "1.22");
+    // The hook wrote the install-folder value: the companions find the data at once.
+    EXPECT_EQ(readInstallFolderValue(), std::u16string(kDir) + u"\\");
     EXPECT_EQ(install::installedFingerprint("Horavel"),
               install::cabinetFingerprint(kPackage / "setup_VGA.PPC2003_ARM.cab"));
 
@@ -71,7 +74,9 @@ TEST(DeviceInstaller, InstallsThePackageAndRemovesItAgain) {
     EXPECT_FALSE(fs::exists(dev::hostPath(kDir)));
     EXPECT_FALSE(dev::fileExists(u"\\Windows\\HVTimer.exe"));
     EXPECT_FALSE(dev::fileExists(u"\\Windows\\Start Menu\\Programs\\Horavel.lnk"));
+    EXPECT_FALSE(fs::exists(dev::hostPath(u"\\Windows\\Start Menu")));
     EXPECT_FALSE(dev::regKeyExists(dev::RegHive::LocalMachine, u"Software\\Brinwick\\Horavel"));
+    EXPECT_EQ(readInstallFolderValue(), u"");
     EXPECT_EQ(install::installedVersion("Horavel"), "");
     EXPECT_FALSE(install::uninstallApplication("Horavel", &error));
 }
