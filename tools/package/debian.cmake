@@ -55,6 +55,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${HV_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wine, libxss1")
+# Reminders ring through a sound player (the first of pw-play, paplay, aplay found), the windows
+# also show on a Wayland session, and setcap gives the daemon the alarm clock that wakes the
+# machine for a due alarm.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
+       ", pipewire-bin | pulseaudio-utils | alsa-utils, qt6-wayland, libcap2-bin")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/data/desktop/postinst
                                        ${CMAKE_SOURCE_DIR}/data/desktop/prerm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
