@@ -166,6 +166,14 @@ public:
         layout->addWidget(soundProblem_);
         layout->addLayout(keys);
         layout->setSizeConstraint(QLayout::SetFixedSize);
+        // A place is as tall as the bubble with the longest line about its sound, so that a
+        // bubble that learns it cannot play does not grow over the one below.
+        soundProblem_->setText(QStringLiteral("No sound: no sound player could play it (pw-play, "
+                                              "paplay, aplay failed)"));
+        soundProblem_->show();
+        placeHeight_ = layout->totalSizeHint().height();
+        soundProblem_->hide();
+        soundProblem_->clear();
 
         expiry_.setSingleShot(true);
         expiry_.setInterval(reminder::kBubbleSeconds * 1000);
@@ -244,7 +252,8 @@ private:
     // left: each bubble wholly visible beside the others.
     QPoint placeOnScreen(const QRect& area) const {
         const QSize frame = frameGeometry().size();
-        const int step = frame.height() + kBubbleGap;
+        const int step =
+            std::max(frame.height(), placeHeight_ + frame.height() - height()) + kBubbleGap;
         const int rows =
             std::max(1, (area.height() - 2 * kBubbleMargin + kBubbleGap) / std::max(step, 1));
         const int column = place_ / rows, row = place_ % rows;
@@ -259,6 +268,7 @@ private:
     reminder::Reminder& reminder_;
     QLabel* soundProblem_ = nullptr;
     int place_ = 0;
+    int placeHeight_ = 0;
     QTimer expiry_;
     reminder::DesktopNotice notice_;
 };
