@@ -8,6 +8,7 @@
 #include "device/device.h"
 #include "device/hostsession.h"
 #include "device/text.h"
+#include "screensaver/exceptions.h"
 #include "settings/settings.h"
 #include "shell/autostartprompt.h"
 #include "shell/instance.h"
@@ -315,6 +316,10 @@ int main(int argc, char** argv) {
             QMetaObject::invokeMethod(
                 &w, [&w] { w.command(kCmdExit); }, Qt::QueuedConnection);
         });
+    // A new login starts no launcher by itself: with the screen saver on, every start of the
+    // program makes sure that one runs.
+    if (!w.screenSaverMode())
+        ensureLauncherRunning();
     if (!w.start())
         return 0;
     if (!offscreen && !opt.firstFrame && cmd.kind != CommandLine::Kind::ScreenSaver)

@@ -9,6 +9,7 @@
 #include "device/text.h"
 
 #include <cstdio>
+#include <fstream>
 #include <memory>
 
 namespace hv::cli {
@@ -97,6 +98,13 @@ int runStatus(const ParsedArgs& a, Io& io) {
            << "\npower=" << (s->externalPower ? "ac" : "battery")
            << "\nactivity=" << (s->userActive ? "active" : "inactive")
            << "\nregistrations=" << s->timedCount << "\nevents=" << s->eventCount << '\n';
+    // How the daemon wakes for registrations and where its idle time comes from.
+    {
+        std::ifstream state(c->root() / ".system" / "deviced.state");
+        for (std::string line; std::getline(state, line);)
+            if (line.rfind("wake=", 0) == 0 || line.rfind("idle=", 0) == 0)
+                io.out << line << '\n';
+    }
     // Damaged files replaced, registrations that failed: the device's fault journal.
     const auto faults = dev::readFaults(c->root());
     io.out << "faults=" << faults.count << '\n';

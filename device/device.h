@@ -111,6 +111,8 @@ public:
     // waveOutSetVolume: left and right channel in the low and high 16 bits.
     virtual void setVolume(uint32_t volume) = 0;
     virtual uint32_t volume() = 0;
+    // Why the last play() failed, in a sentence; empty after a play that started.
+    virtual std::string problem() const { return {}; }
 };
 
 // ---- Shell: processes, power, display ------------------------------------------------------
@@ -121,6 +123,8 @@ public:
     virtual bool start(const std::u16string& devicePath, const std::u16string& arguments) = 0;
     // Executable file names of the running processes (tool-help snapshot).
     virtual std::vector<std::u16string> processNames() = 0;
+    // The programs the user runs, by the same names: for picking exceptions of the screen saver.
+    virtual std::vector<std::u16string> userProgramNames() { return processNames(); }
     // Whether a program of this device runs from the file at a device path (a bare file name
     // matches any process of that name). Here: by the file names of processNames().
     virtual bool programRunning(const std::u16string& devicePath) {

@@ -176,7 +176,8 @@ std::string startDaemonAtLogin(const SessionPlaces& places, const fs::path& daem
         const fs::path unit = places.configHome / "systemd" / "user" / kDaemonUnitName;
         const std::string text = "[Unit]\n"
                                  "Description=Horavel device services (registrations, named "
-                                 "events, device clock)\n\n"
+                                 "events, device clock)\n"
+                                 "After=graphical-session.target\n\n"
                                  "[Service]\n"
                                  "Type=simple\n"
                                  "ExecStart=" +
@@ -185,7 +186,7 @@ std::string startDaemonAtLogin(const SessionPlaces& places, const fs::path& daem
                                  "Restart=on-failure\n"
                                  "RestartSec=2\n\n"
                                  "[Install]\n"
-                                 "WantedBy=default.target\n";
+                                 "WantedBy=default.target graphical-session.target\n";
         if (std::string problem = writeFile(unit, text); !problem.empty())
             return problem;
         systemctl({"daemon-reload"});

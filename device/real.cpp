@@ -17,6 +17,7 @@
 #include <iostream>
 #include <mutex>
 #include <string_view>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -209,7 +210,8 @@ bool isPlayableFile(const fs::path& p) {
 
 class LinuxShell : public Shell {
 public:
-    explicit LinuxShell(const fs::path& root) : root_(root) {}
+    LinuxShell(const fs::path& root, std::shared_ptr<DaemonClient> daemon)
+        : root_(root), daemon_(std::move(daemon)) {}
     bool start(const std::u16string& devicePath, const std::u16string& arguments) override {
         if (!isProgramInsideRoot(root_, devicePath))
             return false;
@@ -228,6 +230,28 @@ public:
             std::error_code ec2;
             const fs::path exe = fs::read_symlink(it->path() / "exe", ec2);
             std::string name = ec2 ? readSmallFile(it->path() / "comm") : exe.filename().string();
+            if (const auto del = name.find(" (deleted)"); del != std::string::npos)
+                name.erase(del);
+            if (!name.empty())
+                out.push_back(fromUtf8(name));
+        }
+        return out;
+    }
+    // Processes of this user with a program file (no kernel threads, no other users' daemons).
+    std::vector<std::u16string> userProgramNames() override {
+        std::vector<std::u16string> out;
+        std::error_code ec;
+        for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string pid = it->path().filename().string();
+            struct stat st {};
+            if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos ||
+                ::stat(it->path().c_str(), &st) != 0 || st.st_uid != ::getuid())
+                continue;
+            std::error_code ec2;
+            const fs::path exe = fs::read_symlink(it->path() / "exe", ec2);
+            if (ec2)
+                continue;
+            std::string name = exe.filename().string();
             if (const auto del = name.find(" (deleted)"); del != std::string::npos)
                 name.erase(del);
             if (!name.empty())
@@ -257,7 +281,12 @@ public:
         }
         return false;
     }
+    // The device's power state is the daemon's (it follows the host's supplies and takes the
+    // state set with `horavel-cli device power`); the host's supplies only when none answers.
     bool onExternalPower() override {
+        if (daemon_)
+            if (const auto s = daemon_->status())
+                return s->externalPower;
         bool battery = false, online = false;
         std::error_code ec;
         for (fs::directory_iterator it("/sys/class/power_supply", ec), end; !ec && it != end;
@@ -279,11 +308,34 @@ public:
 
 private:
     fs::path root_;
+    std::shared_ptr<DaemonClient> daemon_;
 };
 
+// The players tried, in order: $HORAVEL_SOUND_PLAYERS (paths separated by colons) when set.
+std::vector<std::string> soundPlayers() {
+    std::vector<std::string> out;
+    if (const char* list = std::getenv("HORAVEL_SOUND_PLAYERS"); list && *list) {
+        std::string_view rest(list);
+        while (!rest.empty()) {
+            const size_t colon = rest.find(':');
+            if (const auto one = rest.substr(0, colon); !one.empty())
+                out.emplace_back(one);
+            rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+        }
+        return out;
+    }
+    return {"/usr/bin/pw-play", "/usr/bin/paplay", "/usr/bin/aplay"};
+}
+
+// A player that ends with an error within this time (no sound server, no device) did not play.
+constexpr int kPlayerCheckMs = 300;
+
 // Plays WAV files through the desktop's player (pw-play, paplay or aplay), the volume applied to
-// the samples here. A new sound ends the one playing. A sound that cannot be read plays the
-// default sound, or nothing; it never ends the program.
+// the samples here. The scaled sound never touches a disk: it lives in an anonymous memory file
+// that the player reads as its standard input (/dev/stdin), so nothing is left behind however
+// the program ends, and no path exists that another user could replace. A new sound ends the
+// one playing. A sound that cannot be read plays the default sound, or nothing; it never ends
+// the program.
 class PlayerSound : public Sound {
 public:
     explicit PlayerSound(const fs::path& root) : root_(root) {}
@@ -291,27 +343,47 @@ public:
     bool play(const std::u16string& devicePath) override {
         stop();
         const auto wav = readSoundFile(soundFileToPlay(root_, devicePath));
-        if (!wav)
+        if (!wav) {
+            problem_ =
+                "the sound file " + toUtf8(devicePath) + " and the default sound cannot be read";
             return false;
+        }
         const auto scaled = scaleWavVolume(*wav, volume_);
-        tmp_ = fs::temp_directory_path() / ("horavel-sound-" + std::to_string(::getpid()) + ".wav");
-        std::ofstream(tmp_, std::ios::binary)
-            .write(reinterpret_cast<const char*>(scaled.data()),
-                   static_cast<std::streamsize>(scaled.size()));
-        for (const char* player : {"/usr/bin/pw-play", "/usr/bin/paplay", "/usr/bin/aplay"}) {
-            if (::access(player, X_OK) != 0)
+        const int mem = ::memfd_create("horavel-sound", MFD_CLOEXEC);
+        if (mem < 0 || !writeAll(mem, scaled) || ::lseek(mem, 0, SEEK_SET) != 0) {
+            if (mem >= 0)
+                ::close(mem);
+            problem_ = std::string("no memory for the sound: ") + std::strerror(errno);
+            return false;
+        }
+        std::string tried;
+        bool any = false;
+        for (const std::string& player : soundPlayers()) {
+            if (::access(player.c_str(), X_OK) != 0)
                 continue;
+            any = true;
             const pid_t pid = ::fork();
             if (pid == 0) {
+                ::dup2(mem, 0);
                 const int devnull = ::open("/dev/null", O_RDWR);
                 ::dup2(devnull, 1);
                 ::dup2(devnull, 2);
-                ::execl(player, player, tmp_.c_str(), static_cast<char*>(nullptr));
+                ::execl(player.c_str(), player.c_str(), "/dev/stdin", static_cast<char*>(nullptr));
                 ::_exit(127);
             }
-            child_ = pid;
-            return pid > 0;
+            if (pid < 0)
+                continue;
+            if (const Outcome o = startedPlaying(pid); o != Outcome::Failed) {
+                ::close(mem);
+                child_ = o == Outcome::Playing ? pid : -1;
+                problem_.clear();
+                return true;
+            }
+            tried += (tried.empty() ? "" : ", ") + fs::path(player).filename().string();
         }
+        ::close(mem);
+        problem_ = any ? "no sound player could play it (" + tried + " failed)"
+                       : "no sound player is installed (pw-play, paplay or aplay)";
         return false;
     }
     void stop() override {
@@ -320,22 +392,44 @@ public:
             ::waitpid(child_, nullptr, 0);
             child_ = -1;
         }
-        // The scaled copy is the player's alone: it goes with the play (and at the latest when
-        // the program ends), so plays leave nothing behind in the temporary folder.
-        if (!tmp_.empty()) {
-            std::error_code ec;
-            fs::remove(tmp_, ec);
-            tmp_.clear();
-        }
     }
     void setVolume(uint32_t v) override { volume_ = v; }
     uint32_t volume() override { return volume_; }
+    std::string problem() const override { return problem_; }
 
 private:
+    static bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t k = ::write(fd, bytes.data() + done, bytes.size() - done);
+            if (k < 0 && errno == EINTR)
+                continue;
+            if (k <= 0)
+                return false;
+            done += static_cast<size_t>(k);
+        }
+        return true;
+    }
+    // Still playing after a moment, or done without an error: the player took the sound.
+    enum class Outcome { Failed, Playing, Done };
+    static Outcome startedPlaying(pid_t pid) {
+        for (int waited = 0; waited < kPlayerCheckMs; waited += 10) {
+            int status = 0;
+            const pid_t r = ::waitpid(pid, &status, WNOHANG);
+            if (r == pid)
+                return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? Outcome::Done
+                                                                     : Outcome::Failed;
+            if (r < 0)
+                return Outcome::Failed;
+            ::usleep(10000);
+        }
+        return Outcome::Playing;
+    }
+
     fs::path root_;
-    fs::path tmp_;
     pid_t child_ = -1;
     uint32_t volume_ = 0xFFFFFFFF;
+    std::string problem_;
 };
 
 } // namespace
@@ -485,8 +579,8 @@ std::vector<uint8_t> scaleWavVolume(const std::vector<uint8_t>& wav, uint32_t vo
     return out;
 }
 
-std::unique_ptr<Shell> makeLinuxShell(const fs::path& root) {
-    return std::make_unique<LinuxShell>(root);
+std::unique_ptr<Shell> makeLinuxShell(const fs::path& root, std::shared_ptr<DaemonClient> daemon) {
+    return std::make_unique<LinuxShell>(root, std::move(daemon));
 }
 
 fs::path soundFileToPlay(const fs::path& root, std::u16string_view devicePath) {
@@ -520,9 +614,9 @@ void RealDevice::setRoot(const fs::path& root) {
     const uint32_t volume = sound_ ? sound_->volume() : 0xFFFFFFFF;
     sound_ = makePlayerSound(root_);
     sound_->setVolume(volume);
-    shell_ = makeLinuxShell(root_);
     // The daemon owns these; the client reaches it (starting it) on first use.
     auto daemon = std::make_shared<DaemonClient>(root_);
+    shell_ = makeLinuxShell(root_, daemon);
     timeSetting_ = std::make_unique<DaemonTimeSetting>(daemon);
     notifications_ = std::make_unique<DaemonNotifications>(daemon);
     events_ = std::make_unique<DaemonEvents>(daemon);

@@ -65,8 +65,11 @@ private:
     std::unique_ptr<MessageBoxes> messageBoxes_;
 };
 
-// The Linux shell service for a device root (the real device's; tests make their own).
-std::unique_ptr<Shell> makeLinuxShell(const std::filesystem::path& root);
+class DaemonClient;
+// The Linux shell service for a device root (the real device's; tests make their own); its
+// power state comes from the daemon when one is given.
+std::unique_ptr<Shell> makeLinuxShell(const std::filesystem::path& root,
+                                      std::shared_ptr<DaemonClient> daemon = nullptr);
 
 // The real sound service for a device root, and the host file it plays for a device path: the
 // file itself when it is a readable regular file, else the default sound when that is, else

@@ -5,6 +5,8 @@
 #include "device/paths.h"
 #include "device/registry.h"
 #include "device/text.h"
+#include "deviced/session.h"
+#include "deviced/wake.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -54,6 +56,8 @@ constexpr uint64_t kFireRoundMs = 10;
 constexpr size_t kListPage = 1024;
 // Wider than any step between local time and UTC that a zone's daylight rule makes.
 constexpr dev::FileTime kZoneSlack = 3 * 3600 * dev::kTicksPerSecond;
+// How often a display or session bus without an idle time is asked again.
+constexpr uint64_t kIdleRetryMs = 5000;
 
 dev::FileTime hostUtcNow() {
     timespec ts{};
@@ -80,8 +84,9 @@ std::string readLine(const fs::path& p) {
 }
 
 // The child side of every start: default signal handling, nothing blocked, its own session,
-// standard input from /dev/null, the device root in the environment.
-void prepareChild(const fs::path& root) {
+// standard input from /dev/null, the device root and the desktop session as it is now in the
+// environment (the user manager is asked here, in the child, so the daemon never waits on it).
+void prepareChild(const fs::path& root, const SessionEnvironment& lastClient) {
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -94,6 +99,7 @@ void prepareChild(const fs::path& root) {
         ::close(devnull);
     }
     ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
+    applySession(chooseSession(ownSession(), managerSession(), lastClient));
 }
 
 std::vector<std::string> commandLine(const fs::path& root, const std::u16string& app,
@@ -234,7 +240,8 @@ int Daemon::start() {
     }
 
     epollFd_ = ::epoll_create1(EPOLL_CLOEXEC);
-    dueTimer_ = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    wake_ = openWakeTimer();
+    dueTimer_ = wake_.fd;
     waitTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     activityTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     syncTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
@@ -302,13 +309,19 @@ int Daemon::start() {
     openEvent(kActiveEventName, true, nullptr, existed);
     openEvent(kInactiveEventName, false, nullptr, existed);
     externalPower_ = sensedExternalPower();
+    useIdleSession();
     updateActivity();
+    writeServiceState();
     return 0;
 }
 
 int Daemon::run() {
     // Registrations that fell due while no daemon ran fire now, once.
     plan();
+    // The programs that watch the external power (the screen-saver launcher) run from the start
+    // of every session, not only after a change of supply that a desktop may never see; one
+    // that has nothing to do ends by itself.
+    startCradlePrograms();
     std::vector<epoll_event> evs(64);
     while (!stop_) {
         const int n = ::epoll_wait(epollFd_, evs.data(), static_cast<int>(evs.size()), -1);
@@ -426,6 +439,14 @@ void Daemon::accept() {
             raw->closing = true;
             flush(raw);
             continue;
+        }
+        // A client started in the desktop session brings its display along: the programs
+        // started from now on, and the idle time, use it when the user manager names none.
+        if (SessionEnvironment env = processSession(cred.pid);
+            hasDisplay(env) && env != lastClientSession_) {
+            lastClientSession_ = std::move(env);
+            useIdleSession();
+            updateActivity();
         }
         if (conns_.size() > kMaxConnections) {
             reply(raw, proto::answerHeader(Status::LimitReached));
@@ -906,7 +927,7 @@ bool Daemon::fire(const StoredTimed& t) {
     }
     if (pid == 0) {
         ::close(pipefd[1]);
-        prepareChild(root_);
+        prepareChild(root_, lastClientSession_);
         char go = 0;
         ssize_t k;
         do {
@@ -943,7 +964,7 @@ void Daemon::spawn(const std::u16string& app, const std::u16string& args) {
     const auto argv = commandLine(root_, app, args);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        prepareChild(root_);
+        prepareChild(root_, lastClientSession_);
         execOrExit(argv);
     }
     if (pid < 0)
@@ -1087,18 +1108,27 @@ void Daemon::updatePower() {
     const bool cameOnline = now && !externalPower_;
     externalPower_ = now;
     if (cameOnline)
-        for (const auto& [app, ev] : store_.runAt())
-            if (ev == static_cast<uint32_t>(dev::RunEvent::Rs232Detected))
-                spawn(app, kCradleArgument);
+        startCradlePrograms();
+}
+
+void Daemon::startCradlePrograms() {
+    for (const auto& [app, ev] : store_.runAt())
+        if (ev == static_cast<uint32_t>(dev::RunEvent::Rs232Detected))
+            spawn(app, kCradleArgument);
 }
 
 void Daemon::updateActivity() {
     ActivityDecision d{activityOverride_ != Override::Off, kNoCheck};
     if (activityOverride_ == Override::Auto) {
-        // Without an idle time from the desktop the user counts as active.
+        // Without an idle time from the desktop the user counts as active; a display or bus
+        // that gives none yet (a desktop still starting) is asked again now and then.
         if (const auto idle = idle_.idleMs())
             d = decideActivity(*idle, idleThresholdMs());
+        else if (idle_.configured() && idleThresholdMs() != 0)
+            d.nextCheckMs = kIdleRetryMs;
     }
+    if (idle_.source() != stateIdleSource_)
+        writeServiceState();
     itimerspec its{};
     if (d.nextCheckMs != kNoCheck) {
         its.it_value.tv_sec = static_cast<time_t>(d.nextCheckMs / 1000);
@@ -1111,6 +1141,37 @@ void Daemon::updateActivity() {
     userActive_ = d.active;
     setEvent(kActiveEventName, userActive_);
     setEvent(kInactiveEventName, !userActive_);
+}
+
+// How the daemon's services work on this machine, for `horavel-cli device status`: whether its
+// timer wakes the machine from suspend and where the idle time comes from.
+void Daemon::writeServiceState() {
+    stateIdleSource_ = idle_.source();
+    const fs::path file = root_ / ".system" / "deviced.state";
+    const fs::path part = file.string() + ".part";
+    {
+        std::ofstream out(part, std::ios::trunc);
+        out << "wake=" << wakeStatus(wake_) << "\nidle=" << stateIdleSource_ << '\n';
+        if (!out)
+            return;
+    }
+    std::error_code ec;
+    fs::rename(part, file, ec);
+}
+
+// The session whose idle time counts: the last client's with a display, else the daemon's own
+// (the user manager is not asked here: this runs up to once a second).
+void Daemon::useIdleSession() {
+    const SessionEnvironment s = chooseSession(ownSession(), std::nullopt, lastClientSession_);
+    const auto get = [&](const char* name) {
+        const auto it = s.find(name);
+        return it != s.end() ? it->second : std::string();
+    };
+    std::string bus = get("DBUS_SESSION_BUS_ADDRESS");
+    if (bus.empty() && !get("XDG_RUNTIME_DIR").empty())
+        bus = "unix:path=" + get("XDG_RUNTIME_DIR") + "/bus";
+    idle_.setDisplayName(get("DISPLAY"));
+    idle_.setSessionBus(bus, !get("WAYLAND_DISPLAY").empty());
 }
 
 // The device's user-idle time-out in seconds, by power source, from the registry (60 s when

@@ -7,7 +7,9 @@
 #include "device/daemon_protocol.h"
 #include "device/real.h"
 #include "deviced/idle.h"
+#include "deviced/session.h"
 #include "deviced/store.h"
+#include "deviced/wake.h"
 
 #include <filesystem>
 #include <map>
@@ -92,8 +94,11 @@ private:
     // Power and activity.
     bool sensedExternalPower() const;
     void updatePower();
+    void startCradlePrograms();
     void updateActivity();
     uint64_t idleThresholdMs() const;
+    void useIdleSession();
+    void writeServiceState();
 
     std::filesystem::path root_;
     // The daemon's own program file: removing it (uninstalling the package) ends the daemon.
@@ -102,6 +107,9 @@ private:
     std::string dbPath_;
     Store store_;
     DesktopIdle idle_;
+    WakeTimer wake_;
+    std::string stateIdleSource_;
+    SessionEnvironment lastClientSession_; // of the last client that had a display
     dev::ClockFile clock_;
     int lockFd_ = -1, listenFd_ = -1, epollFd_ = -1, dueTimer_ = -1, waitTimer_ = -1,
         signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1, activityTimer_ = -1, syncTimer_ = -1;

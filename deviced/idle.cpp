@@ -54,9 +54,9 @@ DesktopIdle::~DesktopIdle() {
 }
 
 bool DesktopIdle::open() {
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display)
+    if (displayName_.empty())
         return false;
+    const char* display = displayName_.c_str();
     if (!x11_)
         x11_ = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
     if (x11_ && !xss_)
@@ -92,7 +92,46 @@ void DesktopIdle::close() {
     display_ = nullptr;
 }
 
+std::string DesktopIdle::source() const {
+    if (source_ == Source::Bus)
+        return bus_.monitor() + " (the session's idle monitor)";
+    if (source_ == Source::X11)
+        return "x11 (the X screen-saver extension of DISPLAY=" + displayName_ + ")";
+    if (displayName_.empty())
+        return "none (no display: the user counts as active)";
+    return "none (DISPLAY=" + displayName_ + " gives no idle time: the user counts as active)";
+}
+
+void DesktopIdle::setDisplayName(const std::string& name) {
+    if (name == displayName_)
+        return;
+    if (display_ && !displayLost)
+        close();
+    display_ = nullptr;
+    info_ = nullptr;
+    displayName_ = name;
+}
+
+void DesktopIdle::setSessionBus(const std::string& address, bool wayland) {
+    bus_.setAddress(address);
+    wayland_ = wayland;
+}
+
 std::optional<uint64_t> DesktopIdle::idleMs() {
+    std::optional<uint64_t> idle;
+    if (wayland_ && (idle = bus_.idleMs())) {
+        source_ = Source::Bus;
+    } else if ((idle = x11IdleMs())) {
+        source_ = Source::X11;
+    } else if (!wayland_ && (idle = bus_.idleMs())) {
+        source_ = Source::Bus;
+    } else {
+        source_ = Source::None;
+    }
+    return idle;
+}
+
+std::optional<uint64_t> DesktopIdle::x11IdleMs() {
     if (display_ && displayLost) {
         // A broken connection is left alone (closing it would talk to the lost server).
         display_ = nullptr;

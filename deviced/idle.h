@@ -1,10 +1,15 @@
 // The desktop's idle time, for the user-activity events. It comes from the X screen-saver
-// extension, loaded at run time: where there is no X display (a console, a bare Wayland session,
-// a service started before the desktop) there is no idle time and the user counts as active.
+// extension (libXss, loaded at run time) or from the session's idle monitor on the session bus
+// (a Wayland session, where X knows only of its own clients: the monitor is asked first there).
+// Where neither gives one (a console, a service started before the desktop) there is no idle
+// time and the user counts as active.
 #pragma once
+
+#include "deviced/busidle.h"
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace hv::deviced {
 
@@ -27,8 +32,17 @@ public:
     DesktopIdle(const DesktopIdle&) = delete;
     DesktopIdle& operator=(const DesktopIdle&) = delete;
 
+    // The X display to ask (empty: none); a change closes the connection to the one before.
+    void setDisplayName(const std::string& name);
+    // The session bus whose idle monitor to ask, and whether the session is a Wayland one.
+    void setSessionBus(const std::string& address, bool wayland);
     // Milliseconds since the last user input, nullopt without a usable X display.
     std::optional<uint64_t> idleMs();
+    std::optional<uint64_t> x11IdleMs();
+    // Whether a display or a session bus is known to ask (then a failed look is tried again).
+    bool configured() const { return !displayName_.empty() || bus_.configured(); }
+    // Where the last idle time came from ("x11 DISPLAY=:0"), or why there is none.
+    std::string source() const;
 
 private:
     bool open();
@@ -37,6 +51,10 @@ private:
     void* xss_ = nullptr;
     void* display_ = nullptr;
     void* info_ = nullptr;
+    std::string displayName_;
+    BusIdle bus_;
+    bool wayland_ = false;
+    enum class Source { None, X11, Bus } source_ = Source::None;
 };
 
 } // namespace hv::deviced

@@ -5,6 +5,7 @@
 // buttons, and closing either takes both away.
 #include "device/device.h"
 #include "device/hostsession.h"
+#include "device/journal.h"
 #include "device/real.h"
 #include "device/text.h"
 #include "reminder/desktopnotice.h"
@@ -19,13 +20,19 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -57,6 +64,61 @@ int takeControlCommand() {
     return id;
 }
 
+// The platform the bubble is shown on. Without a display a Qt program aborts in its platform
+// plugin; the reminder must still ring, re-register and write back. So, unless the user chose a
+// platform, the session's own (Wayland, X11) is tried first and the offscreen one last. True
+// when the bubble has no screen to be seen on.
+bool choosePlatform() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return false;
+    QStringList platforms;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        platforms << QStringLiteral("wayland");
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        platforms << QStringLiteral("xcb");
+    platforms << QStringLiteral("offscreen");
+    qputenv("QT_QPA_PLATFORM", platforms.join(';').toLocal8Bit());
+    return true;
+}
+
+// Several reminders at once each take a place of their own: the first free one of these named
+// events (a place is free again when the process that held it ends, however it ends).
+constexpr int kBubblePlaces = 12;
+constexpr int kBubbleMargin = 16;
+constexpr int kBubbleGap = 8;
+int takeBubblePlace() {
+    auto& ev = dev::current().events();
+    for (int place = 0; place < kBubblePlaces; ++place) {
+        bool existed = true;
+        const dev::EventHandle h = ev.create(
+            u"HVMEvent_Bubble_Place_" + dev::fromUtf8(std::to_string(place)), false, &existed);
+        if (h != 0 && !existed)
+            return place; // held until the program ends
+        if (h != 0)
+            ev.close(h);
+    }
+    return kBubblePlaces; // all taken: the last place is shared
+}
+
+// SIGTERM, SIGHUP and SIGINT end the reminder as Dismiss does (the desktop notice goes too):
+// the handler only writes to a pipe that the event loop reads.
+int signalPipe[2] = {-1, -1};
+void onEndSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] auto k = ::write(signalPipe[1], &byte, 1);
+}
+bool catchEndSignals() {
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction sa {};
+    sa.sa_handler = onEndSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (const int sig : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(sig, &sa, nullptr);
+    return true;
+}
+
 // The bubble: the reminder's HTML with its "go to..." link and the two soft keys.
 class Bubble : public QWidget {
 public:
@@ -81,6 +143,13 @@ public:
                 command(reminder::kCmdGoTo);
         });
 
+        // Shown when the sound cannot be played, so that a silent reminder says why.
+        soundProblem_ = new QLabel(this);
+        soundProblem_->setObjectName("SoundProblem");
+        soundProblem_->setWordWrap(true);
+        soundProblem_->setStyleSheet("color: #b00000;");
+        soundProblem_->hide();
+
         auto* dismiss = new QPushButton(dev::toQString(reminder::kStrDismiss), this);
         dismiss->setObjectName("Dismiss");
         auto* snooze = new QPushButton(dev::toQString(reminder::kStrSnooze), this);
@@ -95,8 +164,17 @@ public:
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(12, 10, 12, 10);
         layout->addWidget(text);
+        layout->addWidget(soundProblem_);
         layout->addLayout(keys);
         layout->setSizeConstraint(QLayout::SetFixedSize);
+        // A place is as tall as the bubble with the longest line about its sound, so that a
+        // bubble that learns it cannot play does not grow over the one below.
+        soundProblem_->setText(QStringLiteral("No sound: no sound player could play it (pw-play, "
+                                              "paplay, aplay failed)"));
+        soundProblem_->show();
+        placeHeight_ = layout->totalSizeHint().height();
+        soundProblem_->hide();
+        soundProblem_->clear();
 
         expiry_.setSingleShot(true);
         expiry_.setInterval(reminder::kBubbleSeconds * 1000);
@@ -111,17 +189,30 @@ public:
 
     void present() {
         adjustSize();
-        if (QScreen* s = screen()) {
-            const QRect a = s->availableGeometry();
-            move(a.right() - frameGeometry().width() - 16, a.top() + 16);
-        }
+        if (QScreen* s = screen())
+            move(placeOnScreen(s->availableGeometry()));
         show();
         raise();
         activateWindow();
         expiry_.start();
         trace("bubble " + dev::toQString(reminder_.html()));
-        notice_.show(reminder::noticeText(reminder_.bubbleParts()));
+        trace(QStringLiteral("at %1,%2 %3x%4")
+                  .arg(frameGeometry().x())
+                  .arg(frameGeometry().y())
+                  .arg(frameGeometry().width())
+                  .arg(frameGeometry().height()));
+        notice_.show(noticeText());
     }
+    // The sound cannot be played: the bubble (and the notice) say why.
+    void soundFailed(const std::u16string& why) {
+        soundProblem_->setText(QStringLiteral("No sound: ") + dev::toQString(why));
+        soundProblem_->show();
+        adjustSize();
+        trace(QStringLiteral("no sound: ") + dev::toQString(why));
+        if (isVisible())
+            notice_.show(noticeText());
+    }
+    void setPlace(int place) { place_ = place; }
     // Presses the button (or the link) of a command.
     void press(int id) {
         if (id == reminder::kCmdGoTo) {
@@ -152,11 +243,33 @@ protected:
     }
 
 private:
+    reminder::NoticeText noticeText() const {
+        reminder::NoticeText t = reminder::noticeText(reminder_.bubbleParts());
+        if (!soundProblem_->isHidden())
+            t.body += '\n' + soundProblem_->text().toHtmlEscaped();
+        return t;
+    }
+    // Place 0 at the top right of the screen, the next ones below it, then in a column to the
+    // left: each bubble wholly visible beside the others.
+    QPoint placeOnScreen(const QRect& area) const {
+        const QSize frame = frameGeometry().size();
+        const int step =
+            std::max(frame.height(), placeHeight_ + frame.height() - height()) + kBubbleGap;
+        const int rows =
+            std::max(1, (area.height() - 2 * kBubbleMargin + kBubbleGap) / std::max(step, 1));
+        const int column = place_ / rows, row = place_ % rows;
+        return {area.right() - kBubbleMargin - frame.width() -
+                    column * (frame.width() + kBubbleGap),
+                area.top() + kBubbleMargin + row * step};
+    }
     void command(int id) {
         trace(QString("command %1").arg(id));
         reminder_.command(id);
     }
     reminder::Reminder& reminder_;
+    QLabel* soundProblem_ = nullptr;
+    int place_ = 0;
+    int placeHeight_ = 0;
     QTimer expiry_;
     reminder::DesktopNotice notice_;
 };
@@ -175,9 +288,15 @@ void quietOffscreenMessages(QtMsgType type, const QMessageLogContext& context,
 
 int main(int argc, char** argv) {
     dev::ensureRuntimeFolder();
-    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen"))
+    const bool platformChosen = choosePlatform();
+    if (qEnvironmentVariable("QT_QPA_PLATFORM").endsWith(QLatin1String("offscreen")))
         qInstallMessageHandler(quietOffscreenMessages);
     QApplication app(argc, argv);
+    // No display reached this program (a daemon started before the desktop, or on a console):
+    // it rings all the same, and the journal tells why no bubble was seen.
+    const bool noDisplay =
+        platformChosen && QGuiApplication::platformName() == QLatin1String("offscreen");
+    catchEndSignals();
     QApplication::setQuitOnLastWindowClosed(false);
     dev::RealDevice::instance().setMessageBoxes(std::make_unique<tk::QtMessageBoxes>());
 
@@ -194,7 +313,19 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (noDisplay) {
+        trace("no display");
+        dev::reportFault(
+            "reminder " + dev::toUtf8(argument) +
+            " found no display (neither DISPLAY nor WAYLAND_DISPLAY reached it), so its bubble "
+            "was not seen; it rang " +
+            (reminder::sessionBusConfigured() ? "with its sound and the desktop notification"
+                                              : "with its sound only (no session bus)") +
+            ".");
+    }
+
     Bubble bubble(rem);
+    bubble.setPlace(takeBubblePlace());
     QTimer tick;
     rem.window.showBubble = [&] { bubble.present(); };
     rem.window.removeBubble = [&] { bubble.takeAway(); };
@@ -204,6 +335,22 @@ int main(int argc, char** argv) {
         QCoreApplication::quit();
     };
     rem.window.played = [](const std::u16string& path) { trace("play " + dev::toQString(path)); };
+    rem.window.soundFailed = [&](const std::u16string& why) { bubble.soundFailed(why); };
+    // An end signal ends the reminder as Dismiss does: the notice goes with it.
+    std::unique_ptr<QSocketNotifier> endSignal;
+    if (signalPipe[0] >= 0) {
+        endSignal = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(endSignal.get(), &QSocketNotifier::activated, [&] {
+            char buf[16];
+            while (::read(signalPipe[0], buf, sizeof buf) > 0) {
+            }
+            trace("end signal");
+            if (!rem.closed())
+                rem.dismiss();
+            else
+                QCoreApplication::quit();
+        });
+    }
     QObject::connect(&tick, &QTimer::timeout, [&] {
         if (const int id = takeControlCommand())
             bubble.press(id);

@@ -19,6 +19,7 @@ const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 // Reasons of NotificationClosed.
 constexpr uint32_t kClosedExpired = 1;
 constexpr uint32_t kClosedByUser = 2;
+constexpr int kCloseWaitMs = 1000;
 } // namespace
 
 bool sessionBusConfigured() {
@@ -91,12 +92,15 @@ public:
         return true;
     }
 
+    // A resident notice stays on screen after its actions too: it is closed here whenever the
+    // reminder takes its bubble away or ends, whichever way that came about.
     void close() {
         closedSince_ = sends_;
-        if (id_ == 0)
-            return;
-        sendClose(id_);
-        id_ = 0;
+        for (uint32_t* id : {&id_, &actedId_}) {
+            if (*id != 0)
+                sendClose(*id);
+            *id = 0;
+        }
     }
 
     uint32_t id() const { return id_; }
@@ -111,11 +115,17 @@ public Q_SLOTS:
         trace(QStringLiteral("notice action ") + key);
         if (command == 0)
             return; // the default action (a click on the notice) leaves the reminder as it is
-        id_ = 0;    // servers take the notice away themselves after an action
+        // The reminder acts on it; the closing that follows it is not the user's dismissal.
+        actedId_ = id_;
+        id_ = 0;
         if (owner_.onCommand)
             owner_.onCommand(command);
     }
     void notificationClosed(uint id, uint reason) {
+        if (id != 0 && id == actedId_) {
+            actedId_ = 0;
+            return;
+        }
         if (id == 0 || id != id_)
             return;
         id_ = 0;
@@ -131,7 +141,8 @@ private:
         QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
                                                            QStringLiteral("CloseNotification"));
         call << static_cast<uint>(id);
-        QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
+        // Waited for (briefly), so that it has left when the program ends right after.
+        QDBusConnection::sessionBus().call(call, QDBus::Block, kCloseWaitMs);
         trace(QStringLiteral("notice close %1").arg(id));
     }
     void trace(const QString& line) {
@@ -143,6 +154,7 @@ private:
     bool tried_ = false;
     bool connected_ = false;
     uint32_t id_ = 0;
+    uint32_t actedId_ = 0; // a notice whose action the reminder carries out, still on screen
     quint64 sends_ = 0;
     quint64 closedSince_ = 0;
 };

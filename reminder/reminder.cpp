@@ -4,6 +4,7 @@
 #include "device/format.h"
 #include "device/journal.h"
 #include "device/registry.h"
+#include "device/text.h"
 #include "items/alarms.h"
 #include "items/events.h"
 #include "items/timers.h"
@@ -484,9 +485,20 @@ void Reminder::play() {
     // whichever instance owns the saved volume of the user.
     if (volumeKnown_)
         dev::current().sound().setVolume(alarmVolumeValue_);
-    dev::current().sound().play(soundPath_);
+    const bool played = dev::current().sound().play(soundPath_);
     if (window.played)
         window.played(soundPath_);
+    // A reminder the user cannot hear says so, once, in its bubble and the journal.
+    if (!played && soundProblem_.empty()) {
+        std::string why = dev::current().sound().problem();
+        if (why.empty())
+            why = "the sound could not be played";
+        soundProblem_ = dev::fromUtf8(why);
+        dev::reportFault("reminder " + dev::toUtf8(argument_) + " rang without its sound " +
+                         dev::toUtf8(soundPath_) + ": " + why);
+        if (window.soundFailed)
+            window.soundFailed(soundProblem_);
+    }
 }
 
 void Reminder::beginAlert() {

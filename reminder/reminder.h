@@ -88,6 +88,7 @@ struct Window {
     std::function<void()> removeBubble;                // take it away
     std::function<void()> close;                       // stop the timer and end the message loop
     std::function<void(const std::u16string&)> played; // told after every sound play
+    std::function<void(const std::u16string&)> soundFailed; // no sound: why, once
 };
 
 // One running instance of the reminder.
@@ -141,6 +142,8 @@ public:
     dev::FileTime firedTime() const { return firedTime_; }
     bool volumeOwner() const { return volumeOwner_; }
     bool closed() const { return closed_; }
+    // Why the sound could not be played; empty while it could.
+    const std::u16string& soundProblem() const { return soundProblem_; }
     // Nothing more will happen by itself: no repeats, re-alerts or snooze pending.
     bool idle() const;
 
@@ -183,6 +186,7 @@ private:
     dev::FileTime firedTime_ = 0;
     bool volumeOwner_ = false;
     bool closed_ = false;
+    std::u16string soundProblem_;
 };
 
 } // namespace hv::reminder

@@ -91,6 +91,16 @@ bool startLauncher() {
     return dev::current().shell().start(kLauncherPath, kLauncherArgument);
 }
 
+bool ensureLauncherRunning() {
+    if (app().settings.screenSaverOn == 0)
+        return false;
+    registerLauncher(true);
+    // One started a moment ago (with the defaults) may not have set its event yet.
+    LauncherSignals launcher;
+    return launcher.launcherRunning() || dev::current().shell().programRunning(kLauncherPath) ||
+           startLauncher();
+}
+
 LauncherSignals::LauncherSignals() {
     dev::NamedEvents& events = dev::current().events();
     running_ = events.create(kLauncherRunningEvent, false, nullptr);

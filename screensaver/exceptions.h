@@ -50,6 +50,9 @@ private:
 bool registerLauncher(bool on);
 // Starts the launcher as the system does on the cradle event.
 bool startLauncher();
+// With the screen saver on, the launcher is registered for the cradle event and runs: started
+// when no launcher has set its running event. True when it runs or was started.
+bool ensureLauncherRunning();
 
 // The named events between the main program and the launcher (manual-reset, created not
 // signalled; creating an existing one opens it).

@@ -19,8 +19,10 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -850,3 +852,149 @@ TEST_F(DaemonTest, ClientsStartingAtOnceShareOneDaemonThatEndsWithItsRoot) {
 }
 
 } // namespace
+
+namespace {
+
+// Runs a program with exactly the given environment and waits for it.
+int runWithEnvironment(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<char*> argv, envp;
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        for (const auto& e : env)
+            envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devnull, 1);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string fileText(const fs::path& p) {
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+// A daemon started without a display (by the user manager before the desktop, or on a console)
+// starts its programs in the graphical session as it is at that moment: the user manager's
+// environment when it names a display, else that of the last client that came with one.
+TEST_F(DaemonTest, StartedProgramsGetTheGraphicalSessionOfTheMomentFromTheManagerOrAClient) {
+    std::ofstream(root_ / "bin" / "env.sh")
+        << "#!/bin/sh\n{ echo \"$1 DISPLAY=$DISPLAY WAYLAND=$WAYLAND_DISPLAY "
+           "XAUTHORITY=$XAUTHORITY BUS=$DBUS_SESSION_BUS_ADDRESS\"; } >> "
+           "\"$HORAVEL_DEVICE/env.log\"\n";
+    fs::permissions(root_ / "bin" / "env.sh", fs::perms::owner_all);
+    // The user manager: `systemctl --user show-environment` prints what manager.env holds.
+    std::ofstream(root_ / "systemctl")
+        << "#!/bin/sh\n[ \"$1 $2\" = \"--user show-environment\" ] || exit 1\n"
+           "cat \"$HORAVEL_DEVICE/manager.env\"\n";
+    fs::permissions(root_ / "systemctl", fs::perms::owner_all);
+    hv::testing::withoutADisplay();
+    ::setenv("HORAVEL_SYSTEMCTL", (root_ / "systemctl").c_str(), 1);
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/own-bus", 1);
+    ::setenv("HORAVEL_WAKE_ALARM", "0", 1);
+    startDaemon();
+    for (const char* v : {"HORAVEL_SYSTEMCTL", "DBUS_SESSION_BUS_ADDRESS", "HORAVEL_WAKE_ALARM"})
+        ::unsetenv(v);
+    useUtcZone();
+    DaemonNotifications n(client_);
+    const auto fireNow = [&](const char16_t* argument) {
+        const double due = hostNowSeconds() + 0.5;
+        ASSERT_NE(n.setTimed(0, u"\\bin\\env.sh", argument, deviceTimeAt(due), deviceTimeAt(due)),
+                  0u);
+    };
+    const auto lineOf = [&](const std::string& argument) {
+        std::string line;
+        waitUntil(
+            [&] {
+                std::istringstream in(fileText(root_ / "env.log"));
+                while (std::getline(in, line))
+                    if (line.rfind(argument + " ", 0) == 0)
+                        return true;
+                line.clear();
+                return false;
+            },
+            20);
+        return line;
+    };
+
+    // The desktop has handed the manager its display since the daemon started.
+    std::ofstream(root_ / "manager.env")
+        << "HOME=/home/u\nDISPLAY=:47\nXAUTHORITY=/run/user/auth47\nPATH=/bin\n";
+    fireNow(u"manager");
+    EXPECT_EQ(lineOf("manager"), "manager DISPLAY=:47 WAYLAND= XAUTHORITY=/run/user/auth47 "
+                                 "BUS=unix:path=/run/user/own-bus");
+
+    // A manager without a display (a desktop that exports nothing): the last client that came
+    // with a Wayland display gives it, bus and all.
+    std::ofstream(root_ / "manager.env") << "HOME=/home/u\n";
+    ASSERT_EQ(runWithEnvironment({HV_CLI_PATH, "device", "status", "--device", root_.string()},
+                                 {"WAYLAND_DISPLAY=wayland-48", "XDG_RUNTIME_DIR=/run/user/48",
+                                  "DBUS_SESSION_BUS_ADDRESS=unix:path=/run/user/48/bus",
+                                  "HORAVEL_DEVICED=" HV_DEVICED_PATH}),
+              0);
+    fireNow(u"client");
+    EXPECT_EQ(lineOf("client"),
+              "client DISPLAY= WAYLAND=wayland-48 XAUTHORITY= BUS=unix:path=/run/user/48/bus");
+
+    // No user manager answers: the client's session still holds.
+    fs::remove(root_ / "manager.env");
+    fireNow(u"nomanager");
+    EXPECT_EQ(lineOf("nomanager"),
+              "nomanager DISPLAY= WAYLAND=wayland-48 XAUTHORITY= BUS=unix:path=/run/user/48/bus");
+
+    // The status says how the daemon wakes (here the fallback it was told to take) and where
+    // its idle time comes from.
+    const fs::path out = root_ / "status.txt";
+    ASSERT_EQ(std::system((std::string(HV_CLI_PATH) + " device status --device '" + root_.string() +
+                           "' > '" + out.string() + "'")
+                              .c_str()),
+              0);
+    const std::string status = fileText(out);
+    EXPECT_NE(status.find("\nwake=timer (does not wake the machine: turned off with "
+                          "HORAVEL_WAKE_ALARM=0; a reminder due during a suspend rings at the "
+                          "wake-up)\n"),
+              std::string::npos)
+        << status;
+    if (!hv::testing::startedWithADisplay()) {
+        EXPECT_NE(status.find("\nidle=none (no display"), std::string::npos) << status;
+    }
+}
+
+// The screen-saver launcher is registered for the cradle event; it is started at every start of
+// the daemon (a new login), not only when external power comes online. The power state the
+// programs see is the device's: the state set with `device power` holds for them too.
+TEST_F(DaemonTest, CradleProgramsRunAtEveryDaemonStartAndProgramsSeeTheDevicesPower) {
+    startDaemon();
+    ASSERT_TRUE(
+        DaemonNotifications(client_).runAppAtEvent(u"\\bin\\mark.sh", RunEvent::Rs232Detected));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(fired().empty());
+    stopDaemon();
+    startDaemon();
+    ASSERT_TRUE(waitUntil([&] { return fired().size() == 1; }, 15));
+    EXPECT_EQ(fired()[0].first, "AppRunAtRs232Detect");
+
+    RealDevice::instance().setRoot(root_);
+    const auto power = [&](const char* state) {
+        const std::string cmd = std::string(HV_CLI_PATH) + " device power " + state +
+                                " --device '" + root_.string() + "' >/dev/null";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+    };
+    power("battery");
+    EXPECT_FALSE(RealDevice::instance().shell().onExternalPower());
+    power("ac");
+    EXPECT_TRUE(RealDevice::instance().shell().onExternalPower());
+    // Coming back online starts them too.
+    EXPECT_TRUE(waitUntil([&] { return fired().size() == 2; }, 15));
+}

@@ -22,6 +22,9 @@
 #include <QDBusVirtualObject>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
+
+#include <atomic>
 
 #include <csignal>
 #include <fstream>
@@ -93,11 +96,14 @@ public:
     }
     QString introspect(const QString&) const override { return {}; }
 
-    void invokeAction(uint id, const QString& key) {
+    // A resident notice (the reminder's) stays after an action; others are closed as most
+    // desktops do, and the reminder must not take that for the user's dismissal.
+    void invokeAction(uint id, const QString& key, bool resident = true) {
         QDBusMessage s = QDBusMessage::createSignal(kPath, kInterface, "ActionInvoked");
         s << id << key;
         bus_.send(s);
-        closedSignal(id, 2); // as most desktops do after an action
+        if (!resident)
+            closedSignal(id, 2);
     }
     void closedSignal(uint id, uint reason) {
         QDBusMessage s = QDBusMessage::createSignal(kPath, kInterface, "NotificationClosed");
@@ -112,6 +118,21 @@ public:
 private:
     QDBusConnection bus_;
     uint lastId_ = 40;
+};
+
+// GNOME's idle monitor as a Wayland session offers it: the idle time the test sets.
+class FakeIdleMonitor : public QDBusVirtualObject {
+public:
+    bool handleMessage(const QDBusMessage& m, const QDBusConnection& connection) override {
+        if (m.member() != QLatin1String("GetIdletime"))
+            return false;
+        ++calls;
+        connection.send(m.createReply(QVariant::fromValue<qulonglong>(idleMs.load())));
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
+    std::atomic<qulonglong> idleMs{0};
+    std::atomic<int> calls{0};
 };
 
 class DesktopNotification : public ::testing::Test {
@@ -248,31 +269,54 @@ TEST_F(DesktopNotification, CarriesTheBubblesTextAndSnoozeActsAsTheButton) {
     EXPECT_NE(l.find("<b>Time:</b> " + time), std::string::npos) << l << time;
 
     // Snooze takes the bubble away and registers the wake-up five minutes ahead; the reminder
-    // waits for it.
-    service_->invokeAction(service_->lastId(), "snooze");
+    // waits for it. The notice is resident, so the reminder closes it itself.
+    const uint id = service_->lastId();
+    service_->invokeAction(id, "snooze");
     ASSERT_TRUE(waitFor([&] { return snoozeRegistered(); }, 15)) << log();
     EXPECT_NE(log().find("command 201"), std::string::npos) << log();
     EXPECT_NE(log().find("removed"), std::string::npos) << log();
-    EXPECT_TRUE(service_->closed.empty()) << "the service closes a notice after an action itself";
+    EXPECT_TRUE(waitFor([&] { return service_->closed == std::vector<uint>{id}; }, 15)) << log();
 }
 
 TEST_F(DesktopNotification, DismissOrClosingTheNoticeDismissesTheBubble) {
     startService();
-    for (const char* how : {"action", "close"}) {
+    for (const char* how : {"action", "action closed by the service", "close"}) {
         SCOPED_TRACE(how);
         std::filesystem::remove(root_ / "reminder.log");
         installAlarm();
         startReminder();
         ASSERT_TRUE(noticeShown()) << log();
+        const uint id = service_->lastId();
+        service_->closed.clear();
         if (std::string(how) == "action")
-            service_->invokeAction(service_->lastId(), "dismiss");
+            service_->invokeAction(id, "dismiss");
+        else if (std::string(how) == "close")
+            service_->closedSignal(id, 2); // closed by the user
         else
-            service_->closedSignal(service_->lastId(), 2); // closed by the user
+            service_->invokeAction(id, "dismiss", false);
         ASSERT_TRUE(reminderEnds()) << log();
         EXPECT_NE(log().find("command 200"), std::string::npos) << log();
         EXPECT_EQ(log().find("command 201"), std::string::npos) << log();
         EXPECT_FALSE(snoozeRegistered());
+        // A resident notice the reminder acted on is gone with it.
+        if (std::string(how) == "action") {
+            waitFor([] { return false; }, 0.3); // the last messages arrive
+            EXPECT_EQ(service_->closed, std::vector<uint>{id});
+        }
     }
+}
+
+// However the reminder ends, its notice goes: also at an end signal (a session that logs out).
+TEST_F(DesktopNotification, TheNoticeIsClosedWheneverTheReminderEnds) {
+    startService();
+    startReminder();
+    ASSERT_TRUE(noticeShown()) << log();
+    const uint id = service_->lastId();
+    reminder_.terminate();
+    ASSERT_TRUE(reminderEnds()) << log();
+    EXPECT_TRUE(waitFor([&] { return service_->closed == std::vector<uint>{id}; }, 5)) << log();
+    EXPECT_NE(log().find("end signal"), std::string::npos) << log();
+    EXPECT_EQ(reminder_.exitCode(), 0);
 }
 
 TEST_F(DesktopNotification, TheBubblesButtonsTakeTheNoticeAway) {
@@ -295,6 +339,55 @@ TEST_F(DesktopNotification, WithoutAServiceTheBubbleWorksAlone) {
     EXPECT_NE(l.find("notice not shown"), std::string::npos) << l;
     EXPECT_EQ(reminder_.exitCode(), 0);
     EXPECT_EQ(reminder_.readAllStandardError().toStdString(), "");
+}
+
+// On a Wayland session, where X has no idle time to give, the user's activity comes from the
+// session's idle monitor, and `device status` names it.
+TEST_F(DesktopNotification, OnAWaylandSessionTheIdleTimeComesFromTheSessionsMonitor) {
+    auto monitorBus = std::make_unique<QDBusConnection>(
+        QDBusConnection::connectToBus(address_, "fake-idle-monitor"));
+    ASSERT_TRUE(monitorBus->isConnected());
+    // It answers from a thread of its own: this thread waits on the daemon meanwhile.
+    QThread worker;
+    worker.start();
+    FakeIdleMonitor monitor;
+    monitor.moveToThread(&worker);
+    monitor.idleMs = 300000; // five minutes: past the minute of the default threshold
+    ASSERT_TRUE(monitorBus->registerVirtualObject("/org/gnome/Mutter/IdleMonitor/Core", &monitor));
+    ASSERT_TRUE(monitorBus->registerService("org.gnome.Mutter.IdleMonitor"));
+
+    ::kill(daemonPid_, SIGTERM);
+    ::waitpid(daemonPid_, nullptr, 0);
+    client_->disconnect();
+    hv::testing::withoutADisplay();
+    ::setenv("WAYLAND_DISPLAY", "wayland-hv-test", 1);
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8().constData(), 1);
+    bool answering = false;
+    daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, root_, answering);
+    for (const char* v : {"WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"})
+        ::unsetenv(v);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ASSERT_TRUE(answering);
+
+    const auto active = [&] {
+        const auto s = client_->status();
+        return s ? std::optional<bool>(s->userActive) : std::nullopt;
+    };
+    EXPECT_TRUE(waitFor([&] { return active() == false; }, 30)) << monitor.calls.load();
+    std::ifstream state(root_ / ".system" / "deviced.state");
+    std::stringstream text;
+    text << state.rdbuf();
+    EXPECT_NE(text.str().find("idle=org.gnome.Mutter.IdleMonitor (the session's idle monitor)"),
+              std::string::npos)
+        << text.str();
+    // The user comes back: within the daemon's once-a-second look.
+    monitor.idleMs = 200;
+    EXPECT_TRUE(waitFor([&] { return active() == true; }, 10));
+    monitorBus->unregisterObject("/org/gnome/Mutter/IdleMonitor/Core");
+    monitorBus.reset();
+    QDBusConnection::disconnectFromBus("fake-idle-monitor");
+    worker.quit();
+    worker.wait();
 }
 
 } // namespace

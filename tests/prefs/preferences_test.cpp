@@ -314,6 +314,26 @@ TEST_F(Prefs, ExceptionListAddAndDeleteSaveAtOnceAndCancelKeepsThem) {
     EXPECT_EQ(fileBytes(u"settings.dat"), settingsBefore);
 }
 
+// On a desktop the programs that keep the screen saver away are the host's: "Add..." offers the
+// running programs beside the device's folders, by the names the launcher matches.
+TEST_F(Prefs, AddOffersTheRunningProgramsOfTheHost) {
+    writeSettings([](SettingsRecord& s) { s.screenSaverOn = 1; });
+    fake.shellImpl.processes = {u"vlc", u"bash", u"Horavel.exe", u"vlc", u"libreoffice"};
+    openDlg(PreferencesDlg::kTabScreenSaver);
+    PrefScreenSaver& page = *dlg->screenSaver();
+    click(page.addButton());
+    FolderBrowser* browser = page.programBrowser();
+    ASSERT_NE(browser, nullptr);
+    ASSERT_NE(browser->runningItem(), nullptr);
+    EXPECT_EQ(browser->childNames(browser->runningItem()),
+              (Names{u"bash", u"Horavel.exe", u"libreoffice", u"vlc"}));
+    // The device's folders are still there.
+    EXPECT_NE(browser->findPath(u"\\Windows\\calc.exe"), nullptr);
+    browser->tapItem(TreeGetChildren(browser->tree(), browser->runningItem()).back());
+    EXPECT_FALSE(browser->isOpen());
+    EXPECT_EQ(savedExceptions().back(), u"vlc");
+}
+
 TEST_F(Prefs, ConfirmingStoresEveryChoiceAndWritesTheFilesEachTime) {
     openDlg(PreferencesDlg::kTabGlobal);
     PrefGlobal& g = *dlg->global();

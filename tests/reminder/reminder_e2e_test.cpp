@@ -6,6 +6,7 @@
 #include "device/device.h"
 #include "device/fake.h"
 #include "device/files.h"
+#include "device/journal.h"
 #include "device/paths.h"
 #include "device/real.h"
 #include "device/registry.h"
@@ -103,6 +104,68 @@ protected:
         std::ofstream(data() / "alarms.dat", std::ios::binary)
             .write(reinterpret_cast<const char*>(alarms.data()), sizeof alarms);
     }
+    // Alarm `number`'s record as armDaily leaves it, with a sound.
+    void setSoundIndex(int number, uint32_t index) {
+        std::fstream f(data() / "alarms.dat", std::ios::binary | std::ios::in | std::ios::out);
+        f.seekp((number - 1) * static_cast<std::streamoff>(sizeof(items::AlarmRecord)) + 52);
+        f.write(reinterpret_cast<const char*>(&index), 4);
+    }
+    // A short 8-bit mono PCM sound as \Windows\Alarm1.wav, alarm 1's sound path file naming it;
+    // the file's bytes.
+    std::vector<uint8_t> installSound() {
+        std::vector<uint8_t> wav = {'R', 'I', 'F',  'F',  0,   0,   0,    0,    'W', 'A', 'V',
+                                    'E', 'f', 'm',  't',  ' ', 16,  0,    0,    0,   1,   0,
+                                    1,   0,   0x40, 0x1F, 0,   0,   0x40, 0x1F, 0,   0,   1,
+                                    0,   8,   0,    'd',  'a', 't', 'a',  100,  0,   0,   0};
+        wav.resize(wav.size() + 100, 0x90);
+        const uint32_t riff = static_cast<uint32_t>(wav.size() - 8);
+        std::memcpy(wav.data() + 4, &riff, 4);
+        std::ofstream(root_ / "Windows" / "Alarm1.wav", std::ios::binary)
+            .write(reinterpret_cast<const char*>(wav.data()),
+                   static_cast<std::streamsize>(wav.size()));
+        const std::u16string path = u"\\Windows\\Alarm1.wav";
+        std::ofstream(data() / "alarmsnd0.dat", std::ios::binary)
+            .write(reinterpret_cast<const char*>(path.c_str()),
+                   static_cast<std::streamsize>((path.size() + 1) * 2));
+        return wav;
+    }
+    // Sound players of the test's own: one that keeps what it was given to play, one that fails
+    // as a player without a sound server does.
+    fs::path keepingPlayer() {
+        const fs::path p = root_ / "keep-player";
+        std::ofstream(p) << "#!/bin/sh\ncat \"$1\" > \"$HORAVEL_DEVICE/played.part\" && mv "
+                            "\"$HORAVEL_DEVICE/played.part\" \"$HORAVEL_DEVICE/played.wav\"\n";
+        fs::permissions(p, fs::perms::owner_all);
+        return p;
+    }
+    fs::path failingPlayer() {
+        const fs::path p = root_ / "failing-player";
+        std::ofstream(p) << "#!/bin/sh\necho 'no sound server' >&2\nexit 1\n";
+        fs::permissions(p, fs::perms::owner_all);
+        return p;
+    }
+    // The daemon again, started with this process's environment as it is now.
+    void restartDaemon() {
+        if (daemonPid_ > 0) {
+            ::kill(daemonPid_, SIGTERM);
+            ::waitpid(daemonPid_, nullptr, 0);
+        }
+        client_->disconnect();
+        bool answering = false;
+        daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, root_, answering);
+        ASSERT_TRUE(answering);
+    }
+    std::string faults() const {
+        std::string all;
+        for (const auto& line : readFaults(root_, 100).last)
+            all += line + "\n";
+        return all;
+    }
+    std::vector<uint8_t> bytesOf(const fs::path& p) const {
+        std::ifstream in(p, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+
     // Waits until the reminder has ended `n` times.
     bool ended(size_t n) {
         return waitUntil([&] { return countOf(log(), " end") >= n; }, 30);
@@ -317,6 +380,174 @@ TEST_F(ReminderEndToEnd, PlaysLeaveNoTemporaryFilesBehind) {
     // The program removes it as it ends, after its last log line.
     const fs::path copy = fs::temp_directory_path() / ("horavel-sound-" + pid + ".wav");
     EXPECT_TRUE(waitUntil([&] { return !fs::exists(copy); }, 15)) << copy;
+}
+
+// A daemon started with no display at all (before the desktop, on a console): the alarm rings
+// all the same. The reminder does not abort in Qt's platform plugin; it re-registers the alarm
+// for tomorrow and writes it back, plays its sound (the player gets exactly the sound, from
+// memory), and the journal says why no bubble was seen. A change of the time re-registers the
+// alarms without a display too.
+TEST_F(ReminderEndToEnd, WithoutADisplayTheAlarmRingsReRegistersAndTheJournalSaysWhy) {
+    if (hv::testing::startedWithADisplay())
+        GTEST_SKIP() << "this test program was started with a display, which its daemon would "
+                        "hand on";
+    hv::testing::withoutADisplay();
+    ::setenv("HORAVEL_SYSTEMCTL", "/bin/false", 1); // no user manager answers
+    ::setenv("HORAVEL_SOUND_PLAYERS", keepingPlayer().c_str(), 1);
+    restartDaemon();
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::unsetenv("HORAVEL_SYSTEMCTL");
+    ::unsetenv("HORAVEL_SOUND_PLAYERS");
+    install();
+    const std::vector<uint8_t> wav = installSound();
+    const FileTime due = getLocalTimeAsFileTime() + 2 * kTicksPerSecond;
+    armDaily(due);
+    setSoundIndex(1, 1);
+
+    ASSERT_TRUE(waitUntil([&] { return log().find("play ") != std::string::npos; }, 30)) << log();
+    const std::string l = log();
+    EXPECT_NE(l.find("no display"), std::string::npos) << l;
+    EXPECT_NE(l.find("bubble "), std::string::npos) << l;
+    EXPECT_NE(l.find("play \\Windows\\Alarm1.wav"), std::string::npos) << l;
+    EXPECT_EQ(l.find("no sound"), std::string::npos) << l;
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(root_ / "played.wav"); }, 15));
+    // The very sound (at the alarm volume: only its samples may differ).
+    const std::vector<uint8_t> played = bytesOf(root_ / "played.wav");
+    ASSERT_EQ(played.size(), wav.size());
+    EXPECT_TRUE(std::equal(wav.begin(), wav.begin() + 44, played.begin()));
+
+    SystemTime next = toSystemTime(due);
+    next.second = next.milliseconds = 0;
+    const FileTime tomorrow = *toFileTime(next) + kTicksPerDay;
+    EXPECT_EQ(dev::FileTime{storedAlarm().alarmTime}, tomorrow);
+    DaemonNotifications service(client_);
+    auto regs = service.list();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].handle, storedAlarm().notificationHandle);
+    EXPECT_EQ(toFileTime(regs[0].start), tomorrow);
+    EXPECT_NE(faults().find("reminder a01 found no display"), std::string::npos) << faults();
+
+    press(200);
+    ASSERT_TRUE(ended(1)) << log();
+
+    // The time moves on by an hour: the time-change run re-registers the armed alarm.
+    ASSERT_TRUE(service.runAppAtEvent(u"\\Windows\\BHVEvents.exe", RunEvent::TimeChange));
+    ASSERT_TRUE(DaemonTimeSetting(client_).setSystemTime(
+        toSystemTime(getSystemTimeAsFileTime() + 3600 * kTicksPerSecond)));
+    ASSERT_TRUE(waitUntil([&] { return countOf(log(), " end") >= 2; }, 30)) << log();
+    EXPECT_NE(log().find("start AppRunAfterTimeChange"), std::string::npos) << log();
+    regs = service.list();
+    ASSERT_EQ(regs.size(), 1u);
+    EXPECT_EQ(regs[0].arguments, u"a01");
+    EXPECT_EQ(regs[0].handle, storedAlarm().notificationHandle);
+}
+
+// The scaled sound goes to the player from memory: no file is written, so nothing is left
+// behind however the program ends, and a link planted where a copy used to go is not followed.
+// A player that fails (no sound server) or none at all is told of; a reminder that cannot play
+// says so in its bubble and the journal.
+TEST_F(ReminderEndToEnd, SoundsPlayFromMemoryAndAReminderThatCannotPlaySaysSo) {
+    const std::vector<uint8_t> wav = installSound();
+    const fs::path victim = root_ / "victim.txt";
+    std::ofstream(victim) << "precious";
+    const fs::path planted =
+        fs::temp_directory_path() / ("horavel-sound-" + std::to_string(::getpid()) + ".wav");
+    fs::remove(planted);
+    fs::create_symlink(victim, planted);
+    const auto soundFilesIn = [](const fs::path& folder) {
+        size_t n = 0;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), e; !ec && it != e; it.increment(ec))
+            if (it->path().filename().string().rfind("horavel-sound", 0) == 0 &&
+                !fs::is_symlink(it->symlink_status()))
+                ++n;
+        return n;
+    };
+    const size_t before = soundFilesIn(fs::temp_directory_path());
+
+    ::setenv("HORAVEL_SOUND_PLAYERS", keepingPlayer().c_str(), 1);
+    auto sound = makePlayerSound(root_);
+    sound->setVolume(0x80008000);
+    ASSERT_TRUE(sound->play(u"\\Windows\\Alarm1.wav")) << sound->problem();
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(root_ / "played.wav"); }, 15));
+    EXPECT_EQ(bytesOf(root_ / "played.wav"), scaleWavVolume(wav, 0x80008000));
+    EXPECT_EQ(bytesOf(victim), (std::vector<uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
+    EXPECT_EQ(soundFilesIn(fs::temp_directory_path()), before);
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) {
+        EXPECT_EQ(soundFilesIn(runtime), 0u);
+    }
+    fs::remove(planted);
+
+    ::setenv("HORAVEL_SOUND_PLAYERS", failingPlayer().c_str(), 1);
+    EXPECT_FALSE(sound->play(u"\\Windows\\Alarm1.wav"));
+    EXPECT_NE(sound->problem().find("failing-player failed"), std::string::npos)
+        << sound->problem();
+    ::setenv("HORAVEL_SOUND_PLAYERS", (root_ / "no-such-player").c_str(), 1);
+    EXPECT_FALSE(sound->play(u"\\Windows\\Alarm1.wav"));
+    EXPECT_NE(sound->problem().find("no sound player is installed"), std::string::npos)
+        << sound->problem();
+
+    // The reminder with a player that fails.
+    ::setenv("HORAVEL_SOUND_PLAYERS", failingPlayer().c_str(), 1);
+    restartDaemon();
+    ::unsetenv("HORAVEL_SOUND_PLAYERS");
+    install();
+    armDaily(getLocalTimeAsFileTime() + 2 * kTicksPerSecond);
+    setSoundIndex(1, 1);
+    ASSERT_TRUE(waitUntil([&] { return log().find("no sound: ") != std::string::npos; }, 30))
+        << log();
+    EXPECT_EQ(countOf(log(), "no sound: "), 1u) << log();
+    EXPECT_NE(faults().find("reminder a01 rang without its sound \\Windows\\Alarm1.wav: no "
+                            "sound player could play it"),
+              std::string::npos)
+        << faults();
+    press(200);
+    ASSERT_TRUE(ended(1)) << log();
+}
+
+// Two alarms due at the same minute: each bubble has a place of its own, wholly visible.
+TEST_F(ReminderEndToEnd, BubblesOfRemindersAtOnceDoNotCoverEachOther) {
+    install();
+    const FileTime due = getLocalTimeAsFileTime() + 2 * kTicksPerSecond;
+    armDaily(due);
+    DaemonNotifications service(client_);
+    std::fstream f(data() / "alarms.dat", std::ios::binary | std::ios::in | std::ios::out);
+    items::AlarmRecord second{};
+    f.seekg(sizeof second);
+    f.read(reinterpret_cast<char*>(&second), sizeof second);
+    second.enabled = 1;
+    second.alarmTime = due;
+    second.notificationHandle = service.setTimed(0, u"\\Windows\\BHVEvents.exe", u"a02",
+                                                 toSystemTime(due), toSystemTime(due));
+    f.seekp(sizeof second);
+    f.write(reinterpret_cast<const char*>(&second), sizeof second);
+    f.close();
+
+    ASSERT_TRUE(waitUntil([&] { return countOf(log(), " at ") >= 2; }, 30)) << log();
+    std::vector<std::array<int, 4>> places;
+    std::istringstream in(log());
+    for (std::string line; std::getline(in, line);) {
+        std::array<int, 4> r{};
+        int pid = 0;
+        if (std::sscanf(line.c_str(), "%d at %d,%d %dx%d", &pid, &r[0], &r[1], &r[2], &r[3]) == 5)
+            places.push_back(r);
+    }
+    ASSERT_EQ(places.size(), 2u) << log();
+    const auto& a = places[0];
+    const auto& b = places[1];
+    EXPECT_GT(a[2], 100);
+    EXPECT_GT(a[3], 80);
+    const bool apart =
+        a[0] + a[2] <= b[0] || b[0] + b[2] <= a[0] || a[1] + a[3] <= b[1] || b[1] + b[3] <= a[1];
+    EXPECT_TRUE(apart) << log();
+    for (const auto& r : places) {
+        EXPECT_GE(r[0], 0);
+        EXPECT_GE(r[1], 0);
+    }
+    press(200);
+    ASSERT_TRUE(waitUntil([&] { return countOf(log(), " end") >= 1; }, 30)) << log();
+    press(200);
+    ASSERT_TRUE(waitUntil([&] { return countOf(log(), " end") >= 2; }, 30)) << log();
 }
 
 } // namespace

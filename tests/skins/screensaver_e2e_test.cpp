@@ -251,3 +251,35 @@ TEST_F(ScreenSaverEndToEnd, LauncherStartsTheAnaDigiSkinWhichTheFirstTapEnds) {
     EXPECT_TRUE(logHas(std::to_string(saver) + " ended"));
     EXPECT_EQ(dev::readWholeFile(dataPath(u"settings.dat")), settingsBefore);
 }
+
+// With the screen saver on, the launcher runs after a new login whatever starts first: the main
+// program (which also registers it for the cradle event) and every start of the daemon.
+TEST_F(ScreenSaverEndToEnd, EveryStartOfTheMainProgramOrTheDaemonStartsTheLauncher) {
+    install();
+    const fs::path launcher = root_ / "Windows" / "HVTimer.exe";
+    fs::create_directories(launcher.parent_path());
+    fs::copy_file(HV_TIMER_PATH, launcher);
+    fs::permissions(launcher, fs::perms::owner_all);
+    const auto launcherRuns = [&] {
+        const auto copies = runningCopies(launcher);
+        return copies.size() == 1 &&
+               copies[0].second == launcher.string() + std::string("\0AppRunAtRs232Detect\0", 21);
+    };
+    const auto endLaunchers = [&] {
+        for (const auto& [pid, line] : runningCopies(launcher))
+            ::kill(pid, SIGTERM);
+        return waitUntil([&] { return runningCopies(launcher).empty(); }, 20);
+    };
+
+    pid_t main = spawn({horavel().string()});
+    EXPECT_TRUE(waitUntil(launcherRuns, 30)) << readText(root_ / "shell.log");
+    end(main);
+    ASSERT_TRUE(endLaunchers());
+
+    end(daemon_);
+    bool answering = false;
+    daemon_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, root_, answering);
+    ASSERT_TRUE(answering);
+    EXPECT_TRUE(waitUntil(launcherRuns, 30));
+    EXPECT_TRUE(endLaunchers());
+}

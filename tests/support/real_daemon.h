@@ -9,7 +9,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -47,6 +49,23 @@ inline pid_t startRealDaemon(const char* program, const std::filesystem::path& r
                                },
                                20);
     return pid;
+}
+
+// Whether this process was started with a display (its environment as the daemon reads it).
+inline bool startedWithADisplay() {
+    std::ifstream in("/proc/self/environ", std::ios::binary);
+    std::string entry;
+    while (std::getline(in, entry, '\0'))
+        if ((entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("WAYLAND_DISPLAY=", 0) == 0) &&
+            entry.find('=') + 1 < entry.size())
+            return true;
+    return false;
+}
+
+// This process without a display, so that what it starts has none either.
+inline void withoutADisplay() {
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "QT_QPA_PLATFORM"})
+        ::unsetenv(v);
 }
 
 // Points this process and the programs it starts at a reminder's device root: the device

@@ -3,10 +3,13 @@
 #include "device/device.h"
 #include "device/files.h"
 #include "device/text.h"
+#include "device/wordsort.h"
 
 #include <QEventLoop>
 #include <QLoggingCategory>
 #include <QPointer>
+
+#include <algorithm>
 
 namespace hv::tk {
 
@@ -120,6 +123,24 @@ void FolderBrowser::createControls() {
     filling_ = true;
     root_ = TreeInsertItem(tree_, nullptr, u"\\", kParamFolder, kImageFolder);
     TreeSetHasChildren(tree_, root_, true);
+    if (kind_ == Kind::Program) {
+        running_ = TreeInsertItem(tree_, nullptr, kRunningPrograms, kParamRunning, kImageFolder);
+        TreeSetHasChildren(tree_, running_, true);
+    }
+    filling_ = false;
+}
+
+void FolderBrowser::fillRunning() {
+    filling_ = true;
+    TreeDeleteChildren(tree_, running_);
+    std::vector<std::u16string> names = dev::current().shell().userProgramNames();
+    std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
+        return dev::compareWordSort(a, b) < 0;
+    });
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (const std::u16string& name : names)
+        TreeInsertItem(tree_, running_, name, kParamFile, kImageProgram);
+    TreeSetHasChildren(tree_, running_, !names.empty());
     filling_ = false;
 }
 
@@ -127,7 +148,7 @@ std::u16string FolderBrowser::itemPath(HTREEITEM item) const {
     if (!item)
         return {};
     std::vector<std::u16string> names;
-    for (HTREEITEM i = item; i && i != root_; i = TreeGetParent(tree_, i))
+    for (HTREEITEM i = item; i && i != root_ && i != running_; i = TreeGetParent(tree_, i))
         names.push_back(TreeGetItemText(tree_, i));
     std::u16string path;
     for (auto it = names.rbegin(); it != names.rend(); ++it)
@@ -136,7 +157,8 @@ std::u16string FolderBrowser::itemPath(HTREEITEM item) const {
 }
 
 bool FolderBrowser::itemIsFolder(HTREEITEM item) const {
-    return item && TreeGetItemParam(tree_, item) == kParamFolder;
+    return item && (TreeGetItemParam(tree_, item) == kParamFolder ||
+                    TreeGetItemParam(tree_, item) == kParamRunning);
 }
 
 void FolderBrowser::fill(HTREEITEM folder) {
@@ -212,7 +234,10 @@ void FolderBrowser::onExpanding(const NMTREEVIEW& nm) {
         return;
     if (nm.action == TVE_EXPAND) {
         debugOutput("Item expanding\r\n");
-        fill(nm.item);
+        if (nm.item == running_)
+            fillRunning();
+        else
+            fill(nm.item);
     } else if (nm.action == TVE_COLLAPSE) {
         debugOutput("Item collapsing\r\n");
         filling_ = true;

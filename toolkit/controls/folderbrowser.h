@@ -63,6 +63,11 @@ public:
     HWND testButton() const { return test_; }
     HWND cancelButton() const { return cancel_; }
     HTREEITEM rootItem() const { return root_; }
+    // Select EXE only: the host's running programs beside the device's folders (on a desktop
+    // the programs that should keep the screen saver away are the host's: a video player, a
+    // presentation), listed by the names the launcher matches.
+    static constexpr char16_t kRunningPrograms[] = u"Running programs";
+    HTREEITEM runningItem() const { return running_; }
 
     // The device path of an item, built from the names up the tree ("\Windows\Alarm1.wav").
     std::u16string itemPath(HTREEITEM item) const;
@@ -89,9 +94,10 @@ public:
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    enum : intptr_t { kParamFolder = 1, kParamFile = 2 };
+    enum : intptr_t { kParamFolder = 1, kParamFile = 2, kParamRunning = 3 };
     void createControls();
     void fill(HTREEITEM folder);
+    void fillRunning();
     void onSelection();
     void onExpanding(const NMTREEVIEW& nm);
     void accept();
@@ -103,6 +109,7 @@ private:
     HWND test_ = nullptr;
     HWND cancel_ = nullptr;
     HTREEITEM root_ = nullptr;
+    HTREEITEM running_ = nullptr;
     ImageList images_;
     Done done_;
     bool open_ = false;

@@ -82,11 +82,16 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${HV_HOMEPAGE})
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # The shared libraries come from dpkg-shlibdeps. The packages below are what the programs use
 # without linking it, one a line: the time-zone data the device layer reads, the fonts the views
-# ask for.
+# ask for, a sound player for the reminders (the first of pw-play, paplay, aplay found), Qt's
+# platform for a Wayland session, and setcap, which gives the daemon the alarm clock that wakes
+# the machine for a due alarm.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(HV_DEB_DEPENDS
     tzdata
     fonts-dejavu-core
+    "pipewire-bin | pulseaudio-utils | alsa-utils"
+    qt6-wayland
+    libcap2-bin
 )
 set(HV_DEB_RECOMMENDS
     fonts-wine
