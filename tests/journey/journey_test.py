@@ -137,7 +137,18 @@ class Device:
         if os.path.exists(self.reminder_log) and "end" not in open(self.reminder_log).read():
             open(self.reminder_control, "w").write("200\n")  # "Dismiss" ends a reminder
             wait_for(lambda: "end" in open(self.reminder_log).read(), 5)
-        shutil.rmtree(self.top, ignore_errors=True)  # the daemon ends with its root
+        # The daemon of this root and the programs it started there (the launcher, reminders)
+        # end with the run.
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    line = f.read().split(b"\0")
+                if any(a == self.root.encode() or a.startswith(self.root.encode() + b"/")
+                       for a in line):
+                    os.kill(int(pid), signal.SIGTERM)
+            except OSError:
+                continue
+        shutil.rmtree(self.top, ignore_errors=True)
 
 
 class Window:
@@ -403,7 +414,7 @@ class AlarmsAndEvents(Journey):
         self.assertEqual(len(record), 76)
         open(os.path.join(DEVICE.data, "events.dat"), "wb").write(header + record)
         h = self.start("e")
-        h.tap(240, 90 + 44 + 10)  # the first row of the list
+        h.tap(240, 112)  # the first row of the list
         h.tap(394, 463)  # "Delete..."
         box = h.wait_other(lambda w: w.name == "Horavel", 5)
         self.assertIsNotNone(box, "no confirmation")
