@@ -133,6 +133,10 @@ TEST(ShellProcess, RenderAllDrawsEveryViewOnItsOwn) {
     QProcess p;
     QProcessEnvironment env = deviceEnv(root);
     env.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+    ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("data")));
+    for (const QString& f : QDir(QStringLiteral(HV_DATA_DIR)).entryList({QStringLiteral("*.cdb")}))
+        ASSERT_TRUE(QFile::copy(QStringLiteral(HV_DATA_DIR "/") + f,
+                                root.path() + QStringLiteral("/data/") + f));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(HORAVEL_EXE), {QStringLiteral("--render-all"), out.path()});
     ASSERT_TRUE(p.waitForFinished(60000));
