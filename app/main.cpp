@@ -7,6 +7,7 @@
 #include "device/daemon_client.h"
 #include "device/device.h"
 #include "device/hostsession.h"
+#include "device/real.h"
 #include "device/text.h"
 #include "screensaver/exceptions.h"
 #include "settings/settings.h"
@@ -16,6 +17,7 @@
 #include "toolkit/platform/platform.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -57,7 +59,8 @@ void quitOnEndSignals() {
         char byte = 0;
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &byte, 1);
         // exit, not quit: Qt 6 turns quit() into a close of every window, which the main window
-        // refuses (closing it is not ending the program).
+        // refuses. Every loop ends, a modal box's or dialog's too, and the exit save runs once
+        // the main loop has returned.
         QCoreApplication::exit(0);
     });
     struct sigaction sa {};
@@ -173,10 +176,18 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 
 // Once the window shows: whether reminders should ring after a restart, when nothing makes the
 // device services start at login yet (a program run from a build). Never without a screen, where
-// no one could answer.
-void offerRemindersAfterRestart(QWidget* parent) {
-    QTimer::singleShot(0, parent, [] {
+// no one could answer, and never beside another dialog: a dialog open at start (the forced Home
+// Location page) is answered first.
+void offerRemindersAfterRestart(MainWindow& w) {
+    QTimer::singleShot(0, &w, [&w] {
+        if (QDialog* d = w.openDialog(); d && d->isVisible()) {
+            QObject::connect(
+                d, &QDialog::finished, &w, [&w] { offerRemindersAfterRestart(w); },
+                Qt::QueuedConnection);
+            return;
+        }
         tk::QtMessageBoxes boxes;
+        boxes.setMainWindow(&w);
         const std::filesystem::path root = dev::current().root();
         offerDaemonAtLogin(boxes, dev::SessionPlaces::fromEnvironment(), dev::daemonProgram(root),
                            root, dev::runSystemctl);
@@ -277,6 +288,14 @@ int main(int argc, char** argv) {
     }
     QApplication::setApplicationName(QStringLiteral("Horavel"));
     quitOnEndSignals();
+    // Messages are modal boxes over the window that asked; without a screen no one could answer
+    // them, and they stay lines on standard error.
+    tk::QtMessageBoxes* boxes = nullptr;
+    if (!offscreen && opt.renderDir.isEmpty()) {
+        auto installed = std::make_unique<tk::QtMessageBoxes>();
+        boxes = installed.get();
+        dev::RealDevice::instance().setMessageBoxes(std::move(installed));
+    }
     QApplication::setQuitOnLastWindowClosed(false);
 
     // A copy left in a device root after the package was removed from the computer says so and
@@ -301,6 +320,8 @@ int main(int argc, char** argv) {
         return 0; // no such skin: end before any view exists
 
     MainWindow w(cmd.kind == CommandLine::Kind::Refused ? CommandLine{} : cmd, registry::makeView);
+    if (boxes)
+        boxes->setMainWindow(&w);
     if (instance)
         instance->onActivate = [&w] {
             trace(QStringLiteral("activated"));
@@ -323,7 +344,7 @@ int main(int argc, char** argv) {
     if (!w.start())
         return 0;
     if (!offscreen && !opt.firstFrame && cmd.kind != CommandLine::Kind::ScreenSaver)
-        offerRemindersAfterRestart(&w);
+        offerRemindersAfterRestart(w);
     followControlFile(w);
     trace(QStringLiteral("running"));
     if (w.screenSaverMode())

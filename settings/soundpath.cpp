@@ -44,21 +44,65 @@ bool writeSoundPathFile(std::u16string_view devicePath, std::u16string_view text
     return dev::saveWholeFile(devicePath, encodeTerminatedUtf16(text));
 }
 
+namespace {
+
+char16_t lowerAscii(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+// Whether the text ends with the lower-case suffix, in any letter case.
+bool endsWithNoCase(std::u16string_view text, std::u16string_view suffix) {
+    if (text.size() < suffix.size())
+        return false;
+    const size_t at = text.size() - suffix.size();
+    for (size_t i = 0; i < suffix.size(); ++i)
+        if (lowerAscii(text[at + i]) != suffix[i])
+            return false;
+    return true;
+}
+
+constexpr std::u16string_view kSoundExtension = u".wav";
+
+} // namespace
+
 bool namesNoSound(std::u16string_view path) {
     const size_t slash = path.rfind(u'\\');
     const std::u16string_view name =
         slash == std::u16string_view::npos ? path : path.substr(slash + 1);
     constexpr std::u16string_view kNone = u"none.wav";
-    if (name.size() != kNone.size())
-        return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        char16_t c = name[i];
-        if (c >= u'A' && c <= u'Z')
-            c = static_cast<char16_t>(c - u'A' + u'a');
-        if (c != kNone[i])
-            return false;
+    return name.size() == kNone.size() && endsWithNoCase(name, kNone);
+}
+
+SoundList soundListOf(std::u16string_view folder) {
+    SoundList out;
+    const auto entries = dev::listFolder(folder.empty() ? u"\\" : folder);
+    if (!entries)
+        return out;
+    for (const dev::FolderEntry& e : *entries) {
+        if (e.folder || !endsWithNoCase(e.name, kSoundExtension))
+            continue;
+        std::u16string shown = e.name.substr(0, e.name.size() - kSoundExtension.size());
+        // A list item holds neither a backslash nor a full stop: a name with a full stop would
+        // end the list early, so such files are left out.
+        if (shown.empty() || shown.find(u'.') != std::u16string::npos)
+            continue;
+        out.files.push_back(e.name);
+        out.names.push_back(std::move(shown));
     }
-    return true;
+    return out;
+}
+
+uint32_t soundListIndex(std::u16string_view path) {
+    const size_t slash = path.rfind(u'\\');
+    const std::u16string_view folder =
+        slash == std::u16string_view::npos ? path : path.substr(0, slash);
+    std::u16string_view name = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+    name = name.substr(0, name.find(u'.'));
+    const SoundList list = soundListOf(folder);
+    for (size_t i = 0; i < list.names.size(); ++i)
+        if (list.names[i] == name)
+            return static_cast<uint32_t>(i + 1);
+    return 0;
 }
 
 void readChimeSound() {

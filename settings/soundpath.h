@@ -31,6 +31,17 @@ std::u16string decodeSoundPath(const uint8_t* data, size_t size, size_t maxChars
 // file name is that (in any letter case) names no sound, and nothing is played for it.
 bool namesNoSound(std::u16string_view path);
 
+// The sound files a sound picker lists for a folder ("" is the root), in the folder's order: the
+// .wav files (any letter case) whose names hold no further full stop.
+struct SoundList {
+    std::vector<std::u16string> files; // as stored, "Alarm1.wav"
+    std::vector<std::u16string> names; // as listed, "Alarm1"
+};
+SoundList soundListOf(std::u16string_view folder);
+// The picker's entry for a path's file: its position in the folder's list plus one, 0 ("None")
+// when the folder does not list it.
+uint32_t soundListIndex(std::u16string_view path);
+
 // The chime sound: data\chimesnd.dat, the default sound when it cannot be read.
 void readChimeSound();
 bool writeChimeSound();

@@ -230,8 +230,13 @@ void MainWindow::buildViewHolder() {
     if (!screenSaverMode_) {
         loadCities(*holder_.cities);
         // A first start on a desktop: a host zone of a shipped city makes that city home.
-        if (firstStart_)
+        if (firstStart_) {
             homeFromHost_ = homeFromHostZone(*holder_.cities, app().settings);
+            // Kept at once: a start that ends without the exit save (a render of the views)
+            // leaves the same home to the next start.
+            if (homeFromHost_)
+                saveSettingsWithRetry();
+        }
     }
     holder_.citySource = std::make_unique<view::DatabaseCitySource>(*holder_.cities);
     tk::SetCitySource(holder_.citySource.get());
@@ -519,6 +524,13 @@ void MainWindow::showDialog(QDialog* d) {
     d->open();
 }
 
+void MainWindow::centreOver(QWidget* d) {
+    const QRect frame = geometry();
+    const QSize size = d->frameGeometry().size();
+    d->move(frame.left() + (frame.width() - size.width()) / 2,
+            frame.top() + (frame.height() - size.height()) / 2);
+}
+
 void MainWindow::openAbout() {
     showDialog(createAboutDialog(this));
 }
@@ -540,14 +552,15 @@ void MainWindow::openPreferences() {
 }
 
 void MainWindow::openHomeLocation(bool forced) {
-    // The page stands over the lower half of the main window; forced mode (the device zone
-    // differs from the home city's) has no Cancel button.
+    // The page stands centred over the main window; forced mode (the device zone differs from
+    // the home city's) has no Cancel button.
     auto* d =
         new citiesui::HomeLocationDlg(this, *holder_.cities, forced, [this] { redrawSoon(); });
-    const tk::RECT place = citiesui::HomeLocationDlg::kPlace;
-    d->move(mapToGlobal(QPoint(place.left, place.top)));
     QObject::connect(d, &QDialog::finished, this, [this] { citiesChanged(); });
     showDialog(d);
+    centreOver(d);
+    // A window manager may place the main window only once it is mapped: centre again then.
+    QTimer::singleShot(kTickMs, d, [this, d] { centreOver(d); });
 }
 
 void MainWindow::openEditCities() {

@@ -132,6 +132,8 @@ private:
     void openAbout();
     void openSetDateTime();
     void showDialog(QDialog* d);
+    // Moves a dialog to the middle of the main window.
+    void centreOver(QWidget* d);
 
     bool screenSaverMode_ = false;
     uint32_t screenSaverSkinArg_ = 0;

@@ -58,8 +58,12 @@ RECT shifted(const RECT& r, int dx, int dy) {
 
 // The continent list without its last item ("All Continents").
 std::u16string continentFiles() {
+    // "...\South America\All Continents\.": the list ends after the backslash before the last
+    // item.
     std::u16string all = LoadStringResource(kStrContinents);
-    const size_t last = all.rfind(u'\\', all.size() >= 2 ? all.size() - 2 : 0);
+    const size_t end = all.rfind(u'\\');
+    const size_t last =
+        end == std::u16string::npos || end == 0 ? std::u16string::npos : all.rfind(u'\\', end - 1);
     return last == std::u16string::npos ? all : all.substr(0, last + 1) + u".";
 }
 
@@ -221,7 +225,10 @@ void CityDetailsDlg::createControls(const std::u16string& monthList,
 CityDetailsEntry CityDetailsDlg::entry() const {
     CityDetailsEntry e;
     e.name = GetWindowText(name_);
-    e.gmtOffset = gmt_ ? gmt_->GetOffset() : 0;
+    // An offset the picker still shows as filled stays as the record has it (the picker holds
+    // quarter hours only).
+    const int picked = gmt_ ? gmt_->GetOffset() : filledOffset_;
+    e.gmtOffset = picked == filledOffset_ ? record_.gmtOffset : picked;
     e.latDegrees = GetWindowText(fields_[0]);
     e.latMinutes = GetWindowText(fields_[1]);
     e.lonDegrees = GetWindowText(fields_[2]);
@@ -238,8 +245,10 @@ CityDetailsEntry CityDetailsDlg::entry() const {
 
 void CityDetailsDlg::fill(const CityDetailsEntry& e) {
     SetWindowText(name_, e.name);
-    if (gmt_)
+    if (gmt_) {
         gmt_->SetOffset(e.gmtOffset);
+        filledOffset_ = gmt_->GetOffset();
+    }
     SetWindowText(fields_[0], e.latDegrees);
     SetWindowText(fields_[1], e.latMinutes);
     SetWindowText(fields_[2], e.lonDegrees);

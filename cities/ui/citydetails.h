@@ -129,6 +129,7 @@ private:
     tk::HWND cancelButton_ = nullptr;
     std::unique_ptr<tk::TimePicker> gmt_;
     std::unique_ptr<tk::DropList> continent_, northSouth_, eastWest_;
+    int filledOffset_ = 0; // what the GMT picker showed once filled
     std::array<std::unique_ptr<tk::DropList>, 6> rules_;
     bool ruleShown_ = true;
     int tab_ = 0;

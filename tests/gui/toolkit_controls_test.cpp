@@ -255,7 +255,8 @@ TEST_F(Controls, OffsetPickerStepsInQuarterHoursWithItsSign) {
     p.SetOffset(-12 * 60);
     EXPECT_EQ(p.Text(), u"-12:00");
     pick->spin(-1);
-    EXPECT_EQ(p.Text(), u"+12:00");
+    EXPECT_EQ(p.Text(), u"+14:00");
+    EXPECT_EQ(p.GetOffset(), 14 * 60);
     pick->spin(1);
     EXPECT_EQ(p.Text(), u"-12:00");
     p.SetOffset(0);

@@ -126,11 +126,18 @@ TEST(ShellProcess, EndSignalsSaveTheStateLikeExit) {
 }
 
 // --render-all draws each view with only its own child windows: a settings window or list that
-// another view owns never stands in front of it, so no two views share their title strip.
+// another view owns never stands in front of it, so no two views share their title strip. As a
+// first start, it takes the host zone's city as home and keeps it for the next start.
 TEST(ShellProcess, RenderAllDrawsEveryViewOnItsOwn) {
     QTemporaryDir root, out;
     QProcess p;
-    p.setProcessEnvironment(deviceEnv(root));
+    QProcessEnvironment env = deviceEnv(root);
+    env.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+    ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("data")));
+    for (const QString& f : QDir(QStringLiteral(HV_DATA_DIR)).entryList({QStringLiteral("*.cdb")}))
+        ASSERT_TRUE(QFile::copy(QStringLiteral(HV_DATA_DIR "/") + f,
+                                root.path() + QStringLiteral("/data/") + f));
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(HORAVEL_EXE), {QStringLiteral("--render-all"), out.path()});
     ASSERT_TRUE(p.waitForFinished(60000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
@@ -146,4 +153,9 @@ TEST(ShellProcess, RenderAllDrawsEveryViewOnItsOwn) {
             EXPECT_NE(titles[static_cast<size_t>(v)], titles[static_cast<size_t>(other)])
                 << files[v].toStdString() << " and " << files[other].toStdString();
     }
+    QFile f(root.path() + QStringLiteral("/data/settings.dat"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    ASSERT_EQ(bytes.size(), 368);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[12]), 3) << "homeContinent: Europe, Berlin's";
 }

@@ -157,24 +157,24 @@ TEST(ToolkitPicker, InternetTimeCarriesOverEveryValue) {
 }
 
 TEST(ToolkitPicker, OffsetHoursRunRoundThroughBothSigns) {
-    // Spinning the hours up from 0: +1 .. +12, then -12 .. -1, then 0 again.
+    // Spinning the hours up from 0: +1 .. +14, then -12 .. -1, then 0 again.
     OffsetValue v;
     std::vector<int> seen;
-    for (int i = 0; i < 25; ++i) {
+    for (int i = 0; i < 27; ++i) {
         const int shown = (v.hours + 1) % 60;
         OffsetHoursChanged(v, v.hours, shown);
         seen.push_back(OffsetMinutes(v) / 60);
     }
     std::vector<int> want;
-    for (int h = 1; h <= 12; ++h)
+    for (int h = 1; h <= 14; ++h)
         want.push_back(h);
     for (int h = -12; h <= 0; ++h)
         want.push_back(h);
     EXPECT_EQ(seen, want);
-    // And down from 0: -1 .. -12, then +12 .. +1, 0.
+    // And down from 0: -1 .. -12, then +14 .. +1, 0.
     v = OffsetValue{};
     seen.clear();
-    for (int i = 0; i < 25; ++i) {
+    for (int i = 0; i < 27; ++i) {
         const int shown = (v.hours + 59) % 60;
         OffsetHoursChanged(v, v.hours, shown);
         seen.push_back(OffsetMinutes(v) / 60);
@@ -182,7 +182,7 @@ TEST(ToolkitPicker, OffsetHoursRunRoundThroughBothSigns) {
     want.clear();
     for (int h = -1; h >= -12; --h)
         want.push_back(h);
-    for (int h = 12; h >= 0; --h)
+    for (int h = 14; h >= 0; --h)
         want.push_back(h);
     EXPECT_EQ(seen, want);
     EXPECT_EQ(OffsetPictureSign(OffsetValue{}), OffsetSign::Blank);
@@ -207,7 +207,14 @@ TEST(ToolkitPicker, OffsetMinutesSnapToQuarters) {
     EXPECT_TRUE(v.negative);
     EXPECT_EQ(v.hours, 3);
     EXPECT_EQ(v.minutes, 30);
-    EXPECT_EQ(OffsetMinutes(OffsetFromMinutes(5000)), 720);
+    EXPECT_EQ(OffsetMinutes(OffsetFromMinutes(5000)), 840);
+    EXPECT_EQ(OffsetMinutes(OffsetFromMinutes(-5000)), -720);
+    // Chatham and Kiritimati come back as they went in; the ends take no minutes.
+    EXPECT_EQ(OffsetMinutes(OffsetFromMinutes(765)), 765);
+    EXPECT_EQ(OffsetMinutes(OffsetFromMinutes(840)), 840);
+    OffsetValue east = OffsetFromMinutes(840);
+    OffsetMinutesChanged(east, 1);
+    EXPECT_EQ(OffsetMinutes(east), 840);
     EXPECT_FALSE(OffsetFromMinutes(0).negative);
 }
 

@@ -224,11 +224,18 @@ void OffsetHoursChanged(OffsetValue& v, int last, int shown) {
     if (value <= 0) {
         value = 0;
         v.negative = false;
-    } else if (value >= 13) {
-        value = 12;
-        v.negative = !v.negative;
+    } else if (!v.negative && value > kOffsetMaxEastHours) {
+        // Past +14:00 the next step is -12:00, and back: every offset stays reachable.
+        value = kOffsetMaxWestHours;
+        v.negative = true;
+    } else if (v.negative && value > kOffsetMaxWestHours) {
+        value = kOffsetMaxEastHours;
+        v.negative = false;
     }
     v.hours = value;
+    // The ends of the range carry no minutes.
+    if (value == (v.negative ? kOffsetMaxWestHours : kOffsetMaxEastHours))
+        v.minutes = 0;
 }
 
 int SnapOffsetMinutes(int shown) {
@@ -253,6 +260,12 @@ int SnapOffsetMinutes(int shown) {
     return q == 60 ? 45 : q;
 }
 
+void OffsetMinutesChanged(OffsetValue& v, int shown) {
+    v.minutes = SnapOffsetMinutes(shown);
+    if (v.hours == (v.negative ? kOffsetMaxWestHours : kOffsetMaxEastHours))
+        v.minutes = 0;
+}
+
 int OffsetMinutes(const OffsetValue& v) {
     const int m = v.hours * 60 + v.minutes;
     return v.negative ? -m : m;
@@ -260,7 +273,7 @@ int OffsetMinutes(const OffsetValue& v) {
 
 OffsetValue OffsetFromMinutes(int minutes) {
     OffsetValue v;
-    minutes = std::clamp(minutes, -12 * 60, 12 * 60);
+    minutes = std::clamp(minutes, -kOffsetMaxWestHours * 60, kOffsetMaxEastHours * 60);
     v.negative = minutes < 0;
     const int a = std::abs(minutes);
     v.hours = a / 60;

@@ -76,8 +76,11 @@ int BeatsFromFields(const dev::SystemTime& t);
 void CarryBeatFields(dev::SystemTime& t);
 
 // The offset mode: hours shown in the seconds field, minutes in quarter hours, a sign flag.
+// The offsets the city files hold: -12:00 to +14:00.
+inline constexpr int kOffsetMaxWestHours = 12;
+inline constexpr int kOffsetMaxEastHours = 14;
 struct OffsetValue {
-    int hours = 0; // 0..12, without sign
+    int hours = 0; // 0..12 west, 0..14 east, without sign
     int minutes = 0;
     bool negative = false;
 };
@@ -88,6 +91,8 @@ const char16_t* OffsetPicture(OffsetSign sign);
 void OffsetHoursChanged(OffsetValue& v, int last, int shown);
 // The minutes field changed to `shown`; returns the quarter it snaps to.
 int SnapOffsetMinutes(int shown);
+// The minutes field changed to `shown`: the snapped quarter, none at either end of the range.
+void OffsetMinutesChanged(OffsetValue& v, int shown);
 // Minutes east of UTC and back.
 int OffsetMinutes(const OffsetValue& v);
 OffsetValue OffsetFromMinutes(int minutes);

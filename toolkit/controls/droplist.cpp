@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace hv::tk {
 
@@ -209,7 +210,61 @@ void DropListB::Dismiss() {
     SendMessage(container_, kMsgChanged, 0, 0);
 }
 
+void DropListB::ScrollTo(int first) {
+    const int next = std::clamp(first, 0, std::max(0, count_ - visibleRows_));
+    if (!scrolling_ || next == firstVisible_)
+        return;
+    firstVisible_ = next;
+    SetScrollPos(hwnd(), rowHeight_ * firstVisible_);
+    InvalidateRect(hwnd(), nullptr, true);
+}
+
+bool DropListB::ScrollKey(int key) {
+    switch (key) {
+    case VK_UP:
+        ScrollTo(firstVisible_ - 1);
+        return true;
+    case VK_DOWN:
+        ScrollTo(firstVisible_ + 1);
+        return true;
+    case VK_PRIOR:
+        ScrollTo(firstVisible_ - visibleRows_);
+        return true;
+    case VK_NEXT:
+        ScrollTo(firstVisible_ + visibleRows_);
+        return true;
+    case VK_HOME:
+        ScrollTo(0);
+        return true;
+    case VK_END:
+        ScrollTo(count_);
+        return true;
+    case VK_ESCAPE:
+        Dismiss();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void DropListB::OnMouseMove(POINT pt) {
+    if (!scrolling_ || pressY_ < 0 || rowHeight_ <= 0)
+        return;
+    // A drag of the stylus moves the rows with it; the row it started on is not chosen.
+    const int rows = (pressY_ - pt.y) / rowHeight_;
+    if (!dragging_ && std::abs(pressY_ - pt.y) < rowHeight_ / 2)
+        return;
+    if (!dragging_ && pressedRow_ >= 0)
+        InvalidateRect(hwnd(), nullptr, false);
+    dragging_ = true;
+    pressedRow_ = -1;
+    ScrollTo(pressFirst_ + rows);
+}
+
 void DropListB::OnLButtonDown(POINT pt) {
+    pressY_ = pt.y;
+    pressFirst_ = firstVisible_;
+    dragging_ = false;
     const int r =
         PopupRowAt(pt, rowHeight_, std::min(visibleRows_, count_ - firstVisible_), ListWidth());
     pressedRow_ = r;
@@ -223,6 +278,11 @@ void DropListB::OnLButtonDown(POINT pt) {
 }
 
 void DropListB::OnLButtonUp(POINT pt) {
+    pressY_ = -1;
+    if (dragging_) {
+        dragging_ = false;
+        return;
+    }
     const int r =
         PopupRowAt(pt, rowHeight_, std::min(visibleRows_, count_ - firstVisible_), ListWidth());
     if (r < 0) {
@@ -259,6 +319,18 @@ LRESULT DropListB::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
+    case WM_MOUSEWHEEL: {
+        // Three rows a notch, as a desktop list turns; part turns add up.
+        wheelTurn_ += static_cast<int16_t>(HIWORD(wp));
+        const int notches = wheelTurn_ / WHEEL_DELTA;
+        wheelTurn_ -= notches * WHEEL_DELTA;
+        ScrollTo(firstVisible_ - notches * kWheelRows);
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (ScrollKey(static_cast<int>(wp)))
+            return 0;
+        return SWindow::WindowProc(hwnd, msg, wp, lp);
     case WM_ACTIVATE:
         if (LOWORD(wp) == WA_INACTIVE) {
             swallowTap_ = true;

@@ -37,6 +37,7 @@ public:
     void Paint(HDC hdc) override;
     void OnLButtonDown(POINT pt) override;
     void OnLButtonUp(POINT pt) override;
+    void OnMouseMove(POINT pt) override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
     // Added after the nine operations of SWindow.
     virtual const char16_t* ItemText(int index); // 9
@@ -84,6 +85,11 @@ protected:
     void PaintRow(DC& dc, int row, bool pressed);
     RECT RowRect(int row) const;
     int ListWidth() const;
+    // Scrolls the open list so that `first` is its top row (kept in range).
+    void ScrollTo(int first);
+    // Up, Down, Page Up, Page Down, Home and End scroll the open list; Escape closes it.
+    bool ScrollKey(int key);
+    static constexpr int kWheelRows = 3;
 
     HWND container_ = nullptr;
     bool hidden_ = false;
@@ -103,6 +109,10 @@ protected:
     const char16_t* listString_ = nullptr;
     std::u16string ownedList_;
     int pressedRow_ = -1;
+    int pressY_ = -1;    // where the stylus went down in the open list
+    int pressFirst_ = 0; // the top row then
+    bool dragging_ = false;
+    int wheelTurn_ = 0;
     int total_ = 0;
     bool swallowTap_ = false;
 

@@ -146,7 +146,7 @@ void TimePicker::OnChange() {
         if (t.second != lastHours_)
             OffsetHoursChanged(v, lastHours_, t.second);
         if (t.minute != lastMinute_)
-            v.minutes = SnapOffsetMinutes(t.minute);
+            OffsetMinutesChanged(v, t.minute);
         ShowOffset(v);
         break;
     }

@@ -46,7 +46,7 @@ public:
     // Internet time 0..999.
     void SetInternetTime(int beats);
     int GetInternetTime() const;
-    // Offset mode: entered once, then the offset in minutes east of UTC (-720..720).
+    // Offset mode: entered once, then the offset in minutes east of UTC (-720..840).
     void EnterOffsetMode();
     void SetOffset(int minutes);
     int GetOffset() const;

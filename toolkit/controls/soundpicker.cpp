@@ -1,13 +1,13 @@
 #include "toolkit/controls/soundpicker.h"
 
 #include "device/files.h"
+#include "settings/soundpath.h"
 
 namespace hv::tk {
 
 namespace {
 
 constexpr char16_t kNone[] = u"None";
-constexpr size_t kExtensionChars = 4; // ".wav"
 
 } // namespace
 
@@ -56,21 +56,9 @@ void STFileList::setFolder(const std::u16string& folder) {
 }
 
 void STFileList::rebuild() {
-    files_.clear();
-    names_.clear();
-    if (const auto entries = dev::listFolder(folder_.empty() ? u"\\" : folder_)) {
-        for (const dev::FolderEntry& e : *entries) {
-            if (e.folder || !FolderBrowser::listsFile(FolderBrowser::Kind::SoundFolder, e.name))
-                continue;
-            std::u16string shown = e.name.substr(0, e.name.size() - kExtensionChars);
-            // A list item holds neither a backslash nor a full stop: a name with a full stop
-            // would end the list early, so such files are left out.
-            if (shown.empty() || shown.find(u'.') != std::u16string::npos)
-                continue;
-            files_.push_back(e.name);
-            names_.push_back(std::move(shown));
-        }
-    }
+    SoundList list = soundListOf(folder_);
+    files_ = std::move(list.files);
+    names_ = std::move(list.names);
     listText_ = kNone;
     listText_ += u'\\';
     for (const std::u16string& n : names_)

@@ -7,6 +7,7 @@
 #include "toolkit/window/picture.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -880,9 +882,32 @@ int TreeGetItemImage(HWND tree, HTREEITEM item) {
 
 // ---- Message boxes ---------------------------------------------------------------------------
 
+QWidget* QtMessageBoxes::owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    if (mainWindow_ && mainWindow_->isVisible())
+        return mainWindow_->window();
+    return nullptr;
+}
+
 dev::MbResult QtMessageBoxes::show(const std::u16string& caption, const std::u16string& text,
                                    dev::MbIcon icon, dev::MbButtons buttons) {
-    QMessageBox box;
+    // Parented, the box is centred over its owner and keeps it from input until answered.
+    QWidget* over = owner();
+    QMessageBox box(over);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (over) {
+        // The box takes its size when shown; then it stands in the middle of its owner.
+        QTimer::singleShot(0, &box, [&box, over = QPointer<QWidget>(over)] {
+            if (!over)
+                return;
+            const QRect o = over->window()->geometry();
+            box.move(o.left() + (o.width() - box.width()) / 2,
+                     o.top() + (o.height() - box.height()) / 2);
+        });
+    }
     box.setWindowTitle(dev::toQString(caption));
     box.setText(dev::toQString(text));
     switch (icon) {

@@ -15,6 +15,7 @@
 #include <QRegion>
 #include <QScrollBar>
 #include <QTimerEvent>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <map>
@@ -171,6 +172,12 @@ protected:
     void keyPressEvent(QKeyEvent* ev) override {
         SendMessage(this, WM_KEYDOWN, static_cast<WPARAM>(virtualKey(ev->key())), 0);
     }
+    void wheelEvent(QWheelEvent* ev) override {
+        const int turn = ev->angleDelta().y();
+        if (turn == 0)
+            return;
+        SendMessage(this, WM_MOUSEWHEEL, static_cast<WPARAM>((turn & 0xffff) << 16), 0);
+    }
     void timerEvent(QTimerEvent* ev) override {
         for (auto& [tid, qtid] : timers)
             if (qtid == ev->timerId()) {
@@ -209,11 +216,28 @@ private:
             return 0x1B;
         case Qt::Key_Space:
             return 0x20;
+        case Qt::Key_PageUp:
+            return VK_PRIOR;
+        case Qt::Key_PageDown:
+            return VK_NEXT;
+        case Qt::Key_Home:
+            return VK_HOME;
+        case Qt::Key_End:
+            return VK_END;
         default:
             return qtKey < 0x80 ? qtKey : 0;
         }
     }
 };
+
+// The program's screen a window stands on: the top-level window that no other window owns.
+// Dialogs and the pop-ups over them stand on their owner's screen.
+QWidget* screenWindow(QWidget* w) {
+    QWidget* top = w->window();
+    while (top->parentWidget())
+        top = top->parentWidget()->window();
+    return top;
+}
 
 HostWidget* host(HWND hwnd) {
     if (!hwnd || !liveHosts().count(hwnd))
@@ -399,15 +423,21 @@ HWND CreateWindowEx(uint32_t exStyle, const std::u16string& className,
     QWidget* qtParent = nullptr;
     Qt::WindowFlags flags;
     bool popup = false;
+    bool ownWindow = false;
     if (style & WS_CHILD) {
         qtParent = parent;
         if (!qtParent)
             return nullptr;
     } else if (parent && (style & WS_POPUP)) {
-        // A pop-up over the program's screen: it lives in the top-level window, at screen
-        // coordinates, above every other window there.
+        // A pop-up over the program's screen, at screen coordinates, above every other window
+        // there. Over the main window it lives in it; over a dialog it is a window of its own,
+        // so that the dialog's edges do not cut it.
         qtParent = parent->window();
         popup = true;
+        if (qtParent != screenWindow(qtParent)) {
+            flags = Qt::Tool | Qt::FramelessWindowHint;
+            ownWindow = true;
+        }
     } else {
         flags = Qt::Window;
         if (!(style & WS_CAPTION))
@@ -457,7 +487,8 @@ HWND CreateWindowEx(uint32_t exStyle, const std::u16string& className,
                         0);
         });
     }
-    h->setGeometry(x, y, width < 0 ? 0 : width, height < 0 ? 0 : height);
+    const QPoint at = ownWindow ? screenWindow(qtParent)->mapToGlobal(QPoint(x, y)) : QPoint(x, y);
+    h->setGeometry(at.x(), at.y(), width < 0 ? 0 : width, height < 0 ? 0 : height);
     h->ensureBacking();
 
     CREATESTRUCT cs;
@@ -502,6 +533,9 @@ HWND CreateWindowEx(uint32_t exStyle, const std::u16string& className,
         h->show();
         if (popup)
             h->raise();
+    } else {
+        // Hidden until shown: Qt would otherwise show it with its parent.
+        h->hide();
     }
     return h;
 }
@@ -529,7 +563,12 @@ bool DestroyWindow(HWND hwnd) {
         h->object->hWnd_ = nullptr;
     }
     h->object = nullptr;
+    if (h->isPopup)
+        h->releaseKeyboard();
     h->hide();
+    // A pop-up with its own window hands the keys back to the dialog it stood over.
+    if (h->isPopup && h->isWindow() && h->parentWidget())
+        h->parentWidget()->window()->activateWindow();
     h->deleteLater();
     return true;
 }
@@ -580,12 +619,21 @@ bool ShowWindow(HWND hwnd, int cmd) {
     if (!h)
         return false;
     const bool was = h->isVisible();
-    if (cmd == SW_HIDE)
-        h->hide();
-    else {
-        h->show();
+    if (cmd == SW_HIDE) {
         if (h->isPopup)
+            h->releaseKeyboard();
+        h->hide();
+    } else {
+        h->show();
+        if (h->isPopup) {
             h->raise();
+            // A pop-up over a dialog is a window of its own: the keys go to it while it is
+            // open.
+            if (h->isWindow()) {
+                h->activateWindow();
+                h->grabKeyboard();
+            }
+        }
     }
     return was;
 }
@@ -670,8 +718,12 @@ RECT GetClientRect(HWND hwnd) {
 RECT GetWindowRect(HWND hwnd) {
     if (!hwnd)
         return {};
+    // In the coordinates of the program's screen, dialogs and their pop-ups included.
     QWidget* top = hwnd->window();
-    const QPoint p = hwnd == top ? QPoint(0, 0) : hwnd->mapTo(top, QPoint(0, 0));
+    QWidget* screen = screenWindow(hwnd);
+    QPoint p = hwnd == top ? QPoint(0, 0) : hwnd->mapTo(top, QPoint(0, 0));
+    if (top != screen)
+        p = hwnd->mapToGlobal(QPoint(0, 0)) - screen->mapToGlobal(QPoint(0, 0));
     return {p.x(), p.y(), p.x() + hwnd->width(), p.y() + hwnd->height()};
 }
 

@@ -102,8 +102,22 @@ enum : UINT {
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
     WM_LBUTTONDBLCLK = 0x0203,
+    WM_MOUSEWHEEL = 0x020A, // high word of wParam: the signed turn, 120 per notch
     WM_USER = 0x0400,
 };
+
+// Virtual keys of WM_KEYDOWN beside the ASCII ones.
+enum : int {
+    VK_RETURN = 0x0D,
+    VK_ESCAPE = 0x1B,
+    VK_PRIOR = 0x21,
+    VK_NEXT = 0x22,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
+    VK_UP = 0x26,
+    VK_DOWN = 0x28,
+};
+inline constexpr int WHEEL_DELTA = 120;
 
 // Activation states (low word of WM_ACTIVATE's wParam).
 enum : int { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };

@@ -1,0 +1,496 @@
+#!/usr/bin/env python3
+"""Journeys through the installed program on a virtual X screen.
+
+The package is installed into a temporary device root with its services daemon, Horavel.exe is
+started from there on Xvfb and driven with real input events (XTest, through xdotool); the
+results are read from the data files, the daemon and the screen.
+
+    journey_test.py BUILD_DIR SOURCE_DIR [unittest arguments, e.g. FirstStart]
+
+Exit status 77 (skipped) when Xvfb or xdotool is not installed.
+"""
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+BUILD = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else ""
+SOURCE = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else ""
+PROGRAM_DIR = "Program Files/Brinwick/Horavel"
+SKIPPED = 77
+
+
+def wait_for(what, seconds=10.0, step=0.05):
+    """Calls what() until it returns a true value; returns that value, or None after the time."""
+    deadline = time.monotonic() + seconds
+    while True:
+        value = what()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            return None
+        time.sleep(step)
+
+
+class Screen:
+    """One Xvfb for the whole run, on the first free display of 21..29."""
+
+    def __init__(self):
+        self.proc = None
+        for n in range(21, 30):
+            if os.path.exists("/tmp/.X%d-lock" % n):
+                continue
+            proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1024x768x24",
+                                     "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL)
+            self.display = ":%d" % n
+            lock = "/tmp/.X%d-lock" % n
+            # Ours once the display's lock names this server and the server answers; another
+            # run that took the display first makes this server end.
+            mine = lambda: self.lock_pid(lock) == proc.pid and self.answers()
+            if wait_for(lambda: proc.poll() is not None or mine(), 10) and proc.poll() is None:
+                self.proc = proc
+                return
+            proc.kill()
+            proc.wait()
+        raise RuntimeError("no free X display among :21..:29")
+
+    @staticmethod
+    def lock_pid(lock):
+        try:
+            with open(lock) as f:
+                return int(f.read().strip() or 0)
+        except (OSError, ValueError):
+            return 0
+
+    def answers(self):
+        r = subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env(),
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return r.returncode == 0
+
+    def env(self):
+        e = dict(os.environ)
+        e["DISPLAY"] = self.display
+        return e
+
+    def close(self):
+        if self.proc:
+            self.proc.terminate()
+            self.proc.wait()
+
+
+class Device:
+    """A device root with the package installed and its daemon running."""
+
+    def __init__(self, screen):
+        self.screen = screen
+        self.top = tempfile.mkdtemp(prefix="hv-journey-")
+        self.root = os.path.join(self.top, "device")
+        self.home = os.path.join(self.top, "home")
+        os.makedirs(self.home)
+        self.reminder_log = os.path.join(self.top, "reminder.log")
+        self.reminder_control = os.path.join(self.top, "reminder.cmd")
+        self.env = screen.env()
+        self.env.update({
+            "HORAVEL_DEVICE": self.root,
+            "HORAVEL_DESKTOP": os.path.join(self.top, "desktop"),
+            "HORAVEL_DEVICED": os.path.join(BUILD, "deviced", "hvdeviced"),
+            "HORAVEL_REMINDER_LOG": self.reminder_log,
+            "HORAVEL_REMINDER_CONTROL": self.reminder_control,
+            "HOME": self.home,
+            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
+            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
+            "XDG_RUNTIME_DIR": os.path.join(self.top, "run"),
+            "LC_ALL": "C.UTF-8",
+            "TZ": "Europe/Berlin",
+            "QT_SCALE_FACTOR": "1",
+            "QT_QPA_PLATFORM": "xcb",
+        })
+        os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700)
+        # The cabinet the desktop chain picks for this device, through the device installer
+        # (the chain itself has its own test); the daemon starts on the first request.
+        r = subprocess.run([os.path.join(BUILD, "setup", "hv-device-install"), "--root",
+                            self.root, "install",
+                            os.path.join(BUILD, "package", "setup_VGA.PPC2003_ARM.cab")],
+                           env=self.env, stdout=subprocess.DEVNULL)
+        if r.returncode != 0:
+            self.close()
+            raise RuntimeError("the package did not install")
+        self.data = os.path.join(self.root, PROGRAM_DIR, "data")
+        self.pristine = os.path.join(self.top, "data.pristine")
+        shutil.copytree(self.data, self.pristine)
+
+    def fresh(self, tz="Europe/Berlin", asked=True):
+        """The data folder as installed, and whether the reminders question was answered."""
+        shutil.rmtree(self.data)
+        shutil.copytree(self.pristine, self.data)
+        self.env["TZ"] = tz
+        marker = os.path.join(self.env["XDG_CONFIG_HOME"], "horavel", "autostart-asked")
+        if asked:
+            os.makedirs(os.path.dirname(marker), exist_ok=True)
+            open(marker, "w").write("asked\n")
+        elif os.path.exists(marker):
+            os.remove(marker)
+
+    def file(self, name):
+        path = os.path.join(self.data, name)
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read()
+
+    def cli(self, *args):
+        r = subprocess.run([os.path.join(BUILD, "cli", "horavel-cli"), "device"] + list(args),
+                           env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                           text=True)
+        return r.stdout
+
+    def close(self):
+        if os.path.exists(self.reminder_log) and "end" not in open(self.reminder_log).read():
+            open(self.reminder_control, "w").write("200\n")  # "Dismiss" ends a reminder
+            wait_for(lambda: "end" in open(self.reminder_log).read(), 5)
+        # The daemon of this root and the programs it started there (the launcher, reminders)
+        # end with the run.
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    line = f.read().split(b"\0")
+                if any(a == self.root.encode() or a.startswith(self.root.encode() + b"/")
+                       for a in line):
+                    os.kill(int(pid), signal.SIGTERM)
+            except OSError:
+                continue
+        shutil.rmtree(self.top, ignore_errors=True)
+
+
+class Window:
+    """An X window: its id and geometry on the screen."""
+
+    def __init__(self, wid, x, y, w, h, name):
+        self.wid, self.x, self.y, self.w, self.h, self.name = wid, x, y, w, h, name
+
+    def centre(self):
+        return (self.x + self.w / 2, self.y + self.h / 2)
+
+    def __repr__(self):
+        return "%s %r at %d,%d %dx%d" % (self.wid, self.name, self.x, self.y, self.w, self.h)
+
+
+class Horavel:
+    """Horavel.exe started from the device root, driven through the X server."""
+
+    def __init__(self, device, *args):
+        self.device = device
+        exe = os.path.join(device.root, PROGRAM_DIR, "Horavel.exe")
+        self.proc = subprocess.Popen([exe] + list(args), env=device.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.main = wait_for(lambda: self.find(lambda w: w.w == 480 and w.name == "Horavel"), 20)
+        if not self.main:
+            self.end()
+            raise AssertionError("the main window did not appear")
+        time.sleep(0.5)  # the first paint
+
+    def xdotool(self, *args):
+        r = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.device.env,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        return r.stdout
+
+    def windows(self):
+        """The program's visible top-level windows, oldest first."""
+        out = []
+        for wid in self.xdotool("search", "--onlyvisible", "--pid", self.proc.pid,
+                                "--class", ".*").split():
+            geo = {}
+            for line in self.xdotool("getwindowgeometry", "--shell", wid).splitlines():
+                k, _, v = line.partition("=")
+                geo[k] = int(v) if v.lstrip("-").isdigit() else v
+            if "WIDTH" not in geo:
+                continue
+            name = self.xdotool("getwindowname", wid).strip()
+            if (geo["X"], geo["Y"], geo["WIDTH"], geo["HEIGHT"]) == (0, 0, 1024, 768):
+                continue  # the root window
+            out.append(Window(int(wid), geo["X"], geo["Y"], geo["WIDTH"], geo["HEIGHT"], name))
+        return sorted(out, key=lambda w: w.wid)
+
+    def find(self, pred):
+        for w in self.windows():
+            if pred(w):
+                return w
+        return None
+
+    def others(self):
+        """The visible windows beside the main window."""
+        return [w for w in self.windows() if w.wid != self.main.wid]
+
+    def wait_other(self, pred=lambda w: True, seconds=10):
+        """The first window beside the main one that satisfies pred, once it has settled."""
+        w = wait_for(lambda: next((w for w in self.others() if pred(w)), None), seconds)
+        if not w:
+            return None
+        time.sleep(0.4)
+        return next((x for x in self.others() if x.wid == w.wid), None)
+
+    def tap(self, x, y, window=None):
+        """A stylus tap at coordinates of the window (the main window's by default)."""
+        w = window or self.main
+        self.xdotool("mousemove", "--sync", int(w.x + x), int(w.y + y))
+        self.xdotool("click", "1")
+        time.sleep(0.25)
+
+    def wheel(self, notches):
+        self.xdotool("click", "--repeat", abs(notches), "--delay", 50, 5 if notches > 0 else 4)
+        time.sleep(0.2)
+
+    def keys(self, *names, window=None):
+        if window:
+            self.xdotool("windowfocus", "--sync", window.wid)
+        for n in names:
+            self.xdotool("key", n)
+            time.sleep(0.05)
+        time.sleep(0.25)
+
+    def type(self, text):
+        self.xdotool("type", "--delay", 30, text)
+        time.sleep(0.2)
+
+    def pixel(self, x, y):
+        """The colour the screen shows at coordinates of the main window, as (r, g, b)."""
+        raw = subprocess.run(["xwd", "-silent", "-id", str(self.main.wid)], env=self.device.env,
+                             stdout=subprocess.PIPE, check=True).stdout
+        return xwd_pixel(raw, int(x), int(y))
+
+    def signal(self, sig):
+        self.proc.send_signal(sig)
+        try:
+            return self.proc.wait(5)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def end(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+def xwd_pixel(raw, x, y):
+    """The pixel of an XWD image (24/32 bits a pixel, as Xvfb writes them)."""
+    header = struct.unpack(">25I", raw[:100])
+    header_size, width, bpp, bytes_per_line = header[0], header[4], header[11], header[12]
+    byte_order, ncolors = header[7], header[19]
+    start = header_size + ncolors * 12
+    at = start + y * bytes_per_line + x * (bpp // 8)
+    b = raw[at:at + 4]
+    value = struct.unpack("<I" if byte_order == 0 else ">I", b)[0]
+    assert x < width
+    return ((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF)
+
+
+def u32(data, offset):
+    return struct.unpack_from("<I", data, offset)[0]
+
+
+def cities_of(data):
+    """(name, gmtOffset) of each 64-byte record of a city file."""
+    out = []
+    for at in range(0, len(data) - len(data) % 64, 64):
+        units = struct.unpack_from("<22H", data, at + 2)
+        name = "".join(chr(u) for u in units).split("\0")[0]
+        out.append((name, struct.unpack_from("<h", data, at + 46)[0]))
+    return out
+
+
+SCREEN = None
+DEVICE = None
+
+
+def setUpModule():
+    global SCREEN, DEVICE
+    SCREEN = Screen()
+    try:
+        DEVICE = Device(SCREEN)
+    except BaseException:
+        SCREEN.close()
+        raise
+
+
+def tearDownModule():
+    if DEVICE:
+        DEVICE.close()
+    if SCREEN:
+        SCREEN.close()
+
+
+class Journey(unittest.TestCase):
+    def start(self, *args):
+        h = Horavel(DEVICE, *args)
+        self.addCleanup(h.end)
+        return h
+
+    def assertCentredOver(self, w, main):
+        (cx, cy), (mx, my) = w.centre(), main.centre()
+        # A box wider than the window is kept on the screen, its left edge at the screen's.
+        wider = w.w > main.w and w.x <= max(main.x, 0) and w.x + w.w >= main.x + main.w
+        self.assertTrue(abs(cx - mx) <= 2 or wider, "%r is not centred over %r" % (w, main))
+        self.assertLessEqual(abs(cy - my), 2, "%r is not centred over %r" % (w, main))
+
+    def openDropList(self, h, x, y, window):
+        """Taps a drop list's box and returns the pop-up's window with its row height."""
+        before = {w.wid for w in h.others()}
+        h.tap(x, y, window)
+        popup = h.wait_other(lambda w: w.wid not in before and w.wid != window.wid, 5)
+        self.assertIsNotNone(popup, "the drop list did not open in a window of its own")
+        return popup
+
+
+class FirstStart(Journey):
+    def test_forced_page_then_question_and_a_signal_saves(self):
+        # A zone no shipped city has: the Home Location page is forced at the first start.
+        DEVICE.fresh(tz="America/Santarem", asked=False)
+        h = self.start()
+        page = h.wait_other(lambda w: w.w == 476)
+        self.assertIsNotNone(page, "no Home Location page")
+        time.sleep(1)
+        self.assertEqual([w.wid for w in h.others()], [page.wid],
+                         "the page is not alone: %r" % h.others())
+        self.assertCentredOver(page, h.main)
+
+        # Europe in the continent list, then London in the city list: past the rows the list
+        # shows, reached with the wheel, Page Down/Up and the arrow keys.
+        continents = self.openDropList(h, 170 + 120, 14 + 14, page)
+        h.tap(60, 2 + 3 * 28 + 14, continents)
+        europe = [n for n, _ in cities_of(DEVICE.file("europe.cdb"))]
+        london = europe.index("London")
+        cities = self.openDropList(h, 170 + 120, 54 + 14, page)
+        self.assertLessEqual(cities.y + cities.h, h.main.y + h.main.h, "the list runs off")
+        rows = (cities.h - 4) // 28
+        self.assertLess(rows, london, "London is among the first rows: nothing to scroll")
+        h.xdotool("mousemove", "--sync", cities.x + 60, cities.y + 40)
+        h.wheel(2)
+        h.keys("Next", "Prior")
+        h.keys(*["Down"] * (london - 6))
+        h.tap(60, 2 + 14, cities)
+        # OK, and "Yes" to saving the zone to the device clock.
+        before = {w.wid for w in h.others()}
+        h.tap(page.w - 60, page.h - 22, page)
+        ask = h.wait_other(lambda w: w.wid not in before, 5)
+        if ask and ask.wid != page.wid:
+            h.keys("Return", window=ask)
+        self.assertTrue(wait_for(lambda: page.wid not in {w.wid for w in h.others()}, 5),
+                        "the page did not close")
+
+        # Only now the question about reminders after a restart, over the main window.
+        question = h.wait_other(lambda w: w.name == "Horavel", 5)
+        self.assertIsNotNone(question, "no question after the page")
+        self.assertCentredOver(question, h.main)
+        # The session ends while the question is open: the exit save runs all the same.
+        self.assertEqual(h.signal(signal.SIGTERM), 0, "SIGTERM did not end the program")
+        settings = DEVICE.file("settings.dat")
+        self.assertEqual((u32(settings, 12), u32(settings, 16)), (3, london), "home")
+
+
+class AlarmsAndEvents(Journey):
+    def test_a5_shows_the_view_and_an_armed_alarm_rings_with_its_sound(self):
+        DEVICE.fresh()
+        h = self.start("a5")
+        # The Alarms view on alarms 5-8, no settings window over it (its black bar at y 50).
+        self.assertNotEqual(h.pixel(240, 52), (0, 0, 0), "a settings window opened by itself")
+        self.assertEqual(h.pixel(240, 46), (192, 192, 255), "not the Alarms view")
+        # Alarm 5 armed with its box (00:00 every day), then the program closed.
+        h.tap(30, 44 + 65)
+        h.keys("ctrl+q", window=h.main)
+        self.assertEqual(wait_for(lambda: h.proc.poll() is not None, 5) and h.proc.returncode, 0)
+        alarms = DEVICE.file("alarms.dat")
+        rec = alarms[4 * 76:5 * 76]
+        self.assertEqual(rec[72], 1, "alarm 5 not armed")
+        self.assertNotEqual(u32(rec, 52), 0, "armed with no sound")
+        self.assertEqual(DEVICE.file("alarmsnd4.dat").decode("utf-16-le").rstrip("\0"),
+                         "\\Windows\\Alarm1.wav")
+        self.assertEqual(alarms[:76], b"".join([alarms[:0], alarms[:76]]))
+        self.assertEqual(alarms[0:4], b"\0\0\0\0", "alarm 1 registered")
+        listing = DEVICE.cli("notify", "list")
+        self.assertIn("a05", listing)
+        # The device clock just before midnight: the daemon starts the reminder, which rings.
+        today = DEVICE.cli("time").strip()[:10]
+        DEVICE.cli("set-time", today + " 23:59:58")
+        self.assertTrue(wait_for(lambda: os.path.exists(DEVICE.reminder_log) and
+                                 "play \\Windows\\Alarm1.wav" in open(DEVICE.reminder_log).read(),
+                                 15), "the reminder did not ring")
+
+    def test_an_event_is_deleted_through_its_confirmation(self):
+        DEVICE.fresh()
+        # One event next year, written as the program writes it.
+        header = struct.pack("<HHI", 1, 0, 0)
+        name = "Journey".encode("utf-16-le").ljust(48, b"\0")
+        when = (2100 - 1601) * 365 * 86400 * 10 ** 7  # in 2099, local file time
+        record = struct.pack("<I", 0) + name + struct.pack("<QIBBHII", when, 0, 0, 0, 0, 0, 1)
+        self.assertEqual(len(record), 76)
+        open(os.path.join(DEVICE.data, "events.dat"), "wb").write(header + record)
+        h = self.start("e")
+        h.tap(240, 112)  # the first row of the list
+        h.tap(394, 463)  # "Delete..."
+        box = h.wait_other(lambda w: w.name == "Horavel", 5)
+        self.assertIsNotNone(box, "no confirmation")
+        self.assertCentredOver(box, h.main)
+        h.keys("y", window=box)
+        self.assertTrue(wait_for(lambda: DEVICE.file("events.dat")[:2] == b"\0\0", 5),
+                        "the event was not deleted")
+
+
+class Cities(Journey):
+    def openEditCities(self, h):
+        h.tap(40, h.main.h - 13)  # "Options"
+        h.keys("Down", "Down", "Down", "Return")  # "Edit Cities"
+        edit = h.wait_other(lambda w: w.name == "Edit Cities")
+        self.assertIsNotNone(edit, "no Edit Cities window")
+        time.sleep(0.3)
+        return edit
+
+    def africa(self):
+        return [c for c in cities_of(DEVICE.file("africa.cdb")) if c[0] == "Aaa Journey"]
+
+    def test_a_city_at_plus_13_is_added_edited_and_deleted(self):
+        DEVICE.fresh()
+        h = self.start()
+        # "New": a name, +13:00 with the hours' arrow key, OK; then OK writes the cities.
+        edit = self.openEditCities(h)
+        h.tap(416, 582, edit)
+        h.tap(196, 82, edit)
+        h.type("Aaa Journey")
+        h.tap(92 + 24, 110 + 20, edit)
+        h.keys(*["Up"] * 13)
+        h.tap(295, 536, edit)
+        h.tap(62, 582, edit)
+        self.assertEqual(wait_for(self.africa, 5), [("Aaa Journey", 780)])
+        # "Edit" of the first city of Africa, the new one, and OK with nothing changed.
+        edit = self.openEditCities(h)
+        h.tap(298, 582, edit)
+        h.tap(295, 536, edit)
+        h.tap(62, 582, edit)
+        time.sleep(0.5)
+        self.assertEqual(self.africa(), [("Aaa Journey", 780)], "the edit changed the offset")
+        # "Delete" and "Yes" in the confirmation over the window.
+        edit = self.openEditCities(h)
+        h.tap(180, 582, edit)
+        box = h.wait_other(lambda w: w.name == "Horavel", 5)
+        self.assertIsNotNone(box, "no confirmation")
+        self.assertCentredOver(box, edit)
+        h.keys("y", window=box)
+        h.tap(62, 582, edit)
+        self.assertTrue(wait_for(lambda: not self.africa(), 5), "the city was not deleted")
+
+if __name__ == "__main__":
+    missing = [t for t in ("Xvfb", "xdotool", "xwd") if not shutil.which(t)]
+    if missing:
+        print("skipped: %s not installed (deps/journey.txt)" % ", ".join(missing))
+        sys.exit(SKIPPED)
+    result = unittest.main(argv=[sys.argv[0]] + sys.argv[3:], exit=False).result
+    sys.exit(0 if result.wasSuccessful() else 1)
