@@ -253,6 +253,16 @@ int SnapOffsetMinutes(int shown) {
     return q == 60 ? 45 : q;
 }
 
+OffsetValue TypedOffset(OffsetValue v) {
+    const int maxMinutes = (v.negative ? 12 : kTypedOffsetHoursMax) * 60;
+    const int m = std::min(v.hours * 60 + v.minutes, maxMinutes);
+    v.hours = m / 60;
+    v.minutes = m % 60;
+    if (m == 0)
+        v.negative = false;
+    return v;
+}
+
 int OffsetMinutes(const OffsetValue& v) {
     const int m = v.hours * 60 + v.minutes;
     return v.negative ? -m : m;

@@ -88,11 +88,23 @@ const char16_t* OffsetPicture(OffsetSign sign);
 void OffsetHoursChanged(OffsetValue& v, int last, int shown);
 // The minutes field changed to `shown`; returns the quarter it snaps to.
 int SnapOffsetMinutes(int shown);
+// Typed hours reach further than the arrows' wrap: a typed offset is kept within the offsets of
+// the city files, -12:00 to +14:00, and a zero offset has no sign.
+inline constexpr int kTypedOffsetHoursMax = 14;
+OffsetValue TypedOffset(OffsetValue v);
 // Minutes east of UTC and back.
 int OffsetMinutes(const OffsetValue& v);
 OffsetValue OffsetFromMinutes(int minutes);
 
 // ---- Month calendar --------------------------------------------------------------------------
+
+// The year lists (month calendar, year progress) run from 1913 to at least 2031 and always at
+// least 20 years past the current year, so that a clock of any year finds itself in them.
+inline constexpr int kFirstListedYear = 1913;
+inline constexpr int kYearsListedAhead = 20;
+constexpr int LastListedYear(int currentYear) {
+    return currentYear + kYearsListedAhead > 2031 ? currentYear + kYearsListedAhead : 2031;
+}
 
 struct MonthGrid {
     bool sundayFirst = false;
