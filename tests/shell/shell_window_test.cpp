@@ -329,6 +329,31 @@ TEST_F(ShellWindow, StatusBarTextsAndTaps) {
     w->holder().sources->load();
     ticks(*w, 10);
     EXPECT_EQ(bar.statusTexts()[0], u"--:--");
+
+    // The date stands evenly spaced: no gap inside "3/14/2026" wider than between its letters.
+    app().settings.statusLeft = 7;
+    ticks(*w, 10);
+    EXPECT_EQ(bar.statusTexts()[0], u"3/14/2026");
+    const QImage& date = bar.statusImage();
+    auto inkedColumn = [&date](int x) {
+        for (int y = 8; y < 30; ++y)           // the text's rows
+            if (qGray(date.pixel(x, y)) < 170) // the slash's light edge counts
+                return true;
+        return false;
+    };
+    int right = 155;
+    while (right > 0 && !inkedColumn(right))
+        --right;
+    int widest = 0, run = 0;
+    for (int x = right; x > 0 && run < 8; --x) { // leftwards until the gap before the icon
+        if (!inkedColumn(x)) {
+            ++run;
+            continue;
+        }
+        widest = std::max(widest, run);
+        run = 0;
+    }
+    EXPECT_LE(widest, 2);
 }
 
 TEST_F(ShellWindow, ViewListOpensFromTheTitleStrip) {
