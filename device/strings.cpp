@@ -1,5 +1,8 @@
 #include "device/strings.h"
 
+#include <algorithm>
+#include <map>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,6 +20,21 @@ std::vector<std::pair<const StringResource*, int>>& tables() {
 void RegisterStrings(const StringResource* table, int count) {
     if (table && count > 0)
         tables().emplace_back(table, count);
+}
+
+std::vector<int> StringsDefinedTwice() {
+    std::map<int, std::u16string_view> seen;
+    std::vector<int> twice;
+    for (const auto& [table, count] : tables())
+        for (int i = 0; i < count; ++i) {
+            if (!table[i].text)
+                continue;
+            const auto [it, fresh] = seen.emplace(table[i].id, table[i].text);
+            if (!fresh && it->second != table[i].text &&
+                std::find(twice.begin(), twice.end(), table[i].id) == twice.end())
+                twice.push_back(table[i].id);
+        }
+    return twice;
 }
 
 std::u16string LoadStringResource(int id) {

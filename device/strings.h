@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace hv::dev {
 
@@ -14,6 +15,9 @@ struct StringResource {
 
 // Adds a table (kept by pointer; give it static storage). Later tables win for the same number.
 void RegisterStrings(const StringResource* table, int count);
+// The numbers that two registered tables give different texts: a resource defined twice, of which
+// only the later table's text is ever seen.
+std::vector<int> StringsDefinedTwice();
 // The string, or an empty one when no table has it.
 std::u16string LoadStringResource(int id);
 

@@ -143,7 +143,9 @@ bool HeaderBar::recomposeStatusBar(const dev::SystemTime& now, bool force) {
         p.fillRect(x, 6, 2, kStatusBar.height() - 12, QColor(0x8C, 0xA6, 0xBF));
         p.fillRect(x + 2, 6, 2, kStatusBar.height() - 12, QColor(0xFF, 0xFF, 0xFF));
     }
-    const QFont font = shellFont(15, true);
+    // Normal weight, as the small text face: the bold face's slash stands apart from the digits
+    // ("12/ 9/ 2026").
+    const QFont font = shellFont(15, false);
     p.setFont(font);
     p.setPen(Qt::black);
     const QFontMetrics fm(font);

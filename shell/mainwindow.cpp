@@ -42,8 +42,8 @@ using namespace hv::tk;
 class MainClient : public tk::SWindow {
 public:
     explicit MainClient(MainWindow* w) : w_(w) {
-        Create(0, u"HoravelClient", u"", WS_CHILD | WS_VISIBLE, 0, 0, kWindowWidth,
-               kWindowHeight - kMenuBarHeight, w, 0, nullptr);
+        Create(0, u"HoravelClient", u"", WS_CHILD | WS_VISIBLE, 0, 0, kWindowWidth, kViewsHeight, w,
+               0, nullptr);
         hwnd()->setAttribute(Qt::WA_OpaquePaintEvent);
     }
     ~MainClient() override {
@@ -54,12 +54,8 @@ public:
     QTransform logicalToWidget() const {
         if (!w_->fullScreenSkin() && !w_->screenSaverMode())
             return {};
-        const QWidget* c = hwnd();
-        const double s =
-            std::min(c->width() / double(kWindowWidth), c->height() / double(kWindowHeight));
-        const double dx = (c->width() - kWindowWidth * s) / 2;
-        const double dy = (c->height() - kWindowHeight * s) / 2;
-        return QTransform(s, 0, 0, s, dx, dy);
+        const view::ScreenFit f = view::FitSkin(hwnd()->width(), hwnd()->height());
+        return QTransform(f.scale, 0, 0, f.scale, f.dx, f.dy);
     }
     // Prepares a context for logical coordinates (the skin's scale, smooth drawing).
     void prepare(tk::DC& dc) const {
@@ -374,9 +370,9 @@ void MainWindow::tick() {
     const dev::SystemTime now = dev::getLocalTime();
     const Ticker::Result r =
         holder_.ticker.tick(now, app().settings, screenSaverMode_, holder_.currentView);
-    // A chime set to "None" in Preferences stays silent.
-    if (r.chime && !screenSaverMode_ && !app().chimeSound.empty() &&
-        !namesNoSound(app().chimeSound))
+    // A chime set to "None" in Preferences stays silent; a watch skin shown as the screen saver
+    // chimes as the views do.
+    if (r.chime && !app().chimeSound.empty() && !namesNoSound(app().chimeSound))
         dev::current().sound().play(app().chimeSound);
     if (!r.redraw)
         return;
@@ -537,8 +533,7 @@ void MainWindow::openAbout() {
 
 void MainWindow::openSetDateTime() {
     QDialog* d = createSetDateTimeDialog(this);
-    d->setGeometry(
-        QRect(mapToGlobal(QPoint(0, 0)), QSize(kWindowWidth, kWindowHeight - kMenuBarHeight)));
+    d->setGeometry(QRect(mapToGlobal(QPoint(0, 0)), QSize(kWindowWidth, kViewsHeight)));
     showDialog(d);
 }
 
@@ -613,12 +608,13 @@ QImage MainWindow::renderView(int v) {
     setSelectedView(v);
     switchView();
     HWND client = client_->hwnd();
-    client->resize(kWindowWidth, fullScreen_ || screenSaverMode_ ? kWindowHeight
-                                                                 : kWindowHeight - kMenuBarHeight);
+    const bool wholeScreen = fullScreen_ || screenSaverMode_;
+    client->resize(kWindowWidth, wholeScreen ? kScreenHeight : kViewsHeight);
     tk::InvalidateRect(client, nullptr, true);
     // At the window's scale factor, so that a render at scale 2 has twice the pixels.
     const qreal ratio = client->devicePixelRatioF();
-    QImage img(qRound(kWindowWidth * ratio), qRound(kWindowHeight * ratio), QImage::Format_RGB32);
+    const int height = wholeScreen ? kScreenHeight : kWindowHeight;
+    QImage img(qRound(kWindowWidth * ratio), qRound(height * ratio), QImage::Format_RGB32);
     img.setDevicePixelRatio(ratio);
     img.fill(Qt::black);
     {
@@ -631,7 +627,7 @@ QImage MainWindow::renderView(int v) {
             if (QLayout* l = menuBar_->layout())
                 l->activate();
             p.end();
-            menuBar_->render(&img, QPoint(0, kWindowHeight - kMenuBarHeight));
+            menuBar_->render(&img, QPoint(0, kViewsHeight));
         }
     }
     setSelectedView(saved);

@@ -30,8 +30,13 @@ class PreferencesDlg;
 
 // Logical size of the main window and of its soft-key menu bar at the bottom.
 inline constexpr int kWindowWidth = 480;
-inline constexpr int kWindowHeight = 640;
+// The handheld's screen, which a watch skin takes whole.
+inline constexpr int kScreenHeight = 640;
+// The views with the title strip and the status bar (which ends at 534), and the menu bar below
+// them: the window's client area.
+inline constexpr int kViewsHeight = 536;
 inline constexpr int kMenuBarHeight = 26;
+inline constexpr int kWindowHeight = kViewsHeight + kMenuBarHeight;
 inline constexpr int kTickTimerId = 55; // the handheld's window timer id
 inline constexpr int kTickMs = 100;
 
@@ -105,7 +110,8 @@ public:
     void stylusDown(Point p);
     void stylusMove(Point p);
     void stylusUp(Point p);
-    // Renders one view as the window shows it (480 x 640, menu bar included) without a screen.
+    // Renders one view as the window shows it without a screen: the views with the menu bar below
+    // them (480 x 562), a watch skin the whole screen (480 x 640).
     QImage renderView(int v);
     // Called once after the first frame is painted.
     void setOnFirstPaint(std::function<void()> f);

@@ -13,6 +13,7 @@
 #include "toolkit/window/dc.h"
 #include "viewbase/viewcontext.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -21,6 +22,24 @@ namespace hv::view {
 // The client area and the part of it between the title strip and the status bar.
 inline constexpr RECT kClientRect{0, 0, 480, 640};
 inline constexpr RECT kViewArea{0, 44, 480, 490};
+
+// A watch skin filling a screen larger than the handheld's: scaled to fit with its proportions,
+// centred.
+inline constexpr int kSkinWidth = 480;
+inline constexpr int kSkinHeight = 640;
+struct ScreenFit {
+    double scale = 1;
+    double dx = 0, dy = 0;
+};
+inline ScreenFit FitSkin(int width, int height) {
+    ScreenFit f;
+    f.scale = std::min(width / double(kSkinWidth), height / double(kSkinHeight));
+    if (f.scale <= 0)
+        f.scale = 1;
+    f.dx = (width - kSkinWidth * f.scale) / 2;
+    f.dy = (height - kSkinHeight * f.scale) / 2;
+    return f;
+}
 
 // The rules that part a view's sections: blue bars above and below its inputs, grey lines between
 // its groups.

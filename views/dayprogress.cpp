@@ -26,9 +26,10 @@ DayProgress::DayProgress(HWND owner, int x, int y, const dev::SystemTime& now) :
                 nullptr))
         return;
     const QFont* listFont = font(kFontText);
-    // A clock beyond the list's years starts the list on its nearest end, not on 1913.
-    const int year = std::clamp<int>(now.year, kFirstYear, kLastYear);
-    yearList_ = new DropNumList(hwnd(), kYearList, kFirstYear, kLastYear, 1, year, listFont);
+    // A clock before the list's first year starts the list there, not on a year it lacks.
+    const int lastYear = LastListedYear(now.year);
+    const int year = std::clamp<int>(now.year, kFirstListedYear, lastYear);
+    yearList_ = new DropNumList(hwnd(), kYearList, kFirstListedYear, lastYear, 1, year, listFont);
     unitList_ =
         new DropList(hwnd(), kUnitList, kStrProgressUnits, static_cast<int>(kStartUnit), listFont);
 }
@@ -38,6 +39,12 @@ DayProgress::~DayProgress() {
     delete unitList_;
     if (IsWindow(hwnd()))
         DestroyWindow(hwnd());
+}
+
+void DayProgress::setNow(const dev::SystemTime& now) {
+    now_ = now;
+    if (yearList_ && yearList_->list())
+        yearList_->list()->ExtendTo(LastListedYear(now.year));
 }
 
 int DayProgress::year() const {

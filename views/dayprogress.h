@@ -25,8 +25,6 @@ class DayProgress : public tk::SDrawBasic, public tk::SWindow {
 public:
     static constexpr int kWidth = 228;
     static constexpr int kHeight = 104;
-    static constexpr int kFirstYear = 1913;
-    static constexpr int kLastYear = 2031;
     static constexpr ProgressUnit kStartUnit = ProgressUnit::Days;
     // Layout inside the panel.
     static constexpr RECT kYearList{30, 0, 108, 28};
@@ -44,7 +42,8 @@ public:
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
     // The local time the values are measured at (the owner passes on every tick's time).
-    void setNow(const dev::SystemTime& now) { now_ = now; }
+    // The year list grows with the years.
+    void setNow(const dev::SystemTime& now);
     const dev::SystemTime& now() const { return now_; }
     // Asks for a repaint (without erasing).
     void Refresh();

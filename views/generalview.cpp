@@ -117,9 +117,7 @@ bool GeneralView::dayChanged(const dev::SystemTime& now) const {
 }
 
 void GeneralView::turnDay(DC& dc, const dev::SystemTime& now) {
-    calendar_->previousToday = calendar_->today;
-    calendar_->today = now;
-    InvalidateRect(calendar_->hwnd(), nullptr, false);
+    calendar_->SetToday(now);
     progress_->Refresh();
     InvalidateRect(ctx_.mainWindow, &kDayChangeArea, true);
     // The date line and the week number move on with the day, not only at the next full paint.

@@ -133,17 +133,18 @@ void WorldTimeView::paint(DC& dc) {
     paintBackground(dc);
     paintRules(dc);
     paintPanels(dc, true);
-    mapMinute_ = dev::getSystemTime().minute;
+    mapMinute_ = dev::getSystemTime();
 }
 
 void WorldTimeView::tick(DC& dc, const dev::SystemTime& now) {
     (void)now;
     followDatabase();
     paintPanels(dc, false);
-    // The night side moves on with the UTC minute the terminator is computed from.
-    const int minute = dev::getSystemTime().minute;
-    if (minute != mapMinute_) {
-        mapMinute_ = minute;
+    // The night side moves on with the UTC minute the terminator is computed from; the whole
+    // time counts, so that a clock set on by whole hours or days moves it at once.
+    const dev::SystemTime utc = dev::getSystemTime();
+    if (!sameMinute(utc, mapMinute_)) {
+        mapMinute_ = utc;
         if (map_.hwnd())
             InvalidateRect(map_.hwnd(), nullptr, false);
     }

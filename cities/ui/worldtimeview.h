@@ -81,7 +81,7 @@ private:
 
     STMap map_;
     std::array<std::unique_ptr<WorldTimeItem>, 2> items_;
-    int mapMinute_ = -1;
+    dev::SystemTime mapMinute_{}; // the UTC time the map was last drawn for
 };
 
 } // namespace hv::citiesui

@@ -180,8 +180,9 @@ void MAlarms::paintDays(DC& dc) {
                             top + kDayCellHeight};
             // A day the alarm rings on in blue, the others faint.
             dc.SetTextColor((mask >> d) & 1 ? kDayOn : kDayOff);
+            // Unclipped: a wide letter (W) may reach half a pixel past its cell.
             dc.DrawText(std::u16string_view(kTextDayLetters + d, 1), cell,
-                        DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+                        DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
         }
     }
 }

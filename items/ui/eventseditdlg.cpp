@@ -64,7 +64,7 @@ void EventsEditDlg::createControls() {
     sound_->setPath(draft_.soundPath);
     sound_->show();
     repeat_ =
-        std::make_unique<DropList>(hwnd(), kRepeatList, kStrRepeats,
+        std::make_unique<DropList>(hwnd(), kRepeatList, kStrRepeatCounts,
                                    std::min<int>(draft_.record.repeatIndex, 4), font(kFontText));
     pause_ =
         std::make_unique<DropList>(hwnd(), kPauseList, kStrPauses,

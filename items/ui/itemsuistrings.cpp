@@ -8,13 +8,12 @@
 namespace hv::itemsui {
 
 void registerItemsUiStrings() {
+    registerItemsStrings();
     static const tk::StringResource table[] = {
         {kStrSortRules, u"Name\\Min Time\\Max Time\\."},
         {kStrStart, u"Start"},
         {kStrSplit, u"Split"},
         {kStrSortBy, u"Sort by:"},
-        {kStrRepeats, u"once\\2 times\\3 times\\4 times\\5 times\\."},
-        {kStrPauses, u"1 second\\2 seconds\\3 seconds\\4 seconds\\5 seconds\\."},
         {kStrEventSettings, u"Event Settings"},
         {kStrStop, u"Stop"},
         {kStrResume, u"Resume"},

@@ -1,5 +1,8 @@
-// The string resources of the Stopwatch and Events views and their windows.
+// The string resources of the Stopwatch and Events views and their windows. The sound's repeat
+// and pause lists are the ones the alarm and timer windows show (alarmstexts.h).
 #pragma once
+
+#include "items/ui/alarmstexts.h"
 
 namespace hv::itemsui {
 
@@ -8,15 +11,13 @@ enum : int {
     kStrStart = 40031,     // "Start"
     kStrSplit = 40032,     // "Split"
     kStrSortBy = 40053,    // "Sort by:"
-    kStrRepeats = 40061,   // "once" .. "5 times"
-    kStrPauses = 40062,    // "1 second" .. "5 seconds"
     kStrEventSettings = 40092,
     kStrStop = 40094,
     kStrResume = 40119,
     kStrNoName = 40130,
 };
 
-// Registers the table with the toolkit's string resources (once).
+// Registers the table, and the alarm and timer lists, with the toolkit's string resources (once).
 void registerItemsUiStrings();
 
 } // namespace hv::itemsui

@@ -157,6 +157,24 @@ TEST_F(CitiesWindow, PanelsRepaintOnlyWhenTheMinuteChanges) {
     EXPECT_EQ(v->item(0).paintedTime().minute, 1);
 }
 
+TEST_F(CitiesWindow, TheNightSideFollowsAClockSetOnByWholeHours) {
+    writeSettings();
+    auto w = startWindow();
+    showView(*w, shell::kWorldTime);
+    WorldTimeView* v = worldTime(*w);
+    QImage canvas(480, 640, QImage::Format_RGB32);
+    tk::DC dc(&canvas);
+    v->paint(dc);
+    const QImage before = tk::WindowPixels(v->map().hwnd());
+    // Twelve hours on, the same minute of the hour: the next tick draws midnight at longitude 0.
+    fake.clockImpl.advanceMs(12 * 3600 * 1000);
+    v->tick(dc, dev::getLocalTime());
+    const QImage after = tk::WindowPixels(v->map().hwnd());
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after.pixel(240, 120) & 0xffffff,
+              picture(STMap::kNightPicture).pixel(240, 120) & 0xffffff);
+}
+
 TEST_F(CitiesWindow, WorldTimeCitiesComeFromTheSettingsAndGoBackAtExit) {
     writeSettings([](SettingsRecord& s) {
         s.worldTimeCityA = {kEurope, kBerlin};

@@ -317,6 +317,58 @@ TEST_F(Controls, DatePickerMarksAndReportsAChange) {
     EXPECT_EQ(d.GetDate().day, 1);
 }
 
+TEST_F(Controls, DigitsTypedIntoTheSelectedFieldSetItAndMoveOn) {
+    Owner owner(screen.get());
+    // The clock: 8:42 PM typed from 10:30 AM, field by field.
+    app().locale.locale24Hour = 0;
+    TimePicker clock(owner.hwnd(), 10, 10, 160, 42, nullptr, true);
+    clock.pick()->setFocus();
+    clock.pick()->selectField(0);
+    QTest::keyClicks(clock.pick(), QStringLiteral("842p"));
+    EXPECT_EQ(clock.Text(), u"8:42 PM");
+    EXPECT_EQ(clock.GetTime().hour, 20);
+    EXPECT_TRUE(clock.changed());
+    // Two digits fill a field that takes them; a digit that cannot start a fitting value
+    // starts the field anew.
+    clock.pick()->selectField(0);
+    QTest::keyClicks(clock.pick(), QStringLiteral("1107a"));
+    EXPECT_EQ(clock.Text(), u"11:07 AM");
+
+    // The date: month, day and year typed in the locale's order.
+    DatePicker date(owner.hwnd(), 10, 60, 200, 42, nullptr, true);
+    date.pick()->setFocus();
+    date.pick()->selectField(0);
+    QTest::keyClicks(date.pick(), QStringLiteral("12312032"));
+    EXPECT_EQ(date.pick()->text(), u"12/31/2032");
+    EXPECT_TRUE(date.changed());
+
+    // The offset: hours keep their sign and reach +14, minutes go to their quarter, "-" turns
+    // the sign.
+    TimePicker offset(owner.hwnd(), 10, 110, 148, 42, nullptr, true);
+    offset.EnterOffsetMode();
+    offset.pick()->setFocus();
+    offset.pick()->selectField(0);
+    QTest::keyClicks(offset.pick(), QStringLiteral("1245"));
+    EXPECT_EQ(offset.Text(), u"+12:45");
+    EXPECT_EQ(offset.GetOffset(), 12 * 60 + 45);
+    offset.pick()->selectField(0);
+    QTest::keyClicks(offset.pick(), QStringLiteral("14"));
+    EXPECT_EQ(offset.Text(), u"+14:00"); // the furthest offset east
+    EXPECT_EQ(offset.GetOffset(), 14 * 60);
+    offset.pick()->selectField(0);
+    QTest::keyClicks(offset.pick(), QStringLiteral("330-"));
+    EXPECT_EQ(offset.Text(), u"-03:30");
+    EXPECT_EQ(offset.GetOffset(), -210);
+
+    // Internet time: one digit a field.
+    TimePicker beats(owner.hwnd(), 10, 160, 148, 42, nullptr, false, true);
+    beats.pick()->setFocus();
+    beats.pick()->selectField(0);
+    QTest::keyClicks(beats.pick(), QStringLiteral("907"));
+    EXPECT_EQ(beats.Text(), u"@907");
+    EXPECT_EQ(beats.GetInternetTime(), 907);
+}
+
 TEST_F(Controls, MonthCalendarSundayFirstGrid) {
     fake.localeImpl.mutableData().firstDayOfWeek = 6;
     Owner owner(screen.get());

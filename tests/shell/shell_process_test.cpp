@@ -147,12 +147,15 @@ TEST(ShellProcess, RenderAllDrawsEveryViewOnItsOwn) {
     std::vector<QImage> titles;
     for (int v = 0; v < 13; ++v) { // the skins have no title strip
         const QImage img(QDir(out.path()).filePath(files[v]));
-        ASSERT_EQ(img.size(), QSize(480, 640)) << files[v].toStdString();
+        // The views and the menu bar below them, no more.
+        ASSERT_EQ(img.size(), QSize(480, 536 + 26)) << files[v].toStdString();
         titles.push_back(img.copy(0, 0, 480, 44));
         for (int other = 0; other < v; ++other)
             EXPECT_NE(titles[static_cast<size_t>(v)], titles[static_cast<size_t>(other)])
                 << files[v].toStdString() << " and " << files[other].toStdString();
     }
+    // A watch skin takes the whole screen.
+    EXPECT_EQ(QImage(QDir(out.path()).filePath(files[13])).size(), QSize(480, 640));
     QFile f(root.path() + QStringLiteral("/data/settings.dat"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();

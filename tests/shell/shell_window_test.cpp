@@ -143,7 +143,7 @@ TEST_F(ShellWindow, BuildsViewsInOrderAndStartsInTheRememberedView) {
     EXPECT_EQ(w->currentView(), kTimers);
     EXPECT_EQ(w->view(kTimers)->subState(), 2) << "the third list entry";
     EXPECT_TRUE(w->tickRunning());
-    EXPECT_EQ(w->size(), QSize(480, 640));
+    EXPECT_EQ(w->size(), QSize(480, 536 + 26));
     EXPECT_FALSE(w->fullScreenSkin());
 }
 
@@ -188,7 +188,10 @@ TEST_F(ShellWindow, ViewCommandsSwitchAndSkinsFillTheScreen) {
     w->command(40023); // Time Calc
     EXPECT_FALSE(w->fullScreenSkin());
     EXPECT_FALSE(w->isFullScreen());
-    EXPECT_EQ(w->size(), QSize(480, 640));
+    // The client area holds the views and the menu bar, nothing more.
+    EXPECT_EQ(w->size(), QSize(480, 536 + 26));
+    EXPECT_EQ(w->findChild<QWidget*>(QStringLiteral("menuBar"))->geometry(),
+              QRect(0, 536, 480, 26));
     EXPECT_TRUE(w->findChild<QWidget*>(QStringLiteral("menuBar"))->isVisible());
     // Every command id of the View menu is there, skins in "View like...".
     std::vector<int> ids;
@@ -326,6 +329,31 @@ TEST_F(ShellWindow, StatusBarTextsAndTaps) {
     w->holder().sources->load();
     ticks(*w, 10);
     EXPECT_EQ(bar.statusTexts()[0], u"--:--");
+
+    // The date stands evenly spaced: no gap inside "3/14/2026" wider than between its letters.
+    app().settings.statusLeft = 7;
+    ticks(*w, 10);
+    EXPECT_EQ(bar.statusTexts()[0], u"3/14/2026");
+    const QImage& date = bar.statusImage();
+    auto inkedColumn = [&date](int x) {
+        for (int y = 8; y < 30; ++y)           // the text's rows
+            if (qGray(date.pixel(x, y)) < 170) // the slash's light edge counts
+                return true;
+        return false;
+    };
+    int right = 155;
+    while (right > 0 && !inkedColumn(right))
+        --right;
+    int widest = 0, run = 0;
+    for (int x = right; x > 0 && run < 8; --x) { // leftwards until the gap before the icon
+        if (!inkedColumn(x)) {
+            ++run;
+            continue;
+        }
+        widest = std::max(widest, run);
+        run = 0;
+    }
+    EXPECT_LE(widest, 2);
 }
 
 TEST_F(ShellWindow, ViewListOpensFromTheTitleStrip) {
@@ -387,10 +415,16 @@ TEST_F(ShellWindow, ExitAndMinimisingSaveTheViewState) {
     EXPECT_EQ(s.lastViewSub, 7);
 }
 
-TEST_F(ShellWindow, ScreenSaverShowsOneSkinAndEndsAtATapWithoutSaving) {
-    writeSettings([](SettingsRecord& s) { s.lastView = 7; });
+TEST_F(ShellWindow, ScreenSaverShowsOneSkinChimesAndEndsAtATapWithoutSaving) {
+    writeSettings([](SettingsRecord& s) {
+        s.lastView = 7;
+        s.chimeOn = 1;
+        s.chimeInterval = 5; // 1 hour
+    });
     const auto before = dev::readWholeFile(dataFilePath(u"settings.dat"));
+    fake.clockImpl.setLocal(localAt(8, 59, 58, 30));
     auto w = startWindow(u"s0");
+    app().chimeSound = u"\\Windows\\Chime.wav";
     EXPECT_TRUE(w->screenSaverMode());
     EXPECT_TRUE(w->isFullScreen());
     EXPECT_EQ(w->holder().buildOrder, std::vector<int>{kCitizenLike});
@@ -401,6 +435,9 @@ TEST_F(ShellWindow, ScreenSaverShowsOneSkinAndEndsAtATapWithoutSaving) {
     EXPECT_EQ(w->optionsMenu(), nullptr);
     ticks(*w, 20);
     EXPECT_FALSE(w->quitRequested());
+    // The hour's chime sounds while the skin runs as the screen saver.
+    ASSERT_EQ(fake.soundImpl.plays.size(), 1u);
+    EXPECT_EQ(fake.soundImpl.plays[0].path, u"\\Windows\\Chime.wav");
     tap(*w, QPoint(100, 100));
     EXPECT_TRUE(w->quitRequested());
     w->exitSequence();
@@ -461,11 +498,15 @@ TEST_F(ShellWindow, ForcedHomeLocationAtStartHasNoCancel) {
 TEST_F(ShellWindow, RenderedWindowHasTitleStatusBarAndMenuBar) {
     auto w = startWindow();
     const QImage img = w->renderView(kGeneral);
-    ASSERT_EQ(img.size(), QSize(480, 640));
-    EXPECT_EQ(img.pixel(240, 630) & 0xffffff, 0x1F3A5Cu) << "the soft-key menu bar";
+    // The views end below the status bar at 536, and the menu bar follows at once.
+    ASSERT_EQ(img.size(), QSize(480, 536 + 26));
+    EXPECT_EQ(img.pixel(240, 535) & 0xffffff, 0xFFFFFFu) << "below the status bar";
+    EXPECT_EQ(img.pixel(240, 537) & 0xffffff, 0x1F3A5Cu) << "the soft-key menu bar";
+    EXPECT_EQ(img.pixel(240, 561) & 0xffffff, 0x1F3A5Cu) << "the soft-key menu bar";
     EXPECT_EQ(img.pixel(156, 510) & 0xffffff, 0x8CA6BFu) << "a status-bar separator";
     EXPECT_EQ(img.pixel(240, 300) & 0xffffff, 0xFFFFFFu) << "the view area";
     const QImage skin = w->renderView(kCitizenLike);
+    ASSERT_EQ(skin.size(), QSize(480, 640));
     EXPECT_EQ(skin.pixel(5, 635) & 0xffffff, 0x101014u) << "a skin covers the whole screen";
     EXPECT_EQ(w->currentView(), kGeneral) << "rendering leaves the shown view as it was";
     // The shell's own texts resolve to the face the toolkit registered, not a fallback.

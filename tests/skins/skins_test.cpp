@@ -5,15 +5,18 @@
 #include "clockface/watchparts.h"
 #include "device/fake.h"
 #include "device/files.h"
+#include "device/text.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
 #include "tests/support/settime.h"
+#include "toolkit/window/dc.h"
 #include "toolkit/window/picture.h"
 #include "views/skins/anadigilikeview.h"
 #include "views/skins/casiolikeview.h"
 #include "views/skins/citizenlikeview.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -408,6 +411,43 @@ TEST_F(Skins, TapOpensAndClosesTheViewListAndAChoiceSwitchesBack) {
     EXPECT_FALSE(w->fullScreenSkin());
     EXPECT_TRUE(menuBar->isVisible());
     EXPECT_FALSE(s->imagesLoaded()); // a hidden skin holds no images
+}
+
+TEST_F(Skins, TheViewListOpensOverTheScaledFaceWithEveryItemWhole) {
+    start();
+    showView(shell::kCitizenLike);
+    WatchSkin* s = skin(shell::kCitizenLike);
+    tk::DropListB* list = s->viewList()->engine();
+    QWidget* canvas = w->canvas();
+    tk::WatchCutTexts(true);
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(canvas->width() / 2, 300));
+    QApplication::processEvents();
+    ASSERT_TRUE(list->isOpen());
+    // The face fills the screen scaled and centred; the list stands at the face's top right at
+    // the same scale: from x 298 of the face, from its top, 16 rows of 28 pixels.
+    const QSize screen = canvas->size();
+    const double scale = std::min(screen.width() / 480.0, screen.height() / 640.0);
+    const double left = (screen.width() - 480 * scale) / 2;
+    const double top = (screen.height() - 640 * scale) / 2;
+    const QRect popup = list->popup()->geometry();
+    EXPECT_NEAR(popup.left(), left + 298 * scale, 2);
+    EXPECT_NEAR(popup.top(), top, 2);
+    EXPECT_GE(popup.width(), 172 * scale - 2); // wider where a name needs it, within the face
+    EXPECT_LE(popup.left() + popup.width(), left + 480 * scale + 1);
+    EXPECT_NEAR(popup.height(), (16 * 28 + 8) * scale, 2);
+    // Every row's text fits the row.
+    (void)list->popup()->grab();
+    EXPECT_TRUE(tk::TakeCutTexts().empty());
+    const QFontMetrics fm(*list->drawFont());
+    for (int i = 0; i < list->count(); ++i)
+        EXPECT_LE(list->RowWidth(fm, i), list->PopupWidth() - 2 * tk::kRowTextInset)
+            << dev::toQString(list->Item(i)).toStdString();
+    tk::WatchCutTexts(false);
+    // A tap on the second row, at the screen's scale, picks it.
+    QTest::mouseClick(list->popup(), Qt::LeftButton, {},
+                      QPoint(40, static_cast<int>((2 + 28 + 14) * scale)));
+    QApplication::processEvents();
+    EXPECT_EQ(w->currentView(), list->firstVisible() + 1);
 }
 
 TEST_F(Skins, ChoosingAnotherSkinKeepsTheScreenFull) {

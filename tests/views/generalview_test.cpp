@@ -162,6 +162,35 @@ TEST_F(GeneralViewTest, MidnightMovesCalendarPanelDateAndWeekOn) {
     EXPECT_EQ(bandAfter, region(freshImg, kTextBand));
 }
 
+TEST_F(GeneralViewTest, YearListsReachTwentyYearsPastTheClockAndGrowWithIt) {
+    // Past the old end of the lists (2031): the calendar shows February 2032 with today marked.
+    setClock(at(2032, 2, 10, 9, 0, 0));
+    GeneralView view(*ctx, 0);
+    view.show();
+    tk::MonthCalendar& calendar = *view.calendar();
+    DayProgress& panel = *view.dayProgress();
+    QImage img = canvas();
+    tk::DC dc(&img);
+    view.paint(dc);
+    EXPECT_EQ(calendar.shownYear(), 2032);
+    EXPECT_EQ(calendar.shownMonth(), 2);
+    EXPECT_EQ(calendar.yearList()->list()->to(), 2052);
+    EXPECT_EQ(panel.year(), 2032);
+    EXPECT_EQ(panel.yearList()->list()->to(), 2052);
+    const QRgb todayFill = rgb(tk::SDraw::colour(tk::kColourBlue));
+    EXPECT_GT(count(tk::WindowPixels(calendar.hwnd()), todayFill), 500);
+
+    // The clock set far past the lists' end while the view runs: the lists grow to reach it.
+    setClock(at(2071, 6, 1, 0, 0, 0));
+    view.tick(dc, at(2071, 6, 1, 0, 0, 0));
+    EXPECT_EQ(calendar.yearList()->list()->to(), 2091);
+    EXPECT_EQ(panel.yearList()->list()->to(), 2091);
+    ASSERT_TRUE(calendar.ShowMonth(2071, 6));
+    ASSERT_TRUE(panel.SelectYear(2071));
+    EXPECT_GT(count(tk::WindowPixels(calendar.hwnd()), todayFill), 500);
+    EXPECT_EQ(calendar.yearList()->list()->Item(2071 - 1913), u"2071");
+}
+
 TEST_F(GeneralViewTest, PanelRepaintsAtEveryNewHourOnly) {
     setClock(at(2026, 3, 14, 10, 0, 0));
     GeneralView view(*ctx, 0);
@@ -191,9 +220,9 @@ TEST_F(GeneralViewTest, PanelListsStartOnThisYearInDays) {
     ASSERT_NE(panel.unitList(), nullptr);
     EXPECT_EQ(panel.year(), 2026);
     EXPECT_EQ(panel.unit(), ProgressUnit::Days);
-    EXPECT_EQ(panel.yearList()->list()->count(), 2031 - 1913 + 1);
+    EXPECT_EQ(panel.yearList()->list()->count(), 2046 - 1913 + 1);
     EXPECT_EQ(panel.unitList()->list()->Item(3), u"Months");
-    EXPECT_EQ(DayProgress(main->hwnd(), 240, 350, at(2040, 1, 1, 0, 0, 0)).year(), 2031);
+    EXPECT_EQ(DayProgress(main->hwnd(), 240, 350, at(2040, 1, 1, 0, 0, 0)).year(), 2040);
     EXPECT_EQ(tk::GetWindowText(panel.hwnd()), u"PasRemaind");
     // A choice in a list reaches the panel as WM_USER through the list's box and repaints it.
     panelPixels(panel);

@@ -266,6 +266,16 @@ void OffsetMinutesChanged(OffsetValue& v, int shown) {
         v.minutes = 0;
 }
 
+OffsetValue TypedOffset(OffsetValue v) {
+    const int maxMinutes = (v.negative ? kOffsetMaxWestHours : kOffsetMaxEastHours) * 60;
+    const int m = std::min(v.hours * 60 + v.minutes, maxMinutes);
+    v.hours = m / 60;
+    v.minutes = m % 60;
+    if (m == 0)
+        v.negative = false;
+    return v;
+}
+
 int OffsetMinutes(const OffsetValue& v) {
     const int m = v.hours * 60 + v.minutes;
     return v.negative ? -m : m;

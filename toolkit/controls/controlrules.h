@@ -93,11 +93,22 @@ void OffsetHoursChanged(OffsetValue& v, int last, int shown);
 int SnapOffsetMinutes(int shown);
 // The minutes field changed to `shown`: the snapped quarter, none at either end of the range.
 void OffsetMinutesChanged(OffsetValue& v, int shown);
+// A typed offset is kept within the offsets of
+// the city files, -12:00 to +14:00, and a zero offset has no sign.
+OffsetValue TypedOffset(OffsetValue v);
 // Minutes east of UTC and back.
 int OffsetMinutes(const OffsetValue& v);
 OffsetValue OffsetFromMinutes(int minutes);
 
 // ---- Month calendar --------------------------------------------------------------------------
+
+// The year lists (month calendar, year progress) run from 1913 to at least 2031 and always at
+// least 20 years past the current year, so that a clock of any year finds itself in them.
+inline constexpr int kFirstListedYear = 1913;
+inline constexpr int kYearsListedAhead = 20;
+constexpr int LastListedYear(int currentYear) {
+    return currentYear + kYearsListedAhead > 2031 ? currentYear + kYearsListedAhead : 2031;
+}
 
 struct MonthGrid {
     bool sundayFirst = false;

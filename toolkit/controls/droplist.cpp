@@ -1,8 +1,10 @@
 #include "toolkit/controls/droplist.h"
 
 #include "device/device.h"
+#include "device/text.h"
 #include "toolkit/window/strings.h"
 
+#include <QFontMetrics>
 #include <QTimer>
 
 #include <algorithm>
@@ -42,7 +44,53 @@ void DropListB::SetListString(const char16_t* list, bool owned) {
     Relayout();
 }
 
+int DropListB::ItemWidth(const QFontMetrics& fm, int index) {
+    return fm.horizontalAdvance(dev::toQString(Item(index)));
+}
+
+int DropListB::RowWidth(const QFontMetrics& fm, int index) {
+    return ItemWidth(fm, index);
+}
+
+int DropListB::BoxRoom() const {
+    // A right-aligned text keeps its distance from the right edge; a left-aligned one may run to
+    // the edge.
+    return GetClientRect(container_).width() - kArrowColumn - (rightAligned_ ? kBoxTextEnd : 0);
+}
+
+const QFont* DropListB::drawFont() {
+    if (fitted_)
+        return fitted_;
+    const int room = BoxRoom();
+    const QFont* f = font_;
+    while (f) {
+        const QFontMetrics fm(*f);
+        int widest = 0;
+        for (int i = 0; i < count_ && widest <= room; ++i)
+            widest = std::max(widest, ItemWidth(fm, i));
+        const QFont* smaller = widest > room ? SDraw::smallerFont(f) : nullptr;
+        if (!smaller)
+            break;
+        f = smaller;
+    }
+    fitted_ = f;
+    return f;
+}
+
+int DropListB::PopupWidth() {
+    const QFont* f = drawFont();
+    int widest = 0;
+    if (f) {
+        const QFontMetrics fm(*f);
+        for (int i = 0; i < count_; ++i)
+            widest = std::max(widest, RowWidth(fm, i));
+    }
+    const int limit = scrolling_ ? kListRightLimitScrolling : kListRightLimit;
+    return std::min(std::max(listRect_.width(), widest + 2 * kRowTextInset), limit);
+}
+
 void DropListB::Relayout() {
+    fitted_ = nullptr;
     const PopupLayout l = LayoutPopup(GetWindowRect(container_), count_, selected_);
     rowHeight_ = l.rowHeight;
     visibleRows_ = l.visibleRows;
@@ -92,12 +140,18 @@ void DropListB::setHidden(bool hidden) {
 }
 
 int DropListB::ListWidth() const {
-    return hwnd() ? GetClientRect(hwnd()).width() : listRect_.width();
+    if (!hwnd())
+        return listRect_.width();
+    return static_cast<int>(GetClientRect(hwnd()).width() / scale_ + 0.5);
+}
+
+POINT DropListB::unmapped(POINT p) const {
+    return {static_cast<int>(p.x / scale_), static_cast<int>(p.y / scale_)};
 }
 
 RECT DropListB::RowRect(int row) const {
     const int top = 2 + row * rowHeight_;
-    return {6, top, ListWidth() - 6, top + rowHeight_};
+    return {kRowTextInset, top, ListWidth() - kRowTextInset, top + rowHeight_};
 }
 
 void DropListB::PaintRow(DC& dc, int row, bool pressed) {
@@ -111,11 +165,13 @@ void DropListB::PaintRow(DC& dc, int row, bool pressed) {
 }
 
 void DropListB::Paint(HDC hdc) {
+    if (scale_ != 1)
+        hdc->painter().scale(scale_, scale_);
     PaintList(hdc);
 }
 
 void DropListB::PaintList(HDC hdc) {
-    hdc->SelectFont(font_);
+    hdc->SelectFont(drawFont());
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(SDraw::colour(kColourText));
     for (int r = 0; r < visibleRows_ && firstVisible_ + r < count_; ++r)
@@ -131,7 +187,7 @@ void DropListB::PaintBox(HDC hdc) {
         return;
     RECT r = GetClientRect(container_);
     r.left = kArrowColumn;
-    hdc->SelectFont(font_);
+    hdc->SelectFont(drawFont());
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(SDraw::colour(kColourText));
     const std::u16string text = Item(selected_);
@@ -177,7 +233,13 @@ void DropListB::Open() {
     layout.scrolling = scrolling_;
     layout.total = total_;
     layout.listRect = listRect_;
-    const RECT at = PlacePopup(GetWindowRect(container_), layout);
+    layout.listRect.right = listRect_.left + PopupWidth();
+    RECT at = PlacePopup(GetWindowRect(container_), layout);
+    if (scale_ != 1) {
+        auto map = [this](int v, int o) { return o + static_cast<int>(v * scale_ + 0.5); };
+        at = {map(at.left, origin_.x), map(at.top, origin_.y), map(at.right, origin_.x),
+              map(at.bottom, origin_.y)};
+    }
     uint32_t style = WS_POPUP | WS_BORDER;
     if (scrolling_)
         style |= WS_VSCROLL;
@@ -250,6 +312,7 @@ bool DropListB::ScrollKey(int key) {
 void DropListB::OnMouseMove(POINT pt) {
     if (!scrolling_ || pressY_ < 0 || rowHeight_ <= 0)
         return;
+    pt = unmapped(pt);
     // A drag of the stylus moves the rows with it; the row it started on is not chosen.
     const int rows = (pressY_ - pt.y) / rowHeight_;
     if (!dragging_ && std::abs(pressY_ - pt.y) < rowHeight_ / 2)
@@ -262,6 +325,7 @@ void DropListB::OnMouseMove(POINT pt) {
 }
 
 void DropListB::OnLButtonDown(POINT pt) {
+    pt = unmapped(pt);
     pressY_ = pt.y;
     pressFirst_ = firstVisible_;
     dragging_ = false;
@@ -271,13 +335,16 @@ void DropListB::OnLButtonDown(POINT pt) {
     if (r < 0)
         return;
     HDC dc = GetDC(hwnd());
-    dc->SelectFont(font_);
+    if (scale_ != 1)
+        dc->painter().scale(scale_, scale_);
+    dc->SelectFont(drawFont());
     dc->SetBkMode(TRANSPARENT);
     PaintRow(*dc, r, true);
     ReleaseDC(hwnd(), dc);
 }
 
 void DropListB::OnLButtonUp(POINT pt) {
+    pt = unmapped(pt);
     pressY_ = -1;
     if (dragging_) {
         dragging_ = false;
@@ -385,6 +452,15 @@ SDropNumList::SDropNumList(HWND container, int from, int to, int step, int selec
 
 SDropNumList::~SDropNumList() = default;
 
+void SDropNumList::ExtendTo(int to) {
+    if (to <= this->to())
+        return;
+    const int keep = selected_;
+    SetListString(BuildNumberList(from_, to, step_).c_str(), true);
+    selected_ = keep;
+    InvalidateRect(container_, nullptr, true);
+}
+
 bool SDropNumList::SelectValue(int value) {
     if (value < from_ || (value - from_) % step_ != 0)
         return false;
@@ -414,6 +490,17 @@ const char16_t* SDropCityList::ItemText(int index) {
 
 int SDropCityList::ItemLength(int) {
     return -1;
+}
+
+int SDropCityList::RowWidth(const QFontMetrics& fm, int index) {
+    CitySource* db = SDraw::cities();
+    const int name = DropListB::ItemWidth(fm, index);
+    if (!db)
+        return name;
+    // The name, a gap and the offset, which stands right-aligned 4 pixels in from the row's end.
+    return name + kCityOffsetGap +
+           fm.horizontalAdvance(dev::toQString(CityOffsetText(db->gmtOffset(continent_, index)))) +
+           4;
 }
 
 void SDropCityList::PaintList(HDC hdc) {

@@ -13,7 +13,15 @@
 #include <string>
 #include <vector>
 
+class QFontMetrics;
+
 namespace hv::tk {
+
+// The rows' text stands this far in from the pop-up's edges; a city row keeps a gap between
+// the name and the offset.
+inline constexpr int kRowTextInset = 6;
+inline constexpr int kBoxTextEnd = 4; // the closed box's text stops this far from its right
+inline constexpr int kCityOffsetGap = 8;
 
 // Press states of the engine.
 enum : int { kPressIdle = -1, kPressBox = -2, kPressOpened = -3 };
@@ -43,6 +51,10 @@ public:
     virtual const char16_t* ItemText(int index); // 9
     virtual int ItemLength(int index);           // 10
     virtual void PaintList(HDC hdc);             // 11
+    // The width of an item's text in the closed box, and of its row in the pop-up (a city row
+    // adds the offset), in the given metrics.
+    int ItemWidth(const QFontMetrics& fm, int index);
+    virtual int RowWidth(const QFontMetrics& fm, int index);
 
     int selected() const { return selected_; }
     // Refused (false) for an index at or beyond the count.
@@ -62,7 +74,25 @@ public:
     bool hidden() const { return hidden_; }
     void setSeparatorRow(int row) { separatorRow_ = row; }
     void setRightAligned(bool on) { rightAligned_ = on; }
-    void setFont(const QFont* font) { font_ = font; }
+    // A list over a picture drawn scaled (a watch skin filling a larger screen): the box and the
+    // pop-up keep their layout in the picture's coordinates, and the pop-up opens mapped by
+    // scale and origin onto the screen, its rows drawn and hit at that scale.
+    void setScreenMapping(double scale, POINT origin) {
+        scale_ = scale > 0 ? scale : 1;
+        origin_ = origin;
+    }
+    void setFont(const QFont* font) {
+        font_ = font;
+        fitted_ = nullptr;
+    }
+    // The face the box and the rows are drawn in: the list's own, or, where an item does not fit
+    // the closed box, the next smaller text face (as many steps as it takes).
+    const QFont* drawFont();
+    // The room for the text in the closed box.
+    int BoxRoom() const;
+    // The pop-up's width without its scroll bar: the box's, or wider where a row needs it, up to
+    // the screen's right limit.
+    int PopupWidth();
 
     // The item as text (ItemText with ItemLength, -1 meaning zero-terminated).
     std::u16string Item(int index);
@@ -114,6 +144,10 @@ protected:
     bool dragging_ = false;
     int wheelTurn_ = 0;
     int total_ = 0;
+    const QFont* fitted_ = nullptr; // drawFont's choice, made again after every relayout
+    double scale_ = 1;
+    POINT origin_{0, 0};
+    POINT unmapped(POINT p) const;
     bool swallowTap_ = false;
 
     friend class DropListContainer;
@@ -138,6 +172,9 @@ public:
     // The number of the selected item.
     int SelectedValue() const { return from_ + selected_ * step_; }
     bool SelectValue(int value);
+    int to() const { return from_ + (count_ - 1) * step_; }
+    // Lengthens the list to end at `to` (nothing when it already reaches it); the selection stays.
+    void ExtendTo(int to);
 
 private:
     int from_ = 0;
@@ -152,6 +189,7 @@ public:
     const char16_t* ItemText(int index) override;
     int ItemLength(int index) override;
     void PaintList(HDC hdc) override;
+    int RowWidth(const QFontMetrics& fm, int index) override;
     // Refused when the index is not below the continent's city count; continent -1 keeps it.
     bool Select(int city, int continent = -1);
     int continent() const { return continent_; }

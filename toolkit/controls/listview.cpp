@@ -62,6 +62,14 @@ std::u16string MyListView::SecondColumnText(int index) const {
     return timeText_ ? timeText_(ItemTimeFromText(text), reference_, unit_) : std::u16string();
 }
 
+void MyListView::drawName(DC& dc, const std::u16string& name, const RECT& r) {
+    // A name too wide for its column takes the next smaller face, and what still does not fit
+    // ends in an ellipsis rather than in half a letter.
+    if (dc.GetTextExtent(name).x > r.width())
+        dc.SelectFont(SDraw::font(kFontSmallText));
+    dc.DrawText(name, r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+}
+
 QImage MyListView::ComposeRow(int index, bool selected, int width, int height) const {
     QImage row = CreateCompatibleBitmap(width, height);
     ListViewControl* l = list();
@@ -83,7 +91,8 @@ QImage MyListView::ComposeRow(int index, bool selected, int width, int height) c
     const bool detailed = detail_ && detailLine_ > 0 && height > detailLine_;
     const int line = detailed ? detailLine_ : height;
     RECT first{left, 0, l->ColumnWidth(0), line};
-    dc.DrawText(l->GetItemText(index, 0), first, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    drawName(dc, l->GetItemText(index, 0), first);
+    dc.SelectFont(SDraw::font(kFontText));
     RECT second{l->ColumnWidth(0), 0, width - 4, line};
     dc.DrawText(SecondColumnText(index), second, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     if (iconsShown_ && carriesTime(index) && iconRule_ && iconRule_(l->GetItemParam(index)))

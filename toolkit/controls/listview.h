@@ -78,6 +78,7 @@ public:
     std::u16string SecondColumnText(int index) const;
     // Composes one row (what WM_DRAWITEM copies to the list).
     QImage ComposeRow(int index, bool selected, int width, int height) const;
+    static void drawName(DC& dc, const std::u16string& name, const RECT& r);
 
 private:
     bool carriesTime(int index) const;

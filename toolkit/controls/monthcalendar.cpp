@@ -12,8 +12,6 @@ namespace {
 
 constexpr int kColumnWidth = 32;
 constexpr int kRowHeight = 28;
-constexpr int kFirstYear = 1913;
-constexpr int kLastYear = 2031;
 
 std::u16string number(int v) {
     std::u16string s;
@@ -36,8 +34,16 @@ MonthCalendar::MonthCalendar(HWND owner, int x, int y) {
     const QFont* font = SDraw::font(kFontText);
     monthList_ = new DropList(hwnd(), {30, 240, 150, 268}, app().names.monthNameList,
                               today.month >= 1 ? today.month - 1 : 0, font, 1);
-    yearList_ =
-        new DropNumList(hwnd(), {30, 204, 110, 232}, kFirstYear, kLastYear, 1, today.year, font, 2);
+    yearList_ = new DropNumList(hwnd(), {30, 204, 110, 232}, kFirstListedYear,
+                                LastListedYear(today.year), 1, today.year, font, 2);
+}
+
+void MonthCalendar::SetToday(const dev::SystemTime& now) {
+    previousToday = today;
+    today = now;
+    if (yearList_ && yearList_->list())
+        yearList_->list()->ExtendTo(LastListedYear(now.year));
+    InvalidateRect(hwnd(), nullptr, false);
 }
 
 MonthCalendar::~MonthCalendar() {

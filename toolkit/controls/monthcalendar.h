@@ -21,6 +21,8 @@ public:
 
     dev::SystemTime today{};
     dev::SystemTime previousToday{};
+    // A new day: the grid marks it, and the year list grows with the years.
+    void SetToday(const dev::SystemTime& now);
 
     int shownYear() const;
     int shownMonth() const;

@@ -53,13 +53,21 @@ TimePicker::TimePicker(HWND owner, int x, int y, int width, int height, HINSTANC
 void TimePicker::ChoosePicture() {
     if (!pick())
         return;
+    pick()->clearTypedRanges();
     switch (mode_) {
     case kClock:
         pick()->setPicture(app().locale.locale24Hour ? picture::kTimePicker24
                                                      : picture::kTimePicker12);
         break;
     case kInternet:
+        // Each of the three fields is one digit of the value.
         pick()->setPicture(picture::kInternetTime);
+        pick()->setTypedRange(u'y', 0, 9);
+        pick()->setTypedRange(u'H', 0, 9);
+        pick()->setTypedRange(u'm', 0, 9);
+        break;
+    case kOffset:
+        pick()->setTypedRange(u's', 0, kOffsetMaxEastHours);
         break;
     default:
         break;
@@ -102,6 +110,7 @@ void TimePicker::EnterOffsetMode() {
     if (!pick())
         return;
     mode_ = kOffset;
+    ChoosePicture();
     ShowOffset(OffsetValue{});
 }
 
@@ -143,10 +152,18 @@ void TimePicker::OnChange() {
         break;
     case kOffset: {
         OffsetValue v{lastHours_, lastMinute_, negative_};
-        if (t.second != lastHours_)
-            OffsetHoursChanged(v, lastHours_, t.second);
-        if (t.minute != lastMinute_)
-            OffsetMinutesChanged(v, t.minute);
+        if (pick()->typedChange()) {
+            // Typed hours keep the sign; typed minutes go to their quarter.
+            v.hours = t.second;
+            if (t.minute != lastMinute_)
+                v.minutes = SnapOffsetMinutes(t.minute);
+            v = TypedOffset(v);
+        } else {
+            if (t.second != lastHours_)
+                OffsetHoursChanged(v, lastHours_, t.second);
+            if (t.minute != lastMinute_)
+                OffsetMinutesChanged(v, t.minute);
+        }
         ShowOffset(v);
         break;
     }
@@ -162,11 +179,26 @@ std::u16string TimePicker::Text() const {
     return pick() ? pick()->text() : std::u16string();
 }
 
+void TimePicker::OnSignKey(char16_t key) {
+    OffsetValue v{lastHours_, lastMinute_, key == u'-'};
+    ShowOffset(TypedOffset(v));
+    changed_ = true;
+    SendMessage(owner_, kMsgPickerChanged, GetDlgCtrlID(hwnd()), reinterpret_cast<LPARAM>(hwnd()));
+}
+
 LRESULT TimePicker::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NOTIFY) {
         const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
         if (hdr && hdr->code == DTN_DATETIMECHANGE) {
             OnChange();
+            return 0;
+        }
+        if (hdr && hdr->code == DTN_WMKEYDOWN && mode_ == kOffset) {
+            const char16_t key = reinterpret_cast<const NMDATETIMEKEY*>(lp)->key;
+            if (key == u'-' || key == u'+') {
+                OnSignKey(key);
+                return 1;
+            }
             return 0;
         }
     }

@@ -59,6 +59,8 @@ private:
     void ChoosePicture();
     void ShowOffset(const OffsetValue& v);
     void OnChange();
+    // "-" or "+" typed in offset mode.
+    void OnSignKey(char16_t key);
 
     int mode_ = kClock;
     bool negative_ = false;

@@ -3,6 +3,7 @@
 #include "calendar/calendar.h"
 #include "device/format.h"
 #include "device/text.h"
+#include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
 #include "toolkit/window/picture.h"
 
@@ -22,6 +23,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <string>
 
 namespace hv::tk {
 
@@ -225,7 +227,136 @@ int DateTimePick::fieldCount() const {
 void DateTimePick::selectField(int index) {
     if (index >= 0 && index < fieldCount()) {
         selected_ = index;
+        typed_.clear();
         update();
+    }
+}
+
+void DateTimePick::setTypedRange(char16_t letter, int lo, int hi) {
+    for (auto& [l, r] : typedRanges_)
+        if (l == letter) {
+            r = {lo, hi};
+            return;
+        }
+    typedRanges_.push_back({letter, {lo, hi}});
+}
+
+DateTimePick::Range DateTimePick::typedRange(const Token& t) const {
+    for (const auto& [l, r] : typedRanges_)
+        if (l == t.letter)
+            return r;
+    switch (t.letter) {
+    case u'y':
+        return t.picture.size() > 2 ? Range{1601, 9999} : Range{0, 99};
+    case u'M':
+        return {1, 12};
+    case u'd':
+        return {1, time_.month >= 1 && time_.month <= 12
+                       ? DaysInMonth(static_cast<uint8_t>(time_.month), time_.year)
+                       : 31};
+    case u'h':
+        return {1, 12};
+    case u'H':
+        return {0, 23};
+    case u'm':
+    case u's':
+        return {0, 59};
+    default:
+        return {0, -1}; // takes no digits
+    }
+}
+
+void DateTimePick::typeKey(char16_t key) {
+    if (key >= u'0' && key <= u'9') {
+        typeDigit(key - u'0');
+        return;
+    }
+    const auto fields = fieldTokens();
+    const bool onMeridiem =
+        !fields.empty() &&
+        tokens_[static_cast<size_t>(fields[static_cast<size_t>(selected_)])].letter == u't';
+    const char16_t lower = key >= u'A' && key <= u'Z' ? static_cast<char16_t>(key + 32) : key;
+    if (onMeridiem && (lower == u'a' || lower == u'p')) {
+        dev::SystemTime t = time_;
+        const bool pm = lower == u'p';
+        if ((t.hour >= 12) != pm) {
+            t.hour = static_cast<uint16_t>((t.hour + 12) % 24);
+            setTime(t);
+            typedChange_ = true;
+            notifyChange();
+            typedChange_ = false;
+        }
+        return;
+    }
+    NMDATETIMEKEY nm;
+    nm.hdr.hwndFrom = this;
+    nm.hdr.idFrom = id_;
+    nm.hdr.code = DTN_WMKEYDOWN;
+    nm.key = key;
+    SendMessage(parentWidget(), WM_NOTIFY, id_, reinterpret_cast<LPARAM>(&nm));
+}
+
+void DateTimePick::typeDigit(int digit) {
+    const auto fields = fieldTokens();
+    if (fields.empty())
+        return;
+    const Token& tok = tokens_[static_cast<size_t>(fields[static_cast<size_t>(selected_)])];
+    const Range range = typedRange(tok);
+    if (range.hi < range.lo)
+        return;
+    auto valueOf = [](const std::u16string& digits) {
+        int v = 0;
+        for (char16_t c : digits)
+            v = v * 10 + (c - u'0');
+        return v;
+    };
+    typed_ += static_cast<char16_t>(u'0' + digit);
+    if (valueOf(typed_) > range.hi)
+        typed_ = std::u16string(1, static_cast<char16_t>(u'0' + digit)); // starts the field anew
+    const int v = valueOf(typed_);
+    const bool full =
+        v * 10 > range.hi || typed_.size() >= std::to_string(range.hi).size(); // no more digits
+    if (v >= range.lo && v <= range.hi) {
+        dev::SystemTime t = time_;
+        switch (tok.letter) {
+        case u'y':
+            t.year = static_cast<uint16_t>(tok.picture.size() > 2 ? v : 2000 + v);
+            break;
+        case u'M':
+            t.month = static_cast<uint16_t>(v);
+            break;
+        case u'd':
+            t.day = static_cast<uint16_t>(v);
+            break;
+        case u'h':
+            t.hour = static_cast<uint16_t>(v % 12 + (t.hour >= 12 ? 12 : 0));
+            break;
+        case u'H':
+            t.hour = static_cast<uint16_t>(v);
+            break;
+        case u'm':
+            t.minute = static_cast<uint16_t>(v);
+            break;
+        case u's':
+            t.second = static_cast<uint16_t>(v);
+            break;
+        default:
+            return;
+        }
+        if (t.month >= 1 && t.month <= 12) {
+            const int dim = DaysInMonth(static_cast<uint8_t>(t.month), t.year);
+            if (t.day > dim)
+                t.day = static_cast<uint16_t>(dim);
+        }
+        setTime(t);
+        typedChange_ = true;
+        notifyChange();
+        typedChange_ = false;
+    }
+    if (full) {
+        typed_.clear();
+        if (selected_ + 1 < fieldCount())
+            selectField(selected_ + 1);
     }
 }
 
@@ -279,6 +410,7 @@ void DateTimePick::spin(int delta) {
         if (t.day > dim)
             t.day = static_cast<uint16_t>(dim);
     }
+    typed_.clear();
     setTime(t);
     notifyChange();
 }
@@ -291,9 +423,22 @@ void DateTimePick::notifyChange() {
     SendMessage(parentWidget(), WM_NOTIFY, id_, reinterpret_cast<LPARAM>(&hdr));
 }
 
+QFont DateTimePick::fittedFont() const {
+    // A text that does not fit beside the arrows in the picker's face takes the next smaller one.
+    const QString shown = dev::toQString(text());
+    const int room = upArrow().left() - kTextLeft;
+    if (QFontMetrics(font()).horizontalAdvance(shown) <= room)
+        return font();
+    const QFont* smaller = SDraw::font(kFontSmallText);
+    if (smaller && smaller->pixelSize() < font().pixelSize())
+        return *smaller;
+    return font();
+}
+
 void DateTimePick::layoutTokens() {
-    QFontMetrics fm(font());
-    int x = 6;
+    const QFont f = fittedFont();
+    QFontMetrics fm(f);
+    int x = kTextLeft;
     for (Token& t : tokens_) {
         const int w = fm.horizontalAdvance(dev::toQString(tokenText(t)));
         t.left = x;
@@ -308,7 +453,9 @@ void DateTimePick::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), isEnabled() ? Qt::white : QColor(236, 236, 236));
     p.setPen(QColor(128, 128, 128));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
-    p.setFont(font());
+    const QFont f = fittedFont();
+    p.setFont(f);
+    NoteTextInBox(dev::toQString(text()), f, RECT{kTextLeft, 0, upArrow().left(), height()});
     const auto fields = fieldTokens();
     const int sel = fields.empty() ? -1 : fields[static_cast<size_t>(selected_)];
     for (size_t i = 0; i < tokens_.size(); ++i) {
@@ -379,8 +526,17 @@ void DateTimePick::keyPressEvent(QKeyEvent* ev) {
         selectField(selected_ + 1);
         break;
     default:
+        if (ev->text().size() == 1 && ev->text()[0].isPrint()) {
+            typeKey(ev->text()[0].unicode());
+            break;
+        }
         QWidget::keyPressEvent(ev);
     }
+}
+
+void DateTimePick::focusOutEvent(QFocusEvent* ev) {
+    typed_.clear();
+    QWidget::focusOutEvent(ev);
 }
 
 HWND CreateDateTimePick(HWND parent, uintptr_t id, DateTimePick::Style style, const RECT& r) {

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QScrollBar;
@@ -82,10 +83,22 @@ public:
     QRect upArrow() const;
     QRect downArrow() const;
 
+    // Typed digits set the selected field: they gather until no further digit fits the field's
+    // range, then the next field is selected. A letter's range may be narrowed (the Internet
+    // time's one-digit fields, the offset's hours); a year field of one or two letters takes the
+    // years from 2000. "a" and "p" choose AM and PM; other keys go to the parent
+    // (DTN_WMKEYDOWN).
+    void typeKey(char16_t key);
+    void setTypedRange(char16_t letter, int lo, int hi);
+    void clearTypedRanges() { typedRanges_.clear(); }
+    // The last change came from typed digits, not from the arrows.
+    bool typedChange() const { return typedChange_; }
+
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
+    void focusOutEvent(QFocusEvent*) override;
 
 private:
     struct Token {
@@ -94,11 +107,20 @@ private:
         int left = 0;
         int right = 0;
     };
+    static constexpr int kTextLeft = 6;
     void tokenize();
+    // The picker's face, or the next smaller one where the text does not fit beside the arrows.
+    QFont fittedFont() const;
     void layoutTokens();
     std::u16string tokenText(const Token& t) const;
     std::vector<int> fieldTokens() const;
     void notifyChange();
+    struct Range {
+        int lo = 0;
+        int hi = 0;
+    };
+    Range typedRange(const Token& t) const;
+    void typeDigit(int digit);
 
     Style style_;
     uintptr_t id_;
@@ -106,6 +128,9 @@ private:
     std::u16string picture_;
     std::vector<Token> tokens_;
     int selected_ = 0;
+    std::u16string typed_; // the digits typed into the selected field so far
+    std::vector<std::pair<char16_t, Range>> typedRanges_;
+    bool typedChange_ = false;
 };
 
 HWND CreateDateTimePick(HWND parent, uintptr_t id, DateTimePick::Style style, const RECT& r);

@@ -91,7 +91,7 @@ void createResources() {
     };
     static constexpr FontDef kFonts[kFontCount] = {
         {28, 700, true},  {144, 700, true}, {80, 700, true}, {26, 700, false}, {26, 400, false},
-        {24, 400, false}, {112, 400, true}, {64, 400, true}, {48, 400, false},
+        {24, 400, false}, {112, 400, true}, {64, 400, true}, {48, 400, false}, {22, 400, false},
     };
     const QString family = SDraw::fontFamily();
     for (int i = 0; i < kFontCount; ++i)
@@ -162,6 +162,18 @@ const QFont* SDraw::font(int index) {
     if (!g_res || index < 0 || index >= kFontCount)
         return nullptr;
     return &g_res->fonts[static_cast<size_t>(index)];
+}
+
+const QFont* SDraw::smallerFont(const QFont* f) {
+    if (!g_res || !f)
+        return nullptr;
+    if (f == font(kFontTextBold))
+        return font(kFontText);
+    if (f == font(kFontText))
+        return font(kFontSmallText);
+    if (f == font(kFontSmallText))
+        return font(kFontSmallestText);
+    return nullptr;
 }
 
 COLORREF SDraw::colour(int slot) {

@@ -25,6 +25,8 @@ enum FontIndex : int {
     kFontLargeLightDigits,
     kFontMediumDigits,
     kFontMediumText,
+    // Below small text, for a list whose longest item fits its box in no face of the table.
+    kFontSmallestText,
     kFontCount
 };
 
@@ -138,6 +140,9 @@ public:
     static DrawResources& res();
     static bool resourcesLive();
     static const QFont* font(int index);
+    // The next smaller face of the text faces (text bold, text, small text, smallest text) for a
+    // text that does not fit its box; null below smallest text and for the other faces.
+    static const QFont* smallerFont(const QFont* f);
     static COLORREF colour(int slot);
     static const ImageList& icons();
     static CitySource* cities();

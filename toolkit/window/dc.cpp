@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QPainterPath>
 
+#include <utility>
+
 namespace hv::tk {
 
 QColor toQColor(COLORREF c) {
@@ -20,6 +22,66 @@ QImage CreateCompatibleBitmap(int width, int height) {
     QImage img(width, height, QImage::Format_RGB32);
     img.fill(Qt::white);
     return img;
+}
+
+namespace {
+
+struct CutWatch {
+    bool on = false;
+    std::vector<CutText> cuts;
+};
+CutWatch& cutWatch() {
+    static CutWatch w;
+    return w;
+}
+
+void noteCutText(const QString& text, const QRect& box, int width, const QFont& font) {
+    cutWatch().cuts.push_back(
+        {dev::fromQString(text),
+         RECT{box.left(), box.top(), box.left() + box.width(), box.top() + box.height()}, width,
+         font.pixelSize()});
+}
+
+} // namespace
+
+void WatchCutTexts(bool on) {
+    cutWatch().on = on;
+    cutWatch().cuts.clear();
+}
+
+std::vector<CutText> TakeCutTexts() {
+    return std::exchange(cutWatch().cuts, {});
+}
+
+void NoteTextInBox(const QString& text, const QFont& font, const RECT& box) {
+    if (!cutWatch().on || text.isEmpty())
+        return;
+    const int w = QFontMetrics(font).horizontalAdvance(text);
+    if (w > box.width())
+        noteCutText(text, QRect(box.left, box.top, box.width(), box.height()), w, font);
+}
+
+void DC::noteCut(const QString& s, const QRect& box, int align, bool clipped) const {
+    if (!cutWatch().on || s.isEmpty() || s.contains(QLatin1Char('\n')))
+        return;
+    const int w = QFontMetrics(font_).horizontalAdvance(s);
+    if (clipped) {
+        if (w > box.width())
+            noteCutText(s, box, w, font_);
+        return;
+    }
+    // Unclipped: cut only where the bitmap ends.
+    if (!image_ || !painter_)
+        return;
+    int left = box.left();
+    if (align & Qt::AlignHCenter)
+        left = box.left() + (box.width() - w) / 2;
+    else if (align & Qt::AlignRight)
+        left = box.left() + box.width() - w;
+    const QRectF drawn = painter_->worldTransform().mapRect(QRectF(left, box.top(), w, 1));
+    const qreal deviceWidth = image_->width() / image_->devicePixelRatio();
+    if (drawn.left() < -0.5 || drawn.right() > deviceWidth + 0.5)
+        noteCutText(s, box, w, font_);
 }
 
 DC::DC(QImage* target) : image_(target) {
@@ -169,6 +231,8 @@ int DC::DrawText(std::u16string_view text, RECT& r, UINT flags) {
     }
     if (!painter_)
         return bound.height();
+    if (!(flags & DT_WORDBREAK))
+        noteCut(s, box, align, !(flags & DT_NOCLIP));
     painter_->save();
     if (!(flags & DT_NOCLIP))
         painter_->setClipRect(box, Qt::IntersectClip);
@@ -192,6 +256,7 @@ void DC::TextOut(int x, int y, std::u16string_view text) {
     QFontMetrics fm(font_);
     QString s = dev::toQString(text);
     QRect bound(x, y, fm.horizontalAdvance(s), fm.height());
+    noteCut(s, bound, Qt::AlignLeft, false);
     painter_->save();
     if (bkMode_ == OPAQUE)
         painter_->fillRect(bound, toQColor(bkColour_));

@@ -32,6 +32,19 @@ COLORREF fromQColor(const QColor& c);
 // A bitmap of the display's colour depth, filled white.
 QImage CreateCompatibleBitmap(int width, int height);
 
+// Texts drawn wider than their box, or running out of the bitmap they are drawn into: while the
+// watch is on, DrawText and TextOut note each one (the tests look for cut texts in every view).
+struct CutText {
+    std::u16string text;
+    RECT box;  // the box it was drawn in (TextOut: the bitmap's width from x)
+    int width; // the text's width in the selected font
+    int fontPixels;
+};
+void WatchCutTexts(bool on);
+std::vector<CutText> TakeCutTexts();
+// Notes a text as DrawText would (for controls that draw with their own painter).
+void NoteTextInBox(const QString& text, const QFont& font, const RECT& box);
+
 class DC {
 public:
     // Draws into the image for the life of the context.
@@ -101,6 +114,7 @@ public:
     const QRegion& changedRegion() const { return changed_; }
 
 private:
+    void noteCut(const QString& s, const QRect& box, int align, bool clipped) const;
     void applyPen();
     void applyBrush();
     QRectF logicalToSource(const QImage& src, int sx, int sy, int sw, int sh) const;

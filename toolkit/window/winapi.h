@@ -175,8 +175,9 @@ enum : UINT {
     ODS_FOCUS = 0x0010
 };
 
-// Date-and-time picker notification: the value changed.
-enum : int { DTN_DATETIMECHANGE = -759 };
+// Date-and-time picker notifications: the value changed; a key the picker does not use itself
+// (NMDATETIMEKEY), which the parent may take by returning non-zero.
+enum : int { DTN_DATETIMECHANGE = -759, DTN_WMKEYDOWN = -757 };
 // List-view notification: the selected item changed.
 enum : int { LVN_ITEMCHANGED = -101 };
 // The shell's tap-and-hold notification.
@@ -186,6 +187,11 @@ struct NMHDR {
     HWND hwndFrom = nullptr;
     uintptr_t idFrom = 0;
     int code = 0;
+};
+
+struct NMDATETIMEKEY {
+    NMHDR hdr;
+    char16_t key = 0; // the character typed
 };
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);

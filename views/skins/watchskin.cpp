@@ -99,6 +99,13 @@ void WatchSkin::openViewList() {
     if (!viewList_)
         return;
     viewList_->SetSelected(number());
+    // The skin fills the screen scaled; its list opens over the face at the same scale.
+    if (ctx_.mainWindow && viewList_->engine()) {
+        const view::ScreenFit f =
+            view::FitSkin(ctx_.mainWindow->width(), ctx_.mainWindow->height());
+        viewList_->engine()->setScreenMapping(
+            f.scale, {static_cast<int>(f.dx + 0.5), static_cast<int>(f.dy + 0.5)});
+    }
     viewList_->Open();
     listOpen_ = true;
 }
