@@ -1,16 +1,69 @@
 #include "items/reregister.h"
 
 #include "device/device.h"
+#include "device/files.h"
 #include "device/journal.h"
+#include "device/text.h"
 #include "items/alarms.h"
 #include "items/events.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 
+#include <cstring>
 #include <set>
 #include <string>
 
 namespace hv::items {
+
+namespace {
+
+// "a01".."a20" -> 0..19, "t00".."t03" -> 0..3, "e<handle>" -> handle; -1 for anything else.
+int64_t itemNumber(std::u16string_view arg, char16_t kind) {
+    if (arg.size() < 2 || arg[0] != kind || arg.size() > 11)
+        return -1;
+    int64_t n = 0;
+    for (char16_t c : arg.substr(1)) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c - u'0');
+    }
+    return kind == u'a' ? n - 1 : n;
+}
+
+} // namespace
+
+int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandles& kept) {
+    auto& service = dev::current().notifications();
+    std::string cleared;
+    int count = 0;
+    const auto strayOf = [&](const std::optional<std::set<uint32_t>>& kind, uint32_t handle) {
+        return kind && !kind->count(handle);
+    };
+    for (const dev::TimedRegistration& reg : service.list()) {
+        if (reg.application != reminderPath)
+            continue;
+        const std::u16string& arg = reg.arguments;
+        bool stray = false;
+        if (itemNumber(arg, u'a') >= 0)
+            stray = strayOf(kept.alarms, reg.handle);
+        else if (itemNumber(arg, u't') >= 0)
+            stray = strayOf(kept.timers, reg.handle);
+        else if (arg == u"e" || itemNumber(arg, u'e') >= 0)
+            stray = strayOf(kept.events, reg.handle);
+        if (!stray)
+            continue;
+        service.clear(reg.handle);
+        ++count;
+        cleared += (cleared.empty() ? "" : ", ") + dev::toUtf8(arg) + " (handle " +
+                   std::to_string(reg.handle) + ")";
+    }
+    if (count > 0)
+        dev::reportFault(std::to_string(count) +
+                         " registrations with the notification service were not the ones their "
+                         "items keep and were cleared: " +
+                         cleared);
+    return count;
+}
 
 int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
     auto& service = dev::current().notifications();
@@ -71,6 +124,48 @@ int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
         dev::reportFault(std::to_string(again) +
                          " items had no registration with the notification service and were "
                          "registered again");
+
+    // What the records keep, in this program's tables and in the files as they are now (a
+    // reminder that fired since the tables were read may have registered an item anew).
+    KeptHandles kept{std::set<uint32_t>{}, std::set<uint32_t>{}, std::set<uint32_t>{}};
+    const auto keepAlarm = [&](const AlarmRecord& r) {
+        if (r.enabled && r.notificationHandle)
+            kept.alarms->insert(r.notificationHandle);
+    };
+    const auto keepTimer = [&](const TimerRecord& r) {
+        if (r.running && r.notificationHandle)
+            kept.timers->insert(r.notificationHandle);
+    };
+    for (const AlarmRecord& r : alarms.records)
+        keepAlarm(r);
+    for (const TimerRecord& r : timers.records)
+        keepTimer(r);
+    for (const EventRecord& r : events.records)
+        if (r.notificationHandle)
+            kept.events->insert(r.notificationHandle);
+    if (const auto bytes = dev::readWholeFile(dataFilePath(kAlarmsFileName)))
+        for (size_t off = 0; off + sizeof(AlarmRecord) <= bytes->size();
+             off += sizeof(AlarmRecord)) {
+            AlarmRecord r;
+            std::memcpy(&r, bytes->data() + off, sizeof r);
+            keepAlarm(r);
+        }
+    if (const auto bytes = dev::readWholeFile(dataFilePath(kTimersFileName)))
+        for (size_t off = 0; off + sizeof(TimerRecord) <= bytes->size();
+             off += sizeof(TimerRecord)) {
+            TimerRecord r;
+            std::memcpy(&r, bytes->data() + off, sizeof r);
+            keepTimer(r);
+        }
+    if (const auto bytes = dev::readWholeFile(dataFilePath(kEventsFileName)))
+        for (size_t off = kEventsHeaderSize; off + sizeof(EventRecord) <= bytes->size();
+             off += sizeof(EventRecord)) {
+            EventRecord r;
+            std::memcpy(&r, bytes->data() + off, sizeof r);
+            if (r.notificationHandle)
+                kept.events->insert(r.notificationHandle);
+        }
+    clearStrayRegistrations(kReminderPath, kept);
     return again;
 }
 

@@ -6,6 +6,7 @@
 #include "device/registry.h"
 #include "items/alarms.h"
 #include "items/events.h"
+#include "items/reregister.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
@@ -467,6 +468,12 @@ void Reminder::afterTimeChange() {
     }
     dev::withRetry(kAlarmAttempts, kAttemptPauseMs,
                    [&] { return f.replaceContent(table.data(), items::kAlarmsFileSize); });
+    // One registration per armed alarm: extras left by a daemon that died mid-request go.
+    std::set<uint32_t> kept;
+    for (const items::AlarmRecord& r : table)
+        if (r.enabled && r.notificationHandle)
+            kept.insert(r.notificationHandle);
+    items::clearStrayRegistrations(dev::current().modulePath(), {kept, std::nullopt, std::nullopt});
     closed_ = true;
 }
 

@@ -386,7 +386,9 @@ TEST_F(DaemonTest, CommandLineDrivesTheDaemon) {
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(cli(root_, "device notify list"), "");
     cli(root_, "device notify clear 0", &rc);
-    EXPECT_EQ(rc, 0); // harmless
+    EXPECT_EQ(rc, 1); // nothing was cleared
+    cli(root_, "device notify clear " + handle, &rc);
+    EXPECT_EQ(rc, 1); // cleared before
 
     EXPECT_EQ(cli(root_, "device event wait A B --timeout 200", &rc), "timeout\n");
     EXPECT_EQ(rc, 0);
@@ -462,7 +464,7 @@ TEST_F(DaemonTest, CommandLineEdgesAndDeepRoots) {
               std::string::npos);
     EXPECT_EQ(rc, 0);
     cli(deep, "device notify clear 5", &rc);
-    EXPECT_EQ(rc, 0); // answered: an unknown handle is harmless
+    EXPECT_EQ(rc, 1); // answered, but there was nothing to clear
     RealDevice::instance().setRoot(deep);
     EXPECT_TRUE(hv::desktop::HostDesktop().rapiInit());
     RealDevice::instance().setRoot(defaultRoot());
