@@ -429,7 +429,8 @@ std::optional<std::vector<TimedRegistration>> DaemonNotifications::listAll() {
     for (;;) {
         Status st;
         std::vector<uint8_t> p;
-        if (!c_->call(r, st, p) || st != Status::Ok)
+        // Reading the list changes nothing: a page whose answer was lost is asked for again.
+        if (!c_->call(r, st, p, true) || st != Status::Ok)
             return std::nullopt;
         proto::Reader rd(p.data(), p.size());
         const uint32_t n = rd.u32();

@@ -1,5 +1,6 @@
 #include "items/reregister.h"
 
+#include "device/daemon_client.h"
 #include "device/device.h"
 #include "device/files.h"
 #include "device/journal.h"
@@ -16,6 +17,15 @@
 namespace hv::items {
 
 namespace {
+
+// The whole list, or nothing when the service could not give all of it: a repair must not take a
+// failed list (a daemon that just died) for an empty one.
+std::optional<std::vector<dev::TimedRegistration>> allRegistrations() {
+    auto& service = dev::current().notifications();
+    if (auto* daemon = dynamic_cast<dev::DaemonNotifications*>(&service))
+        return daemon->listAll();
+    return service.list();
+}
 
 // "a01".."a20" -> 0..19, "t00".."t03" -> 0..3, "e<handle>" -> handle; -1 for anything else.
 int64_t itemNumber(std::u16string_view arg, char16_t kind) {
@@ -39,7 +49,10 @@ int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandle
     const auto strayOf = [&](const std::optional<std::set<uint32_t>>& kind, uint32_t handle) {
         return kind && !kind->count(handle);
     };
-    for (const dev::TimedRegistration& reg : service.list()) {
+    const auto all = allRegistrations();
+    if (!all)
+        return 0; // nothing is cleared on a list the service did not give whole
+    for (const dev::TimedRegistration& reg : *all) {
         if (reg.application != reminderPath)
             continue;
         const std::u16string& arg = reg.arguments;
@@ -67,8 +80,14 @@ int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandle
 
 int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
     auto& service = dev::current().notifications();
+    const auto all = allRegistrations();
+    if (!all) {
+        dev::reportFault("the notification service did not give its registrations: the items' "
+                         "registrations were not checked");
+        return 0;
+    }
     std::set<uint32_t> held;
-    for (const auto& t : service.list())
+    for (const auto& t : *all)
         held.insert(t.handle);
     const auto missing = [&](uint32_t handle) { return handle == 0 || !held.count(handle); };
     const dev::FileTime now = dev::getLocalTimeAsFileTime();

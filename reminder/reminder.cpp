@@ -302,7 +302,7 @@ bool Reminder::runAlarm() {
     // A late or stale start (six minutes or more away from the alarm's time) rings no more. The
     // distance is real time: an alarm in the hour that a spring-forward skips is started at the
     // first moment after the gap and rings then.
-    const dev::FileTime firedUtc = dev::localFileTimeToFileTime(firedTime_);
+    const dev::FileTime firedUtc = dev::dueUtcOfLocal(dev::current().clock().zone(), firedTime_);
     const int64_t diff = dev::fileTimeDiffSeconds(dev::getSystemTimeAsFileTime(), firedUtc);
     if ((diff < 0 ? -diff : diff) / 60 > 5)
         return false;

@@ -332,6 +332,7 @@ TEST_F(ReminderEndToEnd, PlaysLeaveNoTemporaryFilesBehind) {
 // leave exactly one registration per armed item, the one its record keeps, and journal the repair.
 TEST_F(ReminderEndToEnd, ExtraRegistrationsAreClearedAtTheTimeChangeRunAndTheMainStart) {
     install();
+    fs::copy_file(root_ / "Windows" / "BHVEvents.exe", root_ / "Windows" / "Other.exe");
     DaemonNotifications service(client_);
     const FileTime due = getLocalTimeAsFileTime() + 2 * kTicksPerDay;
     armDaily(due);
@@ -365,9 +366,10 @@ TEST_F(ReminderEndToEnd, ExtraRegistrationsAreClearedAtTheTimeChangeRunAndTheMai
     EXPECT_EQ(count(u"a05"), 0u);
     EXPECT_EQ(count(u"e77"), 1u);
     EXPECT_EQ(service.list().size(), 4u); // a01, e77, t02 and the other program's
-    for (const auto& r : service.list())
+    for (const auto& r : service.list()) {
         if (r.arguments == u"a01" && r.application == u"\\Windows\\BHVEvents.exe")
             EXPECT_EQ(r.handle, storedAlarm().notificationHandle);
+    }
     const auto faults = readFaults(root_, 1);
     ASSERT_GT(faults.count, faultsBefore);
     EXPECT_NE(faults.last.back().find("a05"), std::string::npos) << faults.last.back();

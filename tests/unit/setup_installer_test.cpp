@@ -152,8 +152,9 @@ TEST(DeviceInstaller, UpdatesKeepTheUsersFilesAndMergeNewShippedCities) {
             }
         }
         for (int i = 0; i < db.count(kEurope); ++i)
-            if (db.recordAt(kEurope, i)->nameView() == u"Oslo")
+            if (db.recordAt(kEurope, i)->nameView() == u"Oslo") {
                 ASSERT_TRUE(db.deleteCity(kEurope, i));
+            }
         ASSERT_EQ(db.saveToFolder(kData), 6);
     }
     // ... and the programs have written their other files.
@@ -196,9 +197,10 @@ TEST(DeviceInstaller, UpdatesKeepTheUsersFilesAndMergeNewShippedCities) {
 
     for (int round = 0; round < 2; ++round) { // the update, then the same version once more
         ASSERT_TRUE(install::installCabinet(v2, &error)) << error;
-        for (const auto& [name, bytes] : own)
+        for (const auto& [name, bytes] : own) {
             if (!name.ends_with(".cdb"))
                 EXPECT_EQ(bytesOf(data / name), bytes) << name;
+        }
         EXPECT_EQ(bytesOf(data / "africa.cdb"), africa) << "never changed: replaced";
         const std::vector<uint8_t> merged = bytesOf(data / "europe.cdb");
         EXPECT_EQ(merged.size(), (85 + 1 - 1 + 1) * kCityRecordSize);
