@@ -40,6 +40,19 @@ int64_t itemNumber(std::u16string_view arg, char16_t kind) {
     return kind == u'a' ? n - 1 : n;
 }
 
+// Every whole record of a data file as it is now (after a header of `skip` bytes).
+template <class Record, class F>
+void forEachRecordOnFile(const char16_t* name, size_t skip, const F& f) {
+    const auto bytes = dev::readWholeFile(dataFilePath(name));
+    if (!bytes)
+        return;
+    for (size_t off = skip; off + sizeof(Record) <= bytes->size(); off += sizeof(Record)) {
+        Record r;
+        std::memcpy(&r, bytes->data() + off, sizeof r);
+        f(r);
+    }
+}
+
 } // namespace
 
 int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandles& kept) {
@@ -159,31 +172,15 @@ int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
         keepAlarm(r);
     for (const TimerRecord& r : timers.records)
         keepTimer(r);
-    for (const EventRecord& r : events.records)
+    const auto keepEvent = [&](const EventRecord& r) {
         if (r.notificationHandle)
             kept.events->insert(r.notificationHandle);
-    if (const auto bytes = dev::readWholeFile(dataFilePath(kAlarmsFileName)))
-        for (size_t off = 0; off + sizeof(AlarmRecord) <= bytes->size();
-             off += sizeof(AlarmRecord)) {
-            AlarmRecord r;
-            std::memcpy(&r, bytes->data() + off, sizeof r);
-            keepAlarm(r);
-        }
-    if (const auto bytes = dev::readWholeFile(dataFilePath(kTimersFileName)))
-        for (size_t off = 0; off + sizeof(TimerRecord) <= bytes->size();
-             off += sizeof(TimerRecord)) {
-            TimerRecord r;
-            std::memcpy(&r, bytes->data() + off, sizeof r);
-            keepTimer(r);
-        }
-    if (const auto bytes = dev::readWholeFile(dataFilePath(kEventsFileName)))
-        for (size_t off = kEventsHeaderSize; off + sizeof(EventRecord) <= bytes->size();
-             off += sizeof(EventRecord)) {
-            EventRecord r;
-            std::memcpy(&r, bytes->data() + off, sizeof r);
-            if (r.notificationHandle)
-                kept.events->insert(r.notificationHandle);
-        }
+    };
+    for (const EventRecord& r : events.records)
+        keepEvent(r);
+    forEachRecordOnFile<AlarmRecord>(kAlarmsFileName, 0, keepAlarm);
+    forEachRecordOnFile<TimerRecord>(kTimersFileName, 0, keepTimer);
+    forEachRecordOnFile<EventRecord>(kEventsFileName, kEventsHeaderSize, keepEvent);
     clearStrayRegistrations(kReminderPath, kept);
     return again;
 }
