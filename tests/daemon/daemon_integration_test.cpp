@@ -467,7 +467,9 @@ TEST_F(DaemonTest, CommandLineEdgesAndDeepRoots) {
     EXPECT_EQ(rc, 1); // answered, but there was nothing to clear
     RealDevice::instance().setRoot(deep);
     EXPECT_TRUE(hv::desktop::HostDesktop().rapiInit());
-    RealDevice::instance().setRoot(defaultRoot());
+    // Back to this test's own root, never the default one: a daemon for the user's device must
+    // not be started from a test.
+    RealDevice::instance().setRoot(root_);
 
     for (const char* command :
          {"device status", "device time", "device set-time '2031-07-01 12:00:00'",

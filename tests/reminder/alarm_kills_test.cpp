@@ -158,8 +158,8 @@ TEST_F(AlarmKills, EveryKillLeavesOneRegistrationPerArmedAlarmAndOneFiringPerDue
             // (the zone is UTC, so device local time is UTC).
             const FileTime now = getLocalTimeAsFileTime();
             const FileTime when = now - now % kTicksPerMinute + 2 * kTicksPerMinute;
-            ASSERT_TRUE(DaemonTimeSetting(client_).setSystemTime(
-                toSystemTime(when - 3 * kTicksPerSecond)));
+            ASSERT_TRUE(
+                DaemonTimeSetting(client_).setSystemTime(toSystemTime(when - 3 * kTicksPerSecond)));
             std::vector<int> soon;
             for (int j = 0; j < 3; ++j) {
                 const int n = (static_cast<int>(k / 60) * 3 + j) % items::kAlarmCount;
