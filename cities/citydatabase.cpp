@@ -95,6 +95,12 @@ int CityDatabase::loadImages(const std::array<std::vector<uint8_t>, kContinentFi
         }
         display_[c] = static_cast<int>(l.size());
     }
+    // A file written out of order (by an older version, or by hand) is put in order first: the
+    // merge and every insertion rely on sorted lists.
+    for (size_t c = 0; c < kContinentFiles; ++c)
+        std::stable_sort(
+            lists_[c].begin(), lists_[c].end(),
+            [](const CityRecord* a, const CityRecord* b) { return compareCityNames(*a, *b) < 0; });
     buildMerged();
     spare_ = kCityAdditions;
     changed_ = false;
@@ -239,7 +245,36 @@ bool CityDatabase::replaceCity(int continent, int index, const CityRecord& recor
     *r = record;
     changed_ = true;
     ++revision_;
+    // A new name takes its sorted place in both lists; the pickers follow their cities.
+    for (int l = 0; l < kCityLists; ++l) {
+        const auto& entries = list(l);
+        const auto at = std::find(entries.begin(), entries.end(), r);
+        if (at != entries.end())
+            moveToSortedPlace(l, static_cast<int>(at - entries.begin()));
+    }
     return true;
+}
+
+void CityDatabase::moveToSortedPlace(int listIndex, int from) {
+    auto& l = list(listIndex);
+    CityRecord* r = l[static_cast<size_t>(from)];
+    l.erase(l.begin() + from);
+    int to = 0; // before the first entry that does not sort before it, as an added city
+    while (static_cast<size_t>(to) < l.size() &&
+           compareCityNames(*l[static_cast<size_t>(to)], *r) < 0)
+        ++to;
+    l.insert(l.begin() + to, r);
+    for (int s = 0; s < slotCount_; ++s) {
+        auto& sl = slots_[static_cast<size_t>(s)];
+        if (sl.continent != listIndex)
+            continue;
+        if (sl.index == from)
+            sl.index = to;
+        else if (from < to && sl.index > from && sl.index <= to)
+            --sl.index;
+        else if (to < from && sl.index >= to && sl.index < from)
+            ++sl.index;
+    }
 }
 
 bool CityDatabase::deleteCity(int continent, int index) {

@@ -66,8 +66,8 @@ public:
     // Inserts a copy at its sorted places in its continent list and in the merged list; returns
     // the position in the continent list, or -1 (continent above 5, no addition left).
     int addCity(int continent, const CityRecord& record);
-    // Overwrites the stored record in place (no re-sort). The files are written at the next save
-    // as after an add or a delete, so that an edit is not lost.
+    // Overwrites the stored record and moves it to its sorted places (a renamed city); selection
+    // slots follow their cities. The files are written at the next save.
     bool replaceCity(int continent, int index, const CityRecord& record);
     // Removes the record from its continent list and the merged list.
     bool deleteCity(int continent, int index);
@@ -89,6 +89,7 @@ private:
     void buildMerged();
     void adjustSlotsAfterInsert(int list, int position);
     void adjustSlotsAfterRemove(int list, int removed, int newCount);
+    void moveToSortedPlace(int list, int from);
     std::vector<CityRecord*>& list(int continent) { return lists_[static_cast<size_t>(continent)]; }
     const std::vector<CityRecord*>& list(int continent) const {
         return lists_[static_cast<size_t>(continent)];

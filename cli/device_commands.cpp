@@ -221,9 +221,12 @@ int runNotifyClear(const ParsedArgs& a, Io& io) {
     std::vector<uint8_t> payload;
     if (!c->call(r, st, payload))
         return unreachable(io, "device notify clear", *c);
-    if (st != proto::Status::Ok)
+    if (st != proto::Status::Ok) {
+        // Nothing was cleared: a script that meant to cancel something learns it was not there.
         io.err << "horavel-cli device notify clear: no registration " << handle << '\n';
-    return kExitOk; // clearing an unknown handle is harmless
+        return kExitFailure;
+    }
+    return kExitOk;
 }
 
 int runNotifyList(const ParsedArgs& a, Io& io) {

@@ -283,7 +283,8 @@ Exchange exchange(int fd, const Request& r, Status& status, std::vector<uint8_t>
 }
 } // namespace
 
-bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& payload) {
+bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& payload,
+                        bool repeatable) {
     std::lock_guard lock(mutex_);
     lastStatus_.reset();
     // A forked child gets a connection of its own (the daemon knows handles by process).
@@ -309,7 +310,7 @@ bool DaemonClient::call(const Request& r, Status& status, std::vector<uint8_t>& 
         }
         ::close(fd_);
         fd_ = -1;
-        if (e == Exchange::NoAnswer)
+        if (e == Exchange::NoAnswer && !repeatable)
             return false; // not sent again: it may have been done
     }
     return false;
@@ -396,11 +397,25 @@ NotificationHandle DaemonNotifications::setTimed(NotificationHandle handle,
 }
 
 bool DaemonNotifications::clear(NotificationHandle handle) {
+    if (handle == 0)
+        return false; // no registration has handle 0
     Request r{Op::Clear};
     r.handle = handle;
-    Status st;
+    Status st = Status::Failed;
     std::vector<uint8_t> p;
-    return c_->call(r, st, p) && st == Status::Ok;
+    // Clearing twice does no harm, leaving a registration behind rings it: a clear whose
+    // connection dropped, or that found the daemon restarting, is sent again.
+    bool answered = false;
+    for (int attempt = 0; attempt < kRegisterAttempts && !answered; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(kRegisterPauseMs));
+        answered = c_->call(r, st, p, true);
+    }
+    if (!answered)
+        reportFault(c_->root(), "the clearing of registration " + std::to_string(handle) +
+                                    " failed: the device services daemon (" +
+                                    daemonProgram(c_->root()).string() + ") does not answer");
+    return answered && st == Status::Ok;
 }
 
 std::vector<TimedRegistration> DaemonNotifications::list() {
@@ -414,7 +429,8 @@ std::optional<std::vector<TimedRegistration>> DaemonNotifications::listAll() {
     for (;;) {
         Status st;
         std::vector<uint8_t> p;
-        if (!c_->call(r, st, p) || st != Status::Ok)
+        // Reading the list changes nothing: a page whose answer was lost is asked for again.
+        if (!c_->call(r, st, p, true) || st != Status::Ok)
             return std::nullopt;
         proto::Reader rd(p.data(), p.size());
         const uint32_t n = rd.u32();

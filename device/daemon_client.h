@@ -50,7 +50,10 @@ public:
     const std::filesystem::path& root() const { return root_; }
     // Sends one request on the shared connection and reads its answer. False when the daemon
     // cannot be reached; otherwise status and payload hold the answer.
-    bool call(const proto::Request& r, proto::Status& status, std::vector<uint8_t>& payload);
+    // A request whose connection drops before the answer is not sent again (it may have been
+    // carried out) unless it is safe to repeat (repeatable).
+    bool call(const proto::Request& r, proto::Status& status, std::vector<uint8_t>& payload,
+              bool repeatable = false);
     // Whether the last call() reached a daemon (false: nothing was sent).
     bool lastCallReached() const { return reached_; }
     // The status of the last call's answer, when it had one.

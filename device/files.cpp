@@ -59,13 +59,27 @@ void syncDirectoryOf(const std::string& path) {
     }
 }
 
-// A locked temporary file beside `path` holding `data`, flushed. -1 on failure.
-int writeLockedTemp(const std::string& path, const void* data, size_t n, std::string& tmpName) {
+// The mode a new data file gets: the user's umask decides, as for any file the user creates.
+mode_t newFileMode() {
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        return static_cast<mode_t>(0666 & ~mask);
+    }();
+    return mode;
+}
+
+// A locked temporary file beside `path` holding `data`, flushed. -1 on failure. It takes the mode
+// of the file it replaces (`keepMode`), else the one a new file gets.
+int writeLockedTemp(const std::string& path, const void* data, size_t n, std::string& tmpName,
+                    int keepModeOf = -1) {
     tmpName = path + ".~XXXXXX";
     const int fd = ::mkostemp(tmpName.data(), O_CLOEXEC);
     if (fd < 0)
         return -1;
-    ::fchmod(fd, 0644);
+    struct stat old {};
+    ::fchmod(fd, keepModeOf >= 0 && ::fstat(keepModeOf, &old) == 0 ? (old.st_mode & 07777)
+                                                                   : newFileMode());
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !writeFully(fd, data, n) || syncFile(fd) != 0) {
         ::close(fd);
         ::unlink(tmpName.c_str());
@@ -81,7 +95,7 @@ ExclusiveFile::~ExclusiveFile() {
 }
 
 ExclusiveFile::ExclusiveFile(ExclusiveFile&& o) noexcept
-    : fd_(o.fd_), busy_(o.busy_), hostPath_(std::move(o.hostPath_)) {
+    : fd_(o.fd_), busy_(o.busy_), notRegular_(o.notRegular_), hostPath_(std::move(o.hostPath_)) {
     o.fd_ = -1;
 }
 
@@ -90,6 +104,7 @@ ExclusiveFile& ExclusiveFile::operator=(ExclusiveFile&& o) noexcept {
         close();
         fd_ = o.fd_;
         busy_ = o.busy_;
+        notRegular_ = o.notRegular_;
         hostPath_ = std::move(o.hostPath_);
         o.fd_ = -1;
     }
@@ -120,9 +135,19 @@ ExclusiveFile ExclusiveFile::open(std::u16string_view devicePath, OpenMode mode)
     // A save by another holder may replace the file between our open and our lock; then the
     // locked inode is no longer the file's and we open again.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        const int fd = ::open(f.hostPath_.c_str(), flags, 0644);
+        // Opened without waiting, so that a named pipe or a device node in place of a data file
+        // cannot hold the opener; anything but a regular file is refused at once, as a damaged
+        // file is by its reader.
+        const int fd = ::open(f.hostPath_.c_str(), flags | O_NONBLOCK | O_NOCTTY, 0666);
         if (fd < 0)
             return f;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            f.notRegular_ = true;
+            ::close(fd);
+            return f;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             f.busy_ = errno == EWOULDBLOCK;
             ::close(fd);
@@ -191,7 +216,7 @@ bool ExclusiveFile::replaceContent(const void* data, size_t n) {
     if (fd_ < 0)
         return false;
     std::string tmp;
-    const int nfd = writeLockedTemp(hostPath_, data, n, tmp);
+    const int nfd = writeLockedTemp(hostPath_, data, n, tmp, fd_);
     if (nfd < 0)
         return false;
     if (::rename(tmp.c_str(), hostPath_.c_str()) != 0) {
@@ -232,6 +257,11 @@ bool saveWholeFile(std::u16string_view devicePath, const void* data, size_t n) {
         return false;
     const std::string path = inside->string();
     std::error_code ec;
+    // A named pipe, socket or device node in place of the file holds no data of the user's: the
+    // save takes its place.
+    if (const auto st = fs::symlink_status(path, ec);
+        fs::exists(st) && !fs::is_regular_file(st) && !fs::is_directory(st) && !fs::is_symlink(st))
+        ::unlink(path.c_str());
     if (!fs::exists(path, ec)) {
         // A new file appears whole or not at all: link() of the finished temporary file does not
         // replace a file that another writer created meanwhile.

@@ -33,6 +33,9 @@ public:
     bool isOpen() const { return fd_ >= 0; }
     // The open failed because another holder has the file.
     bool busy() const { return busy_; }
+    // The open was refused because the path is not a regular file (a named pipe, a device node,
+    // a folder): its reader treats it as a damaged file.
+    bool notRegular() const { return notRegular_; }
     std::optional<uint64_t> size() const;
     // Reads up to n bytes at the offset; returns the count read.
     size_t readAt(uint64_t offset, void* dst, size_t n) const;
@@ -48,6 +51,7 @@ public:
 private:
     int fd_ = -1;
     bool busy_ = false;
+    bool notRegular_ = false;
     std::string hostPath_;
 };
 

@@ -46,12 +46,18 @@ void reportFault(const fs::path& root, std::string_view text) {
     std::error_code ec;
     fs::create_directories(root / ".system", ec);
     const fs::path path = faultLogPath(root);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    // Opened without waiting: a named pipe in its place must not hold the writer.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0600);
     if (fd < 0)
         return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
     // Writers of several programs take turns; the lock also guards the rotation.
     ::flock(fd, LOCK_EX);
-    struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > kJournalLimit) {
         fs::rename(path, path.string() + ".1", ec);
         const int fresh = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
@@ -72,6 +78,9 @@ void reportFault(std::string_view text) {
 
 FaultSummary readFaults(const fs::path& root, size_t last) {
     FaultSummary s;
+    std::error_code ec;
+    if (!fs::is_regular_file(faultLogPath(root), ec))
+        return s; // a pipe or a device node in its place is not read
     std::ifstream in(faultLogPath(root));
     std::deque<std::string> tail;
     for (std::string line; std::getline(in, line);) {

@@ -153,6 +153,16 @@ FileTime localToUtc(const TimeZoneInformation& tz, FileTime local) {
     return shift(local, utcBiasAtLocal(tz, local));
 }
 
+FileTime dueUtcOfLocal(const TimeZoneInformation& tz, FileTime local) {
+    if (zoneHasDaylight(tz)) {
+        const int64_t gap = static_cast<int64_t>(tz.StandardBias) - tz.DaylightBias;
+        const auto s = transitionLocal(tz.DaylightDate, yearOf(local));
+        if (gap > 0 && s && local >= *s && local < shift(*s, gap))
+            return shift(*s, tz.Bias + tz.StandardBias);
+    }
+    return localToUtc(tz, local);
+}
+
 void setZoneName(std::array<char16_t, 32>& field, const char16_t* text) {
     field.fill(0);
     for (size_t i = 0; text && text[i] && i + 1 < field.size(); ++i)

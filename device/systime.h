@@ -112,6 +112,9 @@ int32_t utcBiasAtUtc(const TimeZoneInformation& tz, FileTime utc);
 int32_t utcBiasAtLocal(const TimeZoneInformation& tz, FileTime local);
 FileTime utcToLocal(const TimeZoneInformation& tz, FileTime utc);
 FileTime localToUtc(const TimeZoneInformation& tz, FileTime local);
+// The instant a wall-clock time comes due: as localToUtc, except that a time the clocks skip
+// (the hour after the daylight start) comes due at the first moment after the skip.
+FileTime dueUtcOfLocal(const TimeZoneInformation& tz, FileTime local);
 
 // Helpers for durations and text names.
 inline constexpr int64_t fileTimeDiffSeconds(FileTime a, FileTime b) {

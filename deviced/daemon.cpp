@@ -846,7 +846,7 @@ void Daemon::plan() {
     const dev::FileTime nowUtc = deviceUtcNow();
     dev::FileTime next = nowUtc + 365 * dev::kTicksPerDay;
     if (const auto earliest = store_.earliestStart())
-        next = std::min(next, *earliest == 0 ? nowUtc : dev::localToUtc(clock_.zone, *earliest));
+        next = std::min(next, *earliest == 0 ? nowUtc : dev::dueUtcOfLocal(clock_.zone, *earliest));
     if (round.more)
         next = nowUtc;
     // A registration that could not be fired is tried again in a second, not in a busy loop.
@@ -881,7 +881,7 @@ Daemon::FireRound Daemon::fireDue() {
     size_t due = 0;
     for (const auto& t : candidates) {
         const auto local = dev::toFileTime(t.start);
-        if (local && dev::localToUtc(clock_.zone, *local) > nowUtc)
+        if (local && dev::dueUtcOfLocal(clock_.zone, *local) > nowUtc)
             return round; // earliest first: the rest are later still
         ++due;
         round.failed = !fire(t) || round.failed;

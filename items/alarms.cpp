@@ -100,11 +100,15 @@ Alarms& alarms() {
 bool Alarms::load(bool quiet) {
     const std::u16string path = dataFilePath(kAlarmsFileName);
     std::vector<uint8_t> bytes;
+    uint64_t size = 0;
     const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
         bytes.assign(kAlarmsFileSize, 0);
         bytes.resize(f.readAt(0, bytes.data(), kAlarmsFileSize));
+        size = f.size().value_or(0);
         return bytes.size() == kAlarmsFileSize;
     });
+    if (result == ItemFileRead::Done && size > kAlarmsFileSize)
+        keepOverlong(path, size, kAlarmsFileSize);
     const dev::FileTime midnight = todayAtMidnight();
     switch (result) {
     case ItemFileRead::Missing:

@@ -82,7 +82,9 @@ Events& events() {
 bool Events::load(bool quiet) {
     const std::u16string path = dataFilePath(kEventsFileName);
     EventsImage img;
+    uint64_t size = 0, used = 0;
     const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
+        size = f.size().value_or(0);
         // Only what the header announces is read, and never more than the file holds.
         std::vector<uint8_t> bytes(kEventsHeaderSize);
         bytes.resize(f.readAt(0, bytes.data(), kEventsHeaderSize));
@@ -95,8 +97,11 @@ bool Events::load(bool quiet) {
                          f.readAt(kEventsHeaderSize, bytes.data() + kEventsHeaderSize, want));
         }
         img = parseEvents(bytes.data(), bytes.size());
+        used = bytes.size();
         return img.ok;
     });
+    if (result == ItemFileRead::Done && size > used)
+        keepOverlong(path, size, used);
     if (result == ItemFileRead::Busy) {
         loaded_ = false;
         if (!quiet)

@@ -1,6 +1,7 @@
 #include "items/records.h"
 
 #include "device/device.h"
+#include "device/journal.h"
 #include "device/paths.h"
 #include "device/text.h"
 
@@ -107,6 +108,8 @@ ItemFileRead readItemFile(const std::u16string& path,
                 return ItemFileRead::Done;
             if (--failedLeft <= 0)
                 return ItemFileRead::Failed;
+        } else if (f.notRegular()) {
+            return ItemFileRead::Failed; // a pipe or a device node stays what it is
         } else if (!f.busy()) {
             if (!dev::fileExists(path))
                 return ItemFileRead::Missing;
@@ -136,6 +139,15 @@ dev::ExclusiveFile holdItemFile(const std::u16string& path, bool create, int att
 
 bool keepAside(const std::u16string& path, const std::vector<uint8_t>& bytes) {
     return dev::saveWholeFile(path + u".bad", bytes);
+}
+
+void keepOverlong(const std::u16string& path, uint64_t size, uint64_t used) {
+    const auto whole = dev::readWholeFile(path);
+    const bool kept = whole && keepAside(path, *whole);
+    dev::reportFault(dev::toUtf8(path) + " holds " + std::to_string(size) + " bytes, " +
+                     std::to_string(size - used) + " more than its records: the records are used" +
+                     (kept ? ", and the whole file is kept as " + dev::toUtf8(path) + ".bad"
+                           : ", and the whole file could not be kept"));
 }
 
 std::u16string alarmSoundFileName(int index) {

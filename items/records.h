@@ -38,6 +38,9 @@ dev::ExclusiveFile holdItemFile(const std::u16string& path, bool create,
                                 int attempts = kBusyAttempts, uint32_t pauseMs = kRetryPauseMs);
 
 // Keeps a damaged file's bytes beside it (the name with ".bad" added) before defaults replace it.
+// A file longer than its records: the records are used, the whole file is kept as <file>.bad and
+// the journal says so.
+void keepOverlong(const std::u16string& path, uint64_t size, uint64_t used);
 bool keepAside(const std::u16string& path, const std::vector<uint8_t>& bytes);
 
 // Today's local midnight on the device clock.

@@ -1,21 +1,106 @@
 #include "items/reregister.h"
 
+#include "device/daemon_client.h"
 #include "device/device.h"
+#include "device/files.h"
 #include "device/journal.h"
+#include "device/text.h"
 #include "items/alarms.h"
 #include "items/events.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 
+#include <cstring>
 #include <set>
 #include <string>
 
 namespace hv::items {
 
+namespace {
+
+// The whole list, or nothing when the service could not give all of it: a repair must not take a
+// failed list (a daemon that just died) for an empty one.
+std::optional<std::vector<dev::TimedRegistration>> allRegistrations() {
+    auto& service = dev::current().notifications();
+    if (auto* daemon = dynamic_cast<dev::DaemonNotifications*>(&service))
+        return daemon->listAll();
+    return service.list();
+}
+
+// "a01".."a20" -> 0..19, "t00".."t03" -> 0..3, "e<handle>" -> handle; -1 for anything else.
+int64_t itemNumber(std::u16string_view arg, char16_t kind) {
+    if (arg.size() < 2 || arg[0] != kind || arg.size() > 11)
+        return -1;
+    int64_t n = 0;
+    for (char16_t c : arg.substr(1)) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c - u'0');
+    }
+    return kind == u'a' ? n - 1 : n;
+}
+
+// Every whole record of a data file as it is now (after a header of `skip` bytes).
+template <class Record, class F>
+void forEachRecordOnFile(const char16_t* name, size_t skip, const F& f) {
+    const auto bytes = dev::readWholeFile(dataFilePath(name));
+    if (!bytes)
+        return;
+    for (size_t off = skip; off + sizeof(Record) <= bytes->size(); off += sizeof(Record)) {
+        Record r;
+        std::memcpy(&r, bytes->data() + off, sizeof r);
+        f(r);
+    }
+}
+
+} // namespace
+
+int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandles& kept) {
+    auto& service = dev::current().notifications();
+    std::string cleared;
+    int count = 0;
+    const auto strayOf = [&](const std::optional<std::set<uint32_t>>& kind, uint32_t handle) {
+        return kind && !kind->count(handle);
+    };
+    const auto all = allRegistrations();
+    if (!all)
+        return 0; // nothing is cleared on a list the service did not give whole
+    for (const dev::TimedRegistration& reg : *all) {
+        if (reg.application != reminderPath)
+            continue;
+        const std::u16string& arg = reg.arguments;
+        bool stray = false;
+        if (itemNumber(arg, u'a') >= 0)
+            stray = strayOf(kept.alarms, reg.handle);
+        else if (itemNumber(arg, u't') >= 0)
+            stray = strayOf(kept.timers, reg.handle);
+        else if (arg == u"e" || itemNumber(arg, u'e') >= 0)
+            stray = strayOf(kept.events, reg.handle);
+        if (!stray)
+            continue;
+        service.clear(reg.handle);
+        ++count;
+        cleared += (cleared.empty() ? "" : ", ") + dev::toUtf8(arg) + " (handle " +
+                   std::to_string(reg.handle) + ")";
+    }
+    if (count > 0)
+        dev::reportFault(std::to_string(count) +
+                         " registrations with the notification service were not the ones their "
+                         "items keep and were cleared: " +
+                         cleared);
+    return count;
+}
+
 int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
     auto& service = dev::current().notifications();
+    const auto all = allRegistrations();
+    if (!all) {
+        dev::reportFault("the notification service did not give its registrations: the items' "
+                         "registrations were not checked");
+        return 0;
+    }
     std::set<uint32_t> held;
-    for (const auto& t : service.list())
+    for (const auto& t : *all)
         held.insert(t.handle);
     const auto missing = [&](uint32_t handle) { return handle == 0 || !held.count(handle); };
     const dev::FileTime now = dev::getLocalTimeAsFileTime();
@@ -71,6 +156,32 @@ int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
         dev::reportFault(std::to_string(again) +
                          " items had no registration with the notification service and were "
                          "registered again");
+
+    // What the records keep, in this program's tables and in the files as they are now (a
+    // reminder that fired since the tables were read may have registered an item anew).
+    KeptHandles kept{std::set<uint32_t>{}, std::set<uint32_t>{}, std::set<uint32_t>{}};
+    const auto keepAlarm = [&](const AlarmRecord& r) {
+        if (r.enabled && r.notificationHandle)
+            kept.alarms->insert(r.notificationHandle);
+    };
+    const auto keepTimer = [&](const TimerRecord& r) {
+        if (r.running && r.notificationHandle)
+            kept.timers->insert(r.notificationHandle);
+    };
+    for (const AlarmRecord& r : alarms.records)
+        keepAlarm(r);
+    for (const TimerRecord& r : timers.records)
+        keepTimer(r);
+    const auto keepEvent = [&](const EventRecord& r) {
+        if (r.notificationHandle)
+            kept.events->insert(r.notificationHandle);
+    };
+    for (const EventRecord& r : events.records)
+        keepEvent(r);
+    forEachRecordOnFile<AlarmRecord>(kAlarmsFileName, 0, keepAlarm);
+    forEachRecordOnFile<TimerRecord>(kTimersFileName, 0, keepTimer);
+    forEachRecordOnFile<EventRecord>(kEventsFileName, kEventsHeaderSize, keepEvent);
+    clearStrayRegistrations(kReminderPath, kept);
     return again;
 }
 

@@ -121,11 +121,15 @@ void Timers::closeEvents() {
 bool Timers::load(bool quiet) {
     const std::u16string path = dataFilePath(kTimersFileName);
     std::vector<uint8_t> bytes;
+    uint64_t size = 0;
     const ItemFileRead result = readItemFile(path, [&](const dev::ExclusiveFile& f) {
         bytes.assign(kTimersFileSize, 0);
         bytes.resize(f.readAt(0, bytes.data(), kTimersFileSize));
+        size = f.size().value_or(0);
         return bytes.size() == kTimersFileSize;
     });
+    if (result == ItemFileRead::Done && size > kTimersFileSize)
+        keepOverlong(path, size, kTimersFileSize);
     switch (result) {
     case ItemFileRead::Done:
         std::memcpy(records.data(), bytes.data(), kTimersFileSize);

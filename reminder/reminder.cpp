@@ -7,6 +7,7 @@
 #include "device/text.h"
 #include "items/alarms.h"
 #include "items/events.h"
+#include "items/reregister.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
@@ -302,7 +303,7 @@ bool Reminder::runAlarm() {
     // A late or stale start (six minutes or more away from the alarm's time) rings no more. The
     // distance is real time: an alarm in the hour that a spring-forward skips is started at the
     // first moment after the gap and rings then.
-    const dev::FileTime firedUtc = dev::localFileTimeToFileTime(firedTime_);
+    const dev::FileTime firedUtc = dev::dueUtcOfLocal(dev::current().clock().zone(), firedTime_);
     const int64_t diff = dev::fileTimeDiffSeconds(dev::getSystemTimeAsFileTime(), firedUtc);
     if ((diff < 0 ? -diff : diff) / 60 > 5)
         return false;
@@ -468,6 +469,12 @@ void Reminder::afterTimeChange() {
     }
     dev::withRetry(kAlarmAttempts, kAttemptPauseMs,
                    [&] { return f.replaceContent(table.data(), items::kAlarmsFileSize); });
+    // One registration per armed alarm: extras left by a daemon that died mid-request go.
+    std::set<uint32_t> kept;
+    for (const items::AlarmRecord& r : table)
+        if (r.enabled && r.notificationHandle)
+            kept.insert(r.notificationHandle);
+    items::clearStrayRegistrations(dev::current().modulePath(), {kept, std::nullopt, std::nullopt});
     closed_ = true;
 }
 

@@ -197,6 +197,8 @@ bool loadSettings() {
     std::vector<uint8_t> damaged;
     dev::withRetry(kSettingsReadAttempts, 100, [&] {
         dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+        if (f.notRegular())
+            dev::reportFault("settings file is not a regular file: replaced by the defaults");
         if (!f.isOpen())
             return !f.busy();
         read = f.size() == kSettingsFileSize && f.readAt(0, &r, sizeof r) == sizeof r;

@@ -15,6 +15,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <unistd.h>
 
@@ -153,6 +157,37 @@ struct Hook {
     void* lib = nullptr;
 };
 
+// The content hash by which the installer tells a file the user changed from the one it placed.
+std::string contentHash(const std::vector<uint8_t>& bytes) {
+    gchar* h = g_compute_checksum_for_data(G_CHECKSUM_SHA256, bytes.data(), bytes.size());
+    std::string out = h ? h : "";
+    g_free(h);
+    return out;
+}
+
+std::optional<std::vector<uint8_t>> readHostFile(const fs::path& p) {
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(p, ec)))
+        return std::nullopt;
+    std::ifstream f(p, std::ios::binary);
+    if (!f)
+        return std::nullopt;
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+}
+
+// The installer's record of the data files it shipped: their hashes in the registry (value
+// "Shipped", one "<hash> <device path>" per entry) and a copy of each shipped content, named by
+// its hash, as the base of the next update's merge.
+fs::path shippedFolder(const std::string& app) {
+    return dev::current().root() / ".system" / "install" / "shipped" / app;
+}
+
+std::string lowerAscii(std::string s) {
+    for (auto& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
 std::u16string folderFor(const SetupDescription& d, const std::string& kind) {
     const std::u16string install = expandFolder(d.installFolder);
     if (kind == "install")
@@ -255,8 +290,40 @@ bool installCabinet(const fs::path& cab, std::string* error) {
     if (auto init = hook.get<InstallInitFn>(kInstallInitName))
         init(nullptr, 1, installedVersion(d.name).empty() ? 0 : 1, installDir.c_str());
 
-    std::vector<std::u16string> placed;
+    // What the previous install shipped into the data folder, by device path.
+    const std::u16string appKey = kAppsKey + dev::fromUtf8(d.name);
+    std::map<std::u16string, std::string> shippedBefore;
+    if (const auto v = dev::regQueryValue(dev::RegHive::LocalMachine, appKey, u"Shipped"))
+        for (const std::u16string& entry : multiSzOf(*v))
+            if (const size_t space = entry.find(u' '); space != std::u16string::npos)
+                shippedBefore[entry.substr(space + 1)] = dev::toUtf8(entry.substr(0, space));
+    const fs::path shippedDir = shippedFolder(d.name);
+    std::vector<std::u16string> placed, shippedNow;
+
     uint16_t failedFiles = 0, failedDirs = 0, failedKeys = 0, failedShortcuts = 0;
+    // A data file is the user's once the user's programs changed it: it is replaced only while
+    // it holds what the last install placed; otherwise the new version is merged into it by the
+    // setup library, or the user's file stays as it is.
+    auto keepUsersFile = [&](const std::u16string& target, const fs::path& host,
+                             const std::vector<uint8_t>& shipped, const std::string& hash) {
+        const auto current = readHostFile(host);
+        if (!current)
+            return false;
+        const std::string currentHash = contentHash(*current);
+        if (currentHash == hash)
+            return true; // already the new version
+        const auto before = shippedBefore.find(target);
+        if (before != shippedBefore.end() && before->second == currentHash)
+            return false; // as shipped: the new version replaces it
+        if (before != shippedBefore.end() && before->second == hash)
+            return true; // the same version again: nothing to merge
+        std::vector<uint8_t> base;
+        if (before != shippedBefore.end())
+            base = readHostFile(shippedDir / before->second).value_or(std::vector<uint8_t>{});
+        if (auto merge = hook.get<SetupMergeFileFn>(kSetupMergeFileName))
+            merge(target.c_str(), base.data(), base.size(), shipped.data(), shipped.size());
+        return true;
+    };
     auto place = [&](const Placement& p, uint16_t& failures) {
         const std::u16string folder = folderFor(d, p.folder);
         const std::u16string target = folder + u"\\" + dev::fromUtf8(p.name);
@@ -264,17 +331,29 @@ bool installCabinet(const fs::path& cab, std::string* error) {
             ++failedDirs;
         std::error_code ec;
         const fs::path host = dev::hostPath(target);
+        if (p.folder == "data") {
+            const auto shipped = readHostFile(scratch.dir / p.name);
+            if (!shipped) {
+                ++failures;
+                return;
+            }
+            const std::string hash = contentHash(*shipped);
+            fs::create_directories(shippedDir, ec);
+            std::ofstream(shippedDir / hash, std::ios::binary)
+                .write(reinterpret_cast<const char*>(shipped->data()),
+                       static_cast<std::streamsize>(shipped->size()));
+            shippedNow.push_back(dev::fromUtf8(hash) + u" " + target);
+            if (keepUsersFile(target, host, *shipped, hash)) {
+                placed.push_back(target);
+                return;
+            }
+        }
         fs::copy_file(scratch.dir / p.name, host, fs::copy_options::overwrite_existing, ec);
         if (ec) {
             ++failures;
             return;
         }
-        const std::string lower = [&] {
-            std::string s = p.name;
-            for (auto& c : s)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            return s;
-        }();
+        const std::string lower = lowerAscii(p.name);
         if (lower.ends_with(".exe") || lower.ends_with(".dll"))
             fs::permissions(host,
                             fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
@@ -289,8 +368,7 @@ bool installCabinet(const fs::path& cab, std::string* error) {
         !dev::regCreateKey(dev::RegHive::LocalMachine, dev::fromUtf8(d.registryKey)))
         ++failedKeys;
 
-    // What was installed, for the removal.
-    const std::u16string appKey = kAppsKey + dev::fromUtf8(d.name);
+    // What was installed, for the removal and the next update.
     dev::regDeleteKey(dev::RegHive::LocalMachine, appKey);
     dev::regCreateKey(dev::RegHive::LocalMachine, appKey);
     auto setSz = [&](std::u16string_view name, std::u16string_view value) {
@@ -320,6 +398,21 @@ bool installCabinet(const fs::path& cab, std::string* error) {
     files.push_back(0);
     dev::regSetValue(dev::RegHive::LocalMachine, appKey, u"Files", dev::RegType::MultiSz,
                      files.data(), files.size());
+    std::vector<uint8_t> shippedList;
+    std::set<fs::path> keep;
+    for (const auto& e : shippedNow) {
+        const auto b = sz(e);
+        shippedList.insert(shippedList.end(), b.begin(), b.end());
+        keep.insert(shippedDir / dev::toUtf8(e.substr(0, e.find(u' '))));
+    }
+    shippedList.push_back(0);
+    shippedList.push_back(0);
+    dev::regSetValue(dev::RegHive::LocalMachine, appKey, u"Shipped", dev::RegType::MultiSz,
+                     shippedList.data(), shippedList.size());
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(shippedDir, ec))
+        if (!keep.count(e.path()))
+            fs::remove(e.path(), ec);
 
     if (auto exitFn = hook.get<InstallExitFn>(kInstallExitName))
         exitFn(nullptr, installDir.c_str(), failedDirs, failedFiles, failedKeys, 0,
@@ -414,6 +507,8 @@ bool uninstallApplication(const std::string& name, std::string* error) {
             exitFn(nullptr);
     }
     dev::regDeleteKey(dev::RegHive::LocalMachine, appKey);
+    std::error_code ec;
+    fs::remove_all(shippedFolder(name), ec);
     return true;
 }
 

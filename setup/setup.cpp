@@ -1,9 +1,11 @@
-// setup.dll: at installation it writes the install-folder value; at removal it undoes what the
+// setup.dll: at installation it writes the install-folder value; at an update it merges a new
+// version of the shipped city files into the ones the user edited; at removal it undoes what the
 // running system registered (the companion programs' event registrations, pending notifications
 // of timers, alarms and events), switches the screen saver off so a running launcher ends, and
 // deletes the data files the programs created.
 #include "setup/setup_hook.h"
 
+#include "cities/cityfilemerge.h"
 #include "device/device.h"
 #include "device/files.h"
 #include "settings/settings.h"
@@ -91,6 +93,23 @@ __attribute__((visibility("default"))) int Install_Exit(void*, const char16_t* i
         hv::writeInstallFolderValue(folder);
     }
     return kInstallExitDone;
+}
+
+// The city files: the user's added, edited and deleted cities stay as they are, the shipped
+// cities the user left alone follow the new version, and cities new in it are added.
+__attribute__((visibility("default"))) int HV_SetupMergeFile(const char16_t* target,
+                                                             const uint8_t* base, size_t baseSize,
+                                                             const uint8_t* shipped,
+                                                             size_t shippedSize) {
+    const std::u16string path = target ? std::u16string(target) : std::u16string();
+    if (!path.ends_with(u".cdb"))
+        return 0;
+    const auto mine = readRetrying(path);
+    if (!mine)
+        return 0;
+    const std::vector<uint8_t> merged =
+        hv::mergeCityFile({base, baseSize}, *mine, {shipped, shippedSize});
+    return hv::dev::saveWholeFile(path, merged) ? 1 : 0;
 }
 
 __attribute__((visibility("default"))) int Uninstall_Init(void*, const char16_t* installDir) {

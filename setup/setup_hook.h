@@ -2,6 +2,7 @@
 // shared object under that name). The installer looks the entry points up by these names.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace hv::dev {
@@ -27,6 +28,12 @@ using UninstallExitFn = int (*)(void* parent);
 // The installer hands its device (root, registry, daemon connection) to the hook before calling
 // it; without it the hook uses the real device of the environment.
 using SetupUseDeviceFn = void (*)(hv::dev::Device* device);
+// At an update, for a data file the user changed and of which the package brings a new version:
+// the hook merges the new version into the user's file (base: the version shipped before, none
+// when unknown). Returns 1 when the file is merged, 0 when the hook does not merge such a file
+// (the user's file then stays as it is). Without this entry point the user's file stays.
+using SetupMergeFileFn = int (*)(const char16_t* target, const uint8_t* base, size_t baseSize,
+                                 const uint8_t* shipped, size_t shippedSize);
 }
 
 inline constexpr char kInstallInitName[] = "Install_Init";
@@ -34,3 +41,4 @@ inline constexpr char kInstallExitName[] = "Install_Exit";
 inline constexpr char kUninstallInitName[] = "Uninstall_Init";
 inline constexpr char kUninstallExitName[] = "Uninstall_Exit";
 inline constexpr char kSetupUseDeviceName[] = "HV_SetupUseDevice";
+inline constexpr char kSetupMergeFileName[] = "HV_SetupMergeFile";

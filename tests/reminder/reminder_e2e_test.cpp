@@ -11,7 +11,10 @@
 #include "device/real.h"
 #include "device/registry.h"
 #include "items/alarms.h"
+#include "items/events.h"
 #include "items/records.h"
+#include "items/reregister.h"
+#include "items/timers.h"
 #include "settings/settings.h"
 
 #include "tests/support/real_daemon.h"
@@ -23,6 +26,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -291,16 +295,19 @@ TEST_F(ReminderEndToEnd, OverdueAlarmAfterASuspendKeepsTodaysOccurrence) {
               *toFileTime(SystemTime{2026, 12, 2, 8, 7, 0, 0, 0}));
 }
 
-// A daily 02:30 alarm on the night the clocks go forward in Central Europe: the daemon starts it
-// at the first moment after the gap (03:30 summer time) and it rings then, registered again for
-// the next night.
+// A daily 02:30 alarm on the night the clocks go forward in Central Europe: 02:30 never comes,
+// and the daemon starts it at the first moment after the gap (03:00 summer time, 01:00 UTC),
+// not an hour late; it rings then and is registered again for the next night.
 TEST_F(ReminderEndToEnd, AlarmInTheSpringForwardGapRingsAfterTheGap) {
     install();
     ASSERT_TRUE(DaemonTimeSetting(client_).setTimeZone(zoneCentralEurope()));
-    // 01:29:57 UTC is 03:29:57 summer time, three seconds after the gap's 02:30.
-    ASSERT_TRUE(DaemonTimeSetting(client_).setSystemTime(SystemTime{2026, 3, 0, 29, 1, 29, 57, 0}));
+    // 00:59:57 UTC is 01:59:57 winter time, three seconds before the gap.
+    ASSERT_TRUE(DaemonTimeSetting(client_).setSystemTime(SystemTime{2026, 3, 0, 29, 0, 59, 57, 0}));
     armDaily(*toFileTime(SystemTime{2026, 3, 0, 29, 2, 30, 0, 0}));
     ASSERT_TRUE(waitUntil([&] { return log().find("bubble ") != std::string::npos; }, 30)) << log();
+    const auto status = client_->status();
+    ASSERT_TRUE(status);
+    EXPECT_LT(status->utc, *toFileTime(SystemTime{2026, 3, 0, 29, 1, 5, 0, 0}));
     DaemonNotifications service(client_);
     const auto regs = service.list();
     ASSERT_EQ(regs.size(), 1u);
@@ -548,6 +555,106 @@ TEST_F(ReminderEndToEnd, BubblesOfRemindersAtOnceDoNotCoverEachOther) {
     ASSERT_TRUE(waitUntil([&] { return countOf(log(), " end") >= 1; }, 30)) << log();
     press(200);
     ASSERT_TRUE(waitUntil([&] { return countOf(log(), " end") >= 2; }, 30)) << log();
+}
+
+// Registrations a dying daemon left behind (a registration whose answer was lost, a clear that
+// never arrived) would ring an alarm twice. The time-change run and the main program's start
+// leave exactly one registration per armed item, the one its record keeps, and journal the repair.
+TEST_F(ReminderEndToEnd, ExtraRegistrationsAreClearedAtTheTimeChangeRunAndTheMainStart) {
+    install();
+    fs::copy_file(root_ / "Windows" / "BHVEvents.exe", root_ / "Windows" / "Other.exe");
+    DaemonNotifications service(client_);
+    const FileTime due = getLocalTimeAsFileTime() + 2 * kTicksPerDay;
+    armDaily(due);
+    const SystemTime at = toSystemTime(due);
+    auto extras = [&] {
+        for (const char16_t* arg : {u"a01", u"a01", u"a05", u"e77", u"t02"})
+            ASSERT_NE(service.setTimed(0, u"\\Windows\\BHVEvents.exe", arg, at, at), 0u);
+        ASSERT_NE(service.setTimed(0, u"\\Windows\\Other.exe", u"a01", at, at), 0u);
+    };
+    extras();
+    const size_t faultsBefore = readFaults(root_).count;
+
+    const fs::path program = root_ / "Windows" / "BHVEvents.exe";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(program.c_str(), program.c_str(), "AppRunAfterTimeChange",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_TRUE(waitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 30));
+    // The time-change run looks after the alarms: one a01, the record's; the others untouched.
+    const auto count = [&](std::u16string_view arg) {
+        size_t n = 0;
+        for (const auto& r : service.list())
+            n += r.arguments == arg && r.application == u"\\Windows\\BHVEvents.exe";
+        return n;
+    };
+    EXPECT_EQ(count(u"a01"), 1u);
+    EXPECT_EQ(count(u"a05"), 0u);
+    EXPECT_EQ(count(u"e77"), 1u);
+    EXPECT_EQ(service.list().size(), 4u); // a01, e77, t02 and the other program's
+    for (const auto& r : service.list()) {
+        if (r.arguments == u"a01" && r.application == u"\\Windows\\BHVEvents.exe")
+            EXPECT_EQ(r.handle, storedAlarm().notificationHandle);
+    }
+    const auto faults = readFaults(root_, 1);
+    ASSERT_GT(faults.count, faultsBefore);
+    EXPECT_NE(faults.last.back().find("a05"), std::string::npos) << faults.last.back();
+
+    // The main program's start: its tables from the same files (its data folder is \data here).
+    fs::create_directories(root_ / "data");
+    fs::copy_file(data() / "alarms.dat", root_ / "data" / "alarms.dat");
+    extras();
+    items::Alarms alarms;
+    items::Timers timers;
+    items::Events events;
+    ASSERT_TRUE(alarms.load());
+    timers.load();
+    events.load();
+    EXPECT_EQ(items::registerMissingItems(alarms, timers, events), 0);
+    const auto regs = service.list();
+    ASSERT_EQ(regs.size(), 3u) << "one a01 and the other program's two";
+    EXPECT_EQ(count(u"a01"), 1u);
+    EXPECT_EQ(count(u"e77") + count(u"t02") + count(u"a05"), 0u);
+    EXPECT_NE(readFaults(root_, 1).last.back().find("were not the ones their items keep"),
+              std::string::npos);
+}
+
+// A named pipe in place of a data file holds no reader: the command line and the reminder refuse
+// it at once, as they refuse a damaged file.
+TEST_F(ReminderEndToEnd, NamedPipesInPlaceOfDataFilesAreRefusedAtOnce) {
+    install();
+    for (const char* name : {"alarms.dat", "timers.dat", "events.dat", "alarmsnd0.dat"})
+        ASSERT_EQ(::mkfifo((data() / name).c_str(), 0600), 0) << name;
+    const auto timed = [&](const std::string& args) {
+        const auto started = Steady::now();
+        const int status = std::system(
+            ("timeout 20 '" + std::string(HV_CLI_PATH) + "' " + args + " >/dev/null 2>&1").c_str());
+        EXPECT_NE(WEXITSTATUS(status), 124) << args << " hung";
+        return std::chrono::duration<double>(Steady::now() - started).count();
+    };
+    for (const char* args : {"items alarms", "items timers", "items events", "device status"})
+        EXPECT_LT(timed(args), 10.0) << args;
+
+    const fs::path program = root_ / "Windows" / "BHVEvents.exe";
+    const auto started = Steady::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(program.c_str(), program.c_str(), "a01", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    const bool ended = waitUntil([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 20);
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    EXPECT_TRUE(ended) << "the reminder hung on a named pipe";
+    EXPECT_LT(std::chrono::duration<double>(Steady::now() - started).count(), 10.0);
 }
 
 } // namespace

@@ -195,6 +195,58 @@ TEST_F(ShippedCities, AddingKeepsEveryPickerOnItsCity) {
     EXPECT_EQ(db.addCity(6, makeCity(u"Nowhere")), -1);
 }
 
+// A renamed city takes its sorted place in its continent and in "All Continents", pickers stay
+// on their cities, and a file written out of order (as older versions saved a rename) is put in
+// order when it is loaded, before the merge.
+TEST_F(ShippedCities, RenamedCityTakesItsSortedPlaceAndUnsortedFilesAreSorted) {
+    auto sorted = [&](int list) {
+        for (int i = 1; i < db.count(list); ++i)
+            if (compareCityNames(*db.recordAt(list, i - 1), *db.recordAt(list, i)) > 0)
+                return false;
+        return true;
+    };
+    auto mergedIndexOf = [&](const std::string& name) {
+        for (int i = 0; i < db.count(6); ++i)
+            if (nameAt(db, 6, i) == name)
+                return i;
+        return -1;
+    };
+    const int renamedPicker = db.takeSlot(kEurope, 0);
+    const int athensPicker = db.takeSlot(kEurope, 2);
+    const int zibo = mergedIndexOf("Zibo");
+    const int mergedPicker = db.takeSlot(kAllContinents, mergedIndexOf("Berlin"));
+    ASSERT_TRUE(db.setHome(kEurope, 40)); // London
+
+    CityRecord r = *db.recordAt(kEurope, 0);
+    r.setName(u"Z\u00fcrich S\u00fcd");
+    ASSERT_TRUE(db.replaceCity(kEurope, 0, r));
+    EXPECT_TRUE(sorted(kEurope));
+    EXPECT_TRUE(sorted(kAllContinents));
+    EXPECT_EQ(nameAt(db, kEurope, 0), "Andorra La Vella");
+    EXPECT_EQ(nameAt(db, kEurope, db.slot(renamedPicker).index), "Z\u00fcrich S\u00fcd");
+    EXPECT_EQ(nameAt(db, kEurope, db.slot(athensPicker).index), "Athens");
+    EXPECT_EQ(nameAt(db, 6, db.slot(mergedPicker).index), "Berlin");
+    EXPECT_EQ(nameAt(db, kEurope, db.home().index), "London");
+    EXPECT_LT(mergedIndexOf("Andorra La Vella"), mergedIndexOf("Berlin"));
+    EXPECT_GT(mergedIndexOf("Z\u00fcrich S\u00fcd"), zibo);
+
+    // Saved and loaded again, and a file in the old scrambled order: both load sorted.
+    auto images = db.images();
+    CityDatabase again;
+    again.loadImages(images);
+    std::swap_ranges(images[kEurope].begin(), images[kEurope].begin() + kCityRecordSize,
+                     images[kEurope].end() - kCityRecordSize);
+    CityDatabase scrambled;
+    scrambled.loadImages(images);
+    for (CityDatabase* d : {&again, &scrambled}) {
+        for (int list = 0; list < kCityLists; ++list)
+            for (int i = 1; i < d->count(list); ++i)
+                ASSERT_LE(compareCityNames(*d->recordAt(list, i - 1), *d->recordAt(list, i)), 0)
+                    << list << " " << i;
+        EXPECT_EQ(nameAt(*d, kEurope, 0), "Andorra La Vella");
+    }
+}
+
 TEST_F(ShippedCities, DeletingMovesPickersDownAndKeepsOtherData) {
     // A picker on the last city of a list follows to the new last city.
     const int lastPicker = db.takeSlot(kSouthAmerica, 27);

@@ -406,13 +406,13 @@ TEST_F(ReminderTest, LateFiredAlarmStillRingsLaterToday) {
 }
 
 // A daily 02:30 alarm on the night the clocks go forward (02:00 -> 03:00): the service starts it
-// at the first moment after the gap, 03:30 by the clock, and it rings then.
+// at the first moment after the gap, 03:00 by the clock, and it rings then.
 TEST_F(ReminderTest, AlarmInTheSpringForwardGapRingsAfterTheGap) {
     fake.clockImpl.setZone(dev::zoneCentralEurope());
     items::AlarmRecord& r = armAlarm(1, 2, 30, 0x7F);
     r.alarmTime = ft(2026, 3, 29, 2, 30);
     saveAlarms();
-    setNow(2026, 3, 29, 3, 29, 59);
+    setNow(2026, 3, 29, 3, 0, 1);
     Reminder rem;
     EXPECT_TRUE(rem.start(u"a01"));
     const auto regs = registrations();

@@ -1,5 +1,6 @@
 // The device installer with the built package, in a fresh device root: placements, the hook
 // calls and a clean removal.
+#include "cities/citydatabase.h"
 #include "device/fake.h"
 #include "device/files.h"
 #include "device/paths.h"
@@ -10,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <map>
 
 using namespace hv;
 namespace fs = std::filesystem;
@@ -18,6 +23,38 @@ namespace fs = std::filesystem;
 namespace {
 const fs::path kPackage = HV_PACKAGE_DIR;
 constexpr char16_t kDir[] = u"\\Program Files\\Brinwick\\Horavel";
+constexpr char16_t kData[] = u"\\Program Files\\Brinwick\\Horavel\\data\\";
+
+std::vector<uint8_t> bytesOf(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void write(const fs::path& p, const std::vector<uint8_t>& b) {
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// The city of that name in a file image, or nullptr.
+const CityRecord* cityIn(const std::vector<uint8_t>& file, std::u16string_view name) {
+    for (size_t off = 0; off + kCityRecordSize <= file.size(); off += kCityRecordSize) {
+        const auto* r = reinterpret_cast<const CityRecord*>(file.data() + off);
+        if (r->nameView() == name)
+            return r;
+    }
+    return nullptr;
+}
+CityRecord* cityIn(std::vector<uint8_t>& file, std::u16string_view name) {
+    return const_cast<CityRecord*>(cityIn(std::as_const(file), name));
+}
+
+bool sortedByName(const std::vector<uint8_t>& file) {
+    for (size_t off = kCityRecordSize; off + kCityRecordSize <= file.size(); off += kCityRecordSize)
+        if (compareCityNames(*reinterpret_cast<const CityRecord*>(file.data() + off - 64),
+                             *reinterpret_cast<const CityRecord*>(file.data() + off)) > 0)
+            return false;
+    return true;
+}
 } // namespace
 
 TEST(SetupDescription, ParsesAndRejects) {
@@ -90,4 +127,99 @@ TEST(DeviceInstaller, RejectsWhatIsNotACabinet) {
     EXPECT_FALSE(install::installCabinet(bogus, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(install::installCabinet(fake.root() / "missing.cab", &error));
+}
+
+// An update installs the package over a device in use. Every file the user's programs wrote stays
+// as it is; a shipped file the user never changed follows the new version; the user's edited city
+// file receives the new version's changes and new cities without losing an addition, an edit or a
+// deletion of the user's.
+TEST(DeviceInstaller, UpdatesKeepTheUsersFilesAndMergeNewShippedCities) {
+    dev::FakeDevice fake;
+    dev::ScopedDevice use(fake);
+    fake.shellImpl.majorVersion = 5;
+    const fs::path cab = kPackage / "setup_VGA.PPC2003_ARM.cab";
+    std::string error;
+    ASSERT_TRUE(install::installCabinet(cab, &error)) << error;
+    const fs::path data = dev::hostPath(kData);
+
+    // The user adds a city, edits Paris and deletes Oslo in Edit Cities.
+    {
+        CityDatabase db;
+        ASSERT_EQ(db.loadFromFolder(kData), 6);
+        CityRecord added = *db.recordAt(kEurope, 0);
+        added.setName(u"Aaa Town");
+        ASSERT_GE(db.addCity(kEurope, added), 0);
+        for (int i = 0; i < db.count(kEurope); ++i) {
+            if (db.recordAt(kEurope, i)->nameView() == u"Paris") {
+                CityRecord paris = *db.recordAt(kEurope, i);
+                paris.gmtOffset = 75;
+                ASSERT_TRUE(db.replaceCity(kEurope, i, paris));
+            }
+        }
+        for (int i = 0; i < db.count(kEurope); ++i)
+            if (db.recordAt(kEurope, i)->nameView() == u"Oslo") {
+                ASSERT_TRUE(db.deleteCity(kEurope, i));
+            }
+        ASSERT_EQ(db.saveToFolder(kData), 6);
+    }
+    // ... and the programs have written their other files.
+    std::map<std::string, std::vector<uint8_t>> own;
+    for (const char* name : {"settings.dat", "alarms.dat", "timers.dat", "events.dat", "n1.dat",
+                             "alarmsnd0.dat", "chimesnd.dat", "ssaver.dat", "stopwatch.dat"}) {
+        own[name] = std::vector<uint8_t>(40 + std::strlen(name), static_cast<uint8_t>(name[0]));
+        write(data / name, own[name]);
+    }
+    for (const char* name : {"europe.cdb", "africa.cdb"})
+        own[name] = bytesOf(data / name);
+
+    // The same package again: nothing of the user's changes.
+    ASSERT_TRUE(install::installCabinet(cab, &error)) << error;
+    for (const auto& [name, bytes] : own)
+        EXPECT_EQ(bytesOf(data / name), bytes) << name;
+
+    // A new version: London moved a minute, Paris changed, Bonn is new, Africa's Cairo changed.
+    const fs::path work = fake.root() / "v2";
+    fs::create_directories(work);
+    ASSERT_EQ(std::system(("gcab -x -C '" + work.string() + "' '" + cab.string() + "'").c_str()),
+              0);
+    std::vector<uint8_t> europe = bytesOf(work / "europe.cdb");
+    cityIn(europe, u"London")->latMinutes = 31;
+    cityIn(europe, u"Paris")->gmtOffset = 0;
+    CityRecord bonn = *cityIn(europe, u"Berlin");
+    bonn.setName(u"Bonn");
+    bonn.id = 4085;
+    europe.insert(europe.end(), reinterpret_cast<const uint8_t*>(&bonn),
+                  reinterpret_cast<const uint8_t*>(&bonn) + kCityRecordSize);
+    write(work / "europe.cdb", europe);
+    std::vector<uint8_t> africa = bytesOf(work / "africa.cdb");
+    cityIn(africa, u"Cairo")->latMinutes = 3;
+    write(work / "africa.cdb", africa);
+    const fs::path v2 = fake.root() / "v2.cab";
+    std::string files;
+    for (const auto& e : fs::directory_iterator(work))
+        files += " '" + e.path().string() + "'";
+    ASSERT_EQ(std::system(("gcab -c -n -z '" + v2.string() + "'" + files).c_str()), 0);
+
+    for (int round = 0; round < 2; ++round) { // the update, then the same version once more
+        ASSERT_TRUE(install::installCabinet(v2, &error)) << error;
+        for (const auto& [name, bytes] : own) {
+            if (!name.ends_with(".cdb"))
+                EXPECT_EQ(bytesOf(data / name), bytes) << name;
+        }
+        EXPECT_EQ(bytesOf(data / "africa.cdb"), africa) << "never changed: replaced";
+        const std::vector<uint8_t> merged = bytesOf(data / "europe.cdb");
+        EXPECT_EQ(merged.size(), (85 + 1 - 1 + 1) * kCityRecordSize);
+        EXPECT_TRUE(sortedByName(merged));
+        ASSERT_TRUE(cityIn(merged, u"Aaa Town"));
+        EXPECT_FALSE(cityIn(merged, u"Oslo"));
+        ASSERT_TRUE(cityIn(merged, u"Paris"));
+        EXPECT_EQ(cityIn(merged, u"Paris")->gmtOffset, 75) << "the user's edit wins";
+        ASSERT_TRUE(cityIn(merged, u"London"));
+        EXPECT_EQ(cityIn(merged, u"London")->latMinutes, 31);
+        EXPECT_TRUE(cityIn(merged, u"Bonn"));
+    }
+
+    // The removal takes the installer's record of the shipped versions with it.
+    ASSERT_TRUE(install::uninstallApplication("Horavel", &error)) << error;
+    EXPECT_FALSE(fs::exists(fake.root() / ".system" / "install" / "shipped" / "Horavel"));
 }

@@ -2,6 +2,7 @@
 // hook clears every registration, switches the screen saver off and deletes the data files.
 #include "device/fake.h"
 #include "device/files.h"
+#include "device/paths.h"
 #include "launcher/launcher.h"
 #include "screensaver/exceptions.h"
 #include "settings/settings.h"
@@ -10,7 +11,9 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <sys/stat.h>
 
 using namespace hv;
 
@@ -134,6 +137,22 @@ TEST(SetupHook, UninstallWithoutDataFilesCreatesNothing) {
     EXPECT_FALSE(dev::fileExists(std::u16string(kDir) + u"\\data\\settings.dat"));
     EXPECT_TRUE(dev::findFiles(std::u16string(kDir) + u"\\data", u"*.dat").empty());
     EXPECT_TRUE(fake.notificationsImpl.cleared.empty());
+}
+
+// Named pipes in place of the data files hold the removal hook no more than damaged files do.
+TEST(SetupHook, UninstallIsNotHeldByNamedPipes) {
+    Hook hook;
+    ASSERT_TRUE(hook.uninstallInit && hook.useDevice);
+    dev::FakeDevice fake;
+    dev::ScopedDevice use(fake);
+    hook.useDevice(&fake);
+    ASSERT_TRUE(dev::createDirectory(std::u16string(kDir) + u"\\data"));
+    for (const char16_t* name : {u"settings.dat", u"timers.dat", u"alarms.dat", u"events.dat"})
+        ASSERT_EQ(::mkfifo(dev::hostPath(std::u16string(kDir) + u"\\data\\" + name).c_str(), 0600),
+                  0);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(hook.uninstallInit(nullptr, kDir), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
 // A snooze pending at removal ("sn", named in no data file) is cleared too, and a data file held
