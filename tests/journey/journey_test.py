@@ -155,7 +155,17 @@ class Device:
             open(self.reminder_control, "w").write("200\n")  # "Dismiss" ends a reminder
             wait_for(lambda: "end" in open(self.reminder_log).read(), 5)
         # The daemon of this root and the programs it started there (the launcher, reminders)
-        # end with the run.
+        # end with the run. A program still ending may start the daemon again on demand, so the
+        # sweep repeats until nothing of this root runs.
+        for _ in range(20):
+            if not self._end_processes():
+                break
+            time.sleep(0.25)
+        shutil.rmtree(self.top, ignore_errors=True)
+
+    def _end_processes(self):
+        """Sends SIGTERM to every process whose command line names this root; how many."""
+        ended = 0
         for pid in filter(str.isdigit, os.listdir("/proc")):
             try:
                 with open("/proc/%s/cmdline" % pid, "rb") as f:
@@ -163,9 +173,10 @@ class Device:
                 if any(a == self.root.encode() or a.startswith(self.root.encode() + b"/")
                        for a in line):
                     os.kill(int(pid), signal.SIGTERM)
+                    ended += 1
             except OSError:
                 continue
-        shutil.rmtree(self.top, ignore_errors=True)
+        return ended
 
 
 class Window:
