@@ -14,13 +14,36 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// The path this program was started from. Another install may have put a fresh copy in place
+// while this one runs, which leaves /proc/self/exe naming a deleted file; the path it was started
+// by still names the program, so that comes first.
+fs::path ownPath(const char* argv0) {
+    std::error_code ec;
+    if (std::strchr(argv0, '/')) {
+        const fs::path p = fs::canonical(argv0, ec);
+        if (!ec)
+            return p;
+    }
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    const std::string deleted = " (deleted)";
+    std::string text = self.string();
+    if (text.size() > deleted.size() &&
+        text.compare(text.size() - deleted.size(), deleted.size(), deleted) == 0)
+        self = text.substr(0, text.size() - deleted.size());
+    return self;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: CEAPPMGR.EXE DESCRIPTION.ini | --register\n");
         return 2;
     }
     if (std::strcmp(argv[1], "--register") == 0)
-        return hv::desktop::registerAppManager(fs::canonical("/proc/self/exe")) ? 0 : 1;
+        return hv::desktop::registerAppManager(ownPath(argv[0])) ? 0 : 1;
 
     const fs::path iniPath = argv[1];
     std::ifstream in(iniPath, std::ios::binary);

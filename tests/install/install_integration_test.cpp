@@ -76,19 +76,27 @@ void putHandle(std::vector<uint8_t>& file, size_t offset, uint32_t h) {
 TEST(PackageInstall, ThroughTheDesktopChainAndOut) {
     const fs::path top = fs::temp_directory_path() / ("hv-install-" + std::to_string(::getpid()));
     fs::remove_all(top);
+    // However the test ends, its roots go, and with them their daemons.
+    struct RemovedAtEnd {
+        fs::path path;
+        ~RemovedAtEnd() {
+            std::error_code ec;
+            fs::remove_all(path, ec);
+        }
+    } removedAtEnd{top};
     const fs::path root = top / "device", desktop = top / "desktop";
     fs::create_directories(root);
     ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
     ::setenv("HORAVEL_DESKTOP", desktop.c_str(), 1);
     ::setenv("HORAVEL_DEVICED", HV_DEVICED_PATH, 1);
 
-    // A second installation into another device root from the same build runs at the same time;
-    // neither may see the other's files half written.
+    // A second installation into another device root (of another desktop) from the same build
+    // runs at the same time; neither may see the other's files half written.
     const fs::path other = top / "other";
     fs::create_directories(other);
     const std::string script = "bash " + quote(HV_INSTALL_SCRIPT) + " " + quote(HV_BUILD_DIR) + " ";
-    ASSERT_EQ(run(script + quote(root) + " & a=$!; " + script + quote(other) +
-                  " & b=$!; wait $a && wait $b"),
+    ASSERT_EQ(run(script + quote(root) + " & a=$!; HORAVEL_DESKTOP=" + quote(top / "desktop2") +
+                  " " + script + quote(other) + " & b=$!; wait $a && wait $b"),
               0);
     EXPECT_TRUE(fs::exists(dev::hostPath(other, u"\\Windows\\HVTimer.exe")));
     EXPECT_TRUE(fs::exists(dev::hostPath(other, std::u16string(kDir) + u"\\data\\europe.cdb")));

@@ -202,8 +202,11 @@ class Horavel:
                                      stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         self.main = wait_for(lambda: self.find(lambda w: w.w == 480 and w.name == "Horavel"), 20)
         if not self.main:
+            code = self.proc.poll()
             self.end()
-            raise AssertionError("the main window did not appear")
+            raise AssertionError("the main window did not appear (%s): %s" % (
+                "still running" if code is None else "exit %d" % code,
+                self.proc.stderr.read().decode(errors="replace")[-2000:]))
         time.sleep(0.5)  # the first paint
 
     def xdotool(self, *args):

@@ -62,7 +62,10 @@ protected:
             ::waitpid(daemonPid_, nullptr, 0);
         }
         client_.reset();
-        fs::remove_all(root_);
+        // A reminder still ending may write its last lines while the root goes: try again.
+        std::error_code ec;
+        for (int i = 0; i < 50 && (fs::remove_all(root_, ec), ec || fs::exists(root_)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
 
     std::string log() const {
