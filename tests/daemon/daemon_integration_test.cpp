@@ -687,7 +687,8 @@ TEST_F(DaemonTest, LimitsAreKeptWithClearAnswers) {
         const int c = rawConnect(root_);
         ASSERT_GE(c, 0);
         fds.push_back(c);
-        ASSERT_TRUE(proto::sendFrame(c, proto::encodeRequest(proto::Request{proto::Op::Status})));
+        // A connection over the limit may be answered and closed before the request is sent.
+        proto::sendFrame(c, proto::encodeRequest(proto::Request{proto::Op::Status}));
         refusal = statusOf(rawAnswer(c));
     }
     EXPECT_EQ(refusal, static_cast<uint16_t>(proto::Status::LimitReached));
