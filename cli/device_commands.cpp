@@ -266,6 +266,8 @@ int runEvent(const std::string& verb, const ParsedArgs& a, Io& io) {
         io.err << "horavel-cli device event " << verb << ": the daemon refused the event"
                << (c->lastStatus() == proto::Status::LimitReached
                        ? " (this client holds as many events as it may)"
+                   : c->lastStatus() == proto::Status::DaemonFull
+                       ? " (the daemon holds as many events as it may, for all its clients)"
                        : "")
                << '\n';
         return kExitFailure;

@@ -52,6 +52,8 @@ std::string statusName(Status s) {
         return "refused";
     case Status::LimitReached:
         return "over the daemon's limits";
+    case Status::DaemonFull:
+        return "the daemon holds as many events as it may";
     }
     return "status " + std::to_string(static_cast<int>(s));
 }

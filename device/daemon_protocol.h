@@ -50,6 +50,7 @@ enum class Status : uint16_t {
     Failed = 4,       // well formed, but the operation failed
     Refused = 5,      // the peer is another user
     LimitReached = 6, // over what the daemon serves: connections, or handles one client holds
+    DaemonFull = 7,   // the events of all clients together fill what the daemon keeps
 };
 
 // Overrides of the sensed state: Auto follows the desktop, the others are forced.

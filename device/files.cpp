@@ -95,7 +95,8 @@ ExclusiveFile::~ExclusiveFile() {
 }
 
 ExclusiveFile::ExclusiveFile(ExclusiveFile&& o) noexcept
-    : fd_(o.fd_), busy_(o.busy_), notRegular_(o.notRegular_), hostPath_(std::move(o.hostPath_)) {
+    : fd_(o.fd_), busy_(o.busy_), notRegular_(o.notRegular_), outsideRoot_(o.outsideRoot_),
+      hostPath_(std::move(o.hostPath_)) {
     o.fd_ = -1;
 }
 
@@ -105,6 +106,7 @@ ExclusiveFile& ExclusiveFile::operator=(ExclusiveFile&& o) noexcept {
         fd_ = o.fd_;
         busy_ = o.busy_;
         notRegular_ = o.notRegular_;
+        outsideRoot_ = o.outsideRoot_;
         hostPath_ = std::move(o.hostPath_);
         o.fd_ = -1;
     }
@@ -115,8 +117,10 @@ ExclusiveFile ExclusiveFile::open(std::u16string_view devicePath, OpenMode mode)
     ExclusiveFile f;
     // A symbolic link that leads out of the device root is not followed.
     const auto inside = hostPathInsideRoot(current().root(), devicePath);
-    if (!inside)
+    if (!inside) {
+        f.outsideRoot_ = true;
         return f;
+    }
     f.hostPath_ = inside->string();
     int flags = O_CLOEXEC;
     switch (mode) {

@@ -36,6 +36,9 @@ public:
     // The open was refused because the path is not a regular file (a named pipe, a device node,
     // a folder): its reader treats it as a damaged file.
     bool notRegular() const { return notRegular_; }
+    // The open was refused because the path, through a symbolic link, leads out of the device
+    // root: nothing there is read or written.
+    bool outsideRoot() const { return outsideRoot_; }
     std::optional<uint64_t> size() const;
     // Reads up to n bytes at the offset; returns the count read.
     size_t readAt(uint64_t offset, void* dst, size_t n) const;
@@ -52,6 +55,7 @@ private:
     int fd_ = -1;
     bool busy_ = false;
     bool notRegular_ = false;
+    bool outsideRoot_ = false;
     std::string hostPath_;
 };
 

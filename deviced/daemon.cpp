@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iostream>
 #include <linux/netlink.h>
+#include <malloc.h>
 #include <random>
 #include <sys/epoll.h>
 #include <sys/file.h>
@@ -48,6 +49,13 @@ constexpr size_t kOutputLowWater = 64u << 10;
 // Event handles one connection, and all together, may hold.
 constexpr size_t kMaxHandlesPerConnection = 1024;
 constexpr size_t kMaxHandles = 16384;
+// Bytes the names of all events and handles together may take, with what each entry costs
+// besides its name; long names reach this well before the handle count.
+constexpr size_t kMaxEventBytes = 32u << 20;
+constexpr size_t kEventEntryBytes = 64;
+size_t entryBytes(const std::u16string& name) {
+    return name.size() * sizeof(char16_t) + kEventEntryBytes;
+}
 constexpr uint64_t kNoDeadline = UINT64_MAX;
 // Registrations fired in one round before the loop serves its clients again.
 constexpr size_t kFireBatch = 32;
@@ -581,6 +589,7 @@ void Daemon::drop(Conn* c) {
 
 // Removes dropped connections: their waits end and their event handles are released.
 void Daemon::reap() {
+    bool released = false;
     while (!dead_.empty()) {
         const int fd = dead_.back();
         dead_.pop_back();
@@ -601,7 +610,11 @@ void Daemon::reap() {
         ::close(fd);
         conns_.erase(it);
         checkWaits();
+        released = true;
     }
+    // What the clients' events took goes back to the system once they are gone.
+    if (released)
+        ::malloc_trim(0);
 }
 
 // ---- Requests -------------------------------------------------------------------------------
@@ -731,8 +744,11 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
         if (r.text1.empty())
             return failed();
         // What one client, and all together, may hold is bounded; over it the answer says so.
-        if (c->handles >= kMaxHandlesPerConnection || holders_.size() >= kMaxHandles)
+        if (c->handles >= kMaxHandlesPerConnection)
             return proto::answerHeader(Status::LimitReached);
+        if (holders_.size() >= kMaxHandles ||
+            eventBytes_ + 2 * entryBytes(r.text1) > kMaxEventBytes)
+            return proto::answerHeader(Status::DaemonFull);
         bool existed = false;
         const uint32_t h = openEvent(r.text1, r.value != 0, c, existed);
         if (h == 0)
@@ -986,8 +1002,10 @@ int confirmAndStart(const std::string& dbPath, uint32_t handle, int64_t instance
 uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Conn* owner, bool& existed) {
     auto it = events_.find(name);
     existed = it != events_.end();
-    if (!existed)
+    if (!existed) {
         it = events_.emplace(name, Event{initial, 0}).first;
+        eventBytes_ += entryBytes(name);
+    }
     // Handles are never 0 and not reused while held.
     for (uint32_t tries = 0; tries < 0xFFFFFFFFu; ++tries) {
         const uint32_t h = nextEventHandle_++;
@@ -995,6 +1013,7 @@ uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Conn* owner
             nextEventHandle_ = 1;
         if (h != 0 && !holders_.count(h)) {
             holders_[h] = {name, owner, owner ? owner->pid : ::getpid()};
+            eventBytes_ += entryBytes(name);
             ++it->second.refs;
             if (owner)
                 ++owner->handles;
@@ -1016,9 +1035,12 @@ void Daemon::release(uint32_t handle) {
     auto ev = events_.find(it->second.name);
     if (it->second.owner && it->second.owner->handles > 0)
         --it->second.owner->handles;
+    eventBytes_ -= std::min(eventBytes_, entryBytes(it->second.name));
     holders_.erase(it);
-    if (ev != events_.end() && --ev->second.refs <= 0)
+    if (ev != events_.end() && --ev->second.refs <= 0) {
+        eventBytes_ -= std::min(eventBytes_, entryBytes(ev->first));
         events_.erase(ev);
+    }
 }
 
 void Daemon::setEvent(const std::u16string& name, bool state) {

@@ -117,6 +117,7 @@ private:
     std::map<int, std::unique_ptr<Conn>> conns_;
     std::map<std::u16string, Event> events_;
     std::map<uint32_t, Holder> holders_;
+    size_t eventBytes_ = 0; // what the names in events_ and holders_ take
     std::vector<Wait> waits_;
     std::vector<int> dead_;
     uint32_t nextEventHandle_ = 1;

@@ -6,10 +6,75 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
 
 namespace hv::deviced {
 
 namespace {
+
+// SQLite widens the name of every database to its full path, symbolic links resolved, and
+// refuses one over 512 bytes: a deep device root would leave the daemon without its store. A
+// long path is reached through a descriptor of its folder instead, under a file system that
+// takes such a name as it stands.
+constexpr size_t kLongStorePath = 400;
+constexpr char kFdPrefix[] = "/proc/self/fd/";
+constexpr char kVerbatimVfs[] = "hv-verbatim";
+
+sqlite3_vfs* g_baseVfs = nullptr;
+
+int verbatimFullPathname(sqlite3_vfs*, const char* name, int n, char* out) {
+    if (std::strncmp(name, kFdPrefix, sizeof kFdPrefix - 1) == 0 &&
+        std::strlen(name) < static_cast<size_t>(n)) {
+        std::strcpy(out, name);
+        return SQLITE_OK;
+    }
+    return g_baseVfs->xFullPathname(g_baseVfs, name, n, out);
+}
+
+const char* verbatimVfs() {
+    static sqlite3_vfs vfs{};
+    static const bool registered = [] {
+        g_baseVfs = sqlite3_vfs_find(nullptr);
+        if (!g_baseVfs)
+            return false;
+        vfs = *g_baseVfs; // the same methods and data; only the names are taken as given
+        vfs.pNext = nullptr;
+        vfs.zName = kVerbatimVfs;
+        vfs.xFullPathname = verbatimFullPathname;
+        return sqlite3_vfs_register(&vfs, 0) == SQLITE_OK;
+    }();
+    return registered ? kVerbatimVfs : nullptr;
+}
+
+// The name a store is opened under, and the folder descriptor a long one goes through (to be
+// closed once the database is).
+struct StoreName {
+    std::string name;
+    const char* vfs = nullptr;
+    int dirFd = -1;
+    explicit StoreName(const std::string& path) : name(path) {
+        const size_t slash = path.rfind('/');
+        if (path.size() < kLongStorePath || slash == std::string::npos)
+            return;
+        vfs = verbatimVfs();
+        if (vfs)
+            dirFd = ::open(path.substr(0, slash).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd < 0) {
+            vfs = nullptr;
+            return;
+        }
+        name = kFdPrefix + std::to_string(dirFd) + path.substr(slash);
+    }
+    ~StoreName() {
+        if (dirFd >= 0)
+            ::close(dirFd);
+    }
+    StoreName(const StoreName&) = delete;
+    StoreName& operator=(const StoreName&) = delete;
+};
 
 std::vector<uint8_t> timeBlob(const dev::SystemTime& t) {
     std::vector<uint8_t> b;
@@ -75,12 +140,15 @@ private:
 } // namespace
 
 Store::~Store() {
-    sqlite3_close(db_);
+    close();
 }
 
 void Store::close() {
     sqlite3_close(db_);
     db_ = nullptr;
+    if (dirFd_ >= 0)
+        ::close(dirFd_);
+    dirFd_ = -1;
     count_.reset();
 }
 
@@ -89,9 +157,11 @@ bool Store::exec(const char* sql) {
 }
 
 bool Store::open(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &db_,
+    StoreName n(path);
+    dirFd_ = std::exchange(n.dirFd, -1);
+    if (sqlite3_open_v2(n.name.c_str(), &db_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
-                        nullptr) != SQLITE_OK)
+                        n.vfs) != SQLITE_OK)
         return false;
     sqlite3_busy_timeout(db_, 5000);
     return exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=NORMAL") &&
@@ -318,7 +388,8 @@ bool Store::intact() {
 
 size_t Store::salvageFrom(const std::string& damagedPath) {
     sqlite3* old = nullptr;
-    if (sqlite3_open_v2(damagedPath.c_str(), &old, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    StoreName n(damagedPath);
+    if (sqlite3_open_v2(n.name.c_str(), &old, SQLITE_OPEN_READONLY, n.vfs) != SQLITE_OK) {
         sqlite3_close(old);
         return 0;
     }
@@ -365,7 +436,8 @@ template <typename Bind>
 std::optional<bool> rowExists(const std::string& path, const char* sql, Bind bind) {
     sqlite3* db = nullptr;
     // Read-write without create: a database left by a killed daemon may need its WAL recovered.
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    StoreName n(path);
+    if (sqlite3_open_v2(n.name.c_str(), &db, SQLITE_OPEN_READWRITE, n.vfs) != SQLITE_OK) {
         sqlite3_close(db);
         return std::nullopt;
     }

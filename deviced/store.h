@@ -73,6 +73,7 @@ private:
     bool exec(const char* sql);
     bool indexStarts();
     sqlite3* db_ = nullptr;
+    int dirFd_ = -1; // the folder a long path is reached through
     bool dirty_ = false;
     std::optional<size_t> count_; // the number of timed registrations, once counted
 };

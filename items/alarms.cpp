@@ -123,6 +123,12 @@ bool Alarms::load(bool quiet) {
         if (!quiet)
             dev::messageBox(kCaption, kBusyAlarms, dev::MbIcon::Error);
         return false;
+    case ItemFileRead::OutsideRoot:
+        fillAlarmDefaults(records, midnight);
+        markSynced();
+        loaded_ = true;
+        dev::messageBox(kCaption, outsideRootMessage(path), dev::MbIcon::Error);
+        return false;
     case ItemFileRead::Failed: {
         // A damaged file is kept for the user before the defaults take its place.
         if (const auto whole = dev::readWholeFile(path))

@@ -115,6 +115,10 @@ bool Events::load(bool quiet) {
         capacity_ = kEventsSpare;
         if (result == ItemFileRead::Missing)
             return true;
+        if (result == ItemFileRead::OutsideRoot) {
+            dev::messageBox(kCaption, outsideRootMessage(path), dev::MbIcon::Error);
+            return false;
+        }
         // Kept for the user before the empty list takes its place.
         keepAside(path, dev::readWholeFile(path).value_or(std::vector<uint8_t>{}));
         dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {

@@ -108,6 +108,8 @@ ItemFileRead readItemFile(const std::u16string& path,
                 return ItemFileRead::Done;
             if (--failedLeft <= 0)
                 return ItemFileRead::Failed;
+        } else if (f.outsideRoot()) {
+            return ItemFileRead::OutsideRoot;
         } else if (f.notRegular()) {
             return ItemFileRead::Failed; // a pipe or a device node stays what it is
         } else if (!f.busy()) {
@@ -148,6 +150,14 @@ void keepOverlong(const std::u16string& path, uint64_t size, uint64_t used) {
                      std::to_string(size - used) + " more than its records: the records are used" +
                      (kept ? ", and the whole file is kept as " + dev::toUtf8(path) + ".bad"
                            : ", and the whole file could not be kept"));
+}
+
+std::u16string outsideRootMessage(const std::u16string& path) {
+    dev::reportFault(dev::toUtf8(path) +
+                     " leads out of the device folder: it is neither read nor written");
+    return u"The file " + path +
+           u" leads out of the device folder. Horavel neither reads nor writes it; its default "
+           u"settings are used until it is replaced by an ordinary file.";
 }
 
 std::u16string alarmSoundFileName(int index) {

@@ -26,8 +26,9 @@ inline constexpr int kBusyAttempts = 100;
 
 // Reads an item file, retrying while another process holds it: `read` reads the open file and
 // says whether what it got will do. Missing when the file does not exist at all, Busy when it was
-// held by another process through every attempt, Failed when it was read but did not do.
-enum class ItemFileRead { Done, Missing, Busy, Failed };
+// held by another process through every attempt, Failed when it was read but did not do,
+// OutsideRoot when a symbolic link in its place leads out of the device root (never followed).
+enum class ItemFileRead { Done, Missing, Busy, Failed, OutsideRoot };
 ItemFileRead readItemFile(const std::u16string& path,
                           const std::function<bool(const dev::ExclusiveFile&)>& read);
 
@@ -42,6 +43,9 @@ dev::ExclusiveFile holdItemFile(const std::u16string& path, bool create,
 // the journal says so.
 void keepOverlong(const std::u16string& path, uint64_t size, uint64_t used);
 bool keepAside(const std::u16string& path, const std::vector<uint8_t>& bytes);
+
+// The message for an item file that leads out of the device root; the journal says so too.
+std::u16string outsideRootMessage(const std::u16string& path);
 
 // Today's local midnight on the device clock.
 dev::FileTime todayAtMidnight();

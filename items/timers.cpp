@@ -141,6 +141,12 @@ bool Timers::load(bool quiet) {
         if (!quiet)
             dev::messageBox(kCaption, kBusyTimers, dev::MbIcon::Error);
         return false;
+    case ItemFileRead::OutsideRoot:
+        fillTimerDefaults(records, todayAtMidnight());
+        markSynced();
+        loaded_ = true;
+        dev::messageBox(kCaption, outsideRootMessage(path), dev::MbIcon::Error);
+        return false;
     case ItemFileRead::Missing:
     case ItemFileRead::Failed:
         break;

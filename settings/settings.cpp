@@ -199,6 +199,9 @@ bool loadSettings() {
         dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
         if (f.notRegular())
             dev::reportFault("settings file is not a regular file: replaced by the defaults");
+        if (f.outsideRoot())
+            dev::reportFault("settings file leads out of the device folder: it is neither read "
+                             "nor written, and the defaults are used");
         if (!f.isOpen())
             return !f.busy();
         read = f.size() == kSettingsFileSize && f.readAt(0, &r, sizeof r) == sizeof r;

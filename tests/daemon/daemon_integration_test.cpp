@@ -336,10 +336,12 @@ TEST_F(DaemonTest, WaitReturnsTheEventSetOrTimesOut) {
     EXPECT_FALSE(ev.isSet(active));
 }
 
-// Runs horavel-cli with the arguments (quoted for the shell) against the test's root.
-std::string cli(const fs::path& root, const std::string& args, int* status = nullptr) {
-    const std::string cmd =
-        std::string(HV_CLI_PATH) + " " + args + " --device '" + root.string() + "' 2>/dev/null";
+// Runs horavel-cli with the arguments (quoted for the shell) against the test's root; its error
+// output is kept only when asked for.
+std::string cli(const fs::path& root, const std::string& args, int* status = nullptr,
+                bool withErrors = false) {
+    const std::string cmd = std::string(HV_CLI_PATH) + " " + args + " --device '" + root.string() +
+                            (withErrors ? "' 2>&1" : "' 2>/dev/null");
     std::string out;
     if (FILE* p = ::popen(cmd.c_str(), "r")) {
         char buf[512];
@@ -453,9 +455,11 @@ TEST_F(DaemonTest, BurstAfterAClockJumpFiresOnceWhileTheDaemonAnswers) {
 }
 
 // Command-line edges get a clear message and the right exit status, and a root too deep for a
-// socket path in place works for the programs, the command line and the desktop host alike.
+// socket or a database path in place works for the programs, the command line and the desktop
+// host alike, its registrations kept across a restart.
 TEST_F(DaemonTest, CommandLineEdgesAndDeepRoots) {
-    const fs::path deep = root_ / std::string(100, 'd');
+    const fs::path deep = root_ / std::string(250, 'd') / std::string(240, 'e');
+    ASSERT_GT(deep.string().size(), 500u);
     fs::create_directories(deep / "bin");
     fs::copy_file(root_ / "bin" / "mark.sh", deep / "bin" / "mark.sh");
     bool answering = false;
@@ -496,6 +500,14 @@ TEST_F(DaemonTest, CommandLineEdgesAndDeepRoots) {
     cli(deep, "device notify set --app '\\bin\\missing.sh'" + at, &rc);
     EXPECT_EQ(rc, 1);
     EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(Steady::now() - t0).count(), 10);
+    cli(deep, "device notify set --app '\\bin\\mark.sh'" + at, &rc);
+    EXPECT_EQ(rc, 0);
+    stopDaemon();
+    daemonPid_ = hv::testing::startRealDaemon(HV_DEVICED_PATH, deep, answering);
+    ASSERT_TRUE(answering);
+    EXPECT_NE(cli(deep, "device notify list", &rc).find("mark.sh"), std::string::npos);
+    EXPECT_EQ(readFaults(deep).count, 0u)
+        << (readFaults(deep).last.empty() ? "" : readFaults(deep).last[0]);
 
     // Nobody answers (and nobody can be started): clearing is a failure, not a quiet success.
     stopDaemon();
@@ -630,6 +642,44 @@ TEST_F(DaemonTest, LimitsAreKeptWithClearAnswers) {
     EXPECT_TRUE(client_->status()); // the others are still served
     ::close(fd);
 
+    // Several clients with long names fill what the daemon keeps for all: that refusal is its
+    // own, and the memory is given back once they leave.
+    const auto rssKb = [this] {
+        std::ifstream in("/proc/" + std::to_string(daemonPid_) + "/status");
+        std::string line;
+        while (std::getline(in, line))
+            if (line.rfind("VmRSS:", 0) == 0)
+                return std::stol(line.substr(6));
+        return 0L;
+    };
+    const long before = rssKb();
+    std::vector<int> holders;
+    last = 0;
+    for (int k = 0; k < 8 && last == 0; ++k) {
+        holders.push_back(rawConnect(root_));
+        ASSERT_GE(holders.back(), 0);
+        for (int i = 0; i < 1000 && last == 0; ++i) {
+            create.text1 =
+                fromUtf8(std::to_string(k) + "-" + std::to_string(i) + std::string(4000, 'n'));
+            ASSERT_TRUE(proto::sendFrame(holders.back(), proto::encodeRequest(create)));
+            last = statusOf(rawAnswer(holders.back()));
+        }
+    }
+    EXPECT_EQ(last, static_cast<uint16_t>(proto::Status::DaemonFull));
+    EXPECT_GE(holders.size(), 2u);
+    const long full = rssKb();
+    EXPECT_LT(full - before, 120L * 1024);
+    int cliRc = -1;
+    EXPECT_NE(cli(root_, "device event create " + std::string(proto::kMaxText, 'm'), &cliRc, true)
+                  .find("the daemon holds as many"),
+              std::string::npos);
+    EXPECT_EQ(cliRc, 1);
+    for (int h : holders)
+        ::close(h);
+    EXPECT_TRUE(waitUntil([&] { return rssKb() < before + (full - before) / 3; }, 10))
+        << before << " kB at first, " << full << " kB full, " << rssKb() << " kB after";
+    EXPECT_EQ(cli(root_, "device event create more", &cliRc), "created\n");
+
     // Connections over the limit get a clear answer, not a bare failure.
     std::vector<int> fds;
     uint16_t refusal = 0;
@@ -637,7 +687,8 @@ TEST_F(DaemonTest, LimitsAreKeptWithClearAnswers) {
         const int c = rawConnect(root_);
         ASSERT_GE(c, 0);
         fds.push_back(c);
-        ASSERT_TRUE(proto::sendFrame(c, proto::encodeRequest(proto::Request{proto::Op::Status})));
+        // A connection over the limit may be answered and closed before the request is sent.
+        proto::sendFrame(c, proto::encodeRequest(proto::Request{proto::Op::Status}));
         refusal = statusOf(rawAnswer(c));
     }
     EXPECT_EQ(refusal, static_cast<uint16_t>(proto::Status::LimitReached));

@@ -1,8 +1,11 @@
+#include "device/paths.h"
 #include "items/alarms.h"
 #include "items_testing.h"
 #include "settings/soundpath.h"
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -208,6 +211,34 @@ TEST_F(AlarmsTest, LoadRulesForMissingShortAndLongFiles) {
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].caption, u"Horavel");
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].text, u"Corrupt file with alarm settings");
     EXPECT_EQ(fake.messageBoxesImpl.shown[0].icon, dev::MbIcon::Error);
+}
+
+// A symbolic link leading out of the device root is neither read nor written, with a message of
+// its own: the file it names is the user's business, not a damaged alarm file.
+TEST_F(AlarmsTest, FileLeadingOutOfTheRootIsRefusedWithItsOwnMessage) {
+    namespace fs = std::filesystem;
+    const fs::path link = dev::hostPath(dataFilePath(kAlarmsFileName));
+    fs::create_directories(link.parent_path());
+    const fs::path outside = fake.root().parent_path() / (fake.root().filename().string() + "-x");
+    std::vector<uint8_t> image(kAlarmsFileSize, 0);
+    image[60] = 0x15;
+    {
+        std::ofstream(outside, std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), kAlarmsFileSize);
+    }
+    fs::create_symlink(outside, link);
+    Alarms table;
+    EXPECT_FALSE(table.load());
+    EXPECT_EQ(table.records[0].daysMask, 0xFF); // the defaults, not the outside bytes
+    EXPECT_FALSE(table.save());
+    ASSERT_GE(messages(), 1u);
+    const std::u16string& text = fake.messageBoxesImpl.shown[0].text;
+    EXPECT_NE(text.find(u"leads out of the device folder"), std::u16string::npos);
+    EXPECT_EQ(text.find(u"Corrupt"), std::u16string::npos);
+    EXPECT_FALSE(dev::fileExists(dataFilePath(u"alarms.dat.bad")));
+    std::ifstream in(outside, std::ios::binary);
+    EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}), image);
+    fs::remove(outside);
 }
 
 TEST_F(AlarmsTest, BusyFileIsWaitedForAndUnwritableFileReported) {
