@@ -253,6 +253,7 @@ bool Timers::start(int i) {
     TimerRecord& r = records[static_cast<size_t>(i)];
     if (r.running)
         return false;
+    takeShownDefaultSound(r.soundIndex, timerSoundFile(i));
     dev::FileTime d = timeOfDay(r.countdownTime);
     if (d == 0)
         d = dev::kTicksPerDay; // a zero timer runs one day
