@@ -287,22 +287,10 @@ void Alarms::timeChanged(int index, dev::FileTime picked) {
     }
 }
 
-void Alarms::takeShownSound(int index) {
-    AlarmRecord& r = records[static_cast<size_t>(index)];
-    if (r.soundIndex != 0 || dev::fileExists(alarmSoundFile(index)))
-        return;
-    // Never confirmed: the settings window shows the default sound, so that is what rings.
-    const uint32_t shown = soundListIndex(kDefaultSoundPath);
-    if (shown == 0)
-        return;
-    r.soundIndex = shown;
-    writeSoundPathFile(alarmSoundFile(index), kDefaultSoundPath);
-}
-
 void Alarms::checkSet(int index) {
     if (!validIndex(index) || !ensureLoaded())
         return;
-    takeShownSound(index);
+    takeShownDefaultSound(records[static_cast<size_t>(index)].soundIndex, alarmSoundFile(index));
     records[static_cast<size_t>(index)].enabled = 1;
     schedule(index, nextOccurrence(index));
 }

@@ -101,9 +101,6 @@ private:
     // true when a record changed.
     bool mergeFromFile(const uint8_t* image);
     void markSynced();
-    // An alarm armed before its settings were ever confirmed takes the sound its settings
-    // window shows.
-    void takeShownSound(int index);
     // Writes the table into the held file (or a new one); reports a failure.
     bool writeHeld(dev::ExclusiveFile& f, const std::u16string& path);
     bool loaded_ = true;

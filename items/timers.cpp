@@ -96,7 +96,8 @@ Timers& timers() {
 
 bool Timers::openEvents() {
     closeEvents();
-    auto& ev = dev::current().events();
+    eventsDevice_ = &dev::current();
+    auto& ev = eventsDevice_->events();
     settingsChange_ = ev.create(kTimersSettingsChange, false, nullptr);
     bool ok = settingsChange_ != 0;
     for (int i = 0; i < kTimerCount; ++i) {
@@ -107,15 +108,20 @@ bool Timers::openEvents() {
 }
 
 void Timers::closeEvents() {
+    // Handles of a device that is no longer current (one that has gone, at the program's exit)
+    // are only dropped: another device would not know them, and reaching it could start its
+    // services in a root nobody asked for.
+    const bool own = eventsDevice_ == &dev::current();
     auto& ev = dev::current().events();
-    if (settingsChange_)
+    if (settingsChange_ && own)
         ev.close(settingsChange_);
     settingsChange_ = 0;
     for (auto& h : resetEvents_) {
-        if (h)
+        if (h && own)
             ev.close(h);
         h = 0;
     }
+    eventsDevice_ = nullptr;
 }
 
 bool Timers::load(bool quiet) {
@@ -259,6 +265,7 @@ bool Timers::start(int i) {
     TimerRecord& r = records[static_cast<size_t>(i)];
     if (r.running)
         return false;
+    takeShownDefaultSound(r.soundIndex, timerSoundFile(i));
     dev::FileTime d = timeOfDay(r.countdownTime);
     if (d == 0)
         d = dev::kTicksPerDay; // a zero timer runs one day

@@ -111,6 +111,8 @@ private:
     bool loaded_ = true;
     void commonStop(int i);
     dev::EventHandle settingsChange_ = 0;
+    // The device that gave the handles: they are closed only while it is the current one.
+    dev::Device* eventsDevice_ = nullptr;
     std::array<dev::EventHandle, kTimerCount> resetEvents_{};
     std::array<bool, kTimerCount> pendingEnds_{};
 };

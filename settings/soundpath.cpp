@@ -105,6 +105,16 @@ uint32_t soundListIndex(std::u16string_view path) {
     return 0;
 }
 
+void takeShownDefaultSound(uint32_t& soundIndex, std::u16string_view soundFile) {
+    if (soundIndex != 0 || dev::fileExists(soundFile))
+        return;
+    const uint32_t shown = soundListIndex(kDefaultSoundPath);
+    if (shown == 0)
+        return;
+    soundIndex = shown;
+    writeSoundPathFile(soundFile, kDefaultSoundPath);
+}
+
 void readChimeSound() {
     auto text = readSoundPathFile(dataFilePath(u"chimesnd.dat"));
     app().chimeSound = text ? *text : std::u16string(kDefaultSoundPath);

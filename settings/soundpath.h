@@ -41,6 +41,9 @@ SoundList soundListOf(std::u16string_view folder);
 // The picker's entry for a path's file: its position in the folder's list plus one, 0 ("None")
 // when the folder does not list it.
 uint32_t soundListIndex(std::u16string_view path);
+// An item armed before its settings were ever confirmed (index 0 and no sound file yet) takes
+// the sound its settings window shows, the default: the index of that sound and its file.
+void takeShownDefaultSound(uint32_t& soundIndex, std::u16string_view soundFile);
 
 // The chime sound: data\chimesnd.dat, the default sound when it cannot be read.
 void readChimeSound();

@@ -414,6 +414,18 @@ class FirstStart(Journey):
 class AlarmsAndEvents(Journey):
     def test_a5_shows_the_view_and_an_armed_alarm_rings_with_its_sound(self):
         DEVICE.fresh()
+        # A timer started from its view alone takes the sound its settings window shows.
+        h = self.start("t1")
+        h.tap(86, 272)  # "Start"
+        h.keys("ctrl+q", window=h.main)
+        self.assertEqual(wait_for(lambda: h.proc.poll() is not None, 5) and h.proc.returncode, 0)
+        timers = DEVICE.file("timers.dat")
+        self.assertEqual([i for i in range(len(timers) // 72) if timers[i * 72 + 67]], [1],
+                         "timer 2 not started alone")
+        self.assertNotEqual(u32(timers, 72 + 60), 0, "started with no sound")
+        self.assertEqual(DEVICE.file("timersnd1.dat").decode("utf-16-le").rstrip("\0"),
+                         "\\Windows\\Alarm1.wav")
+
         h = self.start("a5")
         # The Alarms view on alarms 5-8, no settings window over it (its black bar at y 50).
         self.assertNotEqual(h.pixel(240, 52), (0, 0, 0), "a settings window opened by itself")
