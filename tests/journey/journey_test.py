@@ -46,7 +46,7 @@ class Screen:
             if os.path.exists("/tmp/.X%d-lock" % n):
                 continue
             proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1024x768x24",
-                                     "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
+                                     "-nolisten", "tcp", "-noreset"], stdout=subprocess.DEVNULL,
                                     stderr=subprocess.DEVNULL)
             self.display = ":%d" % n
             lock = "/tmp/.X%d-lock" % n
@@ -157,11 +157,13 @@ class Device:
         # The daemon of this root and the programs it started there (the launcher, reminders)
         # end with the run. A program still ending may start the daemon again on demand, so the
         # sweep repeats until nothing of this root runs.
-        for _ in range(20):
+        # A daemon whose root is gone ends by itself; a root left half removed would keep it.
+        for _ in range(40):
             if not self._end_processes():
-                break
+                shutil.rmtree(self.top, ignore_errors=True)
+                if not os.path.exists(self.top) and not self._end_processes():
+                    break
             time.sleep(0.25)
-        shutil.rmtree(self.top, ignore_errors=True)
 
     def _end_processes(self):
         """Sends SIGTERM to every process whose command line names this root; how many."""
