@@ -195,6 +195,14 @@ int CityDatabase::takeSlot(int continent, int index) {
     return slotCount_++;
 }
 
+// Before the first entry that does not sort before the record: where an added city goes.
+int CityDatabase::sortedPosition(const std::vector<CityRecord*>& l, const CityRecord& r) {
+    size_t pos = 0;
+    while (pos < l.size() && compareCityNames(*l[pos], r) < 0)
+        ++pos;
+    return static_cast<int>(pos);
+}
+
 void CityDatabase::adjustSlotsAfterInsert(int listIndex, int position) {
     for (int s = 0; s < slotCount_; ++s) {
         auto& sl = slots_[static_cast<size_t>(s)];
@@ -223,11 +231,9 @@ int CityDatabase::addCity(int continent, const CityRecord& record) {
     ++revision_;
 
     auto insertSorted = [&](std::vector<CityRecord*>& l) {
-        size_t pos = 0;
-        while (pos < l.size() && compareCityNames(*l[pos], *cell) < 0)
-            ++pos;
-        l.insert(l.begin() + static_cast<std::ptrdiff_t>(pos), cell);
-        return static_cast<int>(pos);
+        const int pos = sortedPosition(l, *cell);
+        l.insert(l.begin() + pos, cell);
+        return pos;
     };
     const int position = insertSorted(list(continent));
     ++display_[static_cast<size_t>(continent)];
@@ -259,10 +265,7 @@ void CityDatabase::moveToSortedPlace(int listIndex, int from) {
     auto& l = list(listIndex);
     CityRecord* r = l[static_cast<size_t>(from)];
     l.erase(l.begin() + from);
-    int to = 0; // before the first entry that does not sort before it, as an added city
-    while (static_cast<size_t>(to) < l.size() &&
-           compareCityNames(*l[static_cast<size_t>(to)], *r) < 0)
-        ++to;
+    const int to = sortedPosition(l, *r);
     l.insert(l.begin() + to, r);
     for (int s = 0; s < slotCount_; ++s) {
         auto& sl = slots_[static_cast<size_t>(s)];

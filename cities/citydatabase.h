@@ -90,6 +90,7 @@ private:
     void adjustSlotsAfterInsert(int list, int position);
     void adjustSlotsAfterRemove(int list, int removed, int newCount);
     void moveToSortedPlace(int list, int from);
+    static int sortedPosition(const std::vector<CityRecord*>& list, const CityRecord& r);
     std::vector<CityRecord*>& list(int continent) { return lists_[static_cast<size_t>(continent)]; }
     const std::vector<CityRecord*>& list(int continent) const {
         return lists_[static_cast<size_t>(continent)];
