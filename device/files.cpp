@@ -34,20 +34,6 @@ bool sameFile(int fd, const std::string& path) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-bool writeFully(int fd, const void* data, size_t n) {
-    const auto* p = static_cast<const uint8_t*>(data);
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
-
 void syncDirectoryOf(const std::string& path) {
     if (!g_durable)
         return;
@@ -89,6 +75,20 @@ int writeLockedTemp(const std::string& path, const void* data, size_t n, std::st
 }
 
 } // namespace
+
+bool writeFully(int fd, const void* data, size_t n) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
 
 ExclusiveFile::~ExclusiveFile() {
     close();

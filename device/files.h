@@ -10,6 +10,9 @@
 
 namespace hv::dev {
 
+// Writes all n bytes to a host descriptor, going on after interruptions; false on an error.
+bool writeFully(int fd, const void* data, size_t n);
+
 enum class OpenMode {
     ReadExisting, // OPEN_EXISTING, GENERIC_READ
     ReadWriteExisting,

@@ -69,12 +69,7 @@ public:
         }
         return hostZone_;
     }
-    uint64_t tickCount() override {
-        timespec ts{};
-        clock_gettime(CLOCK_MONOTONIC, &ts);
-        return static_cast<uint64_t>(ts.tv_sec) * 1000 +
-               static_cast<uint64_t>(ts.tv_nsec / 1000000);
-    }
+    uint64_t tickCount() override { return monotonicMs(); }
     void sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     std::string hostZoneName() override { return hostZoneNameFromSystem(); }
 
@@ -220,45 +215,9 @@ public:
             argv.push_back(toUtf8(arguments));
         return spawnDetached(argv, root_);
     }
-    std::vector<std::u16string> processNames() override {
-        std::vector<std::u16string> out;
-        std::error_code ec;
-        for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string pid = it->path().filename().string();
-            if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
-                continue;
-            std::error_code ec2;
-            const fs::path exe = fs::read_symlink(it->path() / "exe", ec2);
-            std::string name = ec2 ? readSmallFile(it->path() / "comm") : exe.filename().string();
-            if (const auto del = name.find(" (deleted)"); del != std::string::npos)
-                name.erase(del);
-            if (!name.empty())
-                out.push_back(fromUtf8(name));
-        }
-        return out;
-    }
+    std::vector<std::u16string> processNames() override { return programNames(false); }
     // Processes of this user with a program file (no kernel threads, no other users' daemons).
-    std::vector<std::u16string> userProgramNames() override {
-        std::vector<std::u16string> out;
-        std::error_code ec;
-        for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string pid = it->path().filename().string();
-            struct stat st {};
-            if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos ||
-                ::stat(it->path().c_str(), &st) != 0 || st.st_uid != ::getuid())
-                continue;
-            std::error_code ec2;
-            const fs::path exe = fs::read_symlink(it->path() / "exe", ec2);
-            if (ec2)
-                continue;
-            std::string name = exe.filename().string();
-            if (const auto del = name.find(" (deleted)"); del != std::string::npos)
-                name.erase(del);
-            if (!name.empty())
-                out.push_back(fromUtf8(name));
-        }
-        return out;
-    }
+    std::vector<std::u16string> userProgramNames() override { return programNames(true); }
     // A program of this device runs from the device's own file: a copy of the same name that
     // serves another device root on this host is not one of them.
     bool programRunning(const std::u16string& devicePath) override {
@@ -307,6 +266,31 @@ public:
     uint32_t systemMajorVersion() override { return 5; }
 
 private:
+    // The program file names of the running processes; a process without one (a kernel thread)
+    // by its command name, unless only the user's own programs are asked for.
+    static std::vector<std::u16string> programNames(bool ownOnly) {
+        std::vector<std::u16string> out;
+        std::error_code ec;
+        for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string pid = it->path().filename().string();
+            if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            struct stat st {};
+            if (ownOnly && (::stat(it->path().c_str(), &st) != 0 || st.st_uid != ::getuid()))
+                continue;
+            std::error_code ec2;
+            const fs::path exe = fs::read_symlink(it->path() / "exe", ec2);
+            if (ec2 && ownOnly)
+                continue;
+            std::string name = ec2 ? readSmallFile(it->path() / "comm") : exe.filename().string();
+            if (const auto del = name.find(" (deleted)"); del != std::string::npos)
+                name.erase(del);
+            if (!name.empty())
+                out.push_back(fromUtf8(name));
+        }
+        return out;
+    }
+
     fs::path root_;
     std::shared_ptr<DaemonClient> daemon_;
 };
@@ -350,7 +334,8 @@ public:
         }
         const auto scaled = scaleWavVolume(*wav, volume_);
         const int mem = ::memfd_create("horavel-sound", MFD_CLOEXEC);
-        if (mem < 0 || !writeAll(mem, scaled) || ::lseek(mem, 0, SEEK_SET) != 0) {
+        if (mem < 0 || !writeFully(mem, scaled.data(), scaled.size()) ||
+            ::lseek(mem, 0, SEEK_SET) != 0) {
             if (mem >= 0)
                 ::close(mem);
             problem_ = std::string("no memory for the sound: ") + std::strerror(errno);
@@ -398,18 +383,6 @@ public:
     std::string problem() const override { return problem_; }
 
 private:
-    static bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t k = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (k < 0 && errno == EINTR)
-                continue;
-            if (k <= 0)
-                return false;
-            done += static_cast<size_t>(k);
-        }
-        return true;
-    }
     // Still playing after a moment, or done without an error: the player took the sound.
     enum class Outcome { Failed, Playing, Done };
     static Outcome startedPlaying(pid_t pid) {

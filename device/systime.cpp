@@ -1,5 +1,7 @@
 #include "device/systime.h"
 
+#include <ctime>
+
 namespace hv::dev {
 
 namespace {
@@ -151,6 +153,12 @@ FileTime utcToLocal(const TimeZoneInformation& tz, FileTime utc) {
 
 FileTime localToUtc(const TimeZoneInformation& tz, FileTime local) {
     return shift(local, utcBiasAtLocal(tz, local));
+}
+
+uint64_t monotonicMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec / 1000000);
 }
 
 FileTime dueUtcOfLocal(const TimeZoneInformation& tz, FileTime local) {

@@ -116,6 +116,10 @@ FileTime localToUtc(const TimeZoneInformation& tz, FileTime local);
 // (the hour after the daylight start) comes due at the first moment after the skip.
 FileTime dueUtcOfLocal(const TimeZoneInformation& tz, FileTime local);
 
+// Milliseconds of the host's monotonic clock, for time-outs and pauses that a change of the
+// wall clock must not stretch or cut.
+uint64_t monotonicMs();
+
 // Helpers for durations and text names.
 inline constexpr int64_t fileTimeDiffSeconds(FileTime a, FileTime b) {
     return (static_cast<int64_t>(a) - static_cast<int64_t>(b)) /

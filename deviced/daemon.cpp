@@ -4,6 +4,7 @@
 #include "device/journal.h"
 #include "device/paths.h"
 #include "device/registry.h"
+#include "device/systime.h"
 #include "device/text.h"
 #include "deviced/session.h"
 #include "deviced/wake.h"
@@ -72,12 +73,6 @@ dev::FileTime hostUtcNow() {
     clock_gettime(CLOCK_REALTIME, &ts);
     return dev::kUnixEpochFileTime + static_cast<dev::FileTime>(ts.tv_sec) * dev::kTicksPerSecond +
            static_cast<dev::FileTime>(ts.tv_nsec / 100);
-}
-
-uint64_t monotonicMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec / 1000000);
 }
 
 void log(const std::string& text) {
@@ -791,7 +786,8 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
                 return withU32(static_cast<uint32_t>(i));
         if (r.value == 0)
             return withU32(static_cast<uint32_t>(dev::WaitResult::Timeout));
-        const uint64_t deadline = r.value == dev::kInfinite ? kNoDeadline : monotonicMs() + r.value;
+        const uint64_t deadline =
+            r.value == dev::kInfinite ? kNoDeadline : dev::monotonicMs() + r.value;
         waits_.push_back({c, r.handles, deadline});
         c->waiting = true;
         deferred = true;
@@ -893,7 +889,7 @@ Daemon::FireRound Daemon::fireDue() {
     const dev::FileTime nowUtc = deviceUtcNow();
     const dev::FileTime localLimit = dev::utcToLocal(clock_.zone, nowUtc) + kZoneSlack;
     const auto candidates = store_.startingBy(localLimit, kFireBatch);
-    const uint64_t started = monotonicMs();
+    const uint64_t started = dev::monotonicMs();
     size_t due = 0;
     for (const auto& t : candidates) {
         const auto local = dev::toFileTime(t.start);
@@ -902,7 +898,7 @@ Daemon::FireRound Daemon::fireDue() {
         ++due;
         round.failed = !fire(t) || round.failed;
         // A round is short, so that a client waits for at most one round.
-        if (monotonicMs() - started >= kFireRoundMs) {
+        if (dev::monotonicMs() - started >= kFireRoundMs) {
             round.more = true;
             return round;
         }
@@ -1054,7 +1050,7 @@ void Daemon::setEvent(const std::u16string& name, bool state) {
 
 // Answers every wait that is decided: an event set, a handle gone, or the time-out reached.
 void Daemon::checkWaits() {
-    const uint64_t now = monotonicMs();
+    const uint64_t now = dev::monotonicMs();
     std::vector<std::pair<Conn*, int32_t>> done;
     for (auto it = waits_.begin(); it != waits_.end();) {
         if (it->conn->dead) {
@@ -1100,7 +1096,7 @@ void Daemon::armWaitTimer() {
         next = std::min(next, w.deadlineMs);
     itimerspec its{};
     if (next != kNoDeadline) {
-        const uint64_t now = monotonicMs();
+        const uint64_t now = dev::monotonicMs();
         const uint64_t in = next > now ? next - now : 1;
         its.it_value.tv_sec = static_cast<time_t>(in / 1000);
         its.it_value.tv_nsec = static_cast<long>((in % 1000) * 1000000);

@@ -1,5 +1,7 @@
 #include "deviced/session.h"
 
+#include "device/systime.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -27,12 +29,6 @@ bool isSessionVariable(std::string_view name) {
 
 bool isDisplayVariable(std::string_view name) {
     return name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name == "XAUTHORITY";
-}
-
-uint64_t monotonicMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec / 1000000);
 }
 
 } // namespace
@@ -120,10 +116,10 @@ std::optional<SessionEnvironment> managerSession() {
     }
     ::close(out[1]);
     std::string text;
-    const uint64_t deadline = monotonicMs() + kManagerTimeoutMs;
+    const uint64_t deadline = dev::monotonicMs() + kManagerTimeoutMs;
     bool complete = false;
     for (;;) {
-        const uint64_t now = monotonicMs();
+        const uint64_t now = dev::monotonicMs();
         if (now >= deadline)
             break;
         pollfd p{out[0], POLLIN, 0};
