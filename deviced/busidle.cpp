@@ -1,5 +1,8 @@
 #include "deviced/busidle.h"
 
+#include "device/systime.h"
+
+#include <cerrno>
 #include <ctime>
 #include <dlfcn.h>
 
@@ -32,12 +35,6 @@ template <class F> F sym(void* lib, const char* name) {
 constexpr uint64_t kCallTimeoutUs = 500000;
 constexpr uint64_t kReconnectPauseMs = 10000;
 
-uint64_t monotonicMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec / 1000000);
-}
-
 struct Monitor {
     const char* service;
     const char* path;
@@ -69,9 +66,9 @@ void BusIdle::setAddress(const std::string& address) {
 bool BusIdle::connect() {
     if (bus_)
         return true;
-    if (address_.empty() || monotonicMs() < retryAfterMs_)
+    if (address_.empty() || dev::monotonicMs() < retryAfterMs_)
         return false;
-    retryAfterMs_ = monotonicMs() + kReconnectPauseMs;
+    retryAfterMs_ = dev::monotonicMs() + kReconnectPauseMs;
     if (!lib_)
         lib_ = dlopen("libsystemd.so.0", RTLD_NOW | RTLD_LOCAL);
     if (!lib_)
@@ -138,8 +135,8 @@ std::optional<uint64_t> BusIdle::idleMs() {
             monitor_ = m.service;
             return idle;
         }
-        // -ENOTCONN, -ECONNRESET: the bus went away; it is asked again after a pause.
-        busLost = busLost || r == -107 || r == -104;
+        // The bus went away: it is asked again after a pause.
+        busLost = busLost || r == -ENOTCONN || r == -ECONNRESET;
     }
     monitor_.clear();
     if (busLost)
