@@ -55,17 +55,17 @@ void forEachRecordOnFile(const char16_t* name, size_t skip, const F& f) {
 
 } // namespace
 
-int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandles& kept) {
+namespace {
+
+int clearStrays(const std::u16string& reminderPath, const KeptHandles& kept,
+                const std::vector<dev::TimedRegistration>& all) {
     auto& service = dev::current().notifications();
     std::string cleared;
     int count = 0;
     const auto strayOf = [&](const std::optional<std::set<uint32_t>>& kind, uint32_t handle) {
         return kind && !kind->count(handle);
     };
-    const auto all = allRegistrations();
-    if (!all)
-        return 0; // nothing is cleared on a list the service did not give whole
-    for (const dev::TimedRegistration& reg : *all) {
+    for (const dev::TimedRegistration& reg : all) {
         if (reg.application != reminderPath)
             continue;
         const std::u16string& arg = reg.arguments;
@@ -89,6 +89,14 @@ int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandle
                          "items keep and were cleared: " +
                          cleared);
     return count;
+}
+
+} // namespace
+
+int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandles& kept) {
+    const auto all = allRegistrations();
+    // Nothing is cleared on a list the service did not give whole.
+    return all ? clearStrays(reminderPath, kept, *all) : 0;
 }
 
 int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
@@ -181,7 +189,8 @@ int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
     forEachRecordOnFile<AlarmRecord>(kAlarmsFileName, 0, keepAlarm);
     forEachRecordOnFile<TimerRecord>(kTimersFileName, 0, keepTimer);
     forEachRecordOnFile<EventRecord>(kEventsFileName, kEventsHeaderSize, keepEvent);
-    clearStrayRegistrations(kReminderPath, kept);
+    // The list read above serves: what was registered since has handles the records keep.
+    clearStrays(kReminderPath, kept, *all);
     return again;
 }
 
