@@ -14,6 +14,7 @@
 #include "shell/autostartprompt.h"
 #include "shell/instance.h"
 #include "shell/mainwindow.h"
+#include "toolkit/platform/endsignals.h"
 #include "toolkit/platform/platform.h"
 
 #include <QApplication>
@@ -23,7 +24,6 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
 
@@ -32,44 +32,11 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace hv;
 using namespace hv::shell;
 
 namespace {
-
-// SIGTERM and SIGHUP (logout, shutdown, a closed terminal) end the program through its ordinary
-// exit sequence, so the settings, the stopwatch and the timers are saved as on "Exit".
-int g_signalPipe[2] = {-1, -1};
-volatile std::sig_atomic_t g_endRequested = 0;
-
-void onEndSignal(int) {
-    g_endRequested = 1;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[0], &byte, 1);
-}
-
-void quitOnEndSignals() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[1], &byte, 1);
-        // exit, not quit: Qt 6 turns quit() into a close of every window, which the main window
-        // refuses. Every loop ends, a modal box's or dialog's too, and the exit save runs once
-        // the main loop has returned.
-        QCoreApplication::exit(0);
-    });
-    struct sigaction sa {};
-    sa.sa_handler = onEndSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &sa, nullptr);
-    ::sigaction(SIGHUP, &sa, nullptr);
-}
 
 constexpr char kHelp[] =
     "usage: Horavel.exe [--scale F] [--render-all DIR] [--first-frame] [COMMAND]\n"
@@ -287,7 +254,13 @@ int main(int argc, char** argv) {
         }
     }
     QApplication::setApplicationName(QStringLiteral("Horavel"));
-    quitOnEndSignals();
+    // SIGTERM and SIGHUP (logout, shutdown, a closed terminal) end the program through its
+    // ordinary exit sequence, so the settings, the stopwatch and the timers are saved as on
+    // "Exit". exit, not quit: Qt 6 turns quit() into a close of every window, which the main
+    // window refuses. Every loop ends, a modal box's or dialog's too, and the exit save runs once
+    // the main loop has returned.
+    tk::catchEndSignals({SIGTERM, SIGHUP});
+    tk::onEndSignal(qApp, [] { QCoreApplication::exit(0); });
     // Messages are modal boxes over the window that asked; without a screen no one could answer
     // them, and they stay lines on standard error.
     tk::QtMessageBoxes* boxes = nullptr;
@@ -350,7 +323,7 @@ int main(int argc, char** argv) {
     if (w.screenSaverMode())
         trace(QStringLiteral("screen saver, skin %1").arg(cmd.number));
     // A signal that came during the start-up has no event loop to end: none is entered.
-    const int rc = g_endRequested ? 0 : QApplication::exec();
+    const int rc = tk::endSignalSeen() ? 0 : QApplication::exec();
     w.exitSequence();
     trace(QStringLiteral("ended"));
     return rc;

@@ -11,6 +11,7 @@
 #include "reminder/desktopnotice.h"
 #include "reminder/reminder.h"
 #include "settings/settings.h"
+#include "toolkit/platform/endsignals.h"
 #include "toolkit/platform/platform.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -30,9 +30,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -98,25 +96,6 @@ int takeBubblePlace() {
             ev.close(h);
     }
     return kBubblePlaces; // all taken: the last place is shared
-}
-
-// SIGTERM, SIGHUP and SIGINT end the reminder as Dismiss does (the desktop notice goes too):
-// the handler only writes to a pipe that the event loop reads.
-int signalPipe[2] = {-1, -1};
-void onEndSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] auto k = ::write(signalPipe[1], &byte, 1);
-}
-bool catchEndSignals() {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return false;
-    struct sigaction sa {};
-    sa.sa_handler = onEndSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    for (const int sig : {SIGTERM, SIGHUP, SIGINT})
-        ::sigaction(sig, &sa, nullptr);
-    return true;
 }
 
 // The bubble: the reminder's HTML with its "go to..." link and the two soft keys.
@@ -296,7 +275,8 @@ int main(int argc, char** argv) {
     // it rings all the same, and the journal tells why no bubble was seen.
     const bool noDisplay =
         platformChosen && QGuiApplication::platformName() == QLatin1String("offscreen");
-    catchEndSignals();
+    // SIGTERM, SIGHUP and SIGINT end the reminder as Dismiss does (the desktop notice goes too).
+    tk::catchEndSignals({SIGTERM, SIGHUP, SIGINT});
     QApplication::setQuitOnLastWindowClosed(false);
     dev::RealDevice::instance().setMessageBoxes(std::make_unique<tk::QtMessageBoxes>());
 
@@ -336,21 +316,13 @@ int main(int argc, char** argv) {
     };
     rem.window.played = [](const std::u16string& path) { trace("play " + dev::toQString(path)); };
     rem.window.soundFailed = [&](const std::u16string& why) { bubble.soundFailed(why); };
-    // An end signal ends the reminder as Dismiss does: the notice goes with it.
-    std::unique_ptr<QSocketNotifier> endSignal;
-    if (signalPipe[0] >= 0) {
-        endSignal = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(endSignal.get(), &QSocketNotifier::activated, [&] {
-            char buf[16];
-            while (::read(signalPipe[0], buf, sizeof buf) > 0) {
-            }
-            trace("end signal");
-            if (!rem.closed())
-                rem.dismiss();
-            else
-                QCoreApplication::quit();
-        });
-    }
+    tk::onEndSignal(&app, [&] {
+        trace("end signal");
+        if (!rem.closed())
+            rem.dismiss();
+        else
+            QCoreApplication::quit();
+    });
     QObject::connect(&tick, &QTimer::timeout, [&] {
         if (const int id = takeControlCommand())
             bubble.press(id);
