@@ -600,8 +600,9 @@ TEST_F(ReminderEndToEnd, ExtraRegistrationsAreClearedAtTheTimeChangeRunAndTheMai
     EXPECT_EQ(count(u"e77"), 1u);
     EXPECT_EQ(service.list().size(), 4u); // a01, e77, t02 and the other program's
     for (const auto& r : service.list()) {
-        if (r.arguments == u"a01" && r.application == u"\\Windows\\BHVEvents.exe")
+        if (r.arguments == u"a01" && r.application == u"\\Windows\\BHVEvents.exe") {
             EXPECT_EQ(r.handle, storedAlarm().notificationHandle);
+        }
     }
     const auto faults = readFaults(root_, 1);
     ASSERT_GT(faults.count, faultsBefore);

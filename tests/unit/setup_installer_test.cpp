@@ -203,8 +203,9 @@ TEST(DeviceInstaller, UpdatesKeepTheUsersFilesAndMergeNewShippedCities) {
     for (int round = 0; round < 2; ++round) { // the update, then the same version once more
         ASSERT_TRUE(install::installCabinet(v2, &error)) << error;
         for (const auto& [name, bytes] : own) {
-            if (!name.ends_with(".cdb"))
+            if (!name.ends_with(".cdb")) {
                 EXPECT_EQ(bytesOf(data / name), bytes) << name;
+            }
         }
         EXPECT_EQ(bytesOf(data / "africa.cdb"), africa) << "never changed: replaced";
         const std::vector<uint8_t> merged = bytesOf(data / "europe.cdb");
