@@ -281,10 +281,7 @@ void DateTimePick::typeKey(char16_t key) {
         const bool pm = lower == u'p';
         if ((t.hour >= 12) != pm) {
             t.hour = static_cast<uint16_t>((t.hour + 12) % 24);
-            setTime(t);
-            typedChange_ = true;
-            notifyChange();
-            typedChange_ = false;
+            commit(t, true);
         }
         return;
     }
@@ -343,21 +340,26 @@ void DateTimePick::typeDigit(int digit) {
         default:
             return;
         }
-        if (t.month >= 1 && t.month <= 12) {
-            const int dim = DaysInMonth(static_cast<uint8_t>(t.month), t.year);
-            if (t.day > dim)
-                t.day = static_cast<uint16_t>(dim);
-        }
-        setTime(t);
-        typedChange_ = true;
-        notifyChange();
-        typedChange_ = false;
+        commit(t, true);
     }
     if (full) {
         typed_.clear();
         if (selected_ + 1 < fieldCount())
             selectField(selected_ + 1);
     }
+}
+
+void DateTimePick::commit(dev::SystemTime t, bool typed) {
+    // A day past the end of a changed month is its last day.
+    if (t.month >= 1 && t.month <= 12) {
+        const int dim = DaysInMonth(static_cast<uint8_t>(t.month), t.year);
+        if (t.day > dim)
+            t.day = static_cast<uint16_t>(dim);
+    }
+    setTime(t);
+    typedChange_ = typed;
+    notifyChange();
+    typedChange_ = false;
 }
 
 QRect DateTimePick::upArrow() const {
@@ -405,14 +407,8 @@ void DateTimePick::spin(int delta) {
     default:
         return;
     }
-    if (t.month >= 1 && t.month <= 12) {
-        const int dim = DaysInMonth(static_cast<uint8_t>(t.month), t.year);
-        if (t.day > dim)
-            t.day = static_cast<uint16_t>(dim);
-    }
     typed_.clear();
-    setTime(t);
-    notifyChange();
+    commit(t, false);
 }
 
 void DateTimePick::notifyChange() {

@@ -115,6 +115,9 @@ private:
     std::u16string tokenText(const Token& t) const;
     std::vector<int> fieldTokens() const;
     void notifyChange();
+    // Takes a changed time (a day past its month's end clamped), tells the parent, and marks
+    // whether typed digits made the change.
+    void commit(dev::SystemTime t, bool typed);
     struct Range {
         int lo = 0;
         int hi = 0;
