@@ -234,7 +234,7 @@ void OffsetHoursChanged(OffsetValue& v, int last, int shown) {
     }
     v.hours = value;
     // The ends of the range carry no minutes.
-    if (value == (v.negative ? kOffsetMaxWestHours : kOffsetMaxEastHours))
+    if (value == OffsetEndHours(v.negative))
         v.minutes = 0;
 }
 
@@ -262,12 +262,12 @@ int SnapOffsetMinutes(int shown) {
 
 void OffsetMinutesChanged(OffsetValue& v, int shown) {
     v.minutes = SnapOffsetMinutes(shown);
-    if (v.hours == (v.negative ? kOffsetMaxWestHours : kOffsetMaxEastHours))
+    if (v.hours == OffsetEndHours(v.negative))
         v.minutes = 0;
 }
 
 OffsetValue TypedOffset(OffsetValue v) {
-    const int maxMinutes = (v.negative ? kOffsetMaxWestHours : kOffsetMaxEastHours) * 60;
+    const int maxMinutes = OffsetEndHours(v.negative) * 60;
     const int m = std::min(v.hours * 60 + v.minutes, maxMinutes);
     v.hours = m / 60;
     v.minutes = m % 60;

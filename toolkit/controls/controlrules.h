@@ -79,6 +79,10 @@ void CarryBeatFields(dev::SystemTime& t);
 // The offsets the city files hold: -12:00 to +14:00.
 inline constexpr int kOffsetMaxWestHours = 12;
 inline constexpr int kOffsetMaxEastHours = 14;
+// The hours at the end of the range on the offset's side.
+constexpr int OffsetEndHours(bool negative) {
+    return negative ? kOffsetMaxWestHours : kOffsetMaxEastHours;
+}
 struct OffsetValue {
     int hours = 0; // 0..12 west, 0..14 east, without sign
     int minutes = 0;
@@ -93,8 +97,8 @@ void OffsetHoursChanged(OffsetValue& v, int last, int shown);
 int SnapOffsetMinutes(int shown);
 // The minutes field changed to `shown`: the snapped quarter, none at either end of the range.
 void OffsetMinutesChanged(OffsetValue& v, int shown);
-// A typed offset is kept within the offsets of
-// the city files, -12:00 to +14:00, and a zero offset has no sign.
+// A typed offset is kept within the offsets of the city files, -12:00 to +14:00, and a zero
+// offset has no sign.
 OffsetValue TypedOffset(OffsetValue v);
 // Minutes east of UTC and back.
 int OffsetMinutes(const OffsetValue& v);
