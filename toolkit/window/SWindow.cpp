@@ -202,20 +202,20 @@ private:
     static int virtualKey(int qtKey) {
         switch (qtKey) {
         case Qt::Key_Left:
-            return 0x25;
+            return VK_LEFT;
         case Qt::Key_Up:
-            return 0x26;
+            return VK_UP;
         case Qt::Key_Right:
-            return 0x27;
+            return VK_RIGHT;
         case Qt::Key_Down:
-            return 0x28;
+            return VK_DOWN;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return 0x0D;
+            return VK_RETURN;
         case Qt::Key_Escape:
-            return 0x1B;
+            return VK_ESCAPE;
         case Qt::Key_Space:
-            return 0x20;
+            return VK_SPACE;
         case Qt::Key_PageUp:
             return VK_PRIOR;
         case Qt::Key_PageDown:

@@ -110,11 +110,14 @@ enum : UINT {
 enum : int {
     VK_RETURN = 0x0D,
     VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
     VK_PRIOR = 0x21,
     VK_NEXT = 0x22,
     VK_END = 0x23,
     VK_HOME = 0x24,
+    VK_LEFT = 0x25,
     VK_UP = 0x26,
+    VK_RIGHT = 0x27,
     VK_DOWN = 0x28,
 };
 inline constexpr int WHEEL_DELTA = 120;
