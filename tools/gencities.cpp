@@ -276,8 +276,7 @@ Derived derive(const Zone& zone, int year) {
         probe.dstStartMonth = static_cast<uint8_t>(startDay.month - 1);
         probe.dstEnd = encodeDay(endDay);
         probe.dstEndMonth = static_cast<uint8_t>(endDay.month - 1);
-        const bool fitsFirst = ruleFits(probe, first, year);
-        if (fitsFirst) {
+        if (ruleFits(probe, first, year)) {
             d.gmtOffset = standard;
             d.dst = true;
             d.start = probe.dstStart;
@@ -287,7 +286,7 @@ Derived derive(const Zone& zone, int year) {
             // A rule that names the target year's changes but not the next year's (Jerusalem's
             // "Friday before the last Sunday" is the last Friday in some years only) still beats
             // no daylight saving at all; the report lists the city.
-            if (fitsFirst && !ruleFits(probe, second, year + 1)) {
+            if (!ruleFits(probe, second, year + 1)) {
                 std::ostringstream why;
                 why << "its weekday rule names the changes of " << year << " only"
                     << changesText(second);
