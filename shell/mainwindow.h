@@ -29,9 +29,9 @@ class MainClient;
 class PreferencesDlg;
 
 // Logical size of the main window and of its soft-key menu bar at the bottom.
-inline constexpr int kWindowWidth = 480;
+inline constexpr int kWindowWidth = view::kSkinWidth;
 // The handheld's screen, which a watch skin takes whole.
-inline constexpr int kScreenHeight = 640;
+inline constexpr int kScreenHeight = view::kSkinHeight;
 // The views with the title strip and the status bar (which ends at 534), and the menu bar below
 // them: the window's client area.
 inline constexpr int kViewsHeight = 536;

@@ -23,8 +23,8 @@ namespace hv::view {
 inline constexpr RECT kClientRect{0, 0, 480, 640};
 inline constexpr RECT kViewArea{0, 44, 480, 490};
 
-// A watch skin filling a screen larger than the handheld's: scaled to fit with its proportions,
-// centred.
+// The handheld's screen, which a watch skin takes whole; on a larger screen the skin is scaled to
+// fit with its proportions, centred.
 inline constexpr int kSkinWidth = 480;
 inline constexpr int kSkinHeight = 640;
 struct ScreenFit {
