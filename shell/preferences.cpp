@@ -61,7 +61,7 @@ uint8_t selectionOf(const DropList* list) {
 }
 
 // Our windows and the platform's controls alike.
-void show(HWND w, bool on) {
+void showControl(HWND w, bool on) {
     if (w)
         w->setVisible(on);
 }
@@ -136,7 +136,7 @@ PrefGlobal::PrefGlobal(HWND owner) : PrefPage(owner, u"PrefGlobal") {
     picker_->setPath(app().chimeSound.empty() ? std::u16string(kDefaultSoundPath)
                                               : app().chimeSound);
     chimePending_ = s.chimeOn != 0;
-    show(interval_->hwnd(), false);
+    showControl(interval_->hwnd(), false);
 }
 
 PrefGlobal::~PrefGlobal() {
@@ -158,7 +158,7 @@ void PrefGlobal::setChime(bool on) {
 }
 
 void PrefGlobal::applyChime() {
-    show(interval_->hwnd(), chimePending_);
+    showControl(interval_->hwnd(), chimePending_);
     if (chimePending_) {
         picker_->show();
         if (!test_)
@@ -241,8 +241,8 @@ PrefScreenSaver::PrefScreenSaver(HWND owner) : PrefPage(owner, u"PrefGlobal") {
     skin_ = makeList(hwnd(), kSkinList, kStrSkins, s.screenSaverSkin);
     timeout_ = makeList(hwnd(), kTimeoutList, kStrTimeouts, s.screenSaverTimeout);
     enabledPending_ = s.screenSaverOn != 0;
-    show(skin_->hwnd(), false);
-    show(timeout_->hwnd(), false);
+    showControl(skin_->hwnd(), false);
+    showControl(timeout_->hwnd(), false);
 }
 
 PrefScreenSaver::~PrefScreenSaver() {
@@ -270,13 +270,13 @@ void PrefScreenSaver::setEnabled(bool on) {
 }
 
 void PrefScreenSaver::applyEnabled() {
-    show(skin_->hwnd(), enabledPending_);
-    show(timeout_->hwnd(), enabledPending_);
+    showControl(skin_->hwnd(), enabledPending_);
+    showControl(timeout_->hwnd(), enabledPending_);
     if (enabledPending_ && !list_)
         createExceptionDialog();
-    show(list_, enabledPending_);
-    show(add_, enabledPending_);
-    show(delete_, enabledPending_);
+    showControl(list_, enabledPending_);
+    showControl(add_, enabledPending_);
+    showControl(delete_, enabledPending_);
     InvalidateRect(hwnd(), nullptr, true);
 }
 
@@ -507,7 +507,7 @@ void PreferencesDlg::close() {
 
 void PreferencesDlg::Paint(HDC hdc) {
     hdc->FillRect(RECT{0, 0, 480, 640}, kWhite);
-    hdc->SelectFont(font(kFontTitle));
+    hdc->SelectFont(SDraw::font(kFontTitle));
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(kTitleColour);
     hdc->DrawText(LoadStringResource(kStrPreferences), kTitleRect,

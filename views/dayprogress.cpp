@@ -25,7 +25,7 @@ DayProgress::DayProgress(HWND owner, int x, int y, const dev::SystemTime& now) :
     if (!Create(0, u"PasRemaind", u"PasRemaind", WS_CHILD, x, y, kWidth, kHeight, owner, 0,
                 nullptr))
         return;
-    const QFont* listFont = font(kFontText);
+    const QFont* listFont = SDraw::font(kFontText);
     // A clock before the list's first year starts the list there, not on a year it lacks.
     const int lastYear = LastListedYear(now.year);
     const int year = std::clamp<int>(now.year, kFirstListedYear, lastYear);
@@ -77,7 +77,7 @@ void DayProgress::Refresh() {
 
 void DayProgress::drawHeader(DC& dc, Picture& background, const RECT& r, int stringId) {
     background.Draw(dc);
-    dc.SelectFont(font(kFontSmallText));
+    dc.SelectFont(SDraw::font(kFontSmallText));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
     dc.DrawText(LoadStringResource(stringId), r, kValueFormat);
@@ -85,7 +85,7 @@ void DayProgress::drawHeader(DC& dc, Picture& background, const RECT& r, int str
 
 void DayProgress::drawValue(DC& dc, const RECT& r, const std::u16string& text) {
     dc.FillRect(r, kWhite);
-    dc.SelectFont(font(kFontTextBold));
+    dc.SelectFont(SDraw::font(kFontTextBold));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourDigits));
     dc.DrawText(text, r, kValueFormat);

@@ -178,7 +178,7 @@ CityDetailsDlg::~CityDetailsDlg() {
 
 void CityDetailsDlg::createControls(const std::u16string& monthList,
                                     const std::u16string& dayList) {
-    const QFont* f = font(kFontText);
+    const QFont* f = SDraw::font(kFontText);
     name_ =
         CreateEdit(hwnd(), kIdName, u"", kNameEdit, false, static_cast<int>(kCityNameUnits - 1));
     gmt_ =
@@ -211,7 +211,7 @@ void CityDetailsDlg::createControls(const std::u16string& monthList,
         BringWindowToTop(l->hwnd());
     // The typed fields, the box and the tabs in the small text face, to match the labels beside
     // them rather than the platform's much smaller default.
-    const QFont* small = font(kFontSmallText);
+    const QFont* small = SDraw::font(kFontSmallText);
     for (HWND w : {name_, fields_[0], fields_[1], fields_[2], fields_[3], dst_, tabs_})
         if (w && small)
             w->setFont(*small);
@@ -281,7 +281,7 @@ void CityDetailsDlg::setTab(int tab) {
 }
 
 void CityDetailsDlg::paintLabels(DC& dc) {
-    dc.SelectFont(font(kFontText));
+    dc.SelectFont(SDraw::font(kFontText));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
     const UINT right = DT_RIGHT | DT_VCENTER | DT_SINGLELINE;
@@ -316,7 +316,7 @@ void CityDetailsDlg::paintLabels(DC& dc) {
 
 void CityDetailsDlg::Paint(HDC hdc) {
     hdc->FillRect(GetClientRect(hwnd()), colour(kColourWhite));
-    hdc->SelectFont(font(kFontTitle));
+    hdc->SelectFont(SDraw::font(kFontTitle));
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(kTitleBlue);
     hdc->DrawText(citiesString(kStrCityDetails), kTitle, DT_LEFT | DT_VCENTER | DT_SINGLELINE);

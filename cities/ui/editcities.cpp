@@ -123,7 +123,7 @@ void CityListView::scroll(int request) {
 
 void CityListView::Paint(HDC hdc) {
     hdc->FillRect({0, 0, width_, height_}, kEvenRow);
-    hdc->SelectFont(font(kFontText));
+    hdc->SelectFont(SDraw::font(kFontText));
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(colour(kColourText));
     const int n = count();
@@ -152,12 +152,8 @@ void CityListView::OnLButtonDown(POINT pt) {
         select(index);
 }
 
-LRESULT CityListView::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_VSCROLL) {
-        scroll(LOWORD(wp));
-        return 0;
-    }
-    return SWindow::WindowProc(hwnd, msg, wp, lp);
+void CityListView::OnVScroll(int request, int) {
+    scroll(request);
 }
 
 // ---- EditCitiesPanel -------------------------------------------------------------------------
@@ -168,7 +164,7 @@ EditCitiesPanel::EditCitiesPanel(HWND parent, int width, int height, const CityD
     if (!hwnd())
         return;
     continents_ =
-        std::make_unique<DropList>(hwnd(), kContinents, kStrContinents, 0, font(kFontText));
+        std::make_unique<DropList>(hwnd(), kContinents, kStrContinents, 0, SDraw::font(kFontText));
     list_ = std::make_unique<CityListView>(hwnd(), kList, db, 0);
 }
 
@@ -181,7 +177,7 @@ EditCitiesPanel::~EditCitiesPanel() {
 
 void EditCitiesPanel::Paint(HDC hdc) {
     hdc->FillRect(GetClientRect(hwnd()), colour(kColourWhite));
-    hdc->SelectFont(font(kFontTitle));
+    hdc->SelectFont(SDraw::font(kFontTitle));
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(kTitleBlue);
     hdc->DrawText(citiesString(kStrEditCities), kTitle, DT_LEFT | DT_VCENTER | DT_SINGLELINE);

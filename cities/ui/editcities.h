@@ -47,7 +47,7 @@ public:
 
     void Paint(tk::HDC hdc) override;
     void OnLButtonDown(tk::POINT pt) override;
-    tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
+    void OnVScroll(int request, int position) override;
 
 private:
     void updateScrollBar();

@@ -82,7 +82,7 @@ HomeLocationPanel::~HomeLocationPanel() {
 
 void HomeLocationPanel::Paint(HDC hdc) {
     hdc->FillRect(GetClientRect(hwnd()), colour(kColourWhite));
-    hdc->SelectFont(font(kFontText));
+    hdc->SelectFont(SDraw::font(kFontText));
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(colour(kColourText));
     hdc->DrawText(citiesString(kStrContinentLabel), kContinentLabel,

@@ -37,7 +37,7 @@ void MAlarms::createControls() {
                 kWindow.right - kWindow.left, kWindow.bottom - kWindow.top, ctx_.mainWindow, 0,
                 nullptr))
         return;
-    const QFont* text = font(kFontText);
+    const QFont* text = SDraw::font(kFontText);
     for (int row = 0; row < kRows; ++row) {
         Row& r = rows_[static_cast<size_t>(row)];
         const int top = row * kRowHeight;
@@ -158,7 +158,7 @@ void MAlarms::paintSeparators(DC& dc) {
 }
 
 void MAlarms::paintNotes(DC& dc) {
-    dc.SelectFont(font(kFontText));
+    dc.SelectFont(SDraw::font(kFontText));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
     for (int row = 0; row < kRows; ++row) {

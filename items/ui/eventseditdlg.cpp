@@ -24,6 +24,7 @@ EventsEditDlg::EventsEditDlg(HWND parent, items::Events& events, items::EventDra
                              std::function<void(bool)> onClose)
     : events_(events), draft_(std::move(draft)), onClose_(std::move(onClose)) {
     registerItemsUiStrings();
+    QObject::connect(&soundTestTimer_, &QTimer::timeout, this, [this] { soundTestBeat(); });
     const RECT area = GetClientRect(parent);
     if (!Create(0, u"EventsEditDlg", LoadStringResource(kStrEventSettings), WS_CHILD | WS_VISIBLE,
                 0, 0, area.width(), area.height(), parent, 0, nullptr))
@@ -48,8 +49,8 @@ EventsEditDlg::~EventsEditDlg() {
 void EventsEditDlg::createControls() {
     name_ = CreateEdit(hwnd(), kIdName, items::textOf(draft_.record.name), kNameEdit, false,
                        kNameLength);
-    if (name_ && font(kFontText))
-        name_->setFont(*font(kFontText));
+    if (name_ && SDraw::font(kFontText))
+        name_->setFont(*SDraw::font(kFontText));
     date_ = std::make_unique<DatePicker>(hwnd(), kDatePicker.left, kDatePicker.top,
                                          kDatePicker.width(), kDatePicker.height(), nullptr, false);
     date_->SetDate(draft_.date);
@@ -63,12 +64,12 @@ void EventsEditDlg::createControls() {
     sound_ = std::make_unique<STFileList>(hwnd(), kSoundPicker, kIdSound);
     sound_->setPath(draft_.soundPath);
     sound_->show();
-    repeat_ =
-        std::make_unique<DropList>(hwnd(), kRepeatList, kStrRepeatCounts,
-                                   std::min<int>(draft_.record.repeatIndex, 4), font(kFontText));
-    pause_ =
-        std::make_unique<DropList>(hwnd(), kPauseList, kStrPauses,
-                                   std::min<int>(draft_.record.pauseIndex, 4), font(kFontText));
+    repeat_ = std::make_unique<DropList>(hwnd(), kRepeatList, kStrRepeatCounts,
+                                         std::min<int>(draft_.record.repeatIndex, 4),
+                                         SDraw::font(kFontText));
+    pause_ = std::make_unique<DropList>(hwnd(), kPauseList, kStrPauses,
+                                        std::min<int>(draft_.record.pauseIndex, 4),
+                                        SDraw::font(kFontText));
     const std::vector<std::vector<PanelButton>> groups = {
         {{kIdNote, u"Note", kNoteButton}},
         {{kIdTest, u"Test", kTestButton}},
@@ -93,7 +94,7 @@ void EventsEditDlg::Paint(HDC hdc) {
 }
 
 void EventsEditDlg::paintTitle(DC& dc) {
-    dc.SelectFont(font(kFontTitle));
+    dc.SelectFont(SDraw::font(kFontTitle));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourBlue));
     dc.DrawText(LoadStringResource(kStrEventSettings), kTitle, kLeftLine);
@@ -108,7 +109,7 @@ void EventsEditDlg::paintBars(DC& dc) {
 void EventsEditDlg::paintLabels(DC& dc) {
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
-    dc.SelectFont(font(kFontTextBold));
+    dc.SelectFont(SDraw::font(kFontTextBold));
     dc.DrawText(u"Event name:", kNameLabel, kLeftLine);
     dc.DrawText(u"Event date & time:", kWhenLabel, kLeftLine);
     drawFittingLabel(dc, u"Date:", kDateLabel);
@@ -120,19 +121,15 @@ void EventsEditDlg::paintLabels(DC& dc) {
 
 void EventsEditDlg::drawFittingLabel(DC& dc, std::u16string_view text, const RECT& r) {
     // A label wider than its column takes the smaller text font rather than being cut.
-    dc.SelectFont(font(kFontText));
+    dc.SelectFont(SDraw::font(kFontText));
     if (dc.GetTextExtent(text).x > r.width())
-        dc.SelectFont(font(kFontSmallText));
+        dc.SelectFont(SDraw::font(kFontSmallText));
     dc.DrawText(text, r, kRightLine);
 }
 
-LRESULT EventsEditDlg::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_TIMER && wp == kTestTimer) {
-        if (!soundTest_.tick())
-            KillTimer(hwnd, kTestTimer);
-        return 0;
-    }
-    return SWindow::WindowProc(hwnd, msg, wp, lp);
+void EventsEditDlg::soundTestBeat() {
+    if (!soundTest_.tick())
+        soundTestTimer_.stop();
 }
 
 void EventsEditDlg::command(int id) {
@@ -207,13 +204,13 @@ void EventsEditDlg::test() {
     // A second press ends a test that still runs.
     if (soundTest_.running()) {
         soundTest_.stop();
-        KillTimer(hwnd(), kTestTimer);
+        soundTestTimer_.stop();
         return;
     }
     readControls();
     soundTest_.start(draft_.soundTest());
     if (soundTest_.running())
-        SetTimer(hwnd(), kTestTimer, kTestTimerMs);
+        soundTestTimer_.start(kTestTimerMs);
 }
 
 } // namespace hv::itemsui

@@ -15,6 +15,8 @@
 #include "toolkit/window/SWindow.h"
 #include "viewbase/view.h"
 
+#include <QTimer>
+
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -32,7 +34,6 @@ inline constexpr int kIdTime = 1010;
 inline constexpr int kIdTest = 1023;
 inline constexpr uintptr_t kIdSound = 1;
 inline constexpr int kNameLength = 23;
-inline constexpr uintptr_t kTestTimer = 1;
 inline constexpr unsigned kTestTimerMs = 100;
 
 inline constexpr tk::RECT kTitle{14, 12, 480, 40};
@@ -68,7 +69,6 @@ public:
                   std::function<void(bool stored)> onClose);
     ~EventsEditDlg() override;
     void Paint(tk::HDC hdc) override;
-    tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
 
     void command(int id);
     // OK: the controls into the draft, then the registration and the save; the window closes.
@@ -88,6 +88,8 @@ public:
     CommandPanel* buttons(int id) const;
     NoteWindow* noteWindow() const { return note_.get(); }
     const items::SoundTest& soundTest() const { return soundTest_; }
+    // One beat of the sound test while it plays (its timer's).
+    void soundTestBeat();
 
 private:
     void createControls();
@@ -111,6 +113,7 @@ private:
     std::vector<std::unique_ptr<CommandPanel>> panels_;
     std::unique_ptr<NoteWindow> note_;
     items::SoundTest soundTest_;
+    QTimer soundTestTimer_;
     bool closed_ = false;
 };
 

@@ -17,6 +17,7 @@ const QFont* dialogFont(bool bold) {
 ItemSettingsWindow::ItemSettingsWindow(HWND owner, SettingsLayout layout, const char16_t* className)
     : owner_(owner), layout_(std::move(layout)) {
     registerItemsStrings();
+    QObject::connect(&soundTestTimer_, &QTimer::timeout, this, [this] { soundTestBeat(); });
     // Created hidden; "Settings..." (or "Set...") shows it.
     if (!Create(0, className, u"", WS_CHILD, kWindow.left, kWindow.top,
                 kWindow.right - kWindow.left, kWindow.bottom - kWindow.top, owner, 0, nullptr))
@@ -146,13 +147,20 @@ void ItemSettingsWindow::toggleSoundTest() {
     if (!soundTest_.running())
         return;
     SetWindowText(test_, kTextStopTest);
-    SetTimer(hwnd(), kTestTimerId, kTestTimerMs);
+    soundTestTimer_.start(kTestTimerMs);
 }
 
 void ItemSettingsWindow::stopSoundTest() {
     soundTest_.stop();
-    KillTimer(hwnd(), kTestTimerId);
+    soundTestTimer_.stop();
     SetWindowText(test_, kTextTest);
+}
+
+void ItemSettingsWindow::soundTestBeat() {
+    if (!soundTest_.tick()) {
+        soundTestTimer_.stop();
+        SetWindowText(test_, kTextTest);
+    }
 }
 
 LRESULT ItemSettingsWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -176,12 +184,6 @@ LRESULT ItemSettingsWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
                 return 0;
             break;
         }
-    } else if (msg == WM_TIMER && wp == kTestTimerId) {
-        if (!soundTest_.tick()) {
-            KillTimer(hwnd, kTestTimerId);
-            SetWindowText(test_, kTextTest);
-        }
-        return 0;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
 }
@@ -195,7 +197,7 @@ void ItemSettingsWindow::Paint(HDC hdc) {
 }
 
 void ItemSettingsWindow::paintTitle(DC& dc) {
-    dc.SelectFont(font(kFontTextBold));
+    dc.SelectFont(SDraw::font(kFontTextBold));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourBlue));
     dc.DrawText(itemsString(layout_.titleString), kTitle, DT_LEFT | DT_VCENTER | DT_SINGLELINE);

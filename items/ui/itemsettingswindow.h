@@ -11,6 +11,8 @@
 #include "toolkit/window/SWindow.h"
 #include "viewbase/view.h"
 
+#include <QTimer>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -57,7 +59,6 @@ inline constexpr int kNoteChars = 23;
 inline constexpr int kDialogFontHeight = 22;
 // The sound test's pace: the window's timer looks at the next play this often.
 inline constexpr unsigned kTestTimerMs = 100;
-inline constexpr uintptr_t kTestTimerId = 1;
 } // namespace settingslayout
 
 // A right-aligned label of the window.
@@ -105,6 +106,8 @@ public:
     tk::DropList* pauseList() const { return pause_.get(); }
     tk::STFileList* soundPicker() const { return sound_.get(); }
     const items::SoundTest& soundTest() const { return soundTest_; }
+    // One beat of the sound test while it plays (its timer's).
+    void soundTestBeat();
 
     // The shared controls' values.
     std::u16string note() const;
@@ -154,6 +157,7 @@ private:
     std::unique_ptr<tk::DropList> pause_;
     std::unique_ptr<tk::STFileList> sound_;
     items::SoundTest soundTest_;
+    QTimer soundTestTimer_;
 };
 
 } // namespace hv::itemsui

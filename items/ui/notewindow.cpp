@@ -15,8 +15,8 @@ NoteWindow::NoteWindow(HWND parent, items::Events& events, items::EventRecord& w
                 parent, 0, nullptr))
         return;
     edit_ = CreateEdit(hwnd(), kIdEdit, items::Events::loadNote(working.noteNumber), kEdit, true);
-    if (edit_ && font(kFontText))
-        edit_->setFont(*font(kFontText));
+    if (edit_ && SDraw::font(kFontText))
+        edit_->setFont(*SDraw::font(kFontText));
     buttons_ = std::make_unique<CommandPanel>(
         hwnd(),
         std::vector<PanelButton>{{kIdOk, u"OK", kOkButton}, {kIdClear, u"Clear", kClearButton}},
@@ -39,7 +39,7 @@ NoteWindow::~NoteWindow() {
 
 void NoteWindow::Paint(HDC hdc) {
     hdc->FillRect(GetClientRect(hwnd()), colour(kColourWhite));
-    hdc->SelectFont(font(kFontTitle));
+    hdc->SelectFont(SDraw::font(kFontTitle));
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(colour(kColourBlue));
     hdc->DrawText(u"Note", kTitle, DT_LEFT | DT_VCENTER | DT_SINGLELINE);

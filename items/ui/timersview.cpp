@@ -119,7 +119,7 @@ void MTimers::createControls() {
                 kWindow.right - kWindow.left, kWindow.bottom - kWindow.top, ctx_.mainWindow, 0,
                 nullptr))
         return;
-    const QFont* text = font(kFontText);
+    const QFont* text = SDraw::font(kFontText);
     const QFont* small = dialogFont();
     list_ = std::make_unique<DropList>(hwnd(), windowRect(kTimerList), kStrTimerNames,
                                        ctx_.timers.selected, text, kIdTimerList);
@@ -251,7 +251,7 @@ void MTimers::paintNote(DC& dc) {
     const items::TimerRecord& r = ctx_.timers.records[static_cast<size_t>(selected())];
     if (!r.showNote)
         return;
-    dc.SelectFont(font(kFontText));
+    dc.SelectFont(SDraw::font(kFontText));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
     dc.DrawText(items::textOf(r.note), windowRect(kNote), kLine);
@@ -265,7 +265,7 @@ bool MTimers::composeRemaining(bool always) {
     // Composed off screen and copied in one transfer.
     DC dc(&remaining_);
     dc.FillRect(RECT{0, 0, kRemainingWidth, kRemainingHeight}, colour(kColourWhite));
-    dc.SelectFont(font(kRemainingFont));
+    dc.SelectFont(SDraw::font(kRemainingFont));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourDigits));
     dc.DrawText(remainingShown_, RECT{0, 0, kRemainingWidth, kRemainingHeight},

@@ -41,7 +41,7 @@ protected:
     // One beat of the window's timer after `ms` on the device's tick count.
     void after(itemsui::ItemSettingsWindow& w, uint64_t ms) {
         fake.clockImpl.advanceMs(ms);
-        tk::SendMessage(w.hwnd(), tk::WM_TIMER, itemsui::settingslayout::kTestTimerId, 0);
+        w.soundTestBeat();
         pump();
     }
     size_t plays() const { return fake.soundImpl.plays.size(); }

@@ -143,11 +143,11 @@ TEST_F(Controls, TallListScrollsWithSeventeenRowsAndAWiderPopup) {
     EXPECT_LE(at.right, kListRightLimitScrolling + kScrollBarWidth);
     // The selection is brought into view without running past the end.
     EXPECT_EQ(e->firstVisible(), 3);
-    SendMessage(e->popup(), WM_VSCROLL, SB_PAGEUP, 0);
+    WindowObject(e->popup())->OnVScroll(SB_PAGEUP, 0);
     EXPECT_EQ(e->firstVisible(), 0);
-    SendMessage(e->popup(), WM_VSCROLL, SB_LINEDOWN, 0);
+    WindowObject(e->popup())->OnVScroll(SB_LINEDOWN, 0);
     EXPECT_EQ(e->firstVisible(), 1);
-    SendMessage(e->popup(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 28 * 2), 0);
+    WindowObject(e->popup())->OnVScroll(SB_THUMBTRACK, 28 * 2);
     EXPECT_EQ(e->firstVisible(), 2);
     // A tap on the second visible row picks item 3.
     tap(e->popup(), 40, 2 + 28 + 10);
@@ -171,11 +171,11 @@ TEST_F(Controls, TapOpensTapChoosesAndTheOwnerHears) {
     DropList list(owner.hwnd(), {100, 200, 300, 228}, rows(4), 0, SDraw::font(kFontText), 7);
     pump();
     // Down draws the grey frame, up opens.
-    SendMessage(list.hwnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(50, 10));
+    WindowObject(list.hwnd())->OnLButtonDown({50, 10});
     EXPECT_EQ(list.list()->pressState(), kPressBox);
     QImage box = grab(list.hwnd());
     EXPECT_EQ(at(box, 0, 0), 0xc0c0c0u);
-    SendMessage(list.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(50, 10));
+    WindowObject(list.hwnd())->OnLButtonUp({50, 10});
     ASSERT_TRUE(list.list()->isOpen());
     HWND popup = list.list()->popup();
     EXPECT_EQ(GetWindowRect(popup).top, 200 - 54);
@@ -183,10 +183,10 @@ TEST_F(Controls, TapOpensTapChoosesAndTheOwnerHears) {
     QImage pic = grab(popup);
     EXPECT_EQ(at(pic, 3, 2 + 14), 0xc0c0c0u);
     // Pressing a row paints it blue at once.
-    SendMessage(popup, WM_LBUTTONDOWN, 0, MAKELPARAM(40, 2 + 2 * 28 + 5));
+    WindowObject(popup)->OnLButtonDown({40, 2 + 2 * 28 + 5});
     pic = WindowPixels(popup);
     EXPECT_EQ(at(pic, 3, 2 + 2 * 28 + 5), 0x0000ffu);
-    SendMessage(popup, WM_LBUTTONUP, 0, MAKELPARAM(40, 2 + 2 * 28 + 5));
+    WindowObject(popup)->OnLButtonUp({40, 2 + 2 * 28 + 5});
     EXPECT_FALSE(list.list()->isOpen());
     EXPECT_FALSE(IsWindow(popup));
     EXPECT_EQ(list.selected(), 2);
@@ -201,9 +201,9 @@ TEST_F(Controls, TapOpensTapChoosesAndTheOwnerHears) {
     // A tap on a row's margin chooses nothing.
     list.Open();
     popup = list.list()->popup();
-    SendMessage(popup, WM_LBUTTONUP, 0, MAKELPARAM(1, 10));
+    WindowObject(popup)->OnLButtonUp({1, 10});
     EXPECT_TRUE(list.list()->isOpen());
-    SendMessage(popup, WM_CANCELMODE, 0, 0);
+    list.list()->Dismiss();
     EXPECT_FALSE(list.list()->isOpen());
 }
 
@@ -219,7 +219,7 @@ TEST_F(Controls, CityListsShowOffsetsAndFollowTheContinent) {
         // Picking Africa points the city list at its first city and tells the owner.
         SDropList* continents = cities.continents()->list();
         continents->Open();
-        SendMessage(continents->popup(), WM_LBUTTONUP, 0, MAKELPARAM(40, 2 + 5));
+        WindowObject(continents->popup())->OnLButtonUp({40, 2 + 5});
         EXPECT_EQ(cities.continent(), 0);
         EXPECT_EQ(cities.city(), 0);
         EXPECT_EQ(cities.cities()->list()->count(), 3);
@@ -227,7 +227,7 @@ TEST_F(Controls, CityListsShowOffsetsAndFollowTheContinent) {
         // Choosing a city writes it into the reference.
         SDropCityList* list = cities.cities()->list();
         list->Open();
-        SendMessage(list->popup(), WM_LBUTTONUP, 0, MAKELPARAM(40, 2 + 2 * 28 + 5));
+        WindowObject(list->popup())->OnLButtonUp({40, 2 + 2 * 28 + 5});
         EXPECT_EQ(cities.city(), 2);
         EXPECT_FALSE(list->Select(3));
         EXPECT_TRUE(list->Select(4, 6));
@@ -444,8 +444,8 @@ TEST_F(Controls, TabStripSelectsByTapAndLeavesTheGapAlone) {
     EXPECT_EQ(at(img, 62, 2), strip.pixel(118, 2) & 0xffffff); // normal picture
     // Outside every tab nothing happens.
     tabs.setChanged(false);
-    SendMessage(tabs.hwnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(250, 40));
-    SendMessage(tabs.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(250, 40));
+    WindowObject(tabs.hwnd())->OnLButtonDown({250, 40});
+    WindowObject(tabs.hwnd())->OnLButtonUp({250, 40});
     EXPECT_EQ(tabs.selected(), 2);
     EXPECT_FALSE(tabs.changed());
     // Shown again only with its own selection.

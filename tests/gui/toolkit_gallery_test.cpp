@@ -25,7 +25,7 @@ public:
     }
     ~Page() override { DestroyWindow(hwnd()); }
     void Paint(HDC hdc) override {
-        hdc->SelectFont(font(kFontTitle));
+        hdc->SelectFont(SDraw::font(kFontTitle));
         hdc->SetBkMode(TRANSPARENT);
         hdc->DrawText(u"Toolkit", RECT{10, 4, 470, 40}, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
         SDraw::DrawDivider(*hdc, {0, 42, 480, 48});
@@ -35,7 +35,7 @@ public:
     LRESULT WindowProc(HWND h, UINT m, WPARAM w, LPARAM l) override {
         if (m == WM_DRAWITEM) {
             auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(l);
-            dis->hDC->SelectFont(font(kFontText));
+            dis->hDC->SelectFont(SDraw::font(kFontText));
             PaintOwnerDrawButton(res().buttons, *dis);
             return 1;
         }

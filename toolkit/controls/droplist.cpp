@@ -372,50 +372,38 @@ void DropListB::OnLButtonUp(POINT pt) {
     SendMessage(container, kMsgChanged, 0, 0);
 }
 
-LRESULT DropListB::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_VSCROLL: {
-        SCROLLINFO si;
-        GetScrollInfo(hwnd, &si);
-        const int next = ScrollFirstVisible(firstVisible_, LOWORD(wp), HIWORD(wp), rowHeight_,
-                                            count_, visibleRows_, si.nMax);
-        if (next != firstVisible_) {
-            firstVisible_ = next;
-            SetScrollPos(hwnd, rowHeight_ * firstVisible_);
-            InvalidateRect(hwnd, nullptr, true);
-        }
-        return 0;
+void DropListB::OnVScroll(int request, int position) {
+    SCROLLINFO si;
+    GetScrollInfo(hwnd(), &si);
+    const int next = ScrollFirstVisible(firstVisible_, request, position, rowHeight_, count_,
+                                        visibleRows_, si.nMax);
+    if (next != firstVisible_) {
+        firstVisible_ = next;
+        SetScrollPos(hwnd(), rowHeight_ * firstVisible_);
+        InvalidateRect(hwnd(), nullptr, true);
     }
-    case WM_MOUSEWHEEL: {
-        // Three rows a notch, as a desktop list turns; part turns add up.
-        wheelTurn_ += static_cast<int16_t>(HIWORD(wp));
-        const int notches = wheelTurn_ / WHEEL_DELTA;
-        wheelTurn_ -= notches * WHEEL_DELTA;
-        ScrollTo(firstVisible_ - notches * kWheelRows);
-        return 0;
-    }
-    case WM_KEYDOWN:
-        if (ScrollKey(static_cast<int>(wp)))
-            return 0;
-        return SWindow::WindowProc(hwnd, msg, wp, lp);
-    case WM_ACTIVATE:
-        if (LOWORD(wp) == WA_INACTIVE) {
-            swallowTap_ = true;
-            QTimer::singleShot(0, [this, alive = IsWindow(container_) ? container_ : nullptr] {
-                if (IsWindow(alive))
-                    swallowTap_ = false;
-            });
-            Dismiss();
-        }
-        return 0;
-    case WM_CANCELMODE:
-        Dismiss();
-        return 0;
-    case WM_DESTROY:
-        return 0;
-    default:
-        return SWindow::WindowProc(hwnd, msg, wp, lp);
-    }
+}
+
+bool DropListB::OnWheel(int turn) {
+    // Three rows a notch, as a desktop list turns; part turns add up.
+    wheelTurn_ += turn;
+    const int notches = wheelTurn_ / WHEEL_DELTA;
+    wheelTurn_ -= notches * WHEEL_DELTA;
+    ScrollTo(firstVisible_ - notches * kWheelRows);
+    return true;
+}
+
+bool DropListB::OnKeyDown(int key) {
+    return ScrollKey(key);
+}
+
+void DropListB::OnDeactivate() {
+    swallowTap_ = true;
+    QTimer::singleShot(0, [this, alive = IsWindow(container_) ? container_ : nullptr] {
+        if (IsWindow(alive))
+            swallowTap_ = false;
+    });
+    Dismiss();
 }
 
 // ---- Engines ---------------------------------------------------------------------------------
@@ -559,43 +547,40 @@ bool DropListContainer::SetSelected(int index) {
     return engine_ ? engine_->SetSelected(index) : false;
 }
 
-LRESULT DropListContainer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (dc && engine_)
-            engine_->PaintBox(dc);
-        EndPaint(hwnd, &ps);
-        return 0;
+void DropListContainer::Paint(HDC dc) {
+    if (engine_)
+        engine_->PaintBox(dc);
+}
+
+void DropListContainer::OnLButtonDown(POINT) {
+    if (engine_ && engine_->swallowTap_) {
+        // This tap closed the pop-up; it does not open it again.
+        ignoringTap_ = true;
+        return;
     }
-    case WM_LBUTTONDOWN:
-        if (engine_ && engine_->swallowTap_) {
-            // This tap closed the pop-up; it does not open it again.
-            ignoringTap_ = true;
-            return 0;
-        }
-        if (engine_)
-            engine_->BoxDown();
-        return 0;
-    case WM_LBUTTONUP:
-        if (ignoringTap_) {
-            ignoringTap_ = false;
-            return 0;
-        }
-        if (engine_ && engine_->pressState_ == kPressBox)
-            engine_->BoxUp();
-        return 0;
-    case kMsgChanged:
+    if (engine_)
+        engine_->BoxDown();
+}
+
+void DropListContainer::OnLButtonUp(POINT) {
+    if (ignoringTap_) {
+        ignoringTap_ = false;
+        return;
+    }
+    if (engine_ && engine_->pressState_ == kPressBox)
+        engine_->BoxUp();
+}
+
+LRESULT DropListContainer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kMsgChanged) {
         if (engine_)
             engine_->pressState_ = kPressIdle;
         InvalidateRect(hwnd, nullptr, true);
         SendMessage(GetParent(hwnd), kMsgChanged, GetDlgCtrlID(hwnd),
                     reinterpret_cast<LPARAM>(hwnd));
         return 0;
-    default:
-        return SWindow::WindowProc(hwnd, msg, wp, lp);
     }
+    return SWindow::WindowProc(hwnd, msg, wp, lp);
 }
 
 DropList::DropList(HWND owner, const RECT& r, int stringId, int selected, const QFont* font,

@@ -46,11 +46,14 @@ public:
     void OnLButtonDown(POINT pt) override;
     void OnLButtonUp(POINT pt) override;
     void OnMouseMove(POINT pt) override;
-    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
-    // Added after the nine operations of SWindow.
-    virtual const char16_t* ItemText(int index); // 9
-    virtual int ItemLength(int index);           // 10
-    virtual void PaintList(HDC hdc);             // 11
+    void OnVScroll(int request, int position) override;
+    bool OnWheel(int turn) override;
+    bool OnKeyDown(int key) override;
+    void OnDeactivate() override;
+    // The engine's own operations: the items and the pop-up's rows.
+    virtual const char16_t* ItemText(int index);
+    virtual int ItemLength(int index);
+    virtual void PaintList(HDC hdc);
     // The width of an item's text in the closed box, and of its row in the pop-up (a city row
     // adds the offset), in the given metrics.
     int ItemWidth(const QFontMetrics& fm, int index);
@@ -204,6 +207,9 @@ private:
 // The container windows: the box and the arrow column, forwarding the engine's notifications.
 class DropListContainer : public SDrawBasic, public SWindow {
 public:
+    void Paint(HDC hdc) override;
+    void OnLButtonDown(POINT pt) override;
+    void OnLButtonUp(POINT pt) override;
     ~DropListContainer() override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
     DropListB* engine() const { return engine_; }

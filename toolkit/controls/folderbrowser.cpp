@@ -286,7 +286,7 @@ void FolderBrowser::accept() {
 
 void FolderBrowser::Paint(HDC hdc) {
     hdc->FillRect(RECT{0, 0, 480, 640}, RGB(255, 255, 255));
-    hdc->SelectFont(font(kFontTitle));
+    hdc->SelectFont(SDraw::font(kFontTitle));
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(kHeadingColour);
     hdc->DrawText(kind_ == Kind::SoundFolder ? kSoundHeading : kProgramHeading, kHeadingRect,

@@ -85,7 +85,7 @@ void MonthCalendar::Paint(HDC hdc) {
     const COLORREF todayText = colour(kColourWhite);
 
     // Header initials, already in column order.
-    hdc->SelectFont(font(kFontText));
+    hdc->SelectFont(SDraw::font(kFontText));
     hdc->SetBkMode(TRANSPARENT);
     const std::u16string& initials = app().names.dayInitials;
     for (int c = 0; c < 7 && c < static_cast<int>(initials.size()); ++c) {
@@ -96,7 +96,7 @@ void MonthCalendar::Paint(HDC hdc) {
     }
 
     // Day numbers.
-    hdc->SelectFont(font(kFontSmallText));
+    hdc->SelectFont(SDraw::font(kFontSmallText));
     const bool thisMonth = shownYear() == today.year && shownMonth() == today.month;
     for (int r = 0; r < 6; ++r)
         for (int c = 0; c < 7; ++c) {
@@ -116,22 +116,12 @@ void MonthCalendar::Paint(HDC hdc) {
 }
 
 LRESULT MonthCalendar::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        if (dc)
-            Paint(dc);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case kMsgChanged:
+    if (msg == kMsgChanged) {
         // Another month or year was picked.
         InvalidateRect(hwnd, nullptr, true);
         return 0;
-    default:
-        return SWindow::WindowProc(hwnd, msg, wp, lp);
     }
+    return SWindow::WindowProc(hwnd, msg, wp, lp);
 }
 
 } // namespace hv::tk

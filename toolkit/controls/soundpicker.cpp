@@ -85,7 +85,7 @@ void STFileList::makeList() {
     list_.reset();
     const RECT inside{kLeftMargin, 0, kLeftMargin + listRect_.width(), listRect_.height()};
     list_ = std::make_unique<DropList>(hwnd(), inside, listText_, selected_,
-                                       font_ ? font_ : font(kFontText), kIdList);
+                                       font_ ? font_ : SDraw::font(kFontText), kIdList);
 }
 
 void STFileList::show() {

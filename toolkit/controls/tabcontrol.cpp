@@ -38,7 +38,7 @@ int SPTabControl::CreateOrShow(HWND owner, int x, int y, int tabCount, int selec
 }
 
 void SPTabControl::Paint(HDC hdc) {
-    hdc->SelectFont(font(kFontTextBold));
+    hdc->SelectFont(SDraw::font(kFontTextBold));
     hdc->SetBkMode(TRANSPARENT);
     hdc->SetTextColor(colour(kColourText));
     for (int i = 0; i < tabCount_; ++i) {
