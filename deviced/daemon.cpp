@@ -152,6 +152,7 @@ struct Daemon::Conn {
 Daemon::Daemon(fs::path root) : root_(std::move(root)) {}
 
 Daemon::~Daemon() {
+    idle_.setWaylandWatcher(nullptr);
     for (auto& [fd, c] : conns_)
         ::close(fd);
     for (int fd : {listenFd_, epollFd_, dueTimer_, waitTimer_, signalFd_, inotifyFd_, ueventFd_,
@@ -312,6 +313,15 @@ int Daemon::start() {
     openEvent(kActiveEventName, true, nullptr, existed);
     openEvent(kInactiveEventName, false, nullptr, existed);
     externalPower_ = sensedExternalPower();
+    // The compositor connection of the idle time is watched while it is open: its events
+    // (the user left, the user came back) are handled as they come.
+    idle_.setWaylandWatcher([this](int fd, bool open) {
+        if (open)
+            addFd(epollFd_, fd, EPOLLIN);
+        else
+            ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, nullptr);
+        idleFd_ = open ? fd : -1;
+    });
     useIdleSession();
     updateActivity();
     writeServiceState();
@@ -357,6 +367,9 @@ int Daemon::run() {
                 [[maybe_unused]] auto k = ::read(syncTimer_, &expirations, sizeof expirations);
                 syncArmed_ = false;
                 store_.checkpoint();
+            } else if (fd == idleFd_ && idleFd_ >= 0) {
+                if (idle_.dispatchWayland())
+                    updateActivity();
             } else if (fd == activityTimer_) {
                 uint64_t expirations = 0;
                 [[maybe_unused]] auto k = ::read(activityTimer_, &expirations, sizeof expirations);
@@ -1189,7 +1202,8 @@ void Daemon::useIdleSession() {
     if (bus.empty() && !get("XDG_RUNTIME_DIR").empty())
         bus = "unix:path=" + get("XDG_RUNTIME_DIR") + "/bus";
     idle_.setDisplayName(get("DISPLAY"));
-    idle_.setSessionBus(bus, !get("WAYLAND_DISPLAY").empty());
+    idle_.setSessionBus(bus);
+    idle_.setWaylandDisplay(get("WAYLAND_DISPLAY"), get("XDG_RUNTIME_DIR"));
 }
 
 // The device's user-idle time-out in seconds, by power source, from the registry (60 s when

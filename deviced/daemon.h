@@ -112,7 +112,8 @@ private:
     SessionEnvironment lastClientSession_; // of the last client that had a display
     dev::ClockFile clock_;
     int lockFd_ = -1, listenFd_ = -1, epollFd_ = -1, dueTimer_ = -1, waitTimer_ = -1,
-        signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1, activityTimer_ = -1, syncTimer_ = -1;
+        signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1, activityTimer_ = -1, syncTimer_ = -1,
+        idleFd_ = -1; // the compositor connection of the idle time (see WaylandIdle)
     bool syncArmed_ = false;
     std::map<int, std::unique_ptr<Conn>> conns_;
     std::map<std::u16string, Event> events_;

@@ -93,13 +93,23 @@ void DesktopIdle::close() {
 }
 
 std::string DesktopIdle::source() const {
+    if (source_ == Source::Wayland)
+        return "ext-idle-notify (the Wayland compositor of WAYLAND_DISPLAY=" + wayland_.display() +
+               ")";
     if (source_ == Source::Bus)
         return bus_.monitor() + " (the session's idle monitor)";
     if (source_ == Source::X11)
         return "x11 (the X screen-saver extension of DISPLAY=" + displayName_ + ")";
-    if (displayName_.empty())
+    std::string displays;
+    if (!wayland_.display().empty())
+        displays = "WAYLAND_DISPLAY=" + wayland_.display();
+    if (!displayName_.empty())
+        displays += (displays.empty() ? "" : " and ") + ("DISPLAY=" + displayName_);
+    if (displays.empty())
         return "none (no display: the user counts as active)";
-    return "none (DISPLAY=" + displayName_ + " gives no idle time: the user counts as active)";
+    const bool both = !wayland_.display().empty() && !displayName_.empty();
+    return "none (" + displays + (both ? " give" : " gives") +
+           " no idle time: the user counts as active)";
 }
 
 void DesktopIdle::setDisplayName(const std::string& name) {
@@ -112,22 +122,31 @@ void DesktopIdle::setDisplayName(const std::string& name) {
     displayName_ = name;
 }
 
-void DesktopIdle::setSessionBus(const std::string& address, bool wayland) {
+void DesktopIdle::setSessionBus(const std::string& address) {
     bus_.setAddress(address);
-    wayland_ = wayland;
+}
+
+void DesktopIdle::setWaylandDisplay(const std::string& display, const std::string& runtimeDir) {
+    wayland_.setDisplay(display, runtimeDir);
+}
+
+void DesktopIdle::setWaylandWatcher(std::function<void(int, bool)> watcher) {
+    wayland_.setWatcher(std::move(watcher));
 }
 
 std::optional<uint64_t> DesktopIdle::idleMs() {
     std::optional<uint64_t> idle;
-    if (wayland_ && (idle = bus_.idleMs())) {
+    const bool waylandSession = !wayland_.display().empty();
+    if (waylandSession && (idle = wayland_.idleMs()))
+        source_ = Source::Wayland;
+    else if (waylandSession && (idle = bus_.idleMs()))
         source_ = Source::Bus;
-    } else if ((idle = x11IdleMs())) {
+    else if ((idle = x11IdleMs()))
         source_ = Source::X11;
-    } else if (!wayland_ && (idle = bus_.idleMs())) {
+    else if (!waylandSession && (idle = bus_.idleMs()))
         source_ = Source::Bus;
-    } else {
+    else
         source_ = Source::None;
-    }
     return idle;
 }
 

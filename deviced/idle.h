@@ -1,13 +1,16 @@
-// The desktop's idle time, for the user-activity events. It comes from the X screen-saver
-// extension (libXss, loaded at run time) or from the session's idle monitor on the session bus
-// (a Wayland session, where X knows only of its own clients: the monitor is asked first there).
-// Where neither gives one (a console, a service started before the desktop) there is no idle
-// time and the user counts as active.
+// The desktop's idle time, for the user-activity events. On an X session it comes from the X
+// screen-saver extension (libXss, loaded at run time), else from the session's idle monitor on
+// the session bus. On a Wayland session X knows only of its own clients, so there the
+// compositor is asked first through ext-idle-notify, then the idle monitor on the bus, and the
+// X display (Xwayland) last; whichever answers first counts. Where none gives one (a console, a
+// service started before the desktop) there is no idle time and the user counts as active.
 #pragma once
 
 #include "deviced/busidle.h"
+#include "deviced/waylandidle.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,13 +37,24 @@ public:
 
     // The X display to ask (empty: none); a change closes the connection to the one before.
     void setDisplayName(const std::string& name);
-    // The session bus whose idle monitor to ask, and whether the session is a Wayland one.
-    void setSessionBus(const std::string& address, bool wayland);
-    // Milliseconds since the last user input, nullopt without a usable X display.
+    // The session bus whose idle monitor to ask.
+    void setSessionBus(const std::string& address);
+    // The Wayland compositor to ask (WAYLAND_DISPLAY, XDG_RUNTIME_DIR); a session with one is a
+    // Wayland session.
+    void setWaylandDisplay(const std::string& display, const std::string& runtimeDir);
+    // Told of the compositor connection's descriptor while it is open (see WaylandIdle).
+    void setWaylandWatcher(std::function<void(int fd, bool open)> watcher);
+    // Handles what the compositor sent, once its descriptor is readable: whether the idle state
+    // changed.
+    bool dispatchWayland() { return wayland_.dispatch(); }
+    // Milliseconds since the last user input, nullopt when no source gives it.
     std::optional<uint64_t> idleMs();
     std::optional<uint64_t> x11IdleMs();
-    // Whether a display or a session bus is known to ask (then a failed look is tried again).
-    bool configured() const { return !displayName_.empty() || bus_.configured(); }
+    // Whether a display, a compositor or a session bus is known to ask (then a failed look is
+    // tried again).
+    bool configured() const {
+        return !displayName_.empty() || bus_.configured() || wayland_.configured();
+    }
     // Where the last idle time came from ("x11 DISPLAY=:0"), or why there is none.
     std::string source() const;
 
@@ -53,8 +67,8 @@ private:
     void* info_ = nullptr;
     std::string displayName_;
     BusIdle bus_;
-    bool wayland_ = false;
-    enum class Source { None, X11, Bus } source_ = Source::None;
+    WaylandIdle wayland_;
+    enum class Source { None, X11, Bus, Wayland } source_ = Source::None;
 };
 
 } // namespace hv::deviced

@@ -41,7 +41,7 @@ fi
 python3 "$top/tools/manpage.py" --check "$build" || fail "manual pages"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6core6 libqt6widgets6 libqt6gui6 libgcab-1.0-0 libsqlite3-0 libc6 tzdata; do
+for lib in libqt6core6 libqt6widgets6 libqt6gui6 libgcab-1.0-0 libsqlite3-0 libwayland-client0 libc6 tzdata; do
     echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture"
