@@ -210,6 +210,11 @@ bool SWindow::OnWheel(int) {
 void SWindow::OnVScroll(int, int) {}
 void SWindow::OnDeactivate() {}
 void SWindow::OnDestroy() {}
+Accessible SWindow::accessibility() const {
+    Accessible a;
+    a.name = windowTitle();
+    return a;
+}
 LRESULT SWindow::WindowProc(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }

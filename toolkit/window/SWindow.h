@@ -11,8 +11,10 @@
 #include "toolkit/window/dc.h"
 #include "toolkit/window/winapi.h"
 
+#include <QAccessible>
 #include <QImage>
 #include <QRegion>
+#include <QString>
 #include <QWidget>
 
 #include <string>
@@ -28,6 +30,15 @@ struct SCROLLINFO {
     int nPage = 0;
     int nPos = 0;
     int nTrackPos = 0;
+};
+
+// What a screen reader is told of a window that draws itself: its role, its name (what it is
+// for), its value (what it shows: a list's choice, a picker's time) and a longer description.
+struct Accessible {
+    QAccessible::Role role = QAccessible::Client;
+    QString name;
+    QString value;
+    QString description;
 };
 
 class SWindow : public QWidget {
@@ -64,6 +75,9 @@ public:
     virtual void OnDeactivate();
     // The window is being destroyed; its children still exist.
     virtual void OnDestroy();
+    // The role, name and value told to assistive technology (the default: a client area named
+    // by its window text).
+    virtual Accessible accessibility() const;
     // The owner protocol: WM_COMMAND, WM_NOTIFY, WM_DRAWITEM and WM_USER messages.
     virtual LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
