@@ -45,13 +45,18 @@ public:
         return false;
     }
 };
+// Made with the first pop-up; until then (and without an application) there is none.
+PopupWatcher* popupWatcherIfAny = nullptr;
 PopupWatcher& popupWatcher() {
-    static PopupWatcher* w = [] {
-        auto* p = new PopupWatcher;
-        qApp->installEventFilter(p);
-        return p;
-    }();
-    return *w;
+    if (!popupWatcherIfAny) {
+        popupWatcherIfAny = new PopupWatcher;
+        qApp->installEventFilter(popupWatcherIfAny);
+    }
+    return *popupWatcherIfAny;
+}
+void forgetPopup(SWindow* w) {
+    if (popupWatcherIfAny)
+        popupWatcherIfAny->popups.erase(w);
 }
 
 // The program's screen a window stands on: the top-level window that no other window owns.
@@ -112,7 +117,7 @@ SWindow::~SWindow() {
         if (auto* w = qobject_cast<QWidget*>(o); w && liveWindows().count(w))
             w->setParent(nullptr);
     liveWindows().erase(this);
-    popupWatcher().popups.erase(this);
+    forgetPopup(this);
 }
 
 int SWindow::Create(uint32_t, const std::u16string& className, const std::u16string& windowName,
@@ -340,7 +345,7 @@ void SWindow::tearDown() {
     if (!self)
         return;
     created_ = false;
-    popupWatcher().popups.erase(this);
+    forgetPopup(this);
     if (popup_)
         releaseKeyboard();
     hide();
