@@ -166,7 +166,27 @@ class Device:
                            text=True)
         return r.stdout
 
+    def reminders_running(self):
+        """The pids of the reminders that told their start and not yet their end."""
+        if not os.path.exists(self.reminder_log):
+            return set()
+        started, ended = set(), set()
+        for line in open(self.reminder_log):
+            pid, _, what = line.strip().partition(" ")
+            if what.startswith("start"):
+                started.add(pid)
+            elif what == "end" or what.startswith("end:"):
+                ended.add(pid)
+        return {p for p in started - ended if os.path.exists("/proc/" + p)}
+
     def close(self):
+        # The reminders still running end first, while their daemon answers: those of a time
+        # change by themselves, a ringing one on SIGTERM as its Dismiss ends it. Ended together
+        # with the daemon, a reminder would wait for it and start another one.
+        if not wait_for(lambda: not self.reminders_running(), 10):
+            for pid in self.reminders_running():
+                os.kill(int(pid), signal.SIGTERM)
+            wait_for(lambda: not self.reminders_running(), 10)
         # The daemon of this root and the programs it started there (the launcher, reminders)
         # end with the run. A program still ending may start the daemon again on demand, so the
         # sweep repeats until nothing of this root runs.
