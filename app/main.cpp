@@ -1,8 +1,8 @@
 // Horavel.exe: the main program. Command line: the handheld's forms ("s" n, "a" n, "e", "t" n)
 // plus desktop options: --scale F (size factor of the 480 x 640 window), --render-all DIR (draw
 // every view to PNG files and end), --first-frame (end after the first painted frame and print
-// the time it took). HORAVEL_SHELL_LOG and HORAVEL_SHELL_CONTROL let tests follow and drive a
-// window on a screen without a person.
+// the time it took). HORAVEL_SHELL_LOG names a file that gets a line per happening (for tests
+// and diagnosis).
 #include "app/viewregistry.h"
 #include "device/daemon_client.h"
 #include "device/device.h"
@@ -22,7 +22,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QTextStream>
 #include <QTimer>
@@ -171,55 +170,6 @@ void trace(const QString& line) {
         QTextStream(&f) << QCoreApplication::applicationPid() << ' ' << line << '\n';
 }
 
-// Tests drive a window that no person sees through a control file: when HORAVEL_SHELL_CONTROL
-// names one, its command is carried out within a tenth of a second and the file removed.
-// "tap X Y" lifts the stylus at window coordinates X, Y after pressing it there; "grab PATH"
-// writes what the window shows to PATH as PNG.
-void followControlFile(MainWindow& w) {
-    const QString path = qEnvironmentVariable("HORAVEL_SHELL_CONTROL");
-    if (path.isEmpty())
-        return;
-    auto* timer = new QTimer(&w);
-    QObject::connect(timer, &QTimer::timeout, &w, [&w, path] {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            return;
-        const QString command = QString::fromUtf8(f.readAll()).trimmed();
-        f.close();
-        f.remove();
-        const QStringList parts = command.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (parts.size() == 3 && parts[0] == QLatin1String("tap")) {
-            const QPoint at(parts[1].toInt(), parts[2].toInt());
-            QWidget* target = w.childAt(at);
-            if (!target)
-                target = &w;
-            const QPointF local = target->mapFrom(&w, QPointF(at));
-            const QPointF global = w.mapToGlobal(QPointF(at));
-            QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton,
-                              Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(target, &press);
-            QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
-                                Qt::NoButton, Qt::NoModifier);
-            QApplication::sendEvent(target, &release);
-            trace(QStringLiteral("tap %1 %2").arg(at.x()).arg(at.y()));
-        } else if (parts.size() >= 2 && parts[0] == QLatin1String("grab")) {
-            const QString out = command.mid(5).trimmed();
-            const QString part = out + QStringLiteral(".part");
-            const QRect screen = w.screen()->geometry();
-            trace(QStringLiteral("grab of the window at %1, %2, %3 x %4 on a screen of %5 x %6")
-                      .arg(w.x())
-                      .arg(w.y())
-                      .arg(w.width())
-                      .arg(w.height())
-                      .arg(screen.width())
-                      .arg(screen.height()));
-            if (w.grab().save(part, "PNG"))
-                QFile::rename(part, out);
-        }
-    });
-    timer->start(100);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -318,7 +268,6 @@ int main(int argc, char** argv) {
         return 0;
     if (!offscreen && !opt.firstFrame && cmd.kind != CommandLine::Kind::ScreenSaver)
         offerRemindersAfterRestart(w);
-    followControlFile(w);
     trace(QStringLiteral("running"));
     if (w.screenSaverMode())
         trace(QStringLiteral("screen saver, skin %1").arg(cmd.number));

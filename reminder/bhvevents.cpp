@@ -47,21 +47,6 @@ void trace(const QString& line) {
     QTextStream(&f) << QCoreApplication::applicationPid() << ' ' << line << '\n';
 }
 
-// A command written as a number into the file HORAVEL_REMINDER_CONTROL is carried out by the
-// bubble's own buttons at the next tick (tests press "Snooze" and "Dismiss" this way).
-int takeControlCommand() {
-    const QByteArray path = qgetenv("HORAVEL_REMINDER_CONTROL");
-    if (path.isEmpty())
-        return 0;
-    QFile f(QString::fromLocal8Bit(path));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const int id = QString::fromLatin1(f.readAll()).trimmed().toInt();
-    f.close();
-    f.remove();
-    return id;
-}
-
 // The platform the bubble is shown on. Without a display a Qt program aborts in its platform
 // plugin; the reminder must still ring, re-register and write back. So, unless the user chose a
 // platform, the session's own (Wayland, X11) is tried first and the offscreen one last. True
@@ -324,8 +309,6 @@ int main(int argc, char** argv) {
             QCoreApplication::quit();
     });
     QObject::connect(&tick, &QTimer::timeout, [&] {
-        if (const int id = takeControlCommand())
-            bubble.press(id);
         if (!rem.closed())
             rem.tick();
     });

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes docs/screenshots/reminder-notification-en_US.png: a reminder's bubble beside its desktop
 # notification, on a virtual X screen (Xvfb) with dunst as the notification service on a private
-# session bus. Needs xvfb, dunst, dbus and ImageMagick (none of them is needed by the build).
+# session bus. Needs xvfb, dunst, dbus and ImageMagick (none of them is needed by the build). The
+# reminder is the test build of BHVEvents.exe, whose Dismiss a control file presses.
 #   scripts/notice-screenshot.sh [BUILD_DIR]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,7 +24,7 @@ dbus-run-session -- bash -c '
     dunst -conf "$1/tests/desktop/dunstrc" >/dev/null 2>&1 &
     dunst_pid=$!
     sleep 1
-    "$2/tests/desktop/hv_notice_scene" "$HORAVEL_DEVICE" "$2/reminder/BHVEvents.exe" &
+    "$2/tests/desktop/hv_notice_scene" "$HORAVEL_DEVICE" "$2/tests/driven/bhvevents_driven" &
     scene=$!
     sleep 4
     xwd -root -silent | convert xwd:- -crop 760x196+0+0 +repage -strip "$3/shot.png"

@@ -10,6 +10,7 @@ results are read from the data files, the daemon and the screen.
 Exit status 77 (skipped) when Xvfb or xdotool is not installed.
 """
 import os
+import re
 import shutil
 import signal
 import struct
@@ -94,14 +95,12 @@ class Device:
         self.home = os.path.join(self.top, "home")
         os.makedirs(self.home)
         self.reminder_log = os.path.join(self.top, "reminder.log")
-        self.reminder_control = os.path.join(self.top, "reminder.cmd")
         self.env = screen.env()
         self.env.update({
             "HORAVEL_DEVICE": self.root,
             "HORAVEL_DESKTOP": os.path.join(self.top, "desktop"),
             "HORAVEL_DEVICED": os.path.join(BUILD, "deviced", "hvdeviced"),
             "HORAVEL_REMINDER_LOG": self.reminder_log,
-            "HORAVEL_REMINDER_CONTROL": self.reminder_control,
             "HOME": self.home,
             "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
             "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
@@ -144,16 +143,50 @@ class Device:
         with open(path, "rb") as f:
             return f.read()
 
+    def reminder_said(self, text):
+        return os.path.exists(self.reminder_log) and text in open(self.reminder_log).read()
+
+    def bubble(self):
+        """The reminder's bubble window on the screen, or None."""
+        env = self.screen.env()
+        for wid in subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                   "^Horavel Reminder$"], env=env, stdout=subprocess.PIPE,
+                                  stderr=subprocess.DEVNULL, text=True).stdout.split():
+            geo = dict(line.partition("=")[::2] for line in subprocess.run(
+                ["xdotool", "getwindowgeometry", "--shell", wid], env=env,
+                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True).stdout.split())
+            if "WIDTH" in geo:
+                return Window(int(wid), int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]),
+                              int(geo["HEIGHT"]), "Horavel Reminder")
+        return None
+
     def cli(self, *args):
         r = subprocess.run([os.path.join(BUILD, "cli", "horavel-cli"), "device"] + list(args),
                            env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                            text=True)
         return r.stdout
 
+    def reminders_running(self):
+        """The pids of the reminders that told their start and not yet their end."""
+        if not os.path.exists(self.reminder_log):
+            return set()
+        started, ended = set(), set()
+        for line in open(self.reminder_log):
+            pid, _, what = line.strip().partition(" ")
+            if what.startswith("start"):
+                started.add(pid)
+            elif what == "end" or what.startswith("end:"):
+                ended.add(pid)
+        return {p for p in started - ended if os.path.exists("/proc/" + p)}
+
     def close(self):
-        if os.path.exists(self.reminder_log) and "end" not in open(self.reminder_log).read():
-            open(self.reminder_control, "w").write("200\n")  # "Dismiss" ends a reminder
-            wait_for(lambda: "end" in open(self.reminder_log).read(), 5)
+        # The reminders still running end first, while their daemon answers: those of a time
+        # change by themselves, a ringing one on SIGTERM as its Dismiss ends it. Ended together
+        # with the daemon, a reminder would wait for it and start another one.
+        if not wait_for(lambda: not self.reminders_running(), 10):
+            for pid in self.reminders_running():
+                os.kill(int(pid), signal.SIGTERM)
+            wait_for(lambda: not self.reminders_running(), 10)
         # The daemon of this root and the programs it started there (the launcher, reminders)
         # end with the run. A program still ending may start the daemon again on demand, so the
         # sweep repeats until nothing of this root runs.
@@ -452,6 +485,15 @@ class AlarmsAndEvents(Journey):
         self.assertTrue(wait_for(lambda: os.path.exists(DEVICE.reminder_log) and
                                  "play \\Windows\\Alarm1.wav" in open(DEVICE.reminder_log).read(),
                                  15), "the reminder did not ring")
+        # Its bubble's Dismiss, at the lower left of the bubble, ends it.
+        bubble = wait_for(DEVICE.bubble, 10)
+        self.assertTrue(bubble, "no bubble on the screen")
+        h.xdotool("mousemove", "--sync", bubble.x + 30, bubble.y + bubble.h - 20)
+        h.xdotool("click", "1")
+        self.assertTrue(wait_for(lambda: DEVICE.reminder_said("command 200"), 5),
+                        "Dismiss did not reach the reminder")
+        self.assertTrue(wait_for(lambda: re.search(r"^\d+ end$", open(DEVICE.reminder_log).read(),
+                                                   re.M), 10), "the reminder did not end")
 
     def test_an_event_is_deleted_through_its_confirmation(self):
         DEVICE.fresh()

@@ -1,9 +1,10 @@
 // The screen-saver path end to end in a temporary device root, with the real daemon, the real
-// launcher HVTimer.exe and the real Horavel.exe installed in the root: while a program of the
-// exception list runs the launcher keeps the screen saver away; once only a program of the same
-// name in other letters runs, the launcher starts "Horavel.exe s2" after the time-out; the
-// Ana-Digi skin fills the screen, scaled and centred; a second start only brings it to the front;
-// the first tap ends it; the settings file is left as it was.
+// launcher HVTimer.exe and Horavel.exe installed in the root (its test build, which a control
+// file drives on the offscreen platform): while a program of the exception list runs the launcher
+// keeps the screen saver away; once only a program of the same name in other letters runs, the
+// launcher starts "Horavel.exe s2" after the time-out; the Ana-Digi skin fills the screen, scaled
+// and centred; a second start only brings it to the front; the first tap ends it; the settings
+// file is left as it was.
 //
 // The shortest time-out is a minute and the launcher counts in ten-second steps, so this test
 // takes about a minute and a half.

@@ -69,7 +69,8 @@ inline void withoutADisplay() {
 }
 
 // Points this process and the programs it starts at a reminder's device root: the device
-// root, the daemon program, the reminder's log and control files, the offscreen platform.
+// root, the daemon program, the reminder's log and control files (the control file presses the
+// bubble's buttons of the test build of BHVEvents.exe), the offscreen platform.
 inline void useReminderRoot(const std::filesystem::path& root, const char* deviced) {
     ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
     ::setenv("HORAVEL_DEVICED", deviced, 1);

@@ -57,8 +57,12 @@ TEST(SetupHook, ExportsTheFourEntryPoints) {
     ASSERT_NE(hook.lib, nullptr) << dlerror();
     ASSERT_TRUE(hook.installInit && hook.installExit && hook.uninstallInit && hook.uninstallExit &&
                 hook.useDevice);
+    dev::FakeDevice fake;
+    dev::ScopedDevice use(fake);
+    hook.useDevice(&fake);
     EXPECT_EQ(hook.installInit(nullptr, 1, 0, kDir), 0);
     EXPECT_EQ(hook.installExit(nullptr, kDir, 0, 0, 0, 0, 0), 0);
+    EXPECT_EQ(readInstallFolderValue(), std::u16string(kDir) + u"\\");
     EXPECT_EQ(hook.uninstallExit(nullptr), 0);
     EXPECT_EQ(dlsym(hook.lib, "_ZN2hv3dev7currentEv"), nullptr); // the device layer stays inside
 }
