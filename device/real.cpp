@@ -6,6 +6,7 @@
 #include "device/paths.h"
 #include "device/text.h"
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
@@ -72,10 +73,20 @@ public:
     uint64_t tickCount() override { return monotonicMs(); }
     void sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     std::string hostZoneName() override { return hostZoneNameFromSystem(); }
+    fs::path stateFile() const override { return file_; }
+    void setWatched(bool watched) override {
+        // A change between the last look and the start of the watch is found by one more look.
+        stale_ = true;
+        watched_ = watched;
+    }
+    void stateChanged() override { stale_ = true; }
 
 private:
-    // The clock file is read again only when it changed (one stat a call).
+    // The clock file is read again only when it changed: one stat a call, or none while a watch
+    // tells of its changes.
     void refresh() {
+        if (watched_ && !stale_.exchange(false))
+            return;
         struct stat st {};
         if (::stat(file_.c_str(), &st) != 0) {
             cached_ = {};
@@ -90,6 +101,8 @@ private:
         cached_ = readClockFile(file_.parent_path().parent_path()).value_or(ClockFile{});
     }
     fs::path file_;
+    std::atomic<bool> watched_{false};
+    std::atomic<bool> stale_{true};
     ClockFile cached_{};
     std::tuple<ino_t, time_t, long, off_t> stamp_{};
     TimeZoneInformation hostZone_{};

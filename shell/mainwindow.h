@@ -12,9 +12,11 @@
 
 #include <QBasicTimer>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QWidget>
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,6 +24,10 @@
 #include <QDialog>
 class QMenu;
 class QToolButton;
+
+namespace hv::dev {
+class FileWatch;
+}
 
 namespace hv::shell {
 
@@ -140,6 +146,12 @@ private:
     void showDialog(QDialog* d);
     // Moves a dialog to the middle of the main window.
     void centreOver(QWidget* d);
+    // The files the tick shows (the device clock's, the alarms and the timers) are watched, so
+    // that a tick reads one only after it changed.
+    void watchDeviceFiles();
+    void takeFileChanges();
+    void lookAtAlarms();
+    void lookForEndedTimers();
 
     bool screenSaverMode_ = false;
     uint32_t screenSaverSkinArg_ = 0;
@@ -158,6 +170,12 @@ private:
     bool firstStart_ = false;
     bool homeFromHost_ = false;
     QPointer<QDialog> dialog_;
+    std::unique_ptr<dev::FileWatch> watch_;
+    std::unique_ptr<QSocketNotifier> watchNotifier_;
+    std::filesystem::path clockFile_, alarmsFile_, timersFile_;
+    bool alarmsChanged_ = true;
+    // New seconds in which the tick still asks whether the reminder ended a timer.
+    int timerLooks_ = 0;
 };
 
 // The "Set Date && Time" dialog: a date and a time picker that follow the clock until changed;
