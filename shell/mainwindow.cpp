@@ -34,6 +34,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstring>
+
 namespace hv::shell {
 
 using namespace hv::tk;
@@ -459,7 +461,18 @@ void MainWindow::tick() {
         lookAtAlarms();
     }
     HWND client = client_->hwnd();
-    if (!screenSaverMode_ && !fullScreen_ && holder_.headerBar->recomposeStatusBar(now)) {
+    // The status bar's texts change with the second, or with the records they are made of (a
+    // stopwatch or timer started, an alarm switched, other kinds chosen): between those, a tick
+    // of a running stopwatch leaves them be.
+    StatusInputs inputs;
+    std::memcpy(inputs.settings.data(), &app().settings, inputs.settings.size());
+    std::memcpy(inputs.alarms.data(), items::alarms().records.data(), inputs.alarms.size());
+    std::memcpy(inputs.timers.data(), items::timers().records.data(), inputs.timers.size());
+    inputs.home = holder_.cities->homeRecord();
+    const bool statusDue = r.secondChanged || !(inputs == statusInputs_);
+    statusInputs_ = inputs;
+    if (!screenSaverMode_ && !fullScreen_ && statusDue &&
+        holder_.headerBar->recomposeStatusBar(now)) {
         const RECT bar{kStatusBar.left, kStatusBar.top, kStatusBar.right, kStatusBar.bottom};
         tk::InvalidateRect(client, &bar, false);
     }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "cities/citydatabase.h"
+#include "items/alarms.h"
+#include "items/timers.h"
 #include "shell/headerbar.h"
 #include "shellcore/homesources.h"
 #include "shellcore/shellcore.h"
@@ -176,6 +178,15 @@ private:
     bool alarmsChanged_ = true;
     // New seconds in which the tick still asks whether the reminder ended a timer.
     int timerLooks_ = 0;
+    // What the status bar's texts were last composed from, besides the time.
+    struct StatusInputs {
+        std::array<uint8_t, sizeof(SettingsRecord)> settings{};
+        std::array<uint8_t, sizeof(items::AlarmRecord) * items::kAlarmCount> alarms{};
+        std::array<uint8_t, sizeof(items::TimerRecord) * items::kTimerCount> timers{};
+        const CityRecord* home = nullptr;
+        friend bool operator==(const StatusInputs&, const StatusInputs&) = default;
+    };
+    StatusInputs statusInputs_;
 };
 
 // The "Set Date && Time" dialog: a date and a time picker that follow the clock until changed;
