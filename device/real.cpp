@@ -109,6 +109,29 @@ private:
     int hostZoneYear_ = -1;
 };
 
+// The daemon's time setting, after which the clock reads its file again: a program that watches
+// the file would otherwise see its own change only once its event loop took the notice.
+class ClockFollowingTimeSetting : public TimeSetting {
+public:
+    ClockFollowingTimeSetting(std::unique_ptr<TimeSetting> inner, Clock& clock)
+        : inner_(std::move(inner)), clock_(clock) {}
+    bool setSystemTime(const SystemTime& utc) override { return told(inner_->setSystemTime(utc)); }
+    bool setLocalTime(const SystemTime& local) override {
+        return told(inner_->setLocalTime(local));
+    }
+    bool setTimeZone(const TimeZoneInformation& tz) override {
+        return told(inner_->setTimeZone(tz));
+    }
+
+private:
+    bool told(bool ok) {
+        clock_.stateChanged();
+        return ok;
+    }
+    std::unique_ptr<TimeSetting> inner_;
+    Clock& clock_;
+};
+
 class EnvironmentLocale : public LocaleProvider {
 public:
     const LocaleData& data() override {
@@ -603,7 +626,8 @@ void RealDevice::setRoot(const fs::path& root) {
     // The daemon owns these; the client reaches it (starting it) on first use.
     auto daemon = std::make_shared<DaemonClient>(root_);
     shell_ = makeLinuxShell(root_, daemon);
-    timeSetting_ = std::make_unique<DaemonTimeSetting>(daemon);
+    timeSetting_ = std::make_unique<ClockFollowingTimeSetting>(
+        std::make_unique<DaemonTimeSetting>(daemon), *clock_);
     notifications_ = std::make_unique<DaemonNotifications>(daemon);
     events_ = std::make_unique<DaemonEvents>(daemon);
 }

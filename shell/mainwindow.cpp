@@ -11,6 +11,7 @@
 #include "items/alarms.h"
 #include "items/events.h"
 #include "items/reregister.h"
+#include "items/stopwatch.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
@@ -469,6 +470,8 @@ void MainWindow::tick() {
     std::memcpy(inputs.alarms.data(), items::alarms().records.data(), inputs.alarms.size());
     std::memcpy(inputs.timers.data(), items::timers().records.data(), inputs.timers.size());
     inputs.home = holder_.cities->homeRecord();
+    if (app().settings.stopwatchRunning)
+        inputs.stopwatchSecond = items::Stopwatch().elapsed() / dev::kTicksPerSecond;
     const bool statusDue = r.secondChanged || !(inputs == statusInputs_);
     statusInputs_ = inputs;
     if (!screenSaverMode_ && !fullScreen_ && statusDue &&

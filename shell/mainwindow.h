@@ -184,6 +184,7 @@ private:
         std::array<uint8_t, sizeof(items::AlarmRecord) * items::kAlarmCount> alarms{};
         std::array<uint8_t, sizeof(items::TimerRecord) * items::kTimerCount> timers{};
         const CityRecord* home = nullptr;
+        uint64_t stopwatchSecond = 0; // a running stopwatch's seconds turn inside the clock's
         friend bool operator==(const StatusInputs&, const StatusInputs&) = default;
     };
     StatusInputs statusInputs_;
