@@ -19,7 +19,12 @@ pids=()
 cleanup() {
     local p
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    for p in $(pgrep -f -- "--root $work/device" || true); do kill "$p" 2>/dev/null || true; done
+    # The device services daemon of this run's root (twice: the program may start it as it ends).
+    local round
+    for round in 1 2; do
+        sleep 0.5
+        for p in $(pgrep -f -- "--root $work/device" || true); do kill "$p" 2>/dev/null || true; done
+    done
     sleep 0.5 # the daemon's last writes into the root
     rm -rf "$work"
 }
