@@ -3,7 +3,7 @@
 # and for GNOME Clocks' stopwatch: each program runs on its own Xvfb display, its stopwatch is
 # started, and after a warm-up the process CPU time (user + system, /proc/PID/stat) is read at the
 # start and the end of the same interval. Prints both figures as percent of one core.
-#   bench/stopwatch_cpu.sh [BUILD_DIR] [SECONDS] [SCREENSHOT_DIR]
+#   [HV_BENCH_DISPLAY=N] bench/stopwatch_cpu.sh [BUILD_DIR] [SECONDS] [SCREENSHOT_DIR]
 # Needs the packages of deps/stopwatchbench.optional (installed when run as root).
 set -euo pipefail
 . "$(dirname "$0")/../scripts/common.sh"
@@ -29,8 +29,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Two displays, so that neither window covers the other.
-display_a=$((90 + RANDOM % 400))
+# Two displays, so that neither window covers the other: HV_BENCH_DISPLAY and the next, else two
+# picked at random.
+display_a=${HV_BENCH_DISPLAY:-$((90 + RANDOM % 400))}
 display_b=$((display_a + 1))
 for d in $display_a $display_b; do
     Xvfb ":$d" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb$d.log" 2>&1 &

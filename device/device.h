@@ -27,6 +27,13 @@ public:
     // The IANA name of the host's zone, the zone a fresh device starts in ("Europe/Berlin");
     // empty when the host does not tell.
     virtual std::string hostZoneName() { return {}; }
+    // The host file the clock keeps the device's offset and zone in; empty when it keeps them
+    // in memory. A program that watches the file (device/watch.h) calls setWatched(true) and
+    // stateChanged() at each change: the clock then reads the file only after a change instead
+    // of looking at it at every call. setWatched(false) goes back to looking at every call.
+    virtual std::filesystem::path stateFile() const { return {}; }
+    virtual void setWatched(bool watched) { (void)watched; }
+    virtual void stateChanged() {}
 };
 
 // ---- Time setting (owned by the device services daemon) -------------------------------------

@@ -6,6 +6,7 @@
 #include "device/paths.h"
 #include "device/text.h"
 
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <csignal>
@@ -72,10 +73,20 @@ public:
     uint64_t tickCount() override { return monotonicMs(); }
     void sleep(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
     std::string hostZoneName() override { return hostZoneNameFromSystem(); }
+    fs::path stateFile() const override { return file_; }
+    void setWatched(bool watched) override {
+        // A change between the last look and the start of the watch is found by one more look.
+        stale_ = true;
+        watched_ = watched;
+    }
+    void stateChanged() override { stale_ = true; }
 
 private:
-    // The clock file is read again only when it changed (one stat a call).
+    // The clock file is read again only when it changed: one stat a call, or none while a watch
+    // tells of its changes.
     void refresh() {
+        if (watched_ && !stale_.exchange(false))
+            return;
         struct stat st {};
         if (::stat(file_.c_str(), &st) != 0) {
             cached_ = {};
@@ -90,10 +101,35 @@ private:
         cached_ = readClockFile(file_.parent_path().parent_path()).value_or(ClockFile{});
     }
     fs::path file_;
+    std::atomic<bool> watched_{false};
+    std::atomic<bool> stale_{true};
     ClockFile cached_{};
     std::tuple<ino_t, time_t, long, off_t> stamp_{};
     TimeZoneInformation hostZone_{};
     int hostZoneYear_ = -1;
+};
+
+// The daemon's time setting, after which the clock reads its file again: a program that watches
+// the file would otherwise see its own change only once its event loop took the notice.
+class ClockFollowingTimeSetting : public TimeSetting {
+public:
+    ClockFollowingTimeSetting(std::unique_ptr<TimeSetting> inner, Clock& clock)
+        : inner_(std::move(inner)), clock_(clock) {}
+    bool setSystemTime(const SystemTime& utc) override { return told(inner_->setSystemTime(utc)); }
+    bool setLocalTime(const SystemTime& local) override {
+        return told(inner_->setLocalTime(local));
+    }
+    bool setTimeZone(const TimeZoneInformation& tz) override {
+        return told(inner_->setTimeZone(tz));
+    }
+
+private:
+    bool told(bool ok) {
+        clock_.stateChanged();
+        return ok;
+    }
+    std::unique_ptr<TimeSetting> inner_;
+    Clock& clock_;
 };
 
 class EnvironmentLocale : public LocaleProvider {
@@ -590,7 +626,8 @@ void RealDevice::setRoot(const fs::path& root) {
     // The daemon owns these; the client reaches it (starting it) on first use.
     auto daemon = std::make_shared<DaemonClient>(root_);
     shell_ = makeLinuxShell(root_, daemon);
-    timeSetting_ = std::make_unique<DaemonTimeSetting>(daemon);
+    timeSetting_ = std::make_unique<ClockFollowingTimeSetting>(
+        std::make_unique<DaemonTimeSetting>(daemon), *clock_);
     notifications_ = std::make_unique<DaemonNotifications>(daemon);
     events_ = std::make_unique<DaemonEvents>(daemon);
 }

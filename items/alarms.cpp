@@ -155,9 +155,11 @@ bool Alarms::ensureLoaded() {
     return false;
 }
 
-bool Alarms::refresh() {
+bool Alarms::refresh(bool* busy) {
     const std::u16string path = dataFilePath(kAlarmsFileName);
     dev::ExclusiveFile f = dev::ExclusiveFile::open(path, dev::OpenMode::ReadExisting);
+    if (busy)
+        *busy = f.busy();
     if (!loaded_) {
         // Called from the tick: a file another program holds is tried again at the next call,
         // never waited for here.

@@ -72,8 +72,8 @@ public:
     // The views' and status bar's read: takes the reminder's writes (a fired alarm's new
     // occurrence and handle, a time change's re-registrations) into the records this table has
     // not changed itself; loads a table whose load failed. One attempt; a busy file waits for
-    // the next call. True when the table changed.
-    bool refresh();
+    // the next call (busy, when given, then tells so). True when the table changed.
+    bool refresh(bool* busy = nullptr);
     // SaveAlarms: the whole table, crash-safe, retried, then reported. The reminder rewrites
     // records in the file when an alarm fires (a new handle and occurrence) and all of them after
     // a time change; a record this table has not changed since it last read or wrote the file

@@ -391,6 +391,14 @@ Hms Timers::remaining(int i) const {
     return {st.hour, st.minute, st.second};
 }
 
+bool Timers::endReached() const {
+    const dev::FileTime now = dev::getSystemTimeAsFileTime();
+    for (const TimerRecord& r : records)
+        if (r.running && timerEndUtc(r) <= now)
+            return true;
+    return false;
+}
+
 std::optional<int> Timers::firstToEnd() const {
     std::optional<int> best;
     for (int i = 0; i < kTimerCount; ++i) {

@@ -101,6 +101,8 @@ public:
     std::u16string remainingText(int i) const { return hmsText(remaining(i)); }
     // The running timer that ends first, for the status bar.
     std::optional<int> firstToEnd() const;
+    // Whether a running timer has reached its end: the reminder is then about to end it.
+    bool endReached() const;
 
 private:
     // Brings a file image's records into the table as save() describes.

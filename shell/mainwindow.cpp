@@ -5,10 +5,13 @@
 #include "cities/ui/homelocation.h"
 #include "device/device.h"
 #include "device/files.h"
+#include "device/paths.h"
 #include "device/text.h"
+#include "device/watch.h"
 #include "items/alarms.h"
 #include "items/events.h"
 #include "items/reregister.h"
+#include "items/stopwatch.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
@@ -31,6 +34,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <cstring>
 
 namespace hv::shell {
 
@@ -132,6 +137,9 @@ MainWindow::MainWindow(const CommandLine& cmd, view::ViewFactory factory)
 MainWindow::~MainWindow() {
     tickTimer_.stop();
     delete dialog_.data();
+    // The clock outlives the window: without the watch it looks at its file again.
+    if (!clockFile_.empty() && dev::current().clock().stateFile() == clockFile_)
+        dev::current().clock().setWatched(false);
 }
 
 QWidget* MainWindow::canvas() const {
@@ -294,8 +302,70 @@ bool MainWindow::start() {
         holder_.headerBar->recomposeStatusBar(dev::getLocalTime(), true);
     if (!screenSaverMode_ && homeLocationDiffers && homeLocationDiffers())
         openHomeLocation(true);
+    watchDeviceFiles();
     tickTimer_.start(kTickMs, Qt::CoarseTimer, this);
     return tickTimer_.isActive();
+}
+
+void MainWindow::watchDeviceFiles() {
+    watch_ = std::make_unique<dev::FileWatch>();
+    clockFile_ = dev::current().clock().stateFile();
+    if (!clockFile_.empty())
+        watch_->watch(clockFile_);
+    alarmsFile_ = dev::hostPath(dataFilePath(items::kAlarmsFileName));
+    watch_->watch(alarmsFile_);
+    if (!screenSaverMode_) {
+        timersFile_ = dev::hostPath(dataFilePath(items::kTimersFileName));
+        watch_->watch(timersFile_);
+    }
+    if (!clockFile_.empty())
+        dev::current().clock().setWatched(watch_->watched(clockFile_));
+    if (watch_->descriptor() >= 0) {
+        watchNotifier_ =
+            std::make_unique<QSocketNotifier>(watch_->descriptor(), QSocketNotifier::Read, this);
+        QObject::connect(watchNotifier_.get(), &QSocketNotifier::activated, this,
+                         [this] { takeFileChanges(); });
+    }
+}
+
+void MainWindow::takeFileChanges() {
+    if (!watch_)
+        return;
+    for (const auto& f : watch_->take()) {
+        if (f == clockFile_)
+            dev::current().clock().stateChanged();
+        else if (f == alarmsFile_)
+            alarmsChanged_ = true;
+        else if (f == timersFile_)
+            // The reminder writes an ended timer back, then sets the event that tells of it.
+            timerLooks_ = 10;
+    }
+    // A folder watched again after it went (or one that still cannot be) changes how the clock
+    // learns of its file.
+    if (!clockFile_.empty())
+        dev::current().clock().setWatched(watch_->watched(clockFile_));
+}
+
+void MainWindow::lookAtAlarms() {
+    items::Alarms& a = items::alarms();
+    if (watch_ && watch_->watched(alarmsFile_) && !alarmsChanged_ && a.loaded())
+        return;
+    bool busy = false;
+    a.refresh(&busy);
+    // A file another program holds is looked at again at the next second.
+    alarmsChanged_ = busy;
+}
+
+void MainWindow::lookForEndedTimers() {
+    items::Timers& t = items::timers();
+    // The event is asked for while the timer file changed lately or a timer has reached its end;
+    // a timer the reminder ended is completed one a second, so another may follow.
+    if (watch_ && watch_->watched(timersFile_) && timerLooks_ == 0 && !t.endReached())
+        return;
+    if (timerLooks_ > 0)
+        --timerLooks_;
+    if (t.checkChanged() >= 0)
+        timerLooks_ = std::max(timerLooks_, 1);
 }
 
 void MainWindow::enterFullScreen() {
@@ -380,12 +450,32 @@ void MainWindow::tick() {
     // the reminder ended is completed and the alarms take the reminder's re-registrations, so the
     // status bar and a later save never hold stale records.
     if (r.secondChanged) {
+        // Files whose folder could not be watched are looked at each second, and their
+        // watch tried again.
+        const bool unwatched = watch_ && ((!clockFile_.empty() && !watch_->watched(clockFile_)) ||
+                                          !watch_->watched(alarmsFile_) ||
+                                          (!screenSaverMode_ && !watch_->watched(timersFile_)));
+        if (unwatched)
+            takeFileChanges();
         if (!screenSaverMode_)
-            items::timers().checkChanged();
-        items::alarms().refresh();
+            lookForEndedTimers();
+        lookAtAlarms();
     }
     HWND client = client_->hwnd();
-    if (!screenSaverMode_ && !fullScreen_ && holder_.headerBar->recomposeStatusBar(now)) {
+    // The status bar's texts change with the second, or with the records they are made of (a
+    // stopwatch or timer started, an alarm switched, other kinds chosen): between those, a tick
+    // of a running stopwatch leaves them be.
+    StatusInputs inputs;
+    std::memcpy(inputs.settings.data(), &app().settings, inputs.settings.size());
+    std::memcpy(inputs.alarms.data(), items::alarms().records.data(), inputs.alarms.size());
+    std::memcpy(inputs.timers.data(), items::timers().records.data(), inputs.timers.size());
+    inputs.home = holder_.cities->homeRecord();
+    if (app().settings.stopwatchRunning)
+        inputs.stopwatchSecond = items::Stopwatch().elapsed() / dev::kTicksPerSecond;
+    const bool statusDue = r.secondChanged || !(inputs == statusInputs_);
+    statusInputs_ = inputs;
+    if (!screenSaverMode_ && !fullScreen_ && statusDue &&
+        holder_.headerBar->recomposeStatusBar(now)) {
         const RECT bar{kStatusBar.left, kStatusBar.top, kStatusBar.right, kStatusBar.bottom};
         tk::InvalidateRect(client, &bar, false);
     }

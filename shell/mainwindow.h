@@ -4,6 +4,8 @@
 #pragma once
 
 #include "cities/citydatabase.h"
+#include "items/alarms.h"
+#include "items/timers.h"
 #include "shell/headerbar.h"
 #include "shellcore/homesources.h"
 #include "shellcore/shellcore.h"
@@ -12,9 +14,11 @@
 
 #include <QBasicTimer>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QWidget>
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,6 +26,10 @@
 #include <QDialog>
 class QMenu;
 class QToolButton;
+
+namespace hv::dev {
+class FileWatch;
+}
 
 namespace hv::shell {
 
@@ -140,6 +148,12 @@ private:
     void showDialog(QDialog* d);
     // Moves a dialog to the middle of the main window.
     void centreOver(QWidget* d);
+    // The files the tick shows (the device clock's, the alarms and the timers) are watched, so
+    // that a tick reads one only after it changed.
+    void watchDeviceFiles();
+    void takeFileChanges();
+    void lookAtAlarms();
+    void lookForEndedTimers();
 
     bool screenSaverMode_ = false;
     uint32_t screenSaverSkinArg_ = 0;
@@ -158,6 +172,22 @@ private:
     bool firstStart_ = false;
     bool homeFromHost_ = false;
     QPointer<QDialog> dialog_;
+    std::unique_ptr<dev::FileWatch> watch_;
+    std::unique_ptr<QSocketNotifier> watchNotifier_;
+    std::filesystem::path clockFile_, alarmsFile_, timersFile_;
+    bool alarmsChanged_ = true;
+    // New seconds in which the tick still asks whether the reminder ended a timer.
+    int timerLooks_ = 0;
+    // What the status bar's texts were last composed from, besides the time.
+    struct StatusInputs {
+        std::array<uint8_t, sizeof(SettingsRecord)> settings{};
+        std::array<uint8_t, sizeof(items::AlarmRecord) * items::kAlarmCount> alarms{};
+        std::array<uint8_t, sizeof(items::TimerRecord) * items::kTimerCount> timers{};
+        const CityRecord* home = nullptr;
+        uint64_t stopwatchSecond = 0; // a running stopwatch's seconds turn inside the clock's
+        friend bool operator==(const StatusInputs&, const StatusInputs&) = default;
+    };
+    StatusInputs statusInputs_;
 };
 
 // The "Set Date && Time" dialog: a date and a time picker that follow the clock until changed;

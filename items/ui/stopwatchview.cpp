@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <optional>
 
 namespace hv::itemsui {
 
@@ -206,6 +207,82 @@ void StopwatchView::drawCell(DC& area, const Cell& c, const QFont* f, UINT align
     area.DrawText(std::u16string(1, c.ch), c.rect, align | DT_SINGLELINE | DT_NOCLIP);
 }
 
+void StopwatchView::drawHundredths(DC& area, const std::u16string& text) {
+    area.FillRect(kHundredthsText, kWhite);
+    area.SelectFont(hundredthsFont());
+    area.SetBkMode(TRANSPARENT);
+    area.SetTextColor(colour(kColourDigits));
+    // Next to the full stop: the smaller faces leave the box wider than its two digits.
+    area.DrawText(text, hundredthsRect_, DT_LEFT | DT_BOTTOM | DT_SINGLELINE);
+}
+
+void StopwatchView::place(DC& area, const std::u16string& text, const RECT& box, bool hundredths) {
+    if (picturesColour_ != colour(kColourDigits)) {
+        picturesColour_ = colour(kColourDigits);
+        pictures_.clear();
+    }
+    auto draw = [&] {
+        if (hundredths)
+            drawHundredths(area, text);
+        else
+            drawCell(area, {box, text[0]}, elapsedFont(), DT_CENTER | DT_BOTTOM);
+    };
+    // Only the hundredths, which change at every tick, have pictures: a digit cell's text drawn
+    // in the same place does not always rasterise the same (the seconds change once a second).
+    if (!hundredths) {
+        draw();
+        return;
+    }
+    // By place: moved by whole pixels, a text may rasterise a little differently.
+    auto key = std::make_pair(text, box.left);
+    if (const auto it = pictures_.find(key); it != pictures_.end()) {
+        const Picture& pic = it->second;
+        if (pic.inPlace) {
+            draw();
+            return;
+        }
+        // The box is white but for the ink.
+        area.FillRect(box, kWhite);
+        if (!pic.ink.isNull())
+            area.BitBlt(box.left + pic.inkAt.left, box.top + pic.inkAt.top, pic.inkAt.width(),
+                        pic.inkAt.height(), pic.ink, 0, 0);
+        return;
+    }
+    // The first time: drawn in place, and the picture taken from the area when no ink fell
+    // outside the box (a band as wide as the box is high stays as it was).
+    const QRect inner(box.left, box.top, box.width(), box.height());
+    const QRect band =
+        inner.adjusted(-inner.height(), -inner.height(), inner.height(), inner.height())
+            .intersected(area_.rect());
+    const QImage before = area_.copy(band);
+    draw();
+    Picture& pic = pictures_[std::move(key)];
+    for (int y = band.top(); y <= band.bottom(); ++y) {
+        const auto* now = reinterpret_cast<const QRgb*>(area_.constScanLine(y));
+        const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y - band.top()));
+        for (int x = band.left(); x <= band.right(); ++x)
+            if (!inner.contains(x, y) && now[x] != was[x - band.left()])
+                return; // ink outside the box: always drawn in place
+    }
+    int left = inner.width(), top = inner.height(), right = 0, bottom = 0;
+    for (int y = 0; y < inner.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(area_.constScanLine(inner.top() + y));
+        for (int x = 0; x < inner.width(); ++x) {
+            if ((row[inner.left() + x] & 0xFFFFFF) == 0xFFFFFF)
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x + 1);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y + 1);
+        }
+    }
+    pic.inPlace = false;
+    if (left < right) {
+        pic.inkAt = {left, top, right, bottom};
+        pic.ink = area_.copy(inner.left() + left, inner.top() + top, right - left, bottom - top);
+    }
+}
+
 int StopwatchView::composeAndCopy(DC& dc, bool all) {
     const std::optional<std::u16string> elapsed = sw_.elapsedText();
     if (!elapsed)
@@ -216,27 +293,31 @@ int StopwatchView::composeAndCopy(DC& dc, bool all) {
         measureFaces();
         all = true;
     }
-    std::vector<Cell> cells = layoutCells(*elapsed);
+    // The cells move only when the text does (once a second at most).
+    std::vector<Cell> cells = *elapsed == shownElapsed_ && !all ? cells_ : layoutCells(*elapsed);
     if (cells.size() != cells_.size())
         all = true;
     std::vector<RECT> changed;
-    {
+    if (all) {
         DC area(&area_);
-        if (all)
-            area.FillRect({0, 0, kTimeWidth, kTimeHeight}, kWhite);
+        area.FillRect({0, 0, kTimeWidth, kTimeHeight}, kWhite);
+        for (const Cell& c : cells)
+            drawCell(area, c, elapsedFont(), DT_CENTER | DT_BOTTOM);
+        drawHundredths(area, hundredths);
+    } else {
+        std::optional<DC> area;
         for (size_t i = 0; i < cells.size(); ++i) {
-            if (!all && cells[i].ch == cells_[i].ch)
+            if (cells[i].ch == cells_[i].ch)
                 continue;
-            drawCell(area, cells[i], elapsedFont(), DT_CENTER | DT_BOTTOM);
+            if (!area)
+                area.emplace(&area_);
+            place(*area, std::u16string(1, cells[i].ch), cells[i].rect, false);
             changed.push_back(cells[i].rect);
         }
-        if (all || hundredths != shownHundredths_) {
-            area.FillRect(kHundredthsText, kWhite);
-            area.SelectFont(hundredthsFont());
-            area.SetBkMode(TRANSPARENT);
-            area.SetTextColor(colour(kColourDigits));
-            // Next to the full stop: the smaller faces leave the box wider than its two digits.
-            area.DrawText(hundredths, hundredthsRect_, DT_LEFT | DT_BOTTOM | DT_SINGLELINE);
+        if (hundredths != shownHundredths_) {
+            if (!area)
+                area.emplace(&area_);
+            place(*area, hundredths, kHundredthsText, true);
             changed.push_back(kHundredthsText);
         }
     }

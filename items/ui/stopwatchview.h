@@ -15,6 +15,8 @@
 
 #include <QImage>
 
+#include <map>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +88,17 @@ private:
     // Draws changed cells into the off-screen area and copies them; everything when `all`.
     int composeAndCopy(tk::DC& dc, bool all);
     void drawCell(tk::DC& area, const Cell& c, const QFont* f, tk::UINT align);
+    void drawHundredths(tk::DC& area, const std::u16string& text);
+    // Draws a changed cell or the hundredths for a tick. The first drawing of a text in its place
+    // is kept as its picture, which later ticks copy instead of laying the text out and drawing
+    // it again (only the part of the box that holds ink is kept). A text whose ink leaves its box
+    // has none and is always drawn. A full drawing of the area draws every text.
+    void place(tk::DC& area, const std::u16string& text, const tk::RECT& box, bool hundredths);
+    struct Picture {
+        bool inPlace = true;
+        QImage ink;
+        tk::RECT inkAt{}; // in the box
+    };
     void redrawTimeArea();
 
     items::Stopwatch& sw_;
@@ -98,6 +111,8 @@ private:
     // raised so that both faces stand on one baseline.
     int digitWidth_ = 0;
     tk::RECT hundredthsRect_ = stopwatchlayout::kHundredthsText;
+    std::map<std::pair<std::u16string, int>, Picture> pictures_;
+    tk::COLORREF picturesColour_ = 0;
     std::vector<Cell> cells_;
     Cell hundredthsCell_;
     std::u16string shownElapsed_;

@@ -3,6 +3,7 @@
 // survive a restart of the program; splits past 24 hours; and a tick redraws only what changed.
 #include "items/ui/stopwatchview.h"
 
+#include "device/text.h"
 #include "eventsui_support.h"
 #include "toolkit/window/SWindow.h"
 
@@ -190,4 +191,19 @@ TEST_F(ItemViews, TheTimeAreaIsDrawnAndATickCopiesOnlyChangedDigits) {
     w->tick();
     tap(v, sl::kIdSplit);
     maybeScreenshot(*w, QStringLiteral("stopwatch-running"));
+
+    // Ticks through every hundredths, whose pictures the ticks copy, leave them exactly as a full
+    // drawing of the same moment has them.
+    for (int i = 0; i < 700; ++i) {
+        advance(i % 7 == 0 ? 9'870 : 130);
+        w->tick();
+    }
+    pump();
+    const QRect box(sl::kTimeAt.x + sl::kHundredthsText.left,
+                    sl::kTimeAt.y + sl::kHundredthsText.top,
+                    sl::kHundredthsText.right - sl::kHundredthsText.left,
+                    sl::kTimeHeight - sl::kHundredthsText.top);
+    const QImage ticked = w->canvas()->grab(box).toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(ticked, w->renderView(shell::kStopwatch).copy(box))
+        << "at " << dev::toUtf8(v.shownElapsed() + v.shownHundredths());
 }

@@ -3,6 +3,8 @@
 #include "astro/sun.h"
 #include "device/fake.h"
 #include "device/files.h"
+#include "device/paths.h"
+#include "items/alarms.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 #include "shell/mainwindow.h"
@@ -21,6 +23,8 @@
 #include <QTest>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -629,4 +633,57 @@ TEST_F(ShellWindow, TimerEndedBehindAnotherViewIsStoppedByTheTickAndTheExitSave)
     EXPECT_EQ(onFile.running, 0);
     EXPECT_TRUE(t.start(0)) << "startable again";
     t.reset(0);
+}
+
+// Ticks with nothing changed open no file of the data folder; a record another program writes
+// into alarms.dat (in place, or by a whole-file replace) is still in the table within a second.
+TEST_F(ShellWindow, IdleTicksOpenNoFileYetTakeAnotherProgramsAlarmChanges) {
+    writeSettings([](SettingsRecord& s) { s.startupView = 1; }); // the General view
+    items::Alarms& a = items::alarms();
+    auto w = startWindow();
+    const std::filesystem::path data = dev::hostPath(dataFilePath(u"alarms.dat")).parent_path();
+    const int opens = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(opens, 0);
+    ASSERT_GE(inotify_add_watch(opens, data.c_str(), IN_OPEN), 0);
+    auto drain = [&] {
+        int n = 0;
+        alignas(inotify_event) char buf[4096];
+        for (ssize_t k; (k = read(opens, buf, sizeof buf)) > 0;)
+            for (const char* p = buf; p < buf + k; ++n)
+                p += sizeof(inotify_event) + reinterpret_cast<const inotify_event*>(p)->len;
+        return n;
+    };
+    // The 100 ms timer with the event loop between its ticks, as the running program has it.
+    auto run = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            fake.clockImpl.advanceMs(100);
+            QApplication::processEvents();
+            w->tick();
+        }
+    };
+    ASSERT_TRUE(a.save());
+    run(20);
+    drain();
+    run(50);
+    EXPECT_EQ(drain(), 0) << "five idle seconds opened files of the data folder";
+
+    items::AlarmRecord fired = a.records[2];
+    fired.notificationHandle = 4711;
+    ASSERT_TRUE(dev::writeRecordInPlace(dataFilePath(u"alarms.dat"), 2 * sizeof fired, &fired,
+                                        sizeof fired));
+    run(10);
+    EXPECT_EQ(a.records[2].notificationHandle, 4711u);
+
+    auto image = dev::readWholeFile(dataFilePath(u"alarms.dat"));
+    ASSERT_TRUE(image && image->size() == items::kAlarmsFileSize);
+    fired = a.records[7];
+    fired.notificationHandle = 4712;
+    std::memcpy(image->data() + 7 * sizeof fired, &fired, sizeof fired);
+    ASSERT_TRUE(dev::saveWholeFile(dataFilePath(u"alarms.dat"), *image));
+    run(10);
+    EXPECT_EQ(a.records[7].notificationHandle, 4712u);
+    drain();
+    run(50);
+    EXPECT_EQ(drain(), 0) << "the change was read more than once";
+    close(opens);
 }
