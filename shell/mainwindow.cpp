@@ -236,6 +236,8 @@ void MainWindow::stepView(int delta) {
     if (screenSaverMode_)
         return;
     command(commandOfView(((selectedView() + delta) % kViewCount + kViewCount) % kViewCount));
+    // Tab starts again at the first control of the view shown.
+    client_->hwnd()->setFocus(Qt::OtherFocusReason);
 }
 
 bool MainWindow::AltWatcher::eventFilter(QObject*, QEvent* ev) {

@@ -533,7 +533,8 @@ class Keyboard(Journey):
         mark = sum(xwd_pixel(raw, x, 313) == (57, 83, 157) for x in range(12, 200))
         self.assertGreater(mark, 20, "no focus mark on the continent list")
         h.keys("Home", "Down")  # Africa, then Asia
-        h.keys("Tab", "Return")  # the city list, opened
+        # The second city's continent list beside it, then the first city's list, opened.
+        h.keys("Tab", "Tab", "Return")
         h.keys("Home", *["Down"] * tokyo, "Return")
 
         # Alarm 2 at 07:30, then armed, four views back: the page tabs, alarm 1's box, picker
