@@ -221,7 +221,8 @@ void MainWindow::buildMenuKeys() {
 }
 
 void MainWindow::openOptionsMenu() {
-    if (!optionsMenu_ || !optionsButton_ || optionsMenu_->isVisible() || !isActiveWindow())
+    if (!optionsMenu_ || !optionsButton_ || optionsMenu_->isVisible() || !isActiveWindow() ||
+        !optionsButton_->isVisible())
         return;
     // Above the button, as the menu bar stands at the bottom of the window; the first item
     // highlighted, so that the arrows and Enter work at once.

@@ -327,6 +327,15 @@ void EditCitiesDlg::detailsClosed(bool changed, int addedContinent, int addedInd
         list()->select(keep);
 }
 
+void EditCitiesDlg::reject() {
+    if (details_) {
+        details_->cancel();
+        return;
+    }
+    db_.save();
+    QDialog::reject();
+}
+
 void EditCitiesDlg::onOk() {
     // The cities are written now, whatever changed, so that nothing is lost if the program does
     // not reach its normal end.

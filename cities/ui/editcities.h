@@ -101,6 +101,10 @@ public:
     void onEdit() { openDetails(CityDetailsDlg::kEdit); }
     void onNew() { openDetails(CityDetailsDlg::kNew); }
     void onOk();
+    // Escape (or the window's close button) closes the page as OK does: every change is already
+    // in the database, and the files are written now. An open City Details form is cancelled
+    // first.
+    void reject() override;
 
     CityListView* list() const { return panel_->list(); }
     tk::DropList* continents() const { return panel_->continents(); }

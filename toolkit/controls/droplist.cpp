@@ -5,6 +5,7 @@
 #include "toolkit/window/strings.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QTimer>
 
@@ -487,6 +488,16 @@ void DropListB::OnDeactivate() {
             swallowTap_ = false;
     });
     Dismiss();
+}
+
+void DropListB::focusOutEvent(QFocusEvent* ev) {
+    SWindow::focusOutEvent(ev);
+    if (!open_ || (ev->reason() != Qt::TabFocusReason && ev->reason() != Qt::BacktabFocusReason))
+        return;
+    QTimer::singleShot(0, [this, alive = container_] {
+        if (IsWindow(alive))
+            Dismiss();
+    });
 }
 
 // ---- Engines ---------------------------------------------------------------------------------

@@ -50,6 +50,8 @@ public:
     bool OnWheel(int turn) override;
     bool OnKeyDown(int key) override;
     void OnDeactivate() override;
+    // Tab away from the open list closes it without a change.
+    void focusOutEvent(QFocusEvent* ev) override;
     // The engine's own operations: the items and the pop-up's rows.
     virtual const char16_t* ItemText(int index);
     virtual int ItemLength(int index);
