@@ -26,6 +26,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -173,23 +174,23 @@ void MainWindow::buildMenuBar() {
         QObject::connect(a, &QAction::triggered, this, [this, id] { command(id); });
     };
     optionsMenu_ = new QMenu(this);
-    addCommand(optionsMenu_, QStringLiteral("Preferences"), kCmdPreferences);
+    addCommand(optionsMenu_, QStringLiteral("&Preferences"), kCmdPreferences);
     optionsMenu_->addSeparator();
-    addCommand(optionsMenu_, QStringLiteral("Home Location"), kCmdHomeLocation);
-    addCommand(optionsMenu_, QStringLiteral("Edit Cities"), kCmdEditCities);
-    addCommand(optionsMenu_, QStringLiteral("Set Date && Time"), kCmdSetDateTime);
+    addCommand(optionsMenu_, QStringLiteral("&Home Location"), kCmdHomeLocation);
+    addCommand(optionsMenu_, QStringLiteral("&Edit Cities"), kCmdEditCities);
+    addCommand(optionsMenu_, QStringLiteral("Set &Date && Time"), kCmdSetDateTime);
     optionsMenu_->addSeparator();
-    addCommand(optionsMenu_, QStringLiteral("About"), kCmdAbout);
+    addCommand(optionsMenu_, QStringLiteral("&About"), kCmdAbout);
     optionsMenu_->addSeparator();
-    addCommand(optionsMenu_, QStringLiteral("Exit"), kCmdExit);
+    addCommand(optionsMenu_, QStringLiteral("E&xit"), kCmdExit);
 
     viewMenu_ = new QMenu(this);
     for (int v = 0; v < kFirstSkinView; ++v)
-        addCommand(viewMenu_, dev::toQString(viewName(v)), commandOfView(v));
+        addCommand(viewMenu_, viewMenuText(v), commandOfView(v));
     viewMenu_->addSeparator();
-    QMenu* like = viewMenu_->addMenu(QStringLiteral("View like..."));
+    QMenu* like = viewMenu_->addMenu(QStringLiteral("&View like..."));
     for (int v = kFirstSkinView; v < kViewCount; ++v)
-        addCommand(like, dev::toQString(viewName(v)), commandOfView(v));
+        addCommand(like, viewMenuText(v), commandOfView(v));
 
     auto button = [&](const QString& text, QMenu* menu) {
         auto* b = new QToolButton(menuBar_);
@@ -206,9 +207,85 @@ void MainWindow::buildMenuBar() {
         b->setFixedHeight(kMenuBarHeight);
         return b;
     };
-    row->addWidget(button(dev::toQString(tk::LoadStringResource(kStrOptions)), optionsMenu_));
+    optionsButton_ = button(dev::toQString(tk::LoadStringResource(kStrOptions)), optionsMenu_);
+    row->addWidget(optionsButton_);
     row->addStretch(1);
     row->addWidget(button(dev::toQString(tk::LoadStringResource(kStrView)), viewMenu_));
+    buildMenuKeys();
+}
+
+void MainWindow::buildMenuKeys() {
+    // F10 opens "Options", as the menu key of a desktop window; Alt pressed and released alone
+    // does the same (AltWatcher).
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    QObject::connect(f10, &QShortcut::activated, this, [this] { openOptionsMenu(); });
+    altWatcher_ = std::make_unique<AltWatcher>(*this);
+    qApp->installEventFilter(altWatcher_.get());
+    // Ctrl+Page Up and Ctrl+Page Down step through the views in the view list's order.
+    auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+    QObject::connect(previous, &QShortcut::activated, this, [this] { stepView(-1); });
+    auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+    QObject::connect(next, &QShortcut::activated, this, [this] { stepView(1); });
+}
+
+void MainWindow::openOptionsMenu() {
+    if (!optionsMenu_ || !optionsButton_ || optionsMenu_->isVisible() || !isActiveWindow() ||
+        !optionsButton_->isVisible())
+        return;
+    // Above the button, as the menu bar stands at the bottom of the window; the first item
+    // highlighted, so that the arrows and Enter work at once.
+    QPoint at = optionsButton_->mapToGlobal(QPoint(0, 0));
+    at.ry() -= optionsMenu_->sizeHint().height();
+    optionsMenu_->popup(at);
+    if (!optionsMenu_->actions().isEmpty())
+        optionsMenu_->setActiveAction(optionsMenu_->actions().first());
+}
+
+void MainWindow::stepView(int delta) {
+    if (screenSaverMode_)
+        return;
+    command(commandOfView(((selectedView() + delta) % kViewCount + kViewCount) % kViewCount));
+    // Tab starts again at the first control of the view shown.
+    client_->hwnd()->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainWindow::AltWatcher::eventFilter(QObject*, QEvent* ev) {
+    switch (ev->type()) {
+    case QEvent::KeyPress: {
+        const auto* k = static_cast<QKeyEvent*>(ev);
+        armed_ = k->key() == Qt::Key_Alt && (k->modifiers() & ~Qt::AltModifier) == Qt::NoModifier;
+        break;
+    }
+    case QEvent::KeyRelease: {
+        const auto* k = static_cast<QKeyEvent*>(ev);
+        if (armed_ && k->key() == Qt::Key_Alt && !k->isAutoRepeat()) {
+            armed_ = false;
+            // Once, whatever widget heard it first.
+            QTimer::singleShot(0, &w_, [this] { w_.openOptionsMenu(); });
+        }
+        break;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::WindowDeactivate:
+        armed_ = false;
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+// A view's name in the View menu with its mnemonic: no two items of one menu share a letter.
+QString MainWindow::viewMenuText(int v) {
+    static constexpr std::array<int, kViewCount> kLetter = {
+        0, 0, 0, 1, 0, 0, 0, 0, 5, 1, 0, 0, 2, // General .. Time Calc ("A&larms", "Moon &Phases")
+        0, 1, 4};                              // "&Citizen like", "C&asio like", "Ana-&Digi like"
+    QString name = dev::toQString(viewName(v));
+    const int at = isView(v) ? kLetter[static_cast<size_t>(v)] : 0;
+    if (at < name.size())
+        name.insert(at, QLatin1Char('&'));
+    return name;
 }
 
 void MainWindow::buildContext() {
@@ -461,6 +538,9 @@ void MainWindow::tick() {
             lookForEndedTimers();
         lookAtAlarms();
     }
+    // Nothing is drawn while the window is minimised.
+    if (isMinimized())
+        return;
     HWND client = client_->hwnd();
     // The status bar's texts change with the second, or with the records they are made of (a
     // stopwatch or timer started, an alarm switched, other kinds chosen): between those, a tick
@@ -534,9 +614,17 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 }
 
 void MainWindow::changeEvent(QEvent* e) {
-    // Minimising ends the program, as on the handheld where the window is never left behind.
-    if (e->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized))
-        requestQuit();
+    // On a desktop a minimised window keeps the program running (its alarms, the chime); the
+    // tick stops drawing until it comes back, then everything is drawn anew. The screen saver
+    // ends, as it ends at a tap.
+    if (e->type() == QEvent::WindowStateChange) {
+        if (windowState() & Qt::WindowMinimized) {
+            if (screenSaverMode_)
+                requestQuit();
+        } else if (client_ && client_->hwnd()) {
+            tk::InvalidateRect(client_->hwnd(), nullptr, true);
+        }
+    }
     QWidget::changeEvent(e);
 }
 

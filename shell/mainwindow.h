@@ -132,7 +132,24 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // Alt pressed and released with no other key between opens "Options".
+    class AltWatcher : public QObject {
+    public:
+        explicit AltWatcher(MainWindow& w) : w_(w) {}
+        bool eventFilter(QObject* obj, QEvent* ev) override;
+
+    private:
+        MainWindow& w_;
+        bool armed_ = false;
+    };
+
     void buildMenuBar();
+    // The keys of the menus: F10 and Alt open "Options", Ctrl+Page Up and Ctrl+Page Down step
+    // to the previous and next view.
+    void buildMenuKeys();
+    void openOptionsMenu();
+    void stepView(int delta);
+    static QString viewMenuText(int v);
     void buildViewHolder();
     void buildContext();
     view::View* shownView();
@@ -165,6 +182,8 @@ private:
     QWidget* menuBar_ = nullptr;
     QMenu* optionsMenu_ = nullptr;
     QMenu* viewMenu_ = nullptr;
+    QToolButton* optionsButton_ = nullptr;
+    std::unique_ptr<AltWatcher> altWatcher_;
     QBasicTimer tickTimer_;
     bool fullScreen_ = false;
     bool quitRequested_ = false;

@@ -434,6 +434,19 @@ bool PreferencesDlg::open() {
     ok_ = CreatePushButton(hwnd(), kIdOk, u"OK", kOkButton, true);
     cancelBtn_ = CreatePushButton(hwnd(), kIdCancel, u"Cancel", kCancelButton, true);
     InvalidateRect(hwnd(), nullptr, true);
+    focus_.take(hwnd());
+    return true;
+}
+
+bool PreferencesDlg::OnKeyDown(int key) {
+    if (!open_)
+        return false;
+    if (key == VK_ESCAPE)
+        cancel();
+    else if (key == VK_RETURN)
+        confirm();
+    else
+        return false;
     return true;
 }
 
@@ -492,6 +505,7 @@ void PreferencesDlg::close() {
     if (!open_)
         return;
     open_ = false;
+    focus_.giveBack();
     if (IsWindow(hwnd()))
         ShowWindow(hwnd(), SW_HIDE);
     screenSaver_.reset();

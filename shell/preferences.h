@@ -14,6 +14,7 @@
 #include "toolkit/platform/platform.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/keyboard.h"
 
 #include <functional>
 #include <memory>
@@ -201,9 +202,12 @@ public:
 
     void Paint(tk::HDC hdc) override;
     tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
+    // Escape cancels, Enter takes OK (a control that uses the key keeps it).
+    bool OnKeyDown(int key) override;
 
 private:
     void showCurrentPage();
+    tk::FocusReturn focus_;
 
     tk::HWND tab_ = nullptr;
     tk::HWND ok_ = nullptr;

@@ -163,6 +163,7 @@ CityDetailsDlg::CityDetailsDlg(HWND parent, CityDatabase& db, int mode, CitySele
     BringWindowToTop(hwnd());
     createControls(monthList, dayList);
     fill(EntryOfRecord(record_, firstDay_));
+    focus_.take(hwnd());
 }
 
 CityDetailsDlg::~CityDetailsDlg() {
@@ -356,7 +357,20 @@ void CityDetailsDlg::cancel() {
     finish(false, {-1, -1});
 }
 
+bool CityDetailsDlg::OnKeyDown(int key) {
+    if (!isVisible())
+        return false;
+    if (key == VK_ESCAPE)
+        cancel();
+    else if (key == VK_RETURN)
+        ok();
+    else
+        return false;
+    return true;
+}
+
 void CityDetailsDlg::finish(bool changed, CitySelection added) {
+    focus_.giveBack();
     if (hwnd())
         ShowWindow(hwnd(), SW_HIDE);
     if (closed_) {

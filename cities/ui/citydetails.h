@@ -8,6 +8,7 @@
 #include "toolkit/controls/pickers.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/keyboard.h"
 #include "viewbase/view.h"
 
 #include <array>
@@ -84,6 +85,8 @@ public:
 
     void Paint(tk::HDC hdc) override;
     tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
+    // Escape cancels, Enter takes OK (a control that uses the key keeps it).
+    bool OnKeyDown(int key) override;
 
     int mode() const { return mode_; }
     // "OK": false (the form stays) when a check failed and its message was shown.
@@ -133,6 +136,7 @@ private:
     std::array<std::unique_ptr<tk::DropList>, 6> rules_;
     bool ruleShown_ = true;
     int tab_ = 0;
+    tk::FocusReturn focus_;
 };
 
 } // namespace hv::citiesui

@@ -28,6 +28,7 @@ CityListView::CityListView(HWND parent, const RECT& r, const CityDatabase& db, i
     : db_(db), continent_(continent), width_(r.right - r.left), height_(r.bottom - r.top) {
     Create(0, u"EditListView", u"", WS_CHILD | WS_VISIBLE | WS_VSCROLL, r.left, r.top, width_,
            height_, parent, 0, nullptr);
+    setFocusPolicy(Qt::StrongFocus);
     updateScrollBar();
 }
 
@@ -154,6 +155,42 @@ void CityListView::OnLButtonDown(POINT pt) {
 
 void CityListView::OnVScroll(int request, int) {
     scroll(request);
+}
+
+bool CityListView::OnKeyDown(int key) {
+    const int page = std::max(1, visibleRows() - 1);
+    switch (key) {
+    case VK_UP:
+        select(std::max(0, selected_ - 1));
+        return true;
+    case VK_DOWN:
+        select(std::min(count() - 1, selected_ + 1));
+        return true;
+    case VK_PRIOR:
+        select(std::max(0, selected_ - page));
+        return true;
+    case VK_NEXT:
+        select(std::min(count() - 1, selected_ + page));
+        return true;
+    case VK_HOME:
+        select(0);
+        return true;
+    case VK_END:
+        select(count() - 1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CityListView::OnWheel(int turn) {
+    // Three rows a notch; part turns add up.
+    wheelTurn_ += turn;
+    const int notches = wheelTurn_ / WHEEL_DELTA;
+    wheelTurn_ -= notches * WHEEL_DELTA;
+    for (int i = 0; i < 3 * std::abs(notches); ++i)
+        scroll(notches > 0 ? SB_LINEUP : SB_LINEDOWN);
+    return true;
 }
 
 // ---- EditCitiesPanel -------------------------------------------------------------------------
@@ -288,6 +325,15 @@ void EditCitiesDlg::detailsClosed(bool changed, int addedContinent, int addedInd
         list()->select(addedIndex);
     else if (addedContinent < 0)
         list()->select(keep);
+}
+
+void EditCitiesDlg::reject() {
+    if (details_) {
+        details_->cancel();
+        return;
+    }
+    db_.save();
+    QDialog::reject();
 }
 
 void EditCitiesDlg::onOk() {

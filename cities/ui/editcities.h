@@ -48,6 +48,9 @@ public:
     void Paint(tk::HDC hdc) override;
     void OnLButtonDown(tk::POINT pt) override;
     void OnVScroll(int request, int position) override;
+    // Up, Down, Page Up, Page Down, Home and End move the selection; the wheel scrolls.
+    bool OnKeyDown(int key) override;
+    bool OnWheel(int turn) override;
 
 private:
     void updateScrollBar();
@@ -60,6 +63,7 @@ private:
     int top_ = 0;
     int width_ = 0;
     int height_ = 0;
+    int wheelTurn_ = 0;
 };
 
 // The drawn part of the page: the title, the rule and the continent list over the city list.
@@ -97,6 +101,10 @@ public:
     void onEdit() { openDetails(CityDetailsDlg::kEdit); }
     void onNew() { openDetails(CityDetailsDlg::kNew); }
     void onOk();
+    // Escape (or the window's close button) closes the page as OK does: every change is already
+    // in the database, and the files are written now. An open City Details form is cancelled
+    // first.
+    void reject() override;
 
     CityListView* list() const { return panel_->list(); }
     tk::DropList* continents() const { return panel_->continents(); }

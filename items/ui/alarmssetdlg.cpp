@@ -2,6 +2,11 @@
 
 #include "items/ui/alarmstexts.h"
 #include "toolkit/platform/platform.h"
+#include "toolkit/window/keyboard.h"
+
+#include <QPainter>
+
+#include <algorithm>
 
 namespace hv::itemsui {
 
@@ -31,6 +36,7 @@ SettingsLayout alarmLayout() {
 DaySelector::DaySelector(HWND owner, items::AlarmSettingsDraft& draft) : draft_(draft) {
     Create(0, u"DaySelector", u"", WS_CHILD | WS_VISIBLE, kDaySelectorAt.x, kDaySelectorAt.y,
            kDaySelectorSize.right, kDaySelectorSize.bottom, owner, 0, nullptr);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 DaySelector::~DaySelector() {
@@ -67,6 +73,42 @@ void DaySelector::OnLButtonDown(POINT pt) {
             return;
         }
     }
+}
+
+bool DaySelector::OnKeyDown(int key) {
+    int day = keyDay_;
+    switch (key) {
+    case VK_LEFT:
+        day = std::max(0, keyDay_ - 1);
+        break;
+    case VK_RIGHT:
+        day = std::min(6, keyDay_ + 1);
+        break;
+    case VK_HOME:
+        day = 0;
+        break;
+    case VK_END:
+        day = 6;
+        break;
+    case VK_SPACE:
+        draft_.toggleDay(keyDay_);
+        InvalidateRect(hwnd(), nullptr, true);
+        return true;
+    default:
+        return false;
+    }
+    keyDay_ = day;
+    update();
+    return true;
+}
+
+void DaySelector::paintEvent(QPaintEvent* ev) {
+    SWindow::paintEvent(ev);
+    if (!showsFocusMark())
+        return;
+    const RECT r = cell(keyDay_);
+    QPainter p(this);
+    DrawFocusMark(p, QRect(r.left - 2, r.top - 2, r.width() + 4, r.height() + 4));
 }
 
 // ---- AlarmsSetDlg ----------------------------------------------------------------------------

@@ -49,9 +49,17 @@ public:
     void OnLButtonDown(POINT pt) override;
     // The cell of day 0 (Sunday) .. 6, in the selector's coordinates.
     static RECT cell(int day);
+    // Left and Right (Home and End) move the keyboard's day, Space toggles it.
+    bool OnKeyDown(int key) override;
+    int keyDay() const { return keyDay_; }
+
+protected:
+    // The keyboard's day is marked while the focus mark shows.
+    void paintEvent(QPaintEvent* ev) override;
 
 private:
     items::AlarmSettingsDraft& draft_;
+    int keyDay_ = 0;
 };
 
 class AlarmsSetDlg : public ItemSettingsWindow {

@@ -31,6 +31,7 @@ EventsEditDlg::EventsEditDlg(HWND parent, items::Events& events, items::EventDra
         return;
     createControls();
     BringWindowToTop(hwnd());
+    focus_.take(hwnd());
 }
 
 EventsEditDlg::~EventsEditDlg() {
@@ -132,6 +133,18 @@ void EventsEditDlg::soundTestBeat() {
         soundTestTimer_.stop();
 }
 
+bool EventsEditDlg::OnKeyDown(int key) {
+    if (closed_)
+        return false;
+    if (key == VK_ESCAPE)
+        cancel();
+    else if (key == VK_RETURN)
+        ok();
+    else
+        return false;
+    return true;
+}
+
 void EventsEditDlg::command(int id) {
     switch (id) {
     case kIdOk:
@@ -186,6 +199,7 @@ void EventsEditDlg::close(bool stored) {
     if (closed_)
         return;
     closed_ = true;
+    focus_.giveBack();
     ShowWindow(hwnd(), SW_HIDE);
     if (onClose_)
         onClose_(stored);

@@ -13,6 +13,7 @@
 #include "toolkit/controls/soundpicker.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/keyboard.h"
 #include "viewbase/view.h"
 
 #include <QTimer>
@@ -69,6 +70,8 @@ public:
                   std::function<void(bool stored)> onClose);
     ~EventsEditDlg() override;
     void Paint(tk::HDC hdc) override;
+    // Escape cancels, Enter takes OK (a control that uses the key keeps it).
+    bool OnKeyDown(int key) override;
 
     void command(int id);
     // OK: the controls into the draft, then the registration and the save; the window closes.
@@ -115,6 +118,7 @@ private:
     items::SoundTest soundTest_;
     QTimer soundTestTimer_;
     bool closed_ = false;
+    tk::FocusReturn focus_;
 };
 
 } // namespace hv::itemsui

@@ -90,6 +90,7 @@ void ItemSettingsWindow::openWith(const std::u16string& soundPath, const std::u1
     ShowWindow(hwnd(), SW_SHOW);
     BringWindowToTop(hwnd());
     InvalidateRect(hwnd(), nullptr, true);
+    focus_.take(hwnd());
 }
 
 std::u16string ItemSettingsWindow::note() const {
@@ -127,6 +128,7 @@ void ItemSettingsWindow::close(bool ok) {
     if (ok)
         confirm();
     sound_->hide();
+    focus_.giveBack();
     ShowWindow(hwnd(), SW_HIDE);
     if (onClosed)
         onClosed(ok);
@@ -186,6 +188,18 @@ LRESULT ItemSettingsWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         }
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+bool ItemSettingsWindow::OnKeyDown(int key) {
+    if (!isOpen())
+        return false;
+    if (key == VK_ESCAPE)
+        close(false);
+    else if (key == VK_RETURN)
+        close(true);
+    else
+        return false;
+    return true;
 }
 
 void ItemSettingsWindow::Paint(HDC hdc) {

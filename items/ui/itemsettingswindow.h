@@ -9,6 +9,7 @@
 #include "toolkit/controls/soundpicker.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/keyboard.h"
 #include "viewbase/view.h"
 
 #include <QTimer>
@@ -96,6 +97,8 @@ public:
 
     void Paint(tk::HDC hdc) override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    // Escape cancels, Enter takes OK (a control that uses the key keeps it).
+    bool OnKeyDown(int key) override;
 
     // The controls, for tests.
     HWND noteEdit() const { return note_; }
@@ -158,6 +161,7 @@ private:
     std::unique_ptr<tk::STFileList> sound_;
     items::SoundTest soundTest_;
     QTimer soundTestTimer_;
+    tk::FocusReturn focus_;
 };
 
 } // namespace hv::itemsui

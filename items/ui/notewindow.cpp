@@ -46,6 +46,13 @@ void NoteWindow::Paint(HDC hdc) {
     hdc->FillRect(kBlackBar, colour(kColourBlack));
 }
 
+bool NoteWindow::OnKeyDown(int key) {
+    if (key != VK_ESCAPE && key != VK_RETURN)
+        return false;
+    ok();
+    return true;
+}
+
 std::u16string NoteWindow::text() const {
     return edit_ ? GetWindowText(edit_) : std::u16string();
 }

@@ -31,6 +31,9 @@ public:
                std::function<void()> onClose);
     ~NoteWindow() override;
     void Paint(tk::HDC hdc) override;
+    // Escape, and Enter outside the edit (where it starts a new line), close the note as OK does:
+    // neither reaches the event window behind it.
+    bool OnKeyDown(int key) override;
 
     tk::HWND edit() const { return edit_; }
     CommandPanel* buttons() const { return buttons_.get(); }

@@ -31,6 +31,7 @@ bool contains(const RECT& r, POINT p) {
 TimersItem::TimersItem(HWND owner, const RECT& r, const items::Timers& timers) : timers_(timers) {
     Create(0, u"TimersItem", u"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
            r.bottom - r.top, owner, 0, nullptr);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 TimersItem::~TimersItem() {
@@ -84,6 +85,31 @@ void TimersItem::OnLButtonDown(POINT pt) {
     const int i = buttonAt(pt);
     if (i >= 0 && onSelect)
         onSelect(i);
+}
+
+bool TimersItem::OnKeyDown(int key) {
+    // Timer 1 above Timer 2 on the left, Timer 3 above Timer 4 on the right.
+    const int i = timers_.selected;
+    int next = i;
+    switch (key) {
+    case VK_UP:
+        next = i % 2 ? i - 1 : i;
+        break;
+    case VK_DOWN:
+        next = i % 2 ? i : i + 1;
+        break;
+    case VK_LEFT:
+        next = i >= 2 ? i - 2 : i;
+        break;
+    case VK_RIGHT:
+        next = i < 2 ? i + 2 : i;
+        break;
+    default:
+        return false;
+    }
+    if (next != i && next >= 0 && next < items::kTimerCount && onSelect)
+        onSelect(next);
+    return true;
 }
 
 // ---- MTimers ---------------------------------------------------------------------------------

@@ -62,6 +62,8 @@ public:
     ~TimersItem() override;
     void Paint(tk::HDC hdc) override;
     void OnLButtonDown(POINT pt) override;
+    // The arrows select the button above, below or beside the selected one.
+    bool OnKeyDown(int key) override;
     std::function<void(int)> onSelect;
     // The button under a point of the strip, or -1.
     static int buttonAt(POINT pt);

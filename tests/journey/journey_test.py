@@ -557,6 +557,57 @@ class Cities(Journey):
         h.tap(62, 582, edit)
         self.assertTrue(wait_for(lambda: not self.africa(), 5), "the city was not deleted")
 
+
+class Keyboard(Journey):
+    def test_world_time_an_alarm_and_preferences_without_the_mouse(self):
+        DEVICE.fresh()
+        h = self.start("a1")  # the Alarms view, view 3 of the list
+        asia = [n for n, _ in cities_of(DEVICE.file("asia.cdb"))]
+        tokyo = asia.index("Tokyo")
+        week = DEVICE.file("settings.dat")[359]
+
+        # World Time, four views on; its first control is the first city's continent list, at
+        # (10, 312), which shows the focus mark inside its edge.
+        h.keys(*["ctrl+Next"] * 4, window=h.main)
+        h.keys("Tab")
+        raw = subprocess.run(["xwd", "-silent", "-id", str(h.main.wid)], env=DEVICE.env,
+                             stdout=subprocess.PIPE, check=True).stdout
+        mark = sum(xwd_pixel(raw, x, 313) == (57, 83, 157) for x in range(12, 200))
+        self.assertGreater(mark, 20, "no focus mark on the continent list")
+        h.keys("Home", "Down")  # Africa, then Asia
+        # The second city's continent list beside it, then the first city's list, opened.
+        h.keys("Tab", "Tab", "Return")
+        h.keys("Home", *["Down"] * tokyo, "Return")
+
+        # Alarm 2 at 07:30, then armed, four views back: the page tabs, alarm 1's box, picker
+        # and "Settings...", alarm 2's box, then its picker.
+        h.keys(*["ctrl+Prior"] * 4)
+        h.keys(*["Tab"] * 6)
+        h.keys("Home")
+        h.type("0730a")
+        h.keys("shift+Tab", "space")
+
+        # Preferences through F10: the page tabs, the startup view, the alarm volume, then the
+        # week numbering changed; Escape cancels.
+        h.keys("F10", "Return")
+        h.keys(*["Tab"] * 4, "Down")
+        h.keys("Escape")
+
+        # Back to World Time, and out with the exit save.
+        h.keys(*["ctrl+Next"] * 4)
+        self.assertNotEqual(h.pixel(240, 46), (192, 192, 255), "the Alarms view still shows")
+        h.keys("ctrl+q")
+        self.assertEqual(wait_for(lambda: h.proc.poll() is not None, 5) and h.proc.returncode, 0)
+
+        settings = DEVICE.file("settings.dat")
+        self.assertEqual(u32(settings, 8), 7, "the screen does not show World Time")
+        self.assertEqual((u32(settings, 328), u32(settings, 332)), (1, tokyo), "not Tokyo")
+        self.assertEqual(settings[359], week, "Escape kept the changed week numbering")
+        rec = DEVICE.file("alarms.dat")[76:2 * 76]
+        self.assertEqual(rec[72], 1, "alarm 2 not armed")
+        when = struct.unpack_from("<Q", rec, 64)[0] // 10 ** 7 % 86400
+        self.assertEqual((when // 3600, when // 60 % 60), (7, 30), "alarm 2 not at 07:30")
+
 if __name__ == "__main__":
     missing = [t for t in ("Xvfb", "xdotool", "xwd") if not shutil.which(t)]
     if missing:

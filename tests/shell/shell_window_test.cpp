@@ -396,7 +396,10 @@ TEST_F(ShellWindow, ExitAndMinimisingSaveTheViewState) {
         w->command(40014); // Timers
         w->view(kTimers)->setSubState(3);
         w->setWindowState(Qt::WindowMinimized);
-        EXPECT_TRUE(w->quitRequested()) << "minimising ends the program";
+        EXPECT_FALSE(w->quitRequested()) << "a minimised window keeps the program running";
+        EXPECT_TRUE(w->tickRunning());
+        w->close();
+        EXPECT_TRUE(w->quitRequested()) << "closing the window ends it";
         EXPECT_FALSE(w->tickRunning());
         w->exitSequence();
     }

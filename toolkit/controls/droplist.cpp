@@ -4,6 +4,8 @@
 #include "device/text.h"
 #include "toolkit/window/strings.h"
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QTimer>
 
@@ -158,7 +160,7 @@ void DropListB::PaintRow(DC& dc, int row, bool pressed) {
     const int i = firstVisible_ + row;
     RECT r = RowRect(row);
     RECT fill{r.left - 4, r.top, r.right, r.bottom};
-    const bool isSelected = i == selected_;
+    const bool isSelected = i == (hot_ >= 0 ? hot_ : selected_);
     dc.FillRect(fill, pressed ? kPressBlue : isSelected ? kGrey : RGB(255, 255, 255));
     dc.SetTextColor(pressed ? RGB(255, 255, 255) : SDraw::colour(kColourText));
     dc.DrawText(Item(i), r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
@@ -225,6 +227,7 @@ void DropListB::Open() {
     Relayout();
     open_ = true;
     pressedRow_ = -1;
+    hot_ = selected_;
     if (scrolling_)
         firstVisible_ = FirstVisibleFor(selected_, count_, visibleRows_);
     PopupLayout layout;
@@ -266,7 +269,10 @@ void DropListB::Dismiss() {
     if (!open_)
         return;
     open_ = false;
+    hot_ = -1;
     pressState_ = kPressIdle;
+    if (hwnd() && hwnd()->hasFocus())
+        SetFocus(container_);
     if (IsWindow(hwnd()))
         DestroyWindow(hwnd());
     SendMessage(container_, kMsgChanged, 0, 0);
@@ -282,31 +288,118 @@ void DropListB::ScrollTo(int first) {
 }
 
 bool DropListB::ScrollKey(int key) {
+    // The keys scroll the list as before, and the highlight moves with the rows (a highlight the
+    // wheel scrolled away starts again at the top row shown).
+    int row = hot_ >= 0 ? hot_ : selected_;
+    if (scrolling_ && (row < firstVisible_ || row >= firstVisible_ + visibleRows_))
+        row = firstVisible_;
+    int step = 0;
     switch (key) {
     case VK_UP:
-        ScrollTo(firstVisible_ - 1);
-        return true;
+        step = -1;
+        break;
     case VK_DOWN:
-        ScrollTo(firstVisible_ + 1);
-        return true;
+        step = 1;
+        break;
     case VK_PRIOR:
-        ScrollTo(firstVisible_ - visibleRows_);
-        return true;
+        step = -visibleRows_;
+        break;
     case VK_NEXT:
-        ScrollTo(firstVisible_ + visibleRows_);
-        return true;
+        step = visibleRows_;
+        break;
     case VK_HOME:
         ScrollTo(0);
+        Highlight(0);
         return true;
     case VK_END:
         ScrollTo(count_);
+        Highlight(count_ - 1);
+        return true;
+    case VK_RETURN:
+    case VK_SPACE:
+        Choose(row);
         return true;
     case VK_ESCAPE:
+    case VK_F4:
         Dismiss();
         return true;
     default:
         return false;
     }
+    ScrollTo(firstVisible_ + step);
+    Highlight(row + step);
+    return true;
+}
+
+void DropListB::Highlight(int row) {
+    if (!open_ || count_ <= 0)
+        return;
+    hot_ = std::clamp(row, 0, count_ - 1);
+    InvalidateRect(hwnd(), nullptr, true);
+}
+
+void DropListB::Choose(int row) {
+    if (!open_ || row < 0 || row >= count_)
+        return;
+    selected_ = row;
+    if (scrolling_ && (selected_ < firstVisible_ || selected_ >= firstVisible_ + visibleRows_))
+        firstVisible_ = std::min(selected_, count_ - visibleRows_);
+    open_ = false;
+    hot_ = -1;
+    pressState_ = kPressIdle;
+    HWND container = container_;
+    if (hwnd() && hwnd()->hasFocus())
+        SetFocus(container);
+    SendMessage(container, kMsgChoice, 0, 0);
+    if (IsWindow(hwnd()))
+        DestroyWindow(hwnd());
+    SendMessage(container, kMsgChanged, 0, 0);
+}
+
+bool DropListB::BoxKey(int key) {
+    if (open_ || hidden_ || count_ <= 0)
+        return false;
+    const bool alt = QApplication::keyboardModifiers() & Qt::AltModifier;
+    int next = selected_;
+    switch (key) {
+    case VK_DOWN:
+        if (alt) {
+            Open();
+            return true;
+        }
+        next = selected_ + 1;
+        break;
+    case VK_UP:
+        next = selected_ - 1;
+        break;
+    case VK_PRIOR:
+        next = selected_ - std::max(1, visibleRows_ - 1);
+        break;
+    case VK_NEXT:
+        next = selected_ + std::max(1, visibleRows_ - 1);
+        break;
+    case VK_HOME:
+        next = 0;
+        break;
+    case VK_END:
+        next = count_ - 1;
+        break;
+    case VK_F4:
+    case VK_SPACE:
+    case VK_RETURN:
+        Open();
+        return true;
+    default:
+        return false;
+    }
+    next = std::clamp(next, 0, count_ - 1);
+    if (next == selected_)
+        return true;
+    SetSelected(next);
+    // The owner hears a key's choice as it hears a tapped one.
+    SendMessage(container_, kMsgChoice, 0, 0);
+    SendMessage(container_, kMsgChanged, 0, 0);
+    return true;
 }
 
 void DropListB::OnMouseMove(POINT pt) {
@@ -360,16 +453,7 @@ void DropListB::OnLButtonUp(POINT pt) {
         }
         return;
     }
-    selected_ = firstVisible_ + r;
-    if (scrolling_ && (selected_ < firstVisible_ || selected_ >= firstVisible_ + visibleRows_))
-        firstVisible_ = std::min(selected_, count_ - visibleRows_);
-    open_ = false;
-    pressState_ = kPressIdle;
-    HWND container = container_;
-    SendMessage(container, kMsgChoice, 0, 0);
-    if (IsWindow(hwnd()))
-        DestroyWindow(hwnd());
-    SendMessage(container, kMsgChanged, 0, 0);
+    Choose(firstVisible_ + r);
 }
 
 void DropListB::OnVScroll(int request, int position) {
@@ -404,6 +488,16 @@ void DropListB::OnDeactivate() {
             swallowTap_ = false;
     });
     Dismiss();
+}
+
+void DropListB::focusOutEvent(QFocusEvent* ev) {
+    SWindow::focusOutEvent(ev);
+    if (!open_ || (ev->reason() != Qt::TabFocusReason && ev->reason() != Qt::BacktabFocusReason))
+        return;
+    QTimer::singleShot(0, [this, alive = container_] {
+        if (IsWindow(alive))
+            Dismiss();
+    });
 }
 
 // ---- Engines ---------------------------------------------------------------------------------
@@ -539,8 +633,15 @@ DropListContainer::~DropListContainer() {
 
 bool DropListContainer::CreateBox(HWND owner, const RECT& r, const std::u16string& className,
                                   uintptr_t id) {
-    return Create(0, className, u"", WS_CHILD | WS_VISIBLE, r.left - kArrowColumn, r.top,
-                  r.width() + kArrowColumn, r.height(), owner, id, nullptr) != 0;
+    if (!Create(0, className, u"", WS_CHILD | WS_VISIBLE, r.left - kArrowColumn, r.top,
+                r.width() + kArrowColumn, r.height(), owner, id, nullptr))
+        return false;
+    setFocusPolicy(Qt::StrongFocus);
+    return true;
+}
+
+bool DropListContainer::OnKeyDown(int key) {
+    return engine_ && engine_->BoxKey(key);
 }
 
 bool DropListContainer::SetSelected(int index) {

@@ -50,6 +50,8 @@ public:
     bool OnWheel(int turn) override;
     bool OnKeyDown(int key) override;
     void OnDeactivate() override;
+    // Tab away from the open list closes it without a change.
+    void focusOutEvent(QFocusEvent* ev) override;
     // The engine's own operations: the items and the pop-up's rows.
     virtual const char16_t* ItemText(int index);
     virtual int ItemLength(int index);
@@ -120,8 +122,16 @@ protected:
     int ListWidth() const;
     // Scrolls the open list so that `first` is its top row (kept in range).
     void ScrollTo(int first);
-    // Up, Down, Page Up, Page Down, Home and End scroll the open list; Escape closes it.
+    // Up, Down, Page Up, Page Down, Home and End scroll the open list, its highlighted row moving
+    // with them; Enter or Space takes the highlighted row, Escape (or F4) closes without a change.
     bool ScrollKey(int key);
+    // Moves the highlight of the open list to a row (kept in range).
+    void Highlight(int row);
+    // Ends the open list with a row as the choice, as a tap on it does.
+    void Choose(int row);
+    // The closed box's keys: Up, Down, Page Up, Page Down, Home and End change the choice;
+    // Alt+Down, F4, Space and Enter open the list.
+    bool BoxKey(int key);
     static constexpr int kWheelRows = 3;
 
     HWND container_ = nullptr;
@@ -152,6 +162,7 @@ protected:
     POINT origin_{0, 0};
     POINT unmapped(POINT p) const;
     bool swallowTap_ = false;
+    int hot_ = -1; // the open list's highlighted row (the keys move it)
 
     friend class DropListContainer;
 };
@@ -210,6 +221,7 @@ public:
     void Paint(HDC hdc) override;
     void OnLButtonDown(POINT pt) override;
     void OnLButtonUp(POINT pt) override;
+    bool OnKeyDown(int key) override;
     ~DropListContainer() override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
     DropListB* engine() const { return engine_; }

@@ -5,6 +5,7 @@
 #include "device/text.h"
 #include "device/wordsort.h"
 
+#include <QEvent>
 #include <QEventLoop>
 #include <QLoggingCategory>
 #include <QPointer>
@@ -76,6 +77,7 @@ bool FolderBrowser::open(Done done) {
     open_ = true;
     if (root_)
         TreeExpand(tree_, root_);
+    focus_.take(tree_ ? tree_ : hwnd());
     return true;
 }
 
@@ -101,6 +103,7 @@ void FolderBrowser::end(bool accepted) {
     if (!open_)
         return;
     open_ = false;
+    focus_.giveBack();
     if (IsWindow(hwnd()))
         ShowWindow(hwnd(), SW_HIDE);
     if (Done done = std::move(done_)) {
@@ -112,6 +115,8 @@ void FolderBrowser::end(bool accepted) {
 void FolderBrowser::createControls() {
     HWND self = hwnd();
     tree_ = CreateTreeView(self, kIdTree, kTreeRect);
+    if (tree_)
+        tree_->installEventFilter(this);
     TreeSetImages(tree_, &images_);
     if (kind_ == Kind::SoundFolder) {
         ok_ = CreatePushButton(self, kIdOk, u"OK", kOkRect, true);
@@ -260,7 +265,7 @@ void FolderBrowser::onSelection() {
         EnableWindow(test_, !folder && listsFile(kind_, TreeGetItemText(tree_, item)));
         return;
     }
-    if (!folder) {
+    if (!folder && !keySelecting_) {
         chosenPath_ = itemPath(item);
         chosenName_ = TreeGetItemText(tree_, item);
         chosenIsFolder_ = false;
@@ -282,6 +287,33 @@ void FolderBrowser::accept() {
     chosenName_ = TreeGetItemText(tree_, item);
     chosenIsFolder_ = itemIsFolder(item);
     end(true);
+}
+
+bool FolderBrowser::OnKeyDown(int key) {
+    if (!open_)
+        return false;
+    if (key == VK_ESCAPE) {
+        end(false);
+        return true;
+    }
+    if (key != VK_RETURN)
+        return false;
+    HTREEITEM item = TreeGetSelection(tree_);
+    if (kind_ == Kind::SoundFolder) {
+        if (IsWindowEnabled(ok_))
+            accept();
+    } else if (item && !itemIsFolder(item)) {
+        accept();
+    }
+    return true;
+}
+
+bool FolderBrowser::eventFilter(QObject* obj, QEvent* ev) {
+    if (obj == tree_ && ev->type() == QEvent::KeyPress)
+        keySelecting_ = true;
+    else if (obj == tree_ && (ev->type() == QEvent::KeyRelease || ev->type() == QEvent::FocusOut))
+        keySelecting_ = false;
+    return SWindow::eventFilter(obj, ev);
 }
 
 void FolderBrowser::Paint(HDC hdc) {

@@ -10,6 +10,7 @@
 #include "toolkit/platform/platform.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/keyboard.h"
 #include "toolkit/window/picture.h"
 
 #include <functional>
@@ -92,6 +93,14 @@ public:
 
     void Paint(HDC hdc) override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    // Escape cancels; Enter takes the selected item as "OK" (or, in Select EXE, a tap on a
+    // program) does.
+    bool OnKeyDown(int key) override;
+
+protected:
+    // Arrow keys in the tree only move the selection: a program reached by them is taken with
+    // Enter, not at once as a tapped one.
+    bool eventFilter(QObject* obj, QEvent* ev) override;
 
 private:
     enum : intptr_t { kParamFolder = 1, kParamFile = 2, kParamRunning = 3 };
@@ -117,6 +126,8 @@ private:
     std::u16string chosenPath_;
     std::u16string chosenName_;
     bool chosenIsFolder_ = false;
+    bool keySelecting_ = false;
+    FocusReturn focus_;
 };
 
 } // namespace hv::tk

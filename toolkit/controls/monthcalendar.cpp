@@ -31,6 +31,7 @@ MonthCalendar::MonthCalendar(HWND owner, int x, int y) {
     if (!Create(0, u"MonthCalendar", u"", WS_CHILD | WS_VISIBLE, x, y, kWidth, kHeight, owner, 0,
                 nullptr))
         return;
+    setFocusPolicy(Qt::StrongFocus);
     const QFont* font = SDraw::font(kFontText);
     monthList_ = new DropList(hwnd(), {30, 240, 150, 268}, app().names.monthNameList,
                               today.month >= 1 ? today.month - 1 : 0, font, 1);
@@ -113,6 +114,35 @@ void MonthCalendar::Paint(HDC hdc) {
             hdc->SetTextColor(text);
             hdc->DrawText(number(day), cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
+}
+
+bool MonthCalendar::OnKeyDown(int key) {
+    int months = 0;
+    switch (key) {
+    case VK_LEFT:
+    case VK_PRIOR:
+        months = -1;
+        break;
+    case VK_RIGHT:
+    case VK_NEXT:
+        months = 1;
+        break;
+    case VK_UP:
+        months = -12;
+        break;
+    case VK_DOWN:
+        months = 12;
+        break;
+    case VK_HOME:
+        ShowMonth(today.year, today.month);
+        return true;
+    default:
+        return false;
+    }
+    const int index = shownYear() * 12 + shownMonth() - 1 + months;
+    // Beyond the year list's ends the grid stays.
+    ShowMonth(index / 12, index % 12 + 1);
+    return true;
 }
 
 LRESULT MonthCalendar::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

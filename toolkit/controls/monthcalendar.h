@@ -18,6 +18,9 @@ public:
     ~MonthCalendar() override;
     void Paint(HDC hdc) override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    // The grid shows a month: Left and Right (Page Up and Page Down) show the previous and next
+    // month, Up and Down the same month a year before and after, Home the month of today.
+    bool OnKeyDown(int key) override;
 
     dev::SystemTime today{};
     dev::SystemTime previousToday{};

@@ -33,6 +33,7 @@ int SPTabControl::CreateOrShow(HWND owner, int x, int y, int tabCount, int selec
     if (!Create(WS_EX_TOPMOST, u"myTabWindow", u"", WS_CHILD | WS_VISIBLE, x, y,
                 tabCount_ * kTabWidth, kTabHeight, owner, 0, nullptr))
         return 0;
+    setFocusPolicy(Qt::StrongFocus);
     BringWindowToTop(hwnd());
     return 1;
 }
@@ -59,6 +60,34 @@ void SPTabControl::OnLButtonDown(POINT pt) {
         return;
     selected_ = i;
     InvalidateRect(hwnd(), nullptr, true);
+}
+
+bool SPTabControl::OnKeyDown(int key) {
+    int next = selected_;
+    switch (key) {
+    case VK_LEFT:
+        next = selected_ - 1;
+        break;
+    case VK_RIGHT:
+        next = selected_ + 1;
+        break;
+    case VK_HOME:
+        next = 0;
+        break;
+    case VK_END:
+        next = tabCount_ - 1;
+        break;
+    default:
+        return false;
+    }
+    if (next < 0 || next >= tabCount_ || next == selected_)
+        return true;
+    // As a tap on the tab.
+    selected_ = next;
+    InvalidateRect(hwnd(), nullptr, true);
+    changed_ = true;
+    SendMessage(GetParent(hwnd()), kMsgChanged, 0, reinterpret_cast<LPARAM>(hwnd()));
+    return true;
 }
 
 void SPTabControl::OnLButtonUp(POINT) {

@@ -13,6 +13,8 @@ public:
     void Paint(HDC hdc) override;
     void OnLButtonDown(POINT pt) override;
     void OnLButtonUp(POINT pt) override;
+    // Left and Right (Home and End) choose the previous and next (first and last) tab.
+    bool OnKeyDown(int key) override;
 
     // Creates the strip at (x, y), tabCount x 60 by 32, topmost over the owner's other children.
     // When it exists it is only shown, and only when `selected` is its own tab (else 0).

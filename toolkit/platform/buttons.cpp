@@ -3,10 +3,12 @@
 #include "device/text.h"
 #include "toolkit/window/SWindow.h"
 #include "toolkit/window/dc.h"
+#include "toolkit/window/keyboard.h"
 #include "toolkit/window/picture.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -15,6 +17,11 @@
 namespace hv::tk {
 
 namespace {
+
+bool isEnterKey(const QKeyEvent* ev) {
+    return (ev->key() == Qt::Key_Return || ev->key() == Qt::Key_Enter) &&
+           !(ev->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
 
 // A push button that its parent draws.
 class OwnerDrawButton : public QAbstractButton {
@@ -39,10 +46,55 @@ protected:
         }
         QPainter p(this);
         p.drawImage(QPoint(0, 0), canvas);
+        if (keyboardFocus_ && hasFocus())
+            DrawFocusMark(p, rect());
+    }
+    void keyPressEvent(QKeyEvent* ev) override {
+        if (isEnterKey(ev))
+            click();
+        else
+            QAbstractButton::keyPressEvent(ev);
+    }
+    void focusInEvent(QFocusEvent* ev) override {
+        if (ev->reason() == Qt::TabFocusReason || ev->reason() == Qt::BacktabFocusReason ||
+            ev->reason() == Qt::ShortcutFocusReason)
+            keyboardFocus_ = true;
+        else if (ev->reason() == Qt::MouseFocusReason)
+            keyboardFocus_ = false;
+        QAbstractButton::focusInEvent(ev);
     }
 
 private:
     uintptr_t id_;
+    bool keyboardFocus_ = false;
+};
+
+// Enter, like Space, presses a focused button or check box (the windows that are not dialogs
+// have no default button to give it to).
+class PushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* ev) override {
+        if (isEnterKey(ev))
+            click();
+        else
+            QPushButton::keyPressEvent(ev);
+    }
+};
+
+class CheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* ev) override {
+        if (isEnterKey(ev))
+            click();
+        else
+            QCheckBox::keyPressEvent(ev);
+    }
 };
 
 } // namespace
@@ -53,7 +105,7 @@ using controls::place;
 HWND CreateCheckBox(HWND parent, uintptr_t id, const std::u16string& text, const RECT& r) {
     if (!parent)
         return nullptr;
-    auto* b = new QCheckBox(dev::toQString(text), parent);
+    auto* b = new CheckBox(dev::toQString(text), parent);
     // A box a finger or stylus can hit beside the handheld's large texts; the style's own box is
     // drawn at 13 pixels.
     b->setStyleSheet(QStringLiteral("QCheckBox::indicator { width: 20px; height: 20px; }"));
@@ -77,7 +129,7 @@ HWND CreatePushButton(HWND parent, uintptr_t id, const std::u16string& text, con
     if (!parent)
         return nullptr;
     QAbstractButton* b = ownerDrawn ? static_cast<QAbstractButton*>(new OwnerDrawButton(parent, id))
-                                    : new QPushButton(parent);
+                                    : new PushButton(parent);
     b->setText(dev::toQString(text));
     place(b, r, id);
     QObject::connect(b, &QAbstractButton::clicked, b, [b, id] { command(b, id, BN_CLICKED); });

@@ -407,6 +407,16 @@ void DateTimePick::keyPressEvent(QKeyEvent* ev) {
     case Qt::Key_Right:
         selectField(selected_ + 1);
         break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        pageKey(ev->key() == Qt::Key_PageUp ? 1 : -1);
+        break;
+    case Qt::Key_Home:
+        selectField(0);
+        break;
+    case Qt::Key_End:
+        selectField(fieldCount() - 1);
+        break;
     default:
         if (ev->text().size() == 1 && ev->text()[0].isPrint()) {
             typeKey(ev->text()[0].unicode());
@@ -414,6 +424,12 @@ void DateTimePick::keyPressEvent(QKeyEvent* ev) {
         }
         QWidget::keyPressEvent(ev);
     }
+}
+
+void DateTimePick::pageKey(int direction) {
+    // Ten steps of the arrows, each told as the arrows tell it (the Internet time carries).
+    for (int i = 0; i < kPageSteps; ++i)
+        spin(direction);
 }
 
 void DateTimePick::focusOutEvent(QFocusEvent* ev) {

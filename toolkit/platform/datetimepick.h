@@ -32,6 +32,10 @@ public:
     // Spins the selected field one step up (+1) or down (-1), wrapping like the platform control,
     // and tells the parent (DTN_DATETIMECHANGE).
     void spin(int delta);
+    // Page Up and Page Down spin the selected field ten steps; Home and End select the first and
+    // the last field.
+    void pageKey(int direction);
+    static constexpr int kPageSteps = 10;
     // The screen areas of the arrows, for taps.
     QRect upArrow() const;
     QRect downArrow() const;

@@ -1,6 +1,7 @@
 #include "toolkit/window/SWindow.h"
 
 #include "device/text.h"
+#include "toolkit/window/keyboard.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -93,6 +94,8 @@ int virtualKey(int qtKey) {
         return VK_HOME;
     case Qt::Key_End:
         return VK_END;
+    case Qt::Key_F4:
+        return VK_F4;
     default:
         return qtKey < 0x80 ? qtKey : 0;
     }
@@ -106,6 +109,7 @@ SWindow::SWindow() : QWidget(nullptr) {
     liveWindows().insert(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    InstallKeyboardNavigation();
 }
 
 SWindow::~SWindow() {
@@ -282,6 +286,8 @@ void SWindow::paintEvent(QPaintEvent* ev) {
         p.setBrush(Qt::NoBrush);
         p.drawRect(QRect(0, 0, width() - 1, height() - 1));
     }
+    if (showsFocusMark())
+        DrawFocusMark(p, QRect(0, 0, clientWidth(), height()));
 }
 
 void SWindow::resizeEvent(QResizeEvent*) {
@@ -321,6 +327,19 @@ void SWindow::wheelEvent(QWheelEvent* ev) {
     const int turn = ev->angleDelta().y();
     if (turn == 0 || !OnWheel(turn))
         ev->ignore();
+}
+
+void SWindow::focusInEvent(QFocusEvent* ev) {
+    const Qt::FocusReason r = ev->reason();
+    if (r == Qt::TabFocusReason || r == Qt::BacktabFocusReason || r == Qt::ShortcutFocusReason)
+        keyboardFocus_ = true;
+    else if (r == Qt::MouseFocusReason)
+        keyboardFocus_ = false;
+    update();
+}
+
+void SWindow::focusOutEvent(QFocusEvent*) {
+    update();
 }
 
 void SWindow::tearDown() {

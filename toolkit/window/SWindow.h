@@ -97,6 +97,11 @@ protected:
     void mouseMoveEvent(QMouseEvent* ev) override;
     void keyPressEvent(QKeyEvent* ev) override;
     void wheelEvent(QWheelEvent* ev) override;
+    // The focus mark shows while the keyboard (Tab, Shift+Tab, a shortcut) put the focus here; a
+    // tap takes it away, other reasons (a window coming back to the front) keep it as it was.
+    void focusInEvent(QFocusEvent* ev) override;
+    void focusOutEvent(QFocusEvent* ev) override;
+    bool showsFocusMark() const { return keyboardFocus_ && hasFocus(); }
 
 private:
     friend bool DestroyWindow(HWND);
@@ -122,6 +127,7 @@ private:
     QPainter* activePainter_ = nullptr;
     QScrollBar* vbar_ = nullptr;
     int trackPos_ = 0;
+    bool keyboardFocus_ = false;
 };
 
 // Windows.

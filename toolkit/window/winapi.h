@@ -119,6 +119,7 @@ enum : int {
     VK_UP = 0x26,
     VK_RIGHT = 0x27,
     VK_DOWN = 0x28,
+    VK_F4 = 0x73,
 };
 inline constexpr int WHEEL_DELTA = 120;
 
