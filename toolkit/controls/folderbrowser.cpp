@@ -4,6 +4,7 @@
 #include "device/files.h"
 #include "device/text.h"
 #include "device/wordsort.h"
+#include "toolkit/window/accessible.h"
 
 #include <QEventLoop>
 #include <QLoggingCategory>
@@ -112,6 +113,7 @@ void FolderBrowser::end(bool accepted) {
 void FolderBrowser::createControls() {
     HWND self = hwnd();
     tree_ = CreateTreeView(self, kIdTree, kTreeRect);
+    SetAccessibleLabel(tree_, GetWindowText(self));
     TreeSetImages(tree_, &images_);
     if (kind_ == Kind::SoundFolder) {
         ok_ = CreatePushButton(self, kIdOk, u"OK", kOkRect, true);
@@ -331,6 +333,15 @@ LRESULT FolderBrowser::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+Accessible FolderBrowser::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::Dialog;
+    a.name = windowTitle();
+    return a;
 }
 
 } // namespace hv::tk

@@ -18,6 +18,8 @@ public:
     ~MonthCalendar() override;
     void Paint(HDC hdc) override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    // A table of the days with the month and the year shown as its value.
+    Accessible accessibility() const override;
 
     dev::SystemTime today{};
     dev::SystemTime previousToday{};
@@ -32,6 +34,8 @@ public:
     DropNumList* yearList() const { return yearList_; }
 
 private:
+    // Names the month and year lists by the time units' names.
+    void NameLists();
     Picture header_, grid_;
     DropList* monthList_ = nullptr;
     DropNumList* yearList_ = nullptr;

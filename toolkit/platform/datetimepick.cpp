@@ -6,6 +6,7 @@
 #include "device/text.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/accessible.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -303,6 +304,7 @@ void DateTimePick::notifyChange() {
     hdr.idFrom = id_;
     hdr.code = DTN_DATETIMECHANGE;
     SendMessage(parentWidget(), WM_NOTIFY, id_, reinterpret_cast<LPARAM>(&hdr));
+    AccessibleValueChanged(this);
 }
 
 QFont DateTimePick::fittedFont() const {
@@ -425,12 +427,26 @@ HWND CreateDateTimePick(HWND parent, uintptr_t id, DateTimePick::Style style, co
     if (!parent)
         return nullptr;
     auto* w = new DateTimePick(parent, style, id);
+    SetDescriber(w, DescribeDateTimePick);
     place(w, r, id);
     return w;
 }
 
 DateTimePick* AsDateTimePick(HWND hwnd) {
     return dynamic_cast<DateTimePick*>(hwnd);
+}
+
+// A spin box showing its text; named by its owner, else by the picker window it stands in.
+Accessible DescribeDateTimePick(const QWidget* widget) {
+    Accessible a;
+    a.role = QAccessible::SpinBox;
+    const auto* pick = dynamic_cast<const DateTimePick*>(widget);
+    if (!pick)
+        return a;
+    a.value = dev::toQString(pick->text());
+    if (WindowObject(pick->parentWidget()))
+        a.name = AccessibleNameOf(pick->parentWidget());
+    return a;
 }
 
 } // namespace hv::tk
