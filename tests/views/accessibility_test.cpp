@@ -203,6 +203,15 @@ TEST_F(Accessibility, EveryViewAndWindowTellsItsControlsByRoleAndName) {
     testsupport::showView(*w, shell::kTimers);
     auto* timers = dynamic_cast<itemsui::MTimers*>(w->view(shell::kTimers));
     ASSERT_NE(timers, nullptr);
+    // Its timer list: a combo box with the chosen timer as value, read as its text too.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(timers->timerList()->hwnd());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::ComboBox);
+    EXPECT_EQ(list->text(QAccessible::Name).toStdString(), "Timers");
+    EXPECT_EQ(list->text(QAccessible::Value).toStdString(), "Timer 1");
+    ASSERT_NE(list->textInterface(), nullptr);
+    EXPECT_EQ(list->textInterface()->text(0, list->textInterface()->characterCount()).toStdString(),
+              "Timer 1");
     tap(timers->button(itemsui::kIdSet));
     ASSERT_NE(timers->settingsWindow(), nullptr);
     look("Timer Settings");

@@ -104,7 +104,15 @@ private:
 };
 
 // A window that draws itself: its child windows, then the parts it tells.
-class WindowAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+// The roles whose value a screen reader reads as their text (a combo box's choice, a spin box's
+// time): the value is told through a read-only text interface too.
+bool valueIsText(QAccessible::Role r) {
+    return r == QAccessible::ComboBox || r == QAccessible::SpinBox;
+}
+
+class WindowAccessible : public QAccessibleWidget,
+                         public QAccessibleValueInterface,
+                         public QAccessibleTextInterface {
 public:
     WindowAccessible(QWidget* w, Describer describe)
         : QAccessibleWidget(w, QAccessible::Client), describe_(describe) {}
@@ -182,6 +190,8 @@ public:
     void* interface_cast(QAccessible::InterfaceType t) override {
         if (t == QAccessible::ValueInterface && valueIsNumber(told().value, nullptr))
             return static_cast<QAccessibleValueInterface*>(this);
+        if (t == QAccessible::TextInterface && valueIsText(told().role))
+            return static_cast<QAccessibleTextInterface*>(this);
         return QAccessibleWidget::interface_cast(t);
     }
     // A value that is a number (a year list, a count) is told as one; it is read, not set.
@@ -193,6 +203,26 @@ public:
     QVariant maximumValue() const override { return currentValue(); }
     QVariant minimumValue() const override { return currentValue(); }
     QVariant minimumStepSize() const override { return QVariant(); }
+
+    // The value as a text that is read, never edited or selected.
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int start, int end) const override {
+        return told().value.mid(start, end < 0 ? -1 : end - start);
+    }
+    int characterCount() const override { return static_cast<int>(told().value.size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = *end = offset;
+        return {};
+    }
 
 private:
     Describer describe_;
