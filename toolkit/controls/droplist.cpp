@@ -714,8 +714,7 @@ Accessible DropListContainer::accessibility() const {
     // A list of a group (the sound picker's) is named as the group.
     if (a.name.isEmpty())
         if (const SWindow* group = WindowObject(ownerWindow());
-            group && group->accessibility().role == QAccessible::Grouping &&
-            !dynamic_cast<const CityList*>(group))
+            group && group->accessibility().role == QAccessible::Grouping)
             a.name = AccessibleNameOf(group);
     if (engine_) {
         a.value = dev::toQString(engine_->Item(engine_->selected()));

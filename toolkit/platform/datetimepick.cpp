@@ -436,7 +436,8 @@ DateTimePick* AsDateTimePick(HWND hwnd) {
     return dynamic_cast<DateTimePick*>(hwnd);
 }
 
-// A spin box showing its text; named by its owner, else by the picker window it stands in.
+// A spin box showing its text; named by its owner, else by the picker window it stands in (a spin
+// box itself).
 Accessible DescribeDateTimePick(const QWidget* widget) {
     Accessible a;
     a.role = QAccessible::SpinBox;
@@ -444,8 +445,9 @@ Accessible DescribeDateTimePick(const QWidget* widget) {
     if (!pick)
         return a;
     a.value = dev::toQString(pick->text());
-    if (WindowObject(pick->parentWidget()))
-        a.name = AccessibleNameOf(pick->parentWidget());
+    if (const SWindow* picker = WindowObject(pick->parentWidget());
+        picker && picker->accessibility().role == QAccessible::SpinBox)
+        a.name = AccessibleNameOf(picker);
     return a;
 }
 

@@ -48,17 +48,14 @@ struct AccessiblePart {
 
 // What a screen reader is told of a window that draws itself: its role, its name (what it is
 // for), its value (what it shows: a list's choice, a picker's time) and a longer description;
-// the states it has besides those of every widget (focus, visibility, enabled), and the parts it
-// draws itself, told as its children after its child windows.
+// whether it is open (a drop list's pop-up), and the parts it draws itself, told as its children
+// after its child windows.
 struct Accessible {
     QAccessible::Role role = QAccessible::Client;
     QString name;
     QString value;
     QString description;
-    bool checkable = false;
-    bool checked = false;
-    bool selected = false;
-    bool expanded = false; // an open drop list
+    bool expanded = false;
     std::vector<AccessiblePart> parts;
 };
 

@@ -143,9 +143,6 @@ public:
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
         const Accessible a = told();
-        s.checkable = s.checkable || a.checkable;
-        s.checked = s.checked || a.checked;
-        s.selected = s.selected || a.selected;
         if (a.role == QAccessible::ComboBox) {
             s.hasPopup = true;
             s.expandable = true;
