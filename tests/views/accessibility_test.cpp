@@ -141,6 +141,9 @@ void tap(QWidget* w) {
 
 TEST_F(Accessibility, EveryViewAndWindowTellsItsControlsByRoleAndName) {
     auto w = testsupport::startMainWindow();
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(w.get());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
     QAccessibleInterface* client = QAccessible::queryAccessibleInterface(w->clientWindow());
     ASSERT_NE(client, nullptr);
     for (int v = 0; v < shell::kViewCount; ++v) {

@@ -234,6 +234,9 @@ QAccessibleInterface* factory(const QString&, QObject* object) {
         return new WindowAccessible(w, describeWindow);
     if (Describer d = describerOf(w))
         return new WindowAccessible(w, d);
+    // A top-level window of plain widgets (the main window) is a window, not a client area.
+    if (w->isWindow() && w->metaObject() == &QWidget::staticMetaObject)
+        return new QAccessibleWidget(w, QAccessible::Window);
     return nullptr;
 }
 
