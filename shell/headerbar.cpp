@@ -7,6 +7,7 @@
 #include "shellcore/shellcore.h"
 #include "toolkit/controls/droplist.h"
 #include "toolkit/window/SDraw.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <QLinearGradient>
@@ -69,6 +70,7 @@ HeaderBar::HeaderBar(StatusSources& sources, QWidget* owner, int selectedView)
                   0, nullptr);
     tk::ShowWindow(host_->hwnd(), tk::SW_HIDE);
     registerShellStrings();
+    tk::SetAccessibleLabel(host_->hwnd(), tk::LoadStringResource(kStrView));
     list_ = std::make_unique<tk::SDropList>(host_->hwnd(), tk::LoadStringResource(kStrViewList),
                                             selected_, nullptr);
     listFont_ = shellFont(17, false);

@@ -5,6 +5,7 @@
 #include "cities/ui/homelocation.h"
 #include "device/device.h"
 #include "device/files.h"
+#include "device/format.h"
 #include "device/paths.h"
 #include "device/text.h"
 #include "device/watch.h"
@@ -19,6 +20,7 @@
 #include "shell/shellstrings.h"
 #include "shellcore/homesources.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <QAction>
@@ -95,6 +97,7 @@ public:
             return w_->message(msg, wp, lp);
         return SWindow::WindowProc(hwnd, msg, wp, lp);
     }
+    tk::Accessible accessibility() const override { return w_->accessibility(); }
 
     std::function<void()> onFirstPaint;
 
@@ -492,6 +495,8 @@ void MainWindow::switchView() {
         enterFullScreen();
     if (plan.invalidate)
         tk::InvalidateRect(client_->hwnd(), nullptr, true);
+    if (plan.show >= 0)
+        tk::AccessibleNameChanged(client_->hwnd());
 }
 
 void MainWindow::paintClient(tk::DC& dc) {
@@ -811,6 +816,39 @@ QImage MainWindow::renderView(int v) {
     setSelectedView(saved);
     switchView();
     return img;
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+tk::Accessible MainWindow::accessibility() const {
+    tk::Accessible a;
+    const int shown = screenSaverMode_ ? selectedView() : holder_.currentView;
+    a.name = isView(shown) ? dev::toQString(viewName(shown)) : windowTitle();
+    // What every clock shows: the local time and date, in the locale's formats.
+    const dev::SystemTime now = dev::getLocalTime();
+    a.value = dev::toQString(dev::systemFormatText(now, dev::SystemFormat::TimeNoSeconds)) +
+              QStringLiteral(", ") +
+              dev::toQString(dev::systemFormatText(now, dev::SystemFormat::LongDate));
+    if (screenSaverMode_ || fullScreen_ || !holder_.headerBar)
+        return a;
+    // The header bar draws itself into the client area: its view list and its status bar.
+    auto toRect = [](const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); };
+    tk::AccessiblePart list;
+    list.role = QAccessible::ComboBox;
+    list.name = tk::LabelName(tk::LoadStringResource(kStrView));
+    list.value = a.name;
+    list.rect = toRect(kViewListTapArea);
+    a.parts.push_back(std::move(list));
+    tk::AccessiblePart status;
+    status.role = QAccessible::StatusBar;
+    QStringList texts;
+    for (const std::u16string& t : holder_.headerBar->statusTexts())
+        if (!t.empty())
+            texts << dev::toQString(t);
+    status.name = texts.join(QStringLiteral(", "));
+    status.rect = toRect(kStatusBar);
+    a.parts.push_back(std::move(status));
+    return a;
 }
 
 } // namespace hv::shell

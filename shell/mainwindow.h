@@ -9,6 +9,7 @@
 #include "shell/headerbar.h"
 #include "shellcore/homesources.h"
 #include "shellcore/shellcore.h"
+#include "toolkit/window/SWindow.h"
 #include "viewbase/citysource.h"
 #include "viewbase/view.h"
 
@@ -125,6 +126,9 @@ public:
     void setOnFirstPaint(std::function<void()> f);
     // Brings the window to the front (a second start asked for it).
     void activate();
+    // What a screen reader is told of the client area: the shown view by name, the time and date
+    // it shows, and the header bar's parts.
+    tk::Accessible accessibility() const;
 
 protected:
     void timerEvent(QTimerEvent* e) override;

@@ -5,6 +5,7 @@
 #include "settings/soundpath.h"
 #include "shellcore/statusbar.h"
 #include "toolkit/controls/controlrules.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <iterator>
@@ -25,6 +26,17 @@ enum : int {
     kStrPreferences = 40106,
 };
 
+// The labels drawn beside the pages' controls, which name them too.
+constexpr char16_t kLabelStartup[] = u"Startup View:";
+constexpr char16_t kLabelVolume[] = u"Alarm Volume:";
+constexpr char16_t kLabelWeek[] = u"Week numbering:";
+constexpr char16_t kLabelInterval[] = u"Interval:";
+constexpr char16_t kLabelSound[] = u"Sound:";
+constexpr char16_t kLabelLeft[] = u"Left part:";
+constexpr char16_t kLabelCentral[] = u"Central part:";
+constexpr char16_t kLabelRight[] = u"Right part:";
+constexpr char16_t kLabelSkin[] = u"Skin:";
+constexpr char16_t kLabelTimeout[] = u"Time out:";
 constexpr char16_t kGlobalTab[] = u"Global";
 constexpr char16_t kStatusBarTab[] = u"Status bar";
 constexpr char16_t kExceptionPrompt[] =
@@ -137,6 +149,12 @@ PrefGlobal::PrefGlobal(HWND owner) : PrefPage(owner, u"PrefGlobal") {
                                               : app().chimeSound);
     chimePending_ = s.chimeOn != 0;
     showControl(interval_->hwnd(), false);
+    SetAccessibleLabel(hwnd(), kGlobalTab);
+    SetAccessibleLabel(startup_->hwnd(), kLabelStartup);
+    SetAccessibleLabel(volume_->hwnd(), kLabelVolume);
+    SetAccessibleLabel(week_->hwnd(), kLabelWeek);
+    SetAccessibleLabel(interval_->hwnd(), kLabelInterval);
+    SetAccessibleLabel(picker_->hwnd(), kLabelSound);
 }
 
 PrefGlobal::~PrefGlobal() {
@@ -182,12 +200,12 @@ void PrefGlobal::testSound() {
 
 void PrefGlobal::Paint(HDC hdc) {
     hdc->FillRect(RECT{0, 0, kPrefPageRect.width(), kPrefPageRect.height()}, kWhite);
-    drawLabel(*hdc, u"Startup View:", kStartupLabel);
-    drawLabel(*hdc, u"Alarm Volume:", kVolumeLabel);
-    drawLabel(*hdc, u"Week numbering:", kWeekLabel);
+    drawLabel(*hdc, kLabelStartup, kStartupLabel);
+    drawLabel(*hdc, kLabelVolume, kVolumeLabel);
+    drawLabel(*hdc, kLabelWeek, kWeekLabel);
     if (chimePending_) {
-        drawLabel(*hdc, u"Interval:", kIntervalLabel);
-        drawLabel(*hdc, u"Sound:", kSoundLabel);
+        drawLabel(*hdc, kLabelInterval, kIntervalLabel);
+        drawLabel(*hdc, kLabelSound, kSoundLabel);
     }
 }
 
@@ -223,15 +241,19 @@ PrefStatusBar::PrefStatusBar(HWND owner) : PrefPage(owner, u"PrefStatusBar") {
     const uint32_t kinds[3] = {s.statusLeft, s.statusCentral, s.statusRight};
     for (int i = 0; i < 3; ++i)
         parts_[i] = makeList(hwnd(), kLists[i], 40059, kinds[i]);
+    SetAccessibleLabel(hwnd(), kStatusBarTab);
+    SetAccessibleLabel(parts_[0]->hwnd(), kLabelLeft);
+    SetAccessibleLabel(parts_[1]->hwnd(), kLabelCentral);
+    SetAccessibleLabel(parts_[2]->hwnd(), kLabelRight);
 }
 
 PrefStatusBar::~PrefStatusBar() = default;
 
 void PrefStatusBar::Paint(HDC hdc) {
     hdc->FillRect(RECT{0, 0, kPrefPageRect.width(), kPrefPageRect.height()}, kWhite);
-    drawLabel(*hdc, u"Left part:", kLabels[0]);
-    drawLabel(*hdc, u"Central part:", kLabels[1]);
-    drawLabel(*hdc, u"Right part:", kLabels[2]);
+    drawLabel(*hdc, kLabelLeft, kLabels[0]);
+    drawLabel(*hdc, kLabelCentral, kLabels[1]);
+    drawLabel(*hdc, kLabelRight, kLabels[2]);
 }
 
 // ---- Screen Saver ----------------------------------------------------------------------------
@@ -243,6 +265,9 @@ PrefScreenSaver::PrefScreenSaver(HWND owner) : PrefPage(owner, u"PrefGlobal") {
     enabledPending_ = s.screenSaverOn != 0;
     showControl(skin_->hwnd(), false);
     showControl(timeout_->hwnd(), false);
+    SetAccessibleLabel(hwnd(), LoadStringResource(kStrScreenSaverTab));
+    SetAccessibleLabel(skin_->hwnd(), kLabelSkin);
+    SetAccessibleLabel(timeout_->hwnd(), kLabelTimeout);
 }
 
 PrefScreenSaver::~PrefScreenSaver() {
@@ -343,8 +368,8 @@ void PrefScreenSaver::Paint(HDC hdc) {
     hdc->FillRect(RECT{0, 0, kPrefPageRect.width(), kPrefPageRect.height()}, kWhite);
     if (!enabledPending_ || !shownOnce_)
         return;
-    drawLabel(*hdc, u"Skin:", kSkinLabel);
-    drawLabel(*hdc, u"Time out:", kTimeoutLabel);
+    drawLabel(*hdc, kLabelSkin, kSkinLabel);
+    drawLabel(*hdc, kLabelTimeout, kTimeoutLabel);
     hdc->SelectFont(pageFont());
     hdc->SetTextColor(kBlack);
     hdc->DrawText(kExceptionPrompt, kExceptionText, DT_LEFT | DT_WORDBREAK);
@@ -557,6 +582,15 @@ LRESULT PreferencesDlg::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+tk::Accessible PreferencesDlg::accessibility() const {
+    tk::Accessible a;
+    a.role = QAccessible::Dialog;
+    a.name = windowTitle();
+    return a;
 }
 
 } // namespace hv::shell

@@ -173,6 +173,8 @@ public:
     // The window over the main window (its top-level window), hidden until opened.
     explicit PreferencesDlg(tk::HWND mainWindow);
     ~PreferencesDlg() override;
+    // A dialog named by its title.
+    tk::Accessible accessibility() const override;
 
     // Opens on the tab it was left on, with pages filled from the settings record.
     bool open();

@@ -1,5 +1,8 @@
 #include "views/dayprogress.h"
 
+#include "device/text.h"
+#include "toolkit/controls/controlrules.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 #include "views/viewstrings.h"
 
@@ -32,6 +35,7 @@ DayProgress::DayProgress(HWND owner, int x, int y, const dev::SystemTime& now) :
     yearList_ = new DropNumList(hwnd(), kYearList, kFirstListedYear, lastYear, 1, year, listFont);
     unitList_ =
         new DropList(hwnd(), kUnitList, kStrProgressUnits, static_cast<int>(kStartUnit), listFont);
+    NameLists();
 }
 
 DayProgress::~DayProgress() {
@@ -109,6 +113,39 @@ LRESULT DayProgress::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+void DayProgress::NameLists() {
+    // "Years" of the time units.
+    const std::u16string units = LoadStringResource(kStrTimeUnits);
+    SetAccessibleLabel(yearList_->hwnd(), std::u16string(ListItem(units, ParseList(units), 6)));
+    SetAccessibleLabel(unitList_->hwnd(), kTextUnitLabel);
+}
+
+Accessible DayProgress::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::Grouping;
+    const QString passed = dev::toQString(LoadStringResource(kStrPassed));
+    const QString remained = dev::toQString(LoadStringResource(kStrRemained));
+    a.name = passed + QStringLiteral(" / ") + remained;
+    const YearProgressValues v = YearProgress(year(), unit(), now_);
+    AccessiblePart p;
+    p.role = QAccessible::StaticText;
+    p.name = passed;
+    p.value = dev::toQString(FormatProgress(v.passed));
+    p.rect =
+        QRect(kPassedValue.left, kPassedValue.top, kPassedValue.width(), kPassedValue.height());
+    a.parts.push_back(p);
+    p.name = remained;
+    p.value = dev::toQString(FormatProgress(v.remained));
+    p.rect = QRect(kRemainedValue.left, kRemainedValue.top, kRemainedValue.width(),
+                   kRemainedValue.height());
+    a.parts.push_back(p);
+    a.value = a.parts[0].name + QLatin1Char(' ') + a.parts[0].value + QStringLiteral(", ") +
+              a.parts[1].name + QLatin1Char(' ') + a.parts[1].value;
+    return a;
 }
 
 } // namespace hv::views

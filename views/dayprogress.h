@@ -37,6 +37,8 @@ public:
     // Creates the panel as a child of `owner` at (x, y), hidden, showing `now`'s year in days.
     DayProgress(HWND owner, int x, int y, const dev::SystemTime& now);
     ~DayProgress() override;
+    // The passed and remaining parts of the year, as its two headers and values.
+    tk::Accessible accessibility() const override;
 
     void Paint(tk::HDC hdc) override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
@@ -62,6 +64,8 @@ public:
     tk::DropList* unitList() const { return unitList_; }
 
 private:
+    // Names the year and unit lists by the time units' names.
+    void NameLists();
     void drawHeader(tk::DC& dc, tk::Picture& background, const RECT& r, int stringId);
     void drawValue(tk::DC& dc, const RECT& r, const std::u16string& text);
 

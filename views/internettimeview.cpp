@@ -3,6 +3,7 @@
 #include "device/device.h"
 #include "device/format.h"
 #include "timescales/timescales.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 #include "views/viewstrings.h"
 
@@ -43,6 +44,9 @@ void InternetTimeView::createChildren() {
     time_ = std::make_unique<TimePicker>(ctx_.mainWindow, kTimePickerAt.x, kTimePickerAt.y,
                                          kTimePickerWidth, kPickerHeight, nullptr, true);
     remembered_ = time_->GetTime();
+    SetAccessibleLabel(modes_->hwnd(), LoadStringResource(kStrInternetTime));
+    SetAccessibleLabel(date_->hwnd(), LoadStringResource(kStrDate));
+    SetAccessibleLabel(time_->hwnd(), timeLabel());
 }
 
 void InternetTimeView::show() {

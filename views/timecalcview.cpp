@@ -3,7 +3,9 @@
 #include "calendar/calendar.h"
 #include "device/device.h"
 #include "device/format.h"
+#include "shellcore/shellcore.h"
 #include "timescales/timescales.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 #include "views/viewstrings.h"
 
@@ -44,6 +46,8 @@ void TimeCalcView::createChildren() {
                                          kPickerHeight, nullptr, true);
     time_ = std::make_unique<TimePicker>(parent, kTimePickerAt.x, kTimePickerAt.y, kTimePickerWidth,
                                          kPickerHeight, nullptr, true);
+    SetAccessibleLabel(date_->hwnd(), LoadStringResource(kStrDate));
+    SetAccessibleLabel(time_->hwnd(), LoadStringResource(kStrTime));
     for (int i = 0; i < kRowCount; ++i) {
         const CityPair& c = ctx_.settings.timeCalcCities[i];
         const POINT at{kRowX, kRowTops[static_cast<size_t>(i % kRowsPerTab)]};
@@ -61,6 +65,7 @@ void TimeCalcView::showTab(int tab) {
         // The strip keeps the tab it was made with; another tab makes a new strip.
         tabs_ = std::make_unique<SPTabControl>();
         tabs_->CreateOrShow(ctx_.mainWindow, kTabsAt.x, kTabsAt.y, kTabCount, tab_);
+        SetAccessibleLabel(tabs_->hwnd(), shell::viewName(number()));
     }
     for (int i = 0; i < kRowCount; ++i)
         if (rows_[static_cast<size_t>(i)])

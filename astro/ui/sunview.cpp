@@ -2,6 +2,7 @@
 
 #include "device/device.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/picture.h"
 
 namespace hv::astroui {
@@ -23,6 +24,8 @@ void SunView::createControls() {
     types_ =
         std::make_unique<DropList>(ctx_.mainWindow, kTypeList, kStrSunTypes,
                                    static_cast<int>(astro::SunEventType::RiseSet), font(kFontText));
+    SetAccessibleLabel(picker_->hwnd(), astroString(kStrDate));
+    SetAccessibleLabel(types_->hwnd(), astroString(kStrType));
 }
 
 void SunView::show() {

@@ -16,8 +16,6 @@ void registerCitiesStrings() {
         {kStrWeeks, u"First\\Second\\Third\\Fourth\\Last\\."},
         {kStrStart, u"Start"},
         {kStrEnd, u"End"},
-        {kStrContinentLabel, u"Continent:"},
-        {kStrCityLabel, u"City:"},
         {kStrCityDetails, u"City Details"},
         {kStrEditCities, u"Edit Cities"},
         {kStrSelectHomeLocation, u"Select Home Location"},

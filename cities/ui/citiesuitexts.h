@@ -5,6 +5,7 @@
 
 #include "device/systime.h"
 #include "settings/settings.h"
+#include "toolkit/window/strings.h"
 
 #include <string>
 
@@ -16,12 +17,13 @@ enum : int {
     kStrWeeks = 40067,
     kStrStart = 40068,
     kStrEnd = 40069,
-    kStrContinentLabel = 40107,
-    kStrCityLabel = 40108,
     kStrCityDetails = 40110,
     kStrEditCities = 40112,
     kStrSelectHomeLocation = 40118,
 };
+// The city lists' labels are the toolkit's, which names its city list's two lists by them.
+using tk::kStrCityLabel;
+using tk::kStrContinentLabel;
 
 inline constexpr char16_t kCaption[] = u"Horavel";
 inline constexpr char16_t kCantDeleteHome[] = u"You can't delete home location city.";

@@ -2,7 +2,9 @@
 
 #include "cities/ui/citiesuitexts.h"
 #include "device/device.h"
+#include "device/text.h"
 #include "toolkit/platform/platform.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <QWidget>
@@ -11,6 +13,15 @@
 #include <string>
 
 namespace hv::citiesui {
+
+// The labels drawn beside the controls, which name them too.
+constexpr char16_t kLabelName[] = u"Name:";
+constexpr char16_t kLabelGmt[] = u"GMT:";
+constexpr char16_t kLabelLatitude[] = u"Latitude:";
+constexpr char16_t kLabelLongitude[] = u"Longitude:";
+constexpr char16_t kLabelWeek[] = u"Week:";
+constexpr char16_t kLabelDay[] = u"Day:";
+constexpr char16_t kLabelMonth[] = u"Month:";
 
 using namespace hv::tk;
 
@@ -210,6 +221,7 @@ void CityDetailsDlg::createControls(const std::u16string& monthList,
     }
     for (auto& l : rules_)
         BringWindowToTop(l->hwnd());
+    nameControls();
     // The typed fields, the box and the tabs in the small text face, to match the labels beside
     // them rather than the platform's much smaller default.
     const QFont* small = SDraw::font(kFontSmallText);
@@ -286,10 +298,10 @@ void CityDetailsDlg::paintLabels(DC& dc) {
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
     const UINT right = DT_RIGHT | DT_VCENTER | DT_SINGLELINE;
-    dc.DrawText(u"Name:", kNameLabel, right);
-    dc.DrawText(u"GMT:", kGmtLabel, right);
-    dc.DrawText(u"Latitude:", kLatLabel, right);
-    dc.DrawText(u"Longitude:", kLonLabel, right);
+    dc.DrawText(kLabelName, kNameLabel, right);
+    dc.DrawText(kLabelGmt, kGmtLabel, right);
+    dc.DrawText(kLabelLatitude, kLatLabel, right);
+    dc.DrawText(kLabelLongitude, kLonLabel, right);
     dc.DrawText(u"\u00B0",
                 {kLatDegrees.right, kLatDegrees.top, kLatMinutes.left, kLatDegrees.bottom},
                 DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -306,7 +318,7 @@ void CityDetailsDlg::paintLabels(DC& dc) {
         const RECT page{kTabs.left, kTabStrip.bottom - 1, kTabs.right, kTabs.bottom};
         dc.FillRect({page.left, page.top, page.right, page.top + 1}, kGrey);
         dc.FillRect({page.left, page.bottom - 1, page.right, page.bottom}, kGrey);
-        const std::array<std::u16string_view, 3> names{u"Week:", u"Day:", u"Month:"};
+        const std::array<std::u16string_view, 3> names{kLabelWeek, kLabelDay, kLabelMonth};
         const std::array<RECT, 3> lists{kWeekList, kDayList, kMonthList};
         for (size_t i = 0; i < names.size(); ++i) {
             const RECT r = shifted(lists[i], kTabs.left, kTabs.top);
@@ -408,6 +420,34 @@ LRESULT CityDetailsDlg::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kMsgChanged)
         return 0;
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+void CityDetailsDlg::nameControls() {
+    SetAccessibleLabel(name_, kLabelName);
+    SetAccessibleLabel(gmt_->hwnd(), kLabelGmt);
+    SetAccessibleLabel(continent_->hwnd(), citiesString(kStrContinentLabel));
+    for (size_t i = 0; i < 2; ++i) {
+        SetAccessibleLabel(fields_[i], kLabelLatitude);
+        SetAccessibleLabel(fields_[i + 2], kLabelLongitude);
+    }
+    SetAccessibleLabel(northSouth_->hwnd(), kLabelLatitude);
+    SetAccessibleLabel(eastWest_->hwnd(), kLabelLongitude);
+    // Each tab's week, day and month lists, named by the labels and their tab.
+    const std::array<const char16_t*, 3> names{kLabelWeek, kLabelDay, kLabelMonth};
+    for (int t = 0; t < 2; ++t)
+        for (size_t i = 0; i < names.size(); ++i)
+            if (const auto& l = rules_[static_cast<size_t>(t) * 3 + i])
+                l->hwnd()->setAccessibleName(LabelName(names[i]) + QStringLiteral(", ") +
+                                             LabelName(citiesString(t == 0 ? kStrStart : kStrEnd)));
+}
+
+tk::Accessible CityDetailsDlg::accessibility() const {
+    tk::Accessible a;
+    a.role = QAccessible::Dialog;
+    a.name = dev::toQString(citiesString(kStrCityDetails));
+    return a;
 }
 
 } // namespace hv::citiesui

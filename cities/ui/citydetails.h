@@ -82,6 +82,8 @@ public:
                    const std::u16string& dayList,
                    std::function<void(bool changed, CitySelection added)> closed);
     ~CityDetailsDlg() override;
+    // A dialog named by its title.
+    tk::Accessible accessibility() const override;
 
     void Paint(tk::HDC hdc) override;
     tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
@@ -114,6 +116,8 @@ public:
     void setTab(int tab);
 
 private:
+    // Names the controls after the labels drawn beside them.
+    void nameControls();
     void createControls(const std::u16string& monthList, const std::u16string& dayList);
     void paintLabels(tk::DC& dc);
     void finish(bool changed, CitySelection added);

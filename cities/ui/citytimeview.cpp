@@ -2,7 +2,9 @@
 
 #include "cities/citytime.h"
 #include "cities/ui/citiesuitexts.h"
+#include "shellcore/shellcore.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/accessible.h"
 
 #include <algorithm>
 
@@ -104,10 +106,12 @@ void CityTimeView::showPage() {
 
 void CityTimeView::show() {
     shown_ = true;
-    if (!tabs_.hwnd())
+    if (!tabs_.hwnd()) {
         tabs_.CreateOrShow(ctx_.mainWindow, kTabsAt.x, kTabsAt.y, kPages, page_);
-    else
+        SetAccessibleLabel(tabs_.hwnd(), shell::viewName(number()));
+    } else {
         tabs_.CreateOrShow(ctx_.mainWindow, kTabsAt.x, kTabsAt.y, kPages, tabs_.selected());
+    }
     showPage();
 }
 

@@ -4,6 +4,7 @@
 #include "device/device.h"
 #include "device/text.h"
 #include "settings/settings.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <QHBoxLayout>
@@ -203,6 +204,8 @@ EditCitiesPanel::EditCitiesPanel(HWND parent, int width, int height, const CityD
     continents_ =
         std::make_unique<DropList>(hwnd(), kContinents, kStrContinents, 0, SDraw::font(kFontText));
     list_ = std::make_unique<CityListView>(hwnd(), kList, db, 0);
+    SetAccessibleLabel(continents_->hwnd(), citiesString(kStrContinentLabel));
+    SetAccessibleLabel(list_->hwnd(), citiesString(kStrCityLabel));
 }
 
 EditCitiesPanel::~EditCitiesPanel() {
@@ -341,6 +344,38 @@ void EditCitiesDlg::onOk() {
     // not reach its normal end.
     db_.save();
     accept();
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+tk::Accessible CityListView::accessibility() const {
+    tk::Accessible a;
+    a.role = QAccessible::List;
+    const int n = count();
+    for (int i = 0; i < n; ++i) {
+        const CityRecord* r = db_.recordAt(continent_, i);
+        if (!r)
+            break;
+        tk::AccessiblePart row;
+        row.role = QAccessible::ListItem;
+        row.name = dev::toQString(std::u16string(r->nameView()));
+        row.value = dev::toQString(offsetText(i));
+        if (i >= top_ && i < top_ + visibleRows()) {
+            const RECT rr = rowRect(i);
+            row.rect = QRect(rr.left, rr.top, rr.width(), rr.height());
+        }
+        row.selected = i == selected_;
+        if (row.selected)
+            a.value = row.name;
+        a.parts.push_back(std::move(row));
+    }
+    return a;
+}
+
+tk::Accessible EditCitiesPanel::accessibility() const {
+    tk::Accessible a;
+    a.name = dev::toQString(citiesString(kStrEditCities));
+    return a;
 }
 
 } // namespace hv::citiesui

@@ -45,6 +45,8 @@ public:
     // A list line or page up or down (the scroll bar's requests).
     void scroll(int request);
 
+    // A list of the continent's cities, its rows with their offsets.
+    tk::Accessible accessibility() const override;
     void Paint(tk::HDC hdc) override;
     void OnLButtonDown(tk::POINT pt) override;
     void OnVScroll(int request, int position) override;
@@ -77,6 +79,7 @@ public:
 
     EditCitiesPanel(tk::HWND parent, int width, int height, const CityDatabase& db);
     ~EditCitiesPanel() override;
+    tk::Accessible accessibility() const override;
     void Paint(tk::HDC hdc) override;
     tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
     tk::DropList* continents() const { return continents_.get(); }

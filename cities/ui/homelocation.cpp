@@ -145,4 +145,12 @@ void HomeLocationDlg::reject() {
         QDialog::reject();
 }
 
+// ---- Accessibility ---------------------------------------------------------------------------
+
+tk::Accessible HomeLocationPanel::accessibility() const {
+    tk::Accessible a;
+    a.name = dev::toQString(citiesString(kStrSelectHomeLocation));
+    return a;
+}
+
 } // namespace hv::citiesui

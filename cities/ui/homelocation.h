@@ -46,6 +46,7 @@ public:
     static constexpr tk::POINT kPickersAt{170, 14};
     HomeLocationPanel(tk::HWND parent, int width, int height, CitySelection city);
     ~HomeLocationPanel() override;
+    tk::Accessible accessibility() const override;
     void Paint(tk::HDC hdc) override;
     tk::CityList* lists() const { return lists_.get(); }
 

@@ -120,4 +120,13 @@ void STMap::OnLButtonDown(POINT pt) {
     InvalidateRect(hwnd(), nullptr, false);
 }
 
+// ---- Accessibility ---------------------------------------------------------------------------
+
+tk::Accessible STMap::accessibility() const {
+    tk::Accessible a;
+    a.role = QAccessible::Graphic;
+    a.name = windowTitle();
+    return a;
+}
+
 } // namespace hv::citiesui

@@ -33,6 +33,8 @@ public:
 
     STMap();
     ~STMap() override;
+    // A picture named after its view.
+    tk::Accessible accessibility() const override;
 
     // Loads the pictures on first call and creates the window in the owner, else shows it.
     void show(tk::HWND owner);

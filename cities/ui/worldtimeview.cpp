@@ -3,7 +3,9 @@
 #include "cities/citytime.h"
 #include "cities/ui/citiesuitexts.h"
 #include "device/device.h"
+#include "shellcore/shellcore.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/accessible.h"
 
 namespace hv::citiesui {
 
@@ -81,6 +83,7 @@ WorldTimeView::~WorldTimeView() = default;
 
 void WorldTimeView::show() {
     map_.show(ctx_.mainWindow);
+    SetAccessibleLabel(map_.hwnd(), shell::viewName(number()));
     for (size_t i = 0; i < items_.size(); ++i)
         items_[i]->picker().show(ctx_.mainWindow, kItemAt[i].x, kItemAt[i].y, kPickerWidth,
                                  700 + i);

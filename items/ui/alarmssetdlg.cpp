@@ -1,7 +1,11 @@
 #include "items/ui/alarmssetdlg.h"
 
+#include "device/text.h"
 #include "items/ui/alarmstexts.h"
+#include "settings/settings.h"
+#include "toolkit/controls/controlrules.h"
 #include "toolkit/platform/platform.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/keyboard.h"
 
 #include <QPainter>
@@ -126,6 +130,10 @@ AlarmsSetDlg::AlarmsSetDlg(HWND owner, items::Alarms& alarms)
     repeating_ = CreateCheckBox(hwnd(), kIdRepeatingAlarm, kTextRepeatingAlarm, kRepeatingAlarm);
     if (repeating_ && text)
         repeating_->setFont(*text);
+    SetAccessibleLabel(days_->hwnd(), kTextSelectedDays);
+    SetAccessibleLabel(soundPicker()->hwnd(), kTextAlarmSound);
+    SetAccessibleLabel(snoozeCount_->hwnd(), kTextRepeat);
+    SetAccessibleLabel(snoozeInterval_->hwnd(), kTextPause);
 }
 
 AlarmsSetDlg::~AlarmsSetDlg() = default;
@@ -172,6 +180,29 @@ void AlarmsSetDlg::resetOwn() {
 
 void AlarmsSetDlg::confirm() {
     items::confirmAlarmSettings(alarms_, draft());
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+tk::Accessible DaySelector::accessibility() const {
+    tk::Accessible a;
+    a.role = QAccessible::Grouping;
+    // The locale's day names start on Sunday only where its week does; the cells always do.
+    const std::u16string& names = app().names.dayNameList;
+    const ParsedList parsed = ParseList(names);
+    const bool sundayFirst = app().locale.localeFirstDayOfWeek == 6;
+    for (int d = 0; d < 7; ++d) {
+        tk::AccessiblePart p;
+        p.role = QAccessible::CheckBox;
+        const int item = sundayFirst ? d : (d + 6) % 7;
+        p.name = item < parsed.count ? dev::toQString(std::u16string(ListItem(names, parsed, item)))
+                                     : dev::toQString(std::u16string(1, kTextDayLetters[d]));
+        const RECT r = cell(d);
+        p.rect = QRect(r.left, r.top, r.width(), r.height());
+        p.selected = draft_.daySelected(d);
+        a.parts.push_back(std::move(p));
+    }
+    return a;
 }
 
 } // namespace hv::itemsui

@@ -45,6 +45,8 @@ class DaySelector : public tk::SWindow, public tk::SDrawBasic {
 public:
     DaySelector(HWND owner, items::AlarmSettingsDraft& draft);
     ~DaySelector() override;
+    // The seven days as check boxes named by the locale's day names.
+    tk::Accessible accessibility() const override;
     void Paint(tk::HDC hdc) override;
     void OnLButtonDown(POINT pt) override;
     // The cell of day 0 (Sunday) .. 6, in the selector's coordinates.

@@ -1,8 +1,11 @@
 #include "items/ui/alarmsview.h"
 
 #include "device/device.h"
+#include "device/text.h"
 #include "items/ui/alarmstexts.h"
+#include "shellcore/shellcore.h"
 #include "toolkit/platform/platform.h"
+#include "toolkit/window/accessible.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,6 +59,7 @@ void MAlarms::createControls() {
                 h->setFont(*text);
     }
     createTabs();
+    nameControls();
     // The settings window lies over the whole main window, above this one.
     dialog_ = std::make_unique<AlarmsSetDlg>(ctx_.mainWindow, ctx_.alarms);
     dialog_->onClosed = [this](bool ok) {
@@ -238,6 +242,28 @@ LRESULT MAlarms::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+void MAlarms::nameControls() {
+    const QString view = dev::toQString(shell::viewName(number()));
+    for (int row = 0; row < kRows; ++row) {
+        const Row& r = rows_[static_cast<size_t>(row)];
+        const QString name = view + QLatin1Char(' ') + QString::number(row + 1);
+        if (r.check)
+            r.check->setAccessibleName(name);
+        if (r.picker && r.picker->hwnd())
+            r.picker->hwnd()->setAccessibleName(name);
+    }
+    if (tabs_ && tabs_->hwnd())
+        tabs_->hwnd()->setAccessibleName(view);
+}
+
+tk::Accessible MAlarms::accessibility() const {
+    tk::Accessible a;
+    a.name = dev::toQString(shell::viewName(number()));
+    return a;
 }
 
 } // namespace hv::itemsui

@@ -62,6 +62,7 @@ public:
 
     void Paint(tk::HDC hdc) override;
     tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
+    tk::Accessible accessibility() const override;
 
     int page() const { return page_; }
     // Record index of a row of the page shown.
@@ -87,6 +88,8 @@ private:
     };
     void createControls();
     void createTabs();
+    // Names the rows' controls after the alarm they set.
+    void nameControls();
     void fillRows();
     void fillRow(int row);
     bool rowOutdated(int row) const;

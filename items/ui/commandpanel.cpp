@@ -2,6 +2,7 @@
 
 #include "toolkit/platform/platform.h"
 #include "toolkit/window/SDraw.h"
+#include "toolkit/window/accessible.h"
 
 #include <QAbstractButton>
 
@@ -79,6 +80,18 @@ std::u16string CommandPanel::text(int id) const {
 void CommandPanel::press(int id) {
     if (auto* b = dynamic_cast<QAbstractButton*>(button(id)); b && b->isEnabled())
         b->click();
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+tk::Accessible CommandPanel::accessibility() const {
+    tk::Accessible a;
+    a.role = QAccessible::Grouping;
+    QStringList names;
+    for (const auto& [id, h] : buttons_)
+        names << tk::LabelName(text(id));
+    a.name = names.join(QStringLiteral(", "));
+    return a;
 }
 
 } // namespace hv::itemsui

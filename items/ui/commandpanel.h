@@ -23,6 +23,8 @@ public:
                  std::function<void(int id)> onCommand);
     ~CommandPanel() override;
     tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
+    // A group named by its buttons' texts.
+    tk::Accessible accessibility() const override;
 
     tk::HWND button(int id) const;
     void enable(int id, bool on);

@@ -2,6 +2,7 @@
 
 #include "items/ui/itemsuistrings.h"
 #include "toolkit/platform/platform.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <QTimer>
@@ -9,6 +10,15 @@
 #include <algorithm>
 
 namespace hv::itemsui {
+
+// The labels drawn beside the controls, which name them too.
+constexpr char16_t kLabelName[] = u"Event name:";
+constexpr char16_t kLabelWhen[] = u"Event date & time:";
+constexpr char16_t kLabelDate[] = u"Date:";
+constexpr char16_t kLabelTime[] = u"Time:";
+constexpr char16_t kLabelSound[] = u"Event sound:";
+constexpr char16_t kLabelRepeat[] = u"Repeat:";
+constexpr char16_t kLabelPause[] = u"Pause:";
 
 using namespace hv::tk;
 using namespace eventdlglayout;
@@ -71,6 +81,12 @@ void EventsEditDlg::createControls() {
     pause_ = std::make_unique<DropList>(hwnd(), kPauseList, kStrPauses,
                                         std::min<int>(draft_.record.pauseIndex, 4),
                                         SDraw::font(kFontText));
+    SetAccessibleLabel(name_, kLabelName);
+    SetAccessibleLabel(date_->hwnd(), kLabelDate);
+    SetAccessibleLabel(time_->hwnd(), kLabelTime);
+    SetAccessibleLabel(sound_->hwnd(), kLabelSound);
+    SetAccessibleLabel(repeat_->hwnd(), kLabelRepeat);
+    SetAccessibleLabel(pause_->hwnd(), kLabelPause);
     const std::vector<std::vector<PanelButton>> groups = {
         {{kIdNote, u"Note", kNoteButton}},
         {{kIdTest, u"Test", kTestButton}},
@@ -111,13 +127,13 @@ void EventsEditDlg::paintLabels(DC& dc) {
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(colour(kColourText));
     dc.SelectFont(SDraw::font(kFontTextBold));
-    dc.DrawText(u"Event name:", kNameLabel, kLeftLine);
-    dc.DrawText(u"Event date & time:", kWhenLabel, kLeftLine);
-    drawFittingLabel(dc, u"Date:", kDateLabel);
-    drawFittingLabel(dc, u"Time:", kTimeLabel);
-    drawFittingLabel(dc, u"Event sound:", kSoundLabel);
-    drawFittingLabel(dc, u"Repeat:", kRepeatLabel);
-    drawFittingLabel(dc, u"Pause:", kPauseLabel);
+    dc.DrawText(kLabelName, kNameLabel, kLeftLine);
+    dc.DrawText(kLabelWhen, kWhenLabel, kLeftLine);
+    drawFittingLabel(dc, kLabelDate, kDateLabel);
+    drawFittingLabel(dc, kLabelTime, kTimeLabel);
+    drawFittingLabel(dc, kLabelSound, kSoundLabel);
+    drawFittingLabel(dc, kLabelRepeat, kRepeatLabel);
+    drawFittingLabel(dc, kLabelPause, kPauseLabel);
 }
 
 void EventsEditDlg::drawFittingLabel(DC& dc, std::u16string_view text, const RECT& r) {

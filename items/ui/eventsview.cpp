@@ -2,6 +2,8 @@
 
 #include "device/device.h"
 #include "items/ui/itemsuistrings.h"
+#include "shellcore/shellcore.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <QTimer>
@@ -42,6 +44,9 @@ void EventsView::createControls() {
                                          kEventList.width(), kEventList.height(), ctx_.mainWindow,
                                          nullptr);
     list_->SetIconsShown(true);
+    SetAccessibleLabel(sort_->hwnd(), LoadStringResource(kStrSortBy));
+    SetAccessibleLabel(unit_->hwnd(), kTextUnitLabel);
+    SetAccessibleLabel(list_->hwnd(), shell::viewName(number()));
     list_->SetUnit(unitIndex_);
     list_->SetTimeText([](dev::FileTime time, dev::FileTime reference, int unit) {
         return items::differenceText(items::signedSecondsBetween(time, reference),

@@ -1,7 +1,9 @@
 #include "items/ui/itemsettingswindow.h"
 
+#include "device/text.h"
 #include "items/ui/alarmstexts.h"
 #include "toolkit/platform/platform.h"
+#include "toolkit/window/accessible.h"
 
 namespace hv::itemsui {
 
@@ -51,6 +53,9 @@ void ItemSettingsWindow::createShared() {
     for (HWND h : {note_, showDescription_, test_, reset_, ok_, cancel_})
         if (h && text)
             h->setFont(*text);
+    SetAccessibleLabel(repeat_->hwnd(), kTextRepeat);
+    SetAccessibleLabel(pause_->hwnd(), kTextPause);
+    SetAccessibleLabel(note_, kTextNote);
 }
 
 HWND ItemSettingsWindow::control(int id) const {
@@ -232,6 +237,15 @@ void ItemSettingsWindow::paintLabels(DC& dc) {
     for (const SettingsLabel& l : layout_.labels)
         dc.DrawText(l.text, l.rect, kRight);
     dc.DrawText(kTextNote, kNoteLabel, kRight);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+tk::Accessible ItemSettingsWindow::accessibility() const {
+    tk::Accessible a;
+    a.role = QAccessible::Dialog;
+    a.name = dev::toQString(itemsString(layout_.titleString));
+    return a;
 }
 
 } // namespace hv::itemsui

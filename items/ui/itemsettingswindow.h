@@ -87,6 +87,8 @@ class ItemSettingsWindow : public tk::SWindow, public tk::SDrawBasic {
 public:
     ItemSettingsWindow(HWND owner, SettingsLayout layout, const char16_t* className);
     ~ItemSettingsWindow() override;
+    // A dialog named by its title.
+    tk::Accessible accessibility() const override;
 
     // Told when OK or Cancel closed the window (true for OK).
     std::function<void(bool ok)> onClosed;

@@ -1,7 +1,9 @@
 #include "items/ui/stopwatchview.h"
 
 #include "items/ui/itemsuistrings.h"
+#include "shellcore/shellcore.h"
 #include "toolkit/controls/droplist.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <QFontMetrics>
@@ -55,6 +57,7 @@ void StopwatchView::createControls() {
     list_ = std::make_unique<MyListView>(ctx_.mainWindow, kSplitList.left, kSplitList.top,
                                          kSplitList.width(), kSplitList.height(), ctx_.mainWindow,
                                          nullptr);
+    SetAccessibleLabel(list_->hwnd(), shell::viewName(number()));
 }
 
 void StopwatchView::show() {

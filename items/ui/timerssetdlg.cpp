@@ -2,6 +2,7 @@
 
 #include "device/device.h"
 #include "items/ui/alarmstexts.h"
+#include "toolkit/window/accessible.h"
 
 namespace hv::itemsui {
 
@@ -38,6 +39,8 @@ TimersSetDlg::TimersSetDlg(HWND owner, items::Timers& timers)
             p->setFont(*f);
         p->setPicture(kInitialValuePicture);
     }
+    SetAccessibleLabel(initial_, kTextInitialValue);
+    SetAccessibleLabel(soundPicker()->hwnd(), kTextTimerSound);
 }
 
 TimersSetDlg::~TimersSetDlg() = default;

@@ -1,7 +1,10 @@
 #include "items/ui/timersview.h"
 
+#include "device/text.h"
 #include "items/ui/alarmstexts.h"
+#include "shellcore/shellcore.h"
 #include "toolkit/platform/platform.h"
+#include "toolkit/window/accessible.h"
 
 #include <algorithm>
 #include <cstring>
@@ -160,6 +163,8 @@ void MTimers::createControls() {
             h->setFont(*small);
     strip_ = std::make_unique<TimersItem>(hwnd(), windowRect(kStrip), ctx_.timers);
     strip_->onSelect = [this](int i) { select(i); };
+    SetAccessibleLabel(list_->hwnd(), shell::viewName(number()));
+    SetAccessibleLabel(strip_->hwnd(), shell::viewName(number()));
     dialog_ = std::make_unique<TimersSetDlg>(ctx_.mainWindow, ctx_.timers);
     dialog_->onClosed = [this](bool) { syncAll(); };
     syncAll();
@@ -342,6 +347,34 @@ LRESULT MTimers::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+tk::Accessible TimersItem::accessibility() const {
+    tk::Accessible a;
+    a.role = QAccessible::List;
+    const std::u16string list = itemsString(kStrTimerNames);
+    const ParsedList parsed = ParseList(list);
+    for (int i = 0; i < items::kTimerCount; ++i) {
+        tk::AccessiblePart p;
+        p.role = QAccessible::ListItem;
+        p.name = dev::toQString(std::u16string(ListItem(list, parsed, i)));
+        p.value = dev::toQString(timers_.remainingText(i));
+        const RECT& b = kButtons[i];
+        p.rect = QRect(b.left, b.top, b.width(), b.height());
+        p.selected = i == timers_.selected;
+        if (p.selected)
+            a.value = p.name;
+        a.parts.push_back(std::move(p));
+    }
+    return a;
+}
+
+tk::Accessible MTimers::accessibility() const {
+    tk::Accessible a;
+    a.name = dev::toQString(shell::viewName(number()));
+    return a;
 }
 
 } // namespace hv::itemsui

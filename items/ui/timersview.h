@@ -60,6 +60,8 @@ public:
 
     TimersItem(HWND owner, const RECT& r, const items::Timers& timers);
     ~TimersItem() override;
+    // A list of the four timers with their remaining times, the selected one marked.
+    tk::Accessible accessibility() const override;
     void Paint(tk::HDC hdc) override;
     void OnLButtonDown(POINT pt) override;
     // The arrows select the button above, below or beside the selected one.
@@ -90,6 +92,7 @@ public:
 
     void Paint(tk::HDC hdc) override;
     tk::LRESULT WindowProc(tk::HWND hwnd, tk::UINT msg, tk::WPARAM wp, tk::LPARAM lp) override;
+    tk::Accessible accessibility() const override;
 
     int selected() const { return ctx_.timers.selected; }
     void select(int timer);

@@ -2,6 +2,7 @@
 
 #include "device/device.h"
 #include "device/text.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <QApplication>
@@ -677,6 +678,7 @@ LRESULT DropListContainer::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (engine_)
             engine_->pressState_ = kPressIdle;
         InvalidateRect(hwnd, nullptr, true);
+        AccessibleValueChanged(hwnd);
         SendMessage(GetParent(hwnd), kMsgChanged, GetDlgCtrlID(hwnd),
                     reinterpret_cast<LPARAM>(hwnd));
         return 0;
@@ -733,6 +735,7 @@ CityList::CityList(HWND owner, int x, int y, int continent, int city, uintptr_t 
     // 156-pixel box cut them.
     continents_ = new DropList(hwnd(), kContinentBox, kStrContinents, continent_, font, 1);
     cities_ = new DropCityList(hwnd(), kCityBox, &ref_, font, 2);
+    NameLists();
     if (cities_->list() && !cities_->list()->Select(city, continent_))
         cities_->list()->Select(0, continent_);
 }
@@ -778,6 +781,63 @@ LRESULT CityList::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+Accessible DropListB::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::List;
+    a.name = AccessibleNameOf(container_);
+    auto* self = const_cast<DropListB*>(this);
+    for (int i = 0; i < count_; ++i) {
+        AccessiblePart row;
+        row.role = QAccessible::ListItem;
+        row.name = dev::toQString(self->Item(i));
+        row.selected = i == selected_;
+        const int shownRow = i - firstVisible_;
+        if (open_ && shownRow >= 0 && shownRow < visibleRows_) {
+            const RECT r = RowRect(shownRow);
+            row.rect =
+                QRect(static_cast<int>(r.left * scale_), static_cast<int>(r.top * scale_),
+                      static_cast<int>(r.width() * scale_), static_cast<int>(r.height() * scale_));
+        }
+        a.parts.push_back(std::move(row));
+    }
+    a.value = dev::toQString(self->Item(selected_));
+    return a;
+}
+
+Accessible DropListContainer::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::ComboBox;
+    a.name = windowTitle();
+    // A list of a group (the sound picker's) is named as the group.
+    if (a.name.isEmpty())
+        if (const SWindow* group = WindowObject(ownerWindow());
+            group && group->accessibility().role == QAccessible::Grouping)
+            a.name = AccessibleNameOf(group);
+    if (engine_) {
+        a.value = dev::toQString(engine_->Item(engine_->selected()));
+        a.expanded = engine_->isOpen();
+    }
+    return a;
+}
+
+void CityList::NameLists() {
+    if (continents_)
+        SetAccessibleLabel(continents_->hwnd(), LoadStringResource(kStrContinentLabel));
+    if (cities_)
+        SetAccessibleLabel(cities_->hwnd(), LoadStringResource(kStrCityLabel));
+}
+
+Accessible CityList::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::Grouping;
+    a.name = LabelName(LoadStringResource(kStrCityLabel));
+    if (cities_ && cities_->engine())
+        a.value = dev::toQString(cities_->engine()->Item(cities_->selected()));
+    return a;
 }
 
 } // namespace hv::tk

@@ -52,6 +52,8 @@ public:
     void OnDeactivate() override;
     // Tab away from the open list closes it without a change.
     void focusOutEvent(QFocusEvent* ev) override;
+    // The open pop-up: a list of the items, named as its box.
+    Accessible accessibility() const override;
     // The engine's own operations: the items and the pop-up's rows.
     virtual const char16_t* ItemText(int index);
     virtual int ItemLength(int index);
@@ -224,6 +226,8 @@ public:
     bool OnKeyDown(int key) override;
     ~DropListContainer() override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    // A combo box showing its choice, named after its label.
+    Accessible accessibility() const override;
     DropListB* engine() const { return engine_; }
     int selected() const { return engine_ ? engine_->selected() : -1; }
     bool SetSelected(int index);
@@ -275,6 +279,8 @@ public:
     CityList(HWND owner, int x, int y, int continent, int city, uintptr_t id = 0);
     ~CityList() override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    // A group of the two lists with the chosen city as its value.
+    Accessible accessibility() const override;
 
     // Copies the given time (or the device's local time) and returns the city's local time.
     dev::SystemTime UpdateTime(const dev::SystemTime* local = nullptr);
@@ -287,6 +293,8 @@ public:
     const dev::SystemTime& cityTime() const { return cityTime_; }
 
 private:
+    // Names the two lists after their labels.
+    void NameLists();
     DropList* continents_ = nullptr;
     DropCityList* cities_ = nullptr;
     int continent_ = 0;

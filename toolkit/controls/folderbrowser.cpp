@@ -4,6 +4,7 @@
 #include "device/files.h"
 #include "device/text.h"
 #include "device/wordsort.h"
+#include "toolkit/window/accessible.h"
 
 #include <QEvent>
 #include <QEventLoop>
@@ -117,6 +118,7 @@ void FolderBrowser::createControls() {
     tree_ = CreateTreeView(self, kIdTree, kTreeRect);
     if (tree_)
         tree_->installEventFilter(this);
+    SetAccessibleLabel(tree_, GetWindowText(self));
     TreeSetImages(tree_, &images_);
     if (kind_ == Kind::SoundFolder) {
         ok_ = CreatePushButton(self, kIdOk, u"OK", kOkRect, true);
@@ -363,6 +365,15 @@ LRESULT FolderBrowser::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+Accessible FolderBrowser::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::Dialog;
+    a.name = windowTitle();
+    return a;
 }
 
 } // namespace hv::tk

@@ -48,6 +48,8 @@ public:
 
     FolderBrowser(HWND owner, Kind kind);
     ~FolderBrowser() override;
+    // A dialog named by its heading.
+    Accessible accessibility() const override;
 
     // Shows the dialog over the owner's screen with the root folder "\" expanded; `done` runs
     // once when it ends. False when the window cannot be made.

@@ -1,8 +1,11 @@
 #include "toolkit/controls/monthcalendar.h"
 
 #include "device/device.h"
+#include "device/text.h"
 #include "settings/settings.h"
 #include "toolkit/controls/controlrules.h"
+#include "toolkit/window/accessible.h"
+#include "toolkit/window/strings.h"
 
 #include <string>
 
@@ -37,6 +40,7 @@ MonthCalendar::MonthCalendar(HWND owner, int x, int y) {
                               today.month >= 1 ? today.month - 1 : 0, font, 1);
     yearList_ = new DropNumList(hwnd(), {30, 204, 110, 232}, kFirstListedYear,
                                 LastListedYear(today.year), 1, today.year, font, 2);
+    NameLists();
 }
 
 void MonthCalendar::SetToday(const dev::SystemTime& now) {
@@ -152,6 +156,28 @@ LRESULT MonthCalendar::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+void MonthCalendar::NameLists() {
+    // "Months" and "Years" of the time units' list.
+    const std::u16string units = LoadStringResource(kStrTimeUnits);
+    const ParsedList parsed = ParseList(units);
+    if (monthList_)
+        SetAccessibleLabel(monthList_->hwnd(), std::u16string(ListItem(units, parsed, 5)));
+    if (yearList_)
+        SetAccessibleLabel(yearList_->hwnd(), std::u16string(ListItem(units, parsed, 6)));
+}
+
+Accessible MonthCalendar::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::Table;
+    if (monthList_ && monthList_->engine())
+        a.value = dev::toQString(monthList_->engine()->Item(monthList_->selected())) +
+                  QLatin1Char(' ') + QString::number(shownYear());
+    a.name = windowTitle().isEmpty() ? a.value : windowTitle();
+    return a;
 }
 
 } // namespace hv::tk

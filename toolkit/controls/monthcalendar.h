@@ -21,6 +21,8 @@ public:
     // The grid shows a month: Left and Right (Page Up and Page Down) show the previous and next
     // month, Up and Down the same month a year before and after, Home the month of today.
     bool OnKeyDown(int key) override;
+    // A table of the days with the month and the year shown as its value.
+    Accessible accessibility() const override;
 
     dev::SystemTime today{};
     dev::SystemTime previousToday{};
@@ -35,6 +37,8 @@ public:
     DropNumList* yearList() const { return yearList_; }
 
 private:
+    // Names the month and year lists by the time units' names.
+    void NameLists();
     Picture header_, grid_;
     DropList* monthList_ = nullptr;
     DropNumList* yearList_ = nullptr;

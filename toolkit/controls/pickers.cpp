@@ -2,6 +2,7 @@
 
 #include "calendar/calendar.h"
 #include "device/device.h"
+#include "device/text.h"
 #include "settings/settings.h"
 
 namespace hv::tk {
@@ -242,6 +243,25 @@ LRESULT DatePicker::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+Accessible TimePicker::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::SpinBox;
+    a.name = windowTitle();
+    a.value = dev::toQString(Text());
+    return a;
+}
+
+Accessible DatePicker::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::SpinBox;
+    a.name = windowTitle();
+    if (pick())
+        a.value = dev::toQString(pick()->text());
+    return a;
 }
 
 } // namespace hv::tk

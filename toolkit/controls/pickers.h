@@ -39,6 +39,8 @@ public:
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
     int mode() const { return mode_; }
+    // A spin box with the time or the offset it shows, named after its label.
+    Accessible accessibility() const override;
     // Clock and Internet mode switch (the value shown is kept as it is).
     void SetMode(int mode);
     void SetTime(const dev::SystemTime& t);
@@ -73,6 +75,8 @@ class DatePicker : public CustomControl {
 public:
     DatePicker(HWND owner, int x, int y, int width, int height, HINSTANCE instance, bool initNow);
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    // A spin box with the date it shows, named after its label.
+    Accessible accessibility() const override;
     void SetDate(const dev::SystemTime& t);
     dev::SystemTime GetDate() const;
     DateTimePick* pick() const { return AsDateTimePick(control_); }

@@ -1,6 +1,7 @@
 #include "toolkit/controls/soundpicker.h"
 
 #include "device/files.h"
+#include "device/text.h"
 #include "settings/soundpath.h"
 
 namespace hv::tk {
@@ -193,6 +194,16 @@ LRESULT STFileList::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return SWindow::WindowProc(hwnd, msg, wp, lp);
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+Accessible STFileList::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::Grouping;
+    a.name = windowTitle();
+    a.value = dev::toQString(entry(selectedIndex()));
+    return a;
 }
 
 } // namespace hv::tk

@@ -62,6 +62,8 @@ public:
     FolderBrowser* browser() const { return browser_.get(); }
 
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    // A group of the list and "Custom", named after its label, the chosen sound its value.
+    Accessible accessibility() const override;
 
 private:
     void rebuild();

@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/controlrules.h"
 #include "toolkit/controls/droplist.h"
+#include "toolkit/window/accessible.h"
 
 #include <string>
 
@@ -96,7 +97,26 @@ void SPTabControl::OnLButtonUp(POINT) {
         return;
     pressed_ = false;
     changed_ = true;
+    AccessibleValueChanged(hwnd());
     SendMessage(GetParent(hwnd()), kMsgChanged, 0, reinterpret_cast<LPARAM>(hwnd()));
+}
+
+// ---- Accessibility ---------------------------------------------------------------------------
+
+Accessible SPTabControl::accessibility() const {
+    Accessible a;
+    a.role = QAccessible::PageTabList;
+    a.name = windowTitle();
+    for (int i = 0; i < tabCount_; ++i) {
+        AccessiblePart tab;
+        tab.role = QAccessible::PageTab;
+        tab.name = QString::number(i + 1);
+        tab.rect = QRect(i * kTabWidth, 0, kTabWidth, kTabHeight);
+        tab.selected = i == selected_;
+        a.parts.push_back(std::move(tab));
+    }
+    a.value = QString::number(selected_ + 1);
+    return a;
 }
 
 } // namespace hv::tk

@@ -15,6 +15,9 @@ public:
     void OnLButtonUp(POINT pt) override;
     // Left and Right (Home and End) choose the previous and next (first and last) tab.
     bool OnKeyDown(int key) override;
+    // A page tab list with the number of the shown page as its value and the tabs as its
+    // children.
+    Accessible accessibility() const override;
 
     // Creates the strip at (x, y), tabCount x 60 by 32, topmost over the owner's other children.
     // When it exists it is only shown, and only when `selected` is its own tab (else 0).

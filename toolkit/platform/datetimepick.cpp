@@ -6,6 +6,7 @@
 #include "device/text.h"
 #include "toolkit/window/SDraw.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/accessible.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -303,6 +304,7 @@ void DateTimePick::notifyChange() {
     hdr.idFrom = id_;
     hdr.code = DTN_DATETIMECHANGE;
     SendMessage(parentWidget(), WM_NOTIFY, id_, reinterpret_cast<LPARAM>(&hdr));
+    AccessibleValueChanged(this);
 }
 
 QFont DateTimePick::fittedFont() const {
@@ -441,12 +443,28 @@ HWND CreateDateTimePick(HWND parent, uintptr_t id, DateTimePick::Style style, co
     if (!parent)
         return nullptr;
     auto* w = new DateTimePick(parent, style, id);
+    SetDescriber(w, DescribeDateTimePick);
     place(w, r, id);
     return w;
 }
 
 DateTimePick* AsDateTimePick(HWND hwnd) {
     return dynamic_cast<DateTimePick*>(hwnd);
+}
+
+// A spin box showing its text; named by its owner, else by the picker window it stands in (a spin
+// box itself).
+Accessible DescribeDateTimePick(const QWidget* widget) {
+    Accessible a;
+    a.role = QAccessible::SpinBox;
+    const auto* pick = dynamic_cast<const DateTimePick*>(widget);
+    if (!pick)
+        return a;
+    a.value = dev::toQString(pick->text());
+    if (const SWindow* picker = WindowObject(pick->parentWidget());
+        picker && picker->accessibility().role == QAccessible::SpinBox)
+        a.name = AccessibleNameOf(picker);
+    return a;
 }
 
 } // namespace hv::tk

@@ -3,6 +3,7 @@
 
 #include "device/systime.h"
 #include "toolkit/platform/control.h"
+#include "toolkit/window/SWindow.h"
 
 #include <QWidget>
 
@@ -95,5 +96,7 @@ private:
 
 HWND CreateDateTimePick(HWND parent, uintptr_t id, DateTimePick::Style style, const RECT& r);
 DateTimePick* AsDateTimePick(HWND hwnd);
+// What a screen reader is told of a picker: a spin box with the text it shows.
+Accessible DescribeDateTimePick(const QWidget* widget);
 
 } // namespace hv::tk

@@ -1,6 +1,8 @@
 #include "toolkit/platform/reportlist.h"
 
+#include "device/text.h"
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/accessible.h"
 #include "toolkit/window/dc.h"
 #include "toolkit/window/picture.h"
 
@@ -293,12 +295,38 @@ HWND CreateListView(HWND parent, uintptr_t id, const RECT& r) {
     if (!parent)
         return nullptr;
     auto* w = new ListViewControl(parent, id);
+    SetDescriber(w, DescribeListView);
     place(w, r, id);
     return w;
 }
 
 ListViewControl* AsListView(HWND hwnd) {
     return dynamic_cast<ListViewControl*>(hwnd);
+}
+
+// A list named by its owner, else by the window it stands in; its rows are its children, told by
+// their texts.
+Accessible DescribeListView(const QWidget* widget) {
+    Accessible a;
+    a.role = QAccessible::List;
+    const auto* list = dynamic_cast<const ListViewControl*>(widget);
+    if (!list)
+        return a;
+    if (WindowObject(list->parentWidget()))
+        a.name = AccessibleNameOf(list->parentWidget());
+    for (int i = 0; i < list->ItemCount(); ++i) {
+        AccessiblePart row;
+        row.role = QAccessible::ListItem;
+        row.name = dev::toQString(list->GetItemText(i, 0));
+        row.value = dev::toQString(list->GetItemText(i, 1));
+        const RECT r = list->ItemRect(i);
+        row.rect = QRect(r.left, r.top, r.width(), r.height());
+        row.selected = i == list->Selected();
+        if (row.selected)
+            a.value = row.name;
+        a.parts.push_back(std::move(row));
+    }
+    return a;
 }
 
 } // namespace hv::tk

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "toolkit/platform/control.h"
+#include "toolkit/window/SWindow.h"
 
 #include <QPoint>
 #include <QWidget>
@@ -80,5 +81,7 @@ private:
 
 HWND CreateListView(HWND parent, uintptr_t id, const RECT& r);
 ListViewControl* AsListView(HWND hwnd);
+// What a screen reader is told of a list view: a list with its rows as items.
+Accessible DescribeListView(const QWidget* widget);
 
 } // namespace hv::tk

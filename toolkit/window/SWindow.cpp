@@ -1,4 +1,5 @@
 #include "toolkit/window/SWindow.h"
+#include "toolkit/window/accessible.h"
 
 #include "device/text.h"
 #include "toolkit/window/keyboard.h"
@@ -106,6 +107,7 @@ int virtualKey(int qtKey) {
 // ---- SWindow ---------------------------------------------------------------------------------
 
 SWindow::SWindow() : QWidget(nullptr) {
+    InstallAccessibility();
     liveWindows().insert(this);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);

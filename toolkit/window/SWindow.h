@@ -13,11 +13,13 @@
 
 #include <QAccessible>
 #include <QImage>
+#include <QRect>
 #include <QRegion>
 #include <QString>
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 class QScrollBar;
 
@@ -32,13 +34,29 @@ struct SCROLLINFO {
     int nTrackPos = 0;
 };
 
+// A part of a window that the window draws itself and that has no window of its own (a list's
+// row, the status bar): its role, name and value, where it stands in the window's coordinates
+// (an empty rectangle: not on the screen) and whether it is the selected (a check box: checked)
+// one.
+struct AccessiblePart {
+    QAccessible::Role role = QAccessible::StaticText;
+    QString name;
+    QString value;
+    QRect rect;
+    bool selected = false;
+};
+
 // What a screen reader is told of a window that draws itself: its role, its name (what it is
-// for), its value (what it shows: a list's choice, a picker's time) and a longer description.
+// for), its value (what it shows: a list's choice, a picker's time) and a longer description;
+// whether it is open (a drop list's pop-up), and the parts it draws itself, told as its children
+// after its child windows.
 struct Accessible {
     QAccessible::Role role = QAccessible::Client;
     QString name;
     QString value;
     QString description;
+    bool expanded = false;
+    std::vector<AccessiblePart> parts;
 };
 
 class SWindow : public QWidget {

@@ -9,6 +9,8 @@ const StringResource kToolkitStrings[] = {
      u"Africa\\Asia\\Australia\\Europe\\North America\\South America\\All Continents\\."},
     {kStrTimeUnits, u"Seconds\\Minutes\\Hours\\Days\\Weeks\\Months\\Years\\."},
     {kStrWeekNumbering, u"Civil\\ISO 8601\\."},
+    {kStrContinentLabel, u"Continent:"},
+    {kStrCityLabel, u"City:"},
 };
 
 } // namespace
