@@ -6,6 +6,7 @@
 #include "shellcore/statusbar.h"
 #include "toolkit/controls/controlrules.h"
 #include "toolkit/window/accessible.h"
+#include "toolkit/window/keyboard.h"
 #include "toolkit/window/strings.h"
 
 #include <iterator>
@@ -466,13 +467,8 @@ bool PreferencesDlg::open() {
 bool PreferencesDlg::OnKeyDown(int key) {
     if (!open_)
         return false;
-    if (key == VK_ESCAPE)
-        cancel();
-    else if (key == VK_RETURN)
-        confirm();
-    else
-        return false;
-    return true;
+    return DialogKey(
+        key, [this] { confirm(); }, [this] { cancel(); });
 }
 
 void PreferencesDlg::selectTab(int tab) {

@@ -5,6 +5,7 @@
 #include "device/text.h"
 #include "toolkit/platform/platform.h"
 #include "toolkit/window/accessible.h"
+#include "toolkit/window/keyboard.h"
 #include "toolkit/window/strings.h"
 
 #include <QWidget>
@@ -372,13 +373,8 @@ void CityDetailsDlg::cancel() {
 bool CityDetailsDlg::OnKeyDown(int key) {
     if (!isVisible())
         return false;
-    if (key == VK_ESCAPE)
-        cancel();
-    else if (key == VK_RETURN)
-        ok();
-    else
-        return false;
-    return true;
+    return tk::DialogKey(
+        key, [this] { ok(); }, [this] { cancel(); });
 }
 
 void CityDetailsDlg::finish(bool changed, CitySelection added) {

@@ -3,6 +3,7 @@
 #include "items/ui/itemsuistrings.h"
 #include "toolkit/platform/platform.h"
 #include "toolkit/window/accessible.h"
+#include "toolkit/window/keyboard.h"
 #include "toolkit/window/strings.h"
 
 #include <QTimer>
@@ -152,13 +153,8 @@ void EventsEditDlg::soundTestBeat() {
 bool EventsEditDlg::OnKeyDown(int key) {
     if (closed_)
         return false;
-    if (key == VK_ESCAPE)
-        cancel();
-    else if (key == VK_RETURN)
-        ok();
-    else
-        return false;
-    return true;
+    return tk::DialogKey(
+        key, [this] { ok(); }, [this] { cancel(); });
 }
 
 void EventsEditDlg::command(int id) {

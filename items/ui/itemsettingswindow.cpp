@@ -4,6 +4,7 @@
 #include "items/ui/alarmstexts.h"
 #include "toolkit/platform/platform.h"
 #include "toolkit/window/accessible.h"
+#include "toolkit/window/keyboard.h"
 
 namespace hv::itemsui {
 
@@ -198,13 +199,8 @@ LRESULT ItemSettingsWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 bool ItemSettingsWindow::OnKeyDown(int key) {
     if (!isOpen())
         return false;
-    if (key == VK_ESCAPE)
-        close(false);
-    else if (key == VK_RETURN)
-        close(true);
-    else
-        return false;
-    return true;
+    return DialogKey(
+        key, [this] { close(true); }, [this] { close(false); });
 }
 
 void ItemSettingsWindow::Paint(HDC hdc) {

@@ -4,6 +4,8 @@
 // keyboard put the focus on it.
 #pragma once
 
+#include "toolkit/window/winapi.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -24,6 +26,17 @@ std::vector<QWidget*> TabChain(QWidget* window);
 // Moves the focus from the focused control of `window` to the next (or previous) one of its
 // chain, wrapping. False when the window has no control to move to.
 bool MoveFocus(QWidget* window, bool next);
+
+// The keys of an open dialog: Escape cancels, Enter confirms. True when the key was one of them.
+template <class Confirm, class Cancel> bool DialogKey(int key, Confirm confirm, Cancel cancel) {
+    if (key == VK_ESCAPE)
+        cancel();
+    else if (key == VK_RETURN)
+        confirm();
+    else
+        return false;
+    return true;
+}
 
 // The focus mark: a dotted 1-pixel rectangle just inside r, in the handheld's blue.
 void DrawFocusMark(QPainter& p, const QRect& r);
