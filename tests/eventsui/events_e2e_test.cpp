@@ -162,7 +162,7 @@ TEST_F(EventsEndToEnd, NewEditDeleteAndTheReminderShowsTheEvent) {
                      [](const auto& r) { return items::textOf(r.name) == u"Later"; });
     ASSERT_NE(later, items::events().records.end());
     const uint32_t laterHandle = later->notificationHandle;
-    tk::ListViewControl* l = view.eventList()->list();
+    tk::ListView* l = view.eventList();
     for (int i = 0; i < l->ItemCount(); ++i)
         if (l->GetItemText(i, 0) == u"Later")
             l->SetSelected(i);
