@@ -136,7 +136,7 @@ TEST_F(EventsEndToEnd, NewEditDeleteAndTheReminderShowsTheEvent) {
 
     // Edit...: one minute later still; the same handle moves.
     const SystemTime inTwo = toSystemTime(*toFileTime(now) + 2 * kTicksPerMinute);
-    view.eventList()->list()->SetSelected(0);
+    view.eventList()->SetSelected(0);
     pump();
     tap(*view.buttons(), el::kIdEdit);
     ASSERT_TRUE(view.dialog());

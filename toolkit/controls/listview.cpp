@@ -359,11 +359,6 @@ int ListView::ColumnWidth(int column) const {
     return column >= 0 && column <= 1 ? widths_[column] : 0;
 }
 
-void ListView::SetRowHeight(int h) {
-    rowHeight_ = std::max(1, h);
-    updateScroll();
-}
-
 int ListView::RowAt(QPoint p) const {
     if (p.x() < 1 || p.x() >= 1 + viewWidth() || p.y() < 1)
         return -1;
@@ -471,7 +466,7 @@ void ListView::drawPlainRow(DC& dc, int index, const RECT& r) const {
     if (selected)
         dc.FillRect(r, RGB(0, 0, 255));
     dc.SelectFont(nullptr);
-    dc.painter().setFont(font());
+    dc.painter().setFont(QWidget::font());
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
     const Item& it = items_[static_cast<size_t>(index)];

@@ -41,7 +41,7 @@ using ListRowOrder = std::function<int(const ListRow& a, const ListRow& b)>;
 using ListTimeText =
     std::function<std::u16string(dev::FileTime time, dev::FileTime reference, int unit)>;
 
-class ListView : public SWindow {
+class ListView : public SWindow, public SDrawBasic {
 public:
     enum class Rows {
         Striped, // the items' lists: striped rows of 30 pixels, the selection of a timed row
@@ -77,7 +77,6 @@ public:
     int RowAt(QPoint p) const;
     void SetColumnWidth(int column, int width);
     int ColumnWidth(int column) const;
-    void SetRowHeight(int h);
     // A row of its own height (0: the list's row height); the events list makes rows with a
     // note taller.
     void SetItemHeight(int index, int h);
