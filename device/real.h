@@ -43,11 +43,8 @@ public:
     Shell& shell() override { return *shell_; }
     MessageBoxes& messageBoxes() override { return *messageBoxes_; }
 
-    // The GUI programs put their Qt message boxes here; the daemon client its services.
+    // The GUI programs put their Qt message boxes here.
     void setMessageBoxes(std::unique_ptr<MessageBoxes> m) { messageBoxes_ = std::move(m); }
-    void setNotifications(std::unique_ptr<Notifications> n) { notifications_ = std::move(n); }
-    void setEvents(std::unique_ptr<NamedEvents> e) { events_ = std::move(e); }
-    void setTimeSetting(std::unique_ptr<TimeSetting> t) { timeSetting_ = std::move(t); }
     // Re-reads HORAVEL_DEVICE (programs that set it after start-up). The clock and the daemon's
     // services follow the new root; call it before using them.
     void setRoot(const std::filesystem::path& root);

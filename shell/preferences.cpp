@@ -300,18 +300,18 @@ void PrefScreenSaver::applyEnabled() {
     showControl(timeout_->hwnd(), enabledPending_);
     if (enabledPending_ && !list_)
         createExceptionDialog();
-    showControl(list_, enabledPending_);
+    showControl(list_ ? list_->hwnd() : nullptr, enabledPending_);
     showControl(add_, enabledPending_);
     showControl(delete_, enabledPending_);
     InvalidateRect(hwnd(), nullptr, true);
 }
 
 void PrefScreenSaver::createExceptionDialog() {
-    list_ = withPageFont(CreateListView(hwnd(), kIdList, kExceptionList));
-    if (ListViewControl* lv = AsListView(list_)) {
-        lv->SetColumnWidth(0, kExceptionList.width() - kScrollBarWidth);
-        lv->SetColumnWidth(1, 0); // the same text, hidden
-    }
+    list_ = std::make_unique<ListView>(hwnd(), kExceptionList, kIdList, ListView::Rows::Plain,
+                                       kExceptionPrompt);
+    withPageFont(list_->hwnd());
+    list_->SetColumnWidth(0, kExceptionList.width() - kScrollBarWidth);
+    list_->SetColumnWidth(1, 0); // the same text, hidden
     add_ = CreatePushButton(hwnd(), kIdAdd, u"Add...", kAddButton, true);
     delete_ = CreatePushButton(hwnd(), kIdDelete, u"Delete", kDeleteButton, true);
     EnableWindow(delete_, false);
@@ -320,7 +320,7 @@ void PrefScreenSaver::createExceptionDialog() {
 }
 
 void PrefScreenSaver::refillList() {
-    ListViewControl* lv = AsListView(list_);
+    ListView* lv = list_.get();
     if (!lv)
         return;
     lv->DeleteAllItems();
@@ -346,7 +346,7 @@ void PrefScreenSaver::addProgram() {
 }
 
 void PrefScreenSaver::deleteProgram() {
-    ListViewControl* lv = AsListView(list_);
+    ListView* lv = list_.get();
     if (!lv)
         return;
     exceptions_.selectionMark = lv->Selected();
@@ -356,7 +356,7 @@ void PrefScreenSaver::deleteProgram() {
 }
 
 void PrefScreenSaver::listTapped(int item) {
-    ListViewControl* lv = AsListView(list_);
+    ListView* lv = list_.get();
     if (!lv)
         return;
     const bool hit = item >= 0 && item < lv->ItemCount();
@@ -403,8 +403,7 @@ LRESULT PrefScreenSaver::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_DRAWITEM:
-        // The exception list draws its rows itself; the buttons are ours.
-        if (auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp); dis && dis->CtlID != kIdList) {
+        if (auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lp)) {
             PaintOwnerDrawButton(res().buttons, *dis);
             return 1;
         }

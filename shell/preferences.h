@@ -10,6 +10,7 @@
 #include "screensaver/exceptions.h"
 #include "toolkit/controls/droplist.h"
 #include "toolkit/controls/folderbrowser.h"
+#include "toolkit/controls/listview.h"
 #include "toolkit/controls/soundpicker.h"
 #include "toolkit/platform/platform.h"
 #include "toolkit/window/SDraw.h"
@@ -122,7 +123,7 @@ public:
     tk::DropList* skinList() const { return skin_.get(); }
     tk::DropList* timeoutList() const { return timeout_.get(); }
     tk::HWND enableBox() const { return enableBox_; }
-    tk::HWND exceptionList() const { return list_; }
+    tk::ListView* exceptionList() const { return list_.get(); }
     tk::HWND addButton() const { return add_; }
     tk::HWND deleteButton() const { return delete_; }
     tk::FolderBrowser* programBrowser() const { return browser_.get(); }
@@ -152,7 +153,7 @@ private:
     LauncherSignals signals_;
     std::unique_ptr<tk::DropList> skin_, timeout_;
     tk::HWND enableBox_ = nullptr;
-    tk::HWND list_ = nullptr;
+    std::unique_ptr<tk::ListView> list_;
     tk::HWND add_ = nullptr;
     tk::HWND delete_ = nullptr;
     bool enabledPending_ = false;

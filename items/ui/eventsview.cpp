@@ -40,9 +40,8 @@ void EventsView::createControls() {
                                        font(kFontText), kIdSortList);
     unit_ = std::make_unique<DropList>(ctx_.mainWindow, kUnitList, kStrTimeUnits, unitIndex_,
                                        font(kFontText), kIdUnitList);
-    list_ = std::make_unique<MyListView>(ctx_.mainWindow, kEventList.left, kEventList.top,
-                                         kEventList.width(), kEventList.height(), ctx_.mainWindow,
-                                         nullptr);
+    list_ = std::make_unique<ListView>(ctx_.mainWindow, kEventList, 0, ListView::Rows::Striped,
+                                       u"Events");
     list_->SetIconsShown(true);
     SetAccessibleLabel(sort_->hwnd(), LoadStringResource(kStrSortBy));
     SetAccessibleLabel(unit_->hwnd(), kTextUnitLabel);
@@ -114,7 +113,7 @@ int EventsView::unit() const {
 }
 
 int EventsView::selectedIndex() const {
-    ListViewControl* l = list_ ? list_->list() : nullptr;
+    const ListView* l = list_.get();
     if (!l || l->Selected() < 0)
         return -1;
     return static_cast<int>(l->GetItemParam(l->Selected()));
@@ -122,14 +121,14 @@ int EventsView::selectedIndex() const {
 
 std::vector<size_t> EventsView::shownOrder() const {
     std::vector<size_t> order;
-    if (ListViewControl* l = list_ ? list_->list() : nullptr)
+    if (const ListView* l = list_.get())
         for (int i = 0; i < l->ItemCount(); ++i)
             order.push_back(static_cast<size_t>(l->GetItemParam(i)));
     return order;
 }
 
 void EventsView::fillList(int selectIndex) {
-    ListViewControl* l = list_ ? list_->list() : nullptr;
+    ListView* l = list_.get();
     if (!l)
         return;
     l->DeleteAllItems();
@@ -215,7 +214,7 @@ bool EventsView::notify(UINT msg, WPARAM wp, LPARAM lp) {
     if (wp == kIdUnitList && unit_) {
         unitIndex_ = unit();
         list_->SetUnit(unitIndex_);
-        list_->list()->update();
+        list_->Redraw();
         return true;
     }
     return false;
@@ -244,11 +243,10 @@ void EventsView::paintLabels(DC& dc) {
 
 void EventsView::tick(DC& dc, const dev::SystemTime& now) {
     (void)dc;
-    if (!list_ || !list_->list())
+    if (!list_)
         return;
     if (const auto t = dev::toFileTime(now))
         list_->SetReferenceTime(*t);
-    list_->list()->update();
 }
 
 } // namespace hv::itemsui

@@ -59,7 +59,7 @@ public:
 
     tk::DropList* sortList() const { return sort_.get(); }
     tk::DropList* unitList() const { return unit_.get(); }
-    tk::MyListView* eventList() const { return list_.get(); }
+    tk::ListView* eventList() const { return list_.get(); }
     CommandPanel* buttons() const { return buttons_.get(); }
     EventsEditDlg* dialog() const { return dialog_.get(); }
 
@@ -77,7 +77,7 @@ private:
     items::Events& events_;
     std::unique_ptr<tk::DropList> sort_;
     std::unique_ptr<tk::DropList> unit_;
-    std::unique_ptr<tk::MyListView> list_;
+    std::unique_ptr<tk::ListView> list_;
     std::unique_ptr<CommandPanel> buttons_;
     std::unique_ptr<EventsEditDlg> dialog_;
     std::map<intptr_t, std::u16string> notes_;

@@ -3,7 +3,6 @@
 #include "items/ui/itemsuistrings.h"
 #include "shellcore/shellcore.h"
 #include "toolkit/controls/droplist.h"
-#include "toolkit/window/accessible.h"
 #include "toolkit/window/strings.h"
 
 #include <QFontMetrics>
@@ -54,10 +53,8 @@ void StopwatchView::createControls() {
         std::vector<PanelButton>{{kIdDelete, kDeleteText, kDeleteButton},
                                  {kIdDeleteAll, kDeleteAllText, kDeleteAllButton}},
         [this](int id) { command(id); });
-    list_ = std::make_unique<MyListView>(ctx_.mainWindow, kSplitList.left, kSplitList.top,
-                                         kSplitList.width(), kSplitList.height(), ctx_.mainWindow,
-                                         nullptr);
-    SetAccessibleLabel(list_->hwnd(), shell::viewName(number()));
+    list_ = std::make_unique<ListView>(ctx_.mainWindow, kSplitList, 0, ListView::Rows::Striped,
+                                       u"Split times");
 }
 
 void StopwatchView::show() {
@@ -97,12 +94,11 @@ void StopwatchView::updateButtons() {
     buttons_->enable(kIdReset, sw_.resetEnabled());
     const bool rows = !sw_.splits.empty();
     listButtons_->enable(kIdDeleteAll, rows);
-    listButtons_->enable(kIdDelete,
-                         rows && list_ && list_->list() && list_->list()->Selected() >= 0);
+    listButtons_->enable(kIdDelete, rows && list_ && list_->Selected() >= 0);
 }
 
 void StopwatchView::fillSplitList() {
-    ListViewControl* l = list_ ? list_->list() : nullptr;
+    ListView* l = list_.get();
     if (!l)
         return;
     l->DeleteAllItems();
@@ -123,12 +119,12 @@ void StopwatchView::command(int id) {
     case kIdSplit:
         if (sw_.split() || !sw_.splits.empty()) {
             fillSplitList();
-            if (list_ && list_->list())
-                list_->list()->EnsureVisible(list_->list()->ItemCount() - 1);
+            if (list_)
+                list_->EnsureVisible(list_->ItemCount() - 1);
         }
         break;
     case kIdDelete: {
-        const int row = list_ && list_->list() ? list_->list()->Selected() : -1;
+        const int row = list_ ? list_->Selected() : -1;
         if (row >= 0 && sw_.deleteSplit(static_cast<size_t>(row)))
             fillSplitList();
         break;

@@ -65,7 +65,7 @@ public:
 
     CommandPanel* buttons() const { return buttons_.get(); }
     CommandPanel* listButtons() const { return listButtons_.get(); }
-    tk::MyListView* splitList() const { return list_.get(); }
+    tk::ListView* splitList() const { return list_.get(); }
     // The texts of the last drawing of the time area.
     const std::u16string& shownElapsed() const { return shownElapsed_; }
     const std::u16string& shownHundredths() const { return shownHundredths_; }
@@ -104,7 +104,7 @@ private:
     items::Stopwatch& sw_;
     std::unique_ptr<CommandPanel> buttons_;
     std::unique_ptr<CommandPanel> listButtons_;
-    std::unique_ptr<tk::MyListView> list_;
+    std::unique_ptr<tk::ListView> list_;
     bool splitsLoaded_ = false;
     QImage area_;
     // Measured with the time area: the widest digit of the large face, and the hundredths' box

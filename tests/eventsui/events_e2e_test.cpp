@@ -136,7 +136,7 @@ TEST_F(EventsEndToEnd, NewEditDeleteAndTheReminderShowsTheEvent) {
 
     // Edit...: one minute later still; the same handle moves.
     const SystemTime inTwo = toSystemTime(*toFileTime(now) + 2 * kTicksPerMinute);
-    view.eventList()->list()->SetSelected(0);
+    view.eventList()->SetSelected(0);
     pump();
     tap(*view.buttons(), el::kIdEdit);
     ASSERT_TRUE(view.dialog());
@@ -162,7 +162,7 @@ TEST_F(EventsEndToEnd, NewEditDeleteAndTheReminderShowsTheEvent) {
                      [](const auto& r) { return items::textOf(r.name) == u"Later"; });
     ASSERT_NE(later, items::events().records.end());
     const uint32_t laterHandle = later->notificationHandle;
-    tk::ListViewControl* l = view.eventList()->list();
+    tk::ListView* l = view.eventList();
     for (int i = 0; i < l->ItemCount(); ++i)
         if (l->GetItemText(i, 0) == u"Later")
             l->SetSelected(i);

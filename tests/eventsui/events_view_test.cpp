@@ -41,7 +41,7 @@ void fillDialog(EventsEditDlg& d, const std::u16string& name, const dev::SystemT
 
 std::vector<std::u16string> names(EventsView& v) {
     std::vector<std::u16string> out;
-    tk::ListViewControl* l = v.eventList()->list();
+    const tk::ListView* l = v.eventList();
     for (int i = 0; i < l->ItemCount(); ++i)
         out.push_back(l->GetItemText(i, 0));
     return out;
@@ -103,7 +103,7 @@ TEST_F(ItemViews, NewEditAndDeleteWithTheirRegistrations) {
     EXPECT_EQ(names(v), std::vector<std::u16string>{u"Dentist"});
 
     // Edit...: five minutes later, the same handle re-registered.
-    v.eventList()->list()->SetSelected(0);
+    v.eventList()->SetSelected(0);
     pump();
     EXPECT_TRUE(v.buttons()->enabled(el::kIdEdit));
     tap(*v.buttons(), el::kIdEdit);
@@ -117,7 +117,7 @@ TEST_F(ItemViews, NewEditAndDeleteWithTheirRegistrations) {
     EXPECT_EQ(regs[0].start.minute, 6);
 
     // Delete...: "No" keeps it, "Yes" removes the event and its registration.
-    v.eventList()->list()->SetSelected(0);
+    v.eventList()->SetSelected(0);
     pump();
     fake.messageBoxesImpl.answers = {dev::MbResult::No};
     tap(*v.buttons(), el::kIdDelete);
@@ -192,7 +192,7 @@ TEST_F(ItemViews, SortRulesUnitsRowHeightsAndNotes) {
     EXPECT_EQ(names(v), (Names{u"beta", u"gamma", u"Alpha"}));
 
     // The second column in every unit: beta 90061 s ahead, Alpha 90 s past.
-    tk::MyListView& list = *v.eventList();
+    tk::ListView& list = *v.eventList();
     const std::u16string beta[] = {u"90061", u"1501.0", u"25.0", u"1.0", u"0.1", u"0.0", u"0.0"};
     const std::u16string alpha[] = {u"-90", u"-1.5", u"-0.0", u"-0.0", u"-0.0", u"-0.0", u"-0.0"};
     for (int unit = 0; unit < items::kTimeUnitCount; ++unit) {
@@ -204,7 +204,7 @@ TEST_F(ItemViews, SortRulesUnitsRowHeightsAndNotes) {
     choose(*v.unitList(), 1);
 
     // A row with a note is 110 pixels high, one without 48.
-    tk::ListViewControl& l = *list.list();
+    tk::ListView& l = list;
     EXPECT_EQ(l.ItemRect(0).height(), 48);
     EXPECT_EQ(l.ItemRect(1).height(), 110);
     EXPECT_EQ(l.ItemRect(2).height(), 48);
@@ -257,10 +257,10 @@ TEST_F(ItemViews, ANoteIsSavedClosedAndReadBack) {
     ASSERT_EQ(items::events().records.size(), 1u);
     EXPECT_EQ(items::events().records[0].noteNumber, 1u);
     EXPECT_EQ(items::Events::loadNote(1), u"Row 7, seats 12 and 13");
-    EXPECT_EQ(v.eventList()->list()->ItemRect(0).height(), 110);
+    EXPECT_EQ(v.eventList()->ItemRect(0).height(), 110);
 
     // Reopened, the note window shows the saved text.
-    v.eventList()->list()->SetSelected(0);
+    v.eventList()->SetSelected(0);
     pump();
     tap(*v.buttons(), el::kIdEdit);
     ASSERT_TRUE(v.dialog());
@@ -284,7 +284,7 @@ TEST_F(ItemViews, AListOfMixedRowHeightsScrollsToItsLastRow) {
     writeSettings([](SettingsRecord& s) { s.eventsSortBy = 1; });
     auto w = startWindow();
     showView(*w, shell::kEvents);
-    tk::ListViewControl& l = *eventsView(*w)->eventList()->list();
+    tk::ListView& l = *eventsView(*w)->eventList();
     ASSERT_EQ(l.ItemCount(), 12);
     // The rows stack without gaps, each at its own height.
     for (int i = 1; i < l.ItemCount(); ++i) {

@@ -31,7 +31,7 @@ void tap(StopwatchView& v, int id) {
 
 std::vector<std::pair<std::u16string, std::u16string>> rows(StopwatchView& v) {
     std::vector<std::pair<std::u16string, std::u16string>> out;
-    tk::ListViewControl* l = v.splitList()->list();
+    const tk::ListView* l = v.splitList();
     for (int i = 0; i < l->ItemCount(); ++i)
         out.emplace_back(l->GetItemText(i, 0), v.splitList()->SecondColumnText(i));
     return out;
@@ -105,7 +105,7 @@ TEST_F(ItemViews, StartStopResumeResetAndTheSplitList) {
     EXPECT_EQ(rows(v).size(), 2u) << "Reset keeps the split list";
 
     // Delete removes the selected row; Delete All empties the list and the counter starts again.
-    v.splitList()->list()->SetSelected(0);
+    v.splitList()->SetSelected(0);
     pump();
     EXPECT_TRUE(v.listButtons()->enabled(sl::kIdDelete));
     tap(v, sl::kIdDelete);

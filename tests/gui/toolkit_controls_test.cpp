@@ -12,6 +12,7 @@
 #include "viewbase/citysource.h"
 
 #include <QTest>
+#include <QWheelEvent>
 
 #include <filesystem>
 
@@ -33,6 +34,7 @@ public:
         WPARAM wp;
     };
     std::vector<Msg> got;
+    std::vector<int> taps; // the rows of a list view's NM_CLICK
     explicit Owner(HWND screen) {
         Create(0, u"TestOwner", u"", WS_CHILD | WS_VISIBLE, 0, 0, 480, 640, screen, 0, nullptr);
     }
@@ -40,6 +42,9 @@ public:
     LRESULT WindowProc(HWND h, UINT m, WPARAM w, LPARAM l) override {
         if (m >= WM_USER)
             got.push_back({m, w});
+        if (const auto* nm = reinterpret_cast<const NMLISTVIEW*>(l);
+            m == WM_NOTIFY && nm->hdr.code == NM_CLICK)
+            taps.push_back(nm->iItem);
         return SWindow::WindowProc(h, m, w, l);
     }
     int count(UINT m) const {
@@ -470,7 +475,7 @@ std::u16string itemsTimeText(dev::FileTime time, dev::FileTime reference, int un
 
 TEST_F(Controls, ListViewUnitColumnAndHighlight) {
     Owner owner(screen.get());
-    MyListView lv(owner.hwnd(), 0, 100, 480, 300, owner.hwnd(), nullptr);
+    ListView lv(owner.hwnd(), {0, 100, 480, 400}, 0, ListView::Rows::Striped, u"Items");
     const dev::FileTime ref = 133500000000000000ULL;
     lv.SetReferenceTime(ref);
     lv.SetIconsShown(true);
@@ -480,13 +485,13 @@ TEST_F(Controls, ListViewUnitColumnAndHighlight) {
     lv.AddTimedItem(u"Half a minute ago", 1, ref - 30 * dev::kTicksPerSecond);
     lv.AddTimedItem(u"Ninety seconds ago", 2, ref - 90 * dev::kTicksPerSecond);
     lv.AddItem(u"No time", 999);
-    lv.list()->SetItemText(3, 1, u"note");
+    lv.SetItemText(3, 1, u"note");
     EXPECT_EQ(lv.SecondColumnText(0), u"1.5");
     EXPECT_EQ(lv.SecondColumnText(1), u"-0.5");
     EXPECT_EQ(lv.SecondColumnText(2), u"-1.5");
     EXPECT_EQ(lv.SecondColumnText(3), u"note");
     lv.SetUnit(2);
-    lv.list()->SetItemText(0, 1, ItemTimeToText(ref + 5400 * dev::kTicksPerSecond));
+    lv.SetItemText(0, 1, ItemTimeToText(ref + 5400 * dev::kTicksPerSecond));
     EXPECT_EQ(lv.SecondColumnText(0), u"1.5");
     // A selected timed row is highlighted; the untimed one never is.
     QImage timed = lv.ComposeRow(0, true, 480, 30);
@@ -494,27 +499,27 @@ TEST_F(Controls, ListViewUnitColumnAndHighlight) {
     QImage untimed = lv.ComposeRow(3, true, 480, 30);
     EXPECT_NE(untimed.pixel(2, 2) & 0xffffff, 0x39539du);
     // Selecting tells the main window, with the item's kind.
-    lv.list()->SetSelected(3);
+    lv.SetSelected(3);
     EXPECT_FALSE(lv.itemHasTime());
-    lv.list()->SetSelected(1);
+    lv.SetSelected(1);
     EXPECT_TRUE(lv.itemHasTime());
     EXPECT_EQ(owner.count(kMsgListSelection), 2);
     // Sorting: latest first keeps the untimed item last.
     lv.Sort(itemsOrder(items::SortRule::MaxTime));
-    EXPECT_EQ(lv.list()->GetItemParam(0), 0);
-    EXPECT_EQ(lv.list()->GetItemParam(3), 999);
+    EXPECT_EQ(lv.GetItemParam(0), 0);
+    EXPECT_EQ(lv.GetItemParam(3), 999);
     lv.Sort(itemsOrder(items::SortRule::MinTime));
-    EXPECT_EQ(lv.list()->GetItemParam(0), 2);
-    EXPECT_EQ(lv.list()->GetItemParam(2), 0);
+    EXPECT_EQ(lv.GetItemParam(0), 2);
+    EXPECT_EQ(lv.GetItemParam(2), 0);
     lv.Sort(itemsOrder(items::SortRule::Name));
-    EXPECT_EQ(lv.list()->GetItemText(0, 0), u"Half a minute ago");
-    EXPECT_EQ(lv.list()->GetItemParam(3), 999);
-    EXPECT_EQ(lv.list()->GetItemParam(lv.list()->Selected()), 1); // the selection follows
+    EXPECT_EQ(lv.GetItemText(0, 0), u"Half a minute ago");
+    EXPECT_EQ(lv.GetItemParam(3), 999);
+    EXPECT_EQ(lv.GetItemParam(lv.Selected()), 1); // the selection follows
 }
 
 TEST_F(Controls, ListViewTakesItsOwnersRules) {
     Owner owner(screen.get());
-    MyListView lv(owner.hwnd(), 0, 100, 480, 300, owner.hwnd(), nullptr);
+    ListView lv(owner.hwnd(), {0, 100, 480, 400}, 0, ListView::Rows::Striped, u"Items");
     lv.SetIconsShown(true);
     lv.SetReferenceTime(1000);
     lv.SetUnit(7);
@@ -540,10 +545,86 @@ TEST_F(Controls, ListViewTakesItsOwnersRules) {
     ASSERT_FALSE(seen.empty());
     for (const auto& [param, time] : seen)
         EXPECT_EQ(time, param == 1 ? 400u : param == 2 ? 900u : 0u) << param;
-    EXPECT_EQ(lv.list()->GetItemParam(0), 2);
-    EXPECT_EQ(lv.list()->GetItemParam(1), 1);
-    EXPECT_EQ(lv.list()->GetItemParam(2), 999);
-    EXPECT_EQ(lv.list()->GetItemParam(3), 1000);
+    EXPECT_EQ(lv.GetItemParam(0), 2);
+    EXPECT_EQ(lv.GetItemParam(1), 1);
+    EXPECT_EQ(lv.GetItemParam(2), 999);
+    EXPECT_EQ(lv.GetItemParam(3), 1000);
+}
+
+// The list under the keys and the wheel, what assistive technology hears of it, and its focus mark,
+// shown only while the keyboard brought the focus.
+TEST_F(Controls, ListViewKeysWheelFocusAndWhatAScreenReaderHears) {
+    Owner owner(screen.get());
+    ListView lv(owner.hwnd(), {10, 100, 470, 400}, 7, ListView::Rows::Plain, u"Programs");
+    for (int i = 0; i < 20; ++i)
+        lv.InsertItem(i, u"Program " + std::u16string(1, static_cast<char16_t>(u'A' + i)), i);
+    pump();
+    const int frameY = 150;
+    const QRgb frame = at(grab(lv.hwnd()), 0, frameY);
+    EXPECT_EQ(frame, 0x808080u);
+
+    // Tapped into, the list shows no focus mark; tabbed into, it does, until the focus leaves.
+    screen->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
+    tap(lv.hwnd(), 50, 10);
+    ASSERT_TRUE(lv.hasFocus());
+    EXPECT_EQ(at(grab(lv.hwnd()), 0, frameY), frame);
+    lv.clearFocus();
+    lv.setFocus(Qt::TabFocusReason);
+    EXPECT_NE(at(grab(lv.hwnd()), 0, frameY), frame);
+    lv.clearFocus();
+    EXPECT_EQ(at(grab(lv.hwnd()), 0, frameY), frame);
+    lv.setFocus(Qt::MouseFocusReason);
+
+    EXPECT_EQ(lv.Selected(), 0);
+    EXPECT_EQ(owner.taps, std::vector<int>{0});
+    auto key = [&](Qt::Key k) { QTest::keyClick(&lv, k); };
+    key(Qt::Key_End);
+    EXPECT_EQ(lv.Selected(), 19);
+    EXPECT_GT(lv.TopIndex(), 0);
+    EXPECT_LE(lv.ItemRect(19).bottom, lv.height());
+    key(Qt::Key_Home);
+    EXPECT_EQ(lv.Selected(), 0);
+    EXPECT_EQ(lv.TopIndex(), 0);
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    EXPECT_EQ(lv.Selected(), 2);
+    const int page = lv.VisibleRows() - 1;
+    key(Qt::Key_PageDown);
+    EXPECT_EQ(lv.Selected(), 2 + page);
+    EXPECT_LE(lv.ItemRect(2 + page).bottom, lv.height());
+    key(Qt::Key_PageUp);
+    key(Qt::Key_Up);
+    EXPECT_EQ(lv.Selected(), 1);
+    EXPECT_EQ(owner.count(kMsgListSelection), 8);
+    // Enter and Space act as a tap on the selected row.
+    key(Qt::Key_Return);
+    key(Qt::Key_Space);
+    EXPECT_EQ(owner.taps, (std::vector<int>{0, 1, 1}));
+
+    // A notch of the wheel scrolls three rows, half notches add up, and the top stops at the top.
+    auto wheel = [&](int turn) {
+        QWheelEvent ev(QPointF(50, 50), lv.mapToGlobal(QPointF(50, 50)), {}, {0, turn},
+                       Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&lv, &ev);
+    };
+    const int top = lv.TopIndex();
+    wheel(-WHEEL_DELTA);
+    EXPECT_EQ(lv.TopIndex(), top + 3);
+    wheel(-WHEEL_DELTA / 2);
+    EXPECT_EQ(lv.TopIndex(), top + 3);
+    wheel(-WHEEL_DELTA / 2);
+    EXPECT_EQ(lv.TopIndex(), top + 6);
+    wheel(3 * WHEEL_DELTA);
+    EXPECT_EQ(lv.TopIndex(), 0);
+
+    const Accessible a = lv.accessibility();
+    EXPECT_EQ(a.role, QAccessible::List);
+    EXPECT_EQ(a.name, QStringLiteral("Programs"));
+    EXPECT_EQ(a.value, QStringLiteral("Program B"));
+    EXPECT_EQ(a.description, QStringLiteral("Row 2 of 20"));
+    // The keys used on a tapped list show where the focus is.
+    EXPECT_NE(at(grab(lv.hwnd()), 0, frameY), frame);
 }
 
 TEST_F(Controls, CityListOverTheShippedCityFiles) {

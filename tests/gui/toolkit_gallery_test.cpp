@@ -73,7 +73,7 @@ TEST(Gallery, RendersControls) {
         CreatePushButton(page.hwnd(), 5, u"Normal", {10, 220, 110, 262}, true);
         HWND off = CreatePushButton(page.hwnd(), 6, u"Disabled", {120, 220, 220, 262}, true);
         EnableWindow(off, false);
-        MyListView lv(page.hwnd(), 0, 460, 480, 170, page.hwnd(), nullptr);
+        ListView lv(page.hwnd(), {0, 460, 480, 630}, 0, ListView::Rows::Striped, u"Items");
         const dev::FileTime ref = 133500000000000000ULL;
         lv.SetReferenceTime(ref);
         lv.SetIconsShown(true);
@@ -86,8 +86,8 @@ TEST(Gallery, RendersControls) {
         lv.AddTimedItem(u"Dentist", 0, ref + 90 * dev::kTicksPerSecond);
         lv.AddTimedItem(u"Train", 1, ref - 30 * dev::kTicksPerSecond);
         lv.AddItem(u"Shopping list", 999);
-        lv.list()->SetItemText(2, 1, u"note");
-        lv.list()->SetSelected(1);
+        lv.SetItemText(2, 1, u"note");
+        lv.SetSelected(1);
         pump();
         screen->grab().save(dir + "/toolkit-page.png");
         list.Open();

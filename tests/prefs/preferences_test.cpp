@@ -263,7 +263,7 @@ TEST_F(Prefs, ScreenSaverControlsShowOnlyWhileEnabledAndAMissingListGetsItsDefau
     ASSERT_NE(page.exceptionList(), nullptr);
     EXPECT_TRUE(page.exceptionList()->isVisible());
     EXPECT_TRUE(page.addButton()->isVisible());
-    ListViewControl* list = AsListView(page.exceptionList());
+    ListView* list = page.exceptionList();
     ASSERT_EQ(list->ItemCount(), 1);
     EXPECT_EQ(list->GetItemText(0, 0), u"wmplayer.exe");
     EXPECT_EQ(savedExceptions(), (Names{u"wmplayer.exe"}));
@@ -281,7 +281,7 @@ TEST_F(Prefs, ExceptionListAddAndDeleteSaveAtOnceAndCancelKeepsThem) {
     const auto settingsBefore = fileBytes(u"settings.dat");
     openDlg(PreferencesDlg::kTabScreenSaver);
     PrefScreenSaver& page = *dlg->screenSaver();
-    ListViewControl* list = AsListView(page.exceptionList());
+    ListView* list = page.exceptionList();
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->GetItemText(0, 0), u"b.exe"); // newest first
     EXPECT_FALSE(IsWindowEnabled(page.deleteButton()));

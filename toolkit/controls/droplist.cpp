@@ -517,12 +517,6 @@ SDropList::SDropList(HWND container, std::u16string list, int selected, const QF
 
 SDropList::~SDropList() = default;
 
-void SDropList::SetList(std::u16string list, int selected) {
-    selected_ = std::max(selected, 0);
-    SetListString(list.c_str(), true);
-    InvalidateRect(container_, nullptr, true);
-}
-
 SDropNumList::SDropNumList(HWND container, int from, int to, int step, int selectedValue,
                            const QFont* font)
     : DropListB(container, font), from_(from), step_(step > 0 ? step : 1) {

@@ -118,7 +118,6 @@ protected:
     // Reads the list string into the item table and lays out the pop-up.
     void SetListString(const char16_t* list, bool owned);
     void Relayout();
-    void SetCount(int count) { count_ = count; }
     void PaintRow(DC& dc, int row, bool pressed);
     RECT RowRect(int row) const;
     int ListWidth() const;
@@ -175,8 +174,6 @@ public:
     SDropList(HWND container, const char16_t* list, int selected, const QFont* font);
     SDropList(HWND container, std::u16string list, int selected, const QFont* font);
     ~SDropList() override;
-    // Replaces the items (the month and day lists are built at run time).
-    void SetList(std::u16string list, int selected);
 };
 
 class SDropNumList : public DropListB {
@@ -289,7 +286,6 @@ public:
     bool Select(int continent, int city);
     DropList* continents() const { return continents_; }
     DropCityList* cities() const { return cities_; }
-    const dev::SystemTime& localTime() const { return local_; }
     const dev::SystemTime& cityTime() const { return cityTime_; }
 
 private:

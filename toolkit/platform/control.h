@@ -25,7 +25,7 @@ constexpr WPARAM MAKEWPARAM(int lo, int hi) {
                                ((static_cast<uint32_t>(hi) & 0xffff) << 16));
 }
 
-// A tap-and-hold or list-view notification with the item and the point.
+// A list view's tap (NM_CLICK) with the row hit and the point.
 struct NMLISTVIEW {
     NMHDR hdr;
     int iItem = -1;

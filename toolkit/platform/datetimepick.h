@@ -28,7 +28,6 @@ public:
 
     // Fields of the shown picture, left to right.
     int fieldCount() const;
-    int selectedField() const { return selected_; }
     void selectField(int index);
     // Spins the selected field one step up (+1) or down (-1), wrapping like the platform control,
     // and tells the parent (DTN_DATETIMECHANGE).

@@ -12,8 +12,6 @@ namespace hv::tk {
 namespace {
 
 int g_live = 0;
-bool g_screenSaver = false;
-void (*g_loadAlarms)() = nullptr;
 CitySource* g_citySource = nullptr;
 DrawResources* g_res = nullptr;
 
@@ -75,11 +73,6 @@ void buildButtonStyle(DrawResources& r) {
 
 void createResources() {
     RefreshLocaleCache();
-    if (g_screenSaver) {
-        if (g_loadAlarms)
-            g_loadAlarms();
-        return;
-    }
     g_res = new DrawResources;
     buildTable(g_res->table);
     g_res->iconStrip = LoadStrip(kImageIconStrip, 12, true, kMagenta);
@@ -208,11 +201,6 @@ SDrawBasic::~SDrawBasic() {
 
 int SDrawBasic::liveCount() {
     return g_live;
-}
-
-void SDrawBasic::SetScreenSaverMode(bool on, void (*loadAlarms)()) {
-    g_screenSaver = on;
-    g_loadAlarms = loadAlarms;
 }
 
 } // namespace hv::tk

@@ -160,8 +160,6 @@ public:
     SDrawBasic(const SDrawBasic&) = delete;
     SDrawBasic& operator=(const SDrawBasic&) = delete;
     static int liveCount();
-    // The program runs as a screen saver: the first SDrawBasic only loads the alarms.
-    static void SetScreenSaverMode(bool on, void (*loadAlarms)() = nullptr);
 };
 
 // A font of the handheld's kind: the height is the whole character cell in pixels.

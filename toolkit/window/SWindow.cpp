@@ -543,11 +543,6 @@ RECT GetWindowRect(HWND hwnd) {
     return {p.x(), p.y(), p.x() + hwnd->width(), p.y() + hwnd->height()};
 }
 
-POINT ScreenToClient(HWND hwnd, POINT pt) {
-    RECT r = GetWindowRect(hwnd);
-    return {pt.x - r.left, pt.y - r.top};
-}
-
 bool InvalidateRect(HWND hwnd, const RECT* rect, bool erase) {
     SWindow* w = WindowObject(hwnd);
     if (!w)

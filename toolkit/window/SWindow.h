@@ -162,7 +162,7 @@ SWindow* WindowObject(HWND hwnd);
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0);
 bool PostMessage(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0);
 
-enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOW = 5 };
+enum : int { SW_HIDE = 0, SW_SHOW = 5 };
 bool ShowWindow(HWND hwnd, int cmd);
 bool MoveWindow(HWND hwnd, int x, int y, int width, int height, bool repaint = true);
 bool EnableWindow(HWND hwnd, bool enable);
@@ -177,7 +177,6 @@ std::u16string GetWindowText(HWND hwnd);
 // screen being the top-level window the window lives in (the handheld's 480 x 640 display).
 RECT GetClientRect(HWND hwnd);
 RECT GetWindowRect(HWND hwnd);
-POINT ScreenToClient(HWND hwnd, POINT p);
 
 // Marks part of the canvas (nullptr: all of it) for the next Paint; erase fills it white first.
 bool InvalidateRect(HWND hwnd, const RECT* rect, bool erase);

@@ -271,15 +271,6 @@ POINT DC::GetTextExtent(std::u16string_view text) const {
     return {fm.horizontalAdvance(dev::toQString(text)), fm.height()};
 }
 
-int DC::FitCharacters(std::u16string_view text, int maxWidth) const {
-    QFontMetrics fm(font_);
-    QString s = dev::toQString(text);
-    int n = 0;
-    while (n < s.size() && fm.horizontalAdvance(s.left(n + 1)) <= maxWidth)
-        ++n;
-    return n;
-}
-
 static QPolygon toPolygon(const POINT* pts, int n) {
     QPolygon poly;
     for (int i = 0; i < n; ++i)
@@ -297,16 +288,6 @@ void DC::Polyline(const POINT* pts, int n) {
         painter_->drawPolyline(toPolygon(pts, n));
 }
 
-void DC::MoveTo(int x, int y) {
-    current_ = {x, y};
-}
-
-void DC::LineTo(int x, int y) {
-    if (painter_)
-        painter_->drawLine(current_.x, current_.y, x, y);
-    current_ = {x, y};
-}
-
 void DC::Rectangle(int l, int t, int r, int b) {
     if (!painter_ || r <= l || b <= t)
         return;
@@ -321,28 +302,9 @@ void DC::Rectangle(int l, int t, int r, int b) {
     }
 }
 
-void DC::Ellipse(int l, int t, int r, int b) {
-    if (!painter_ || r <= l || b <= t)
-        return;
-    painter_->save();
-    painter_->setRenderHint(QPainter::Antialiasing, true);
-    painter_->drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
-    painter_->restore();
-}
-
 void DC::SetPixel(int x, int y, COLORREF c) {
     if (painter_)
         painter_->fillRect(QRect(x, y, 1, 1), toQColor(c));
-}
-
-COLORREF DC::GetPixel(int x, int y) const {
-    if (!image_)
-        return 0;
-    const qreal dpr = image_->devicePixelRatio();
-    const int px = static_cast<int>(x * dpr), py = static_cast<int>(y * dpr);
-    if (px < 0 || py < 0 || px >= image_->width() || py >= image_->height())
-        return 0;
-    return fromQColor(image_->pixelColor(px, py));
 }
 
 QRectF DC::logicalToSource(const QImage& src, int sx, int sy, int sw, int sh) const {

@@ -66,8 +66,6 @@ public:
     COLORREF SetTextColor(COLORREF c);
     COLORREF SetBkColor(COLORREF c);
     int SetBkMode(int mode);
-    COLORREF GetTextColor() const { return textColour_; }
-    int GetBkMode() const { return bkMode_; }
     const QFont& font() const { return font_; }
     // Limits drawing to a rectangle (nullptr: no limit).
     void SetClipRect(const RECT* r);
@@ -82,17 +80,11 @@ public:
     void TextOut(int x, int y, std::u16string_view text);
     // Width and height of a line of text in the selected font.
     POINT GetTextExtent(std::u16string_view text) const;
-    // How many characters of the text fit in maxWidth (GetTextExtentExPointW).
-    int FitCharacters(std::u16string_view text, int maxWidth) const;
 
     void Polygon(const POINT* pts, int n);
     void Polyline(const POINT* pts, int n);
-    void MoveTo(int x, int y);
-    void LineTo(int x, int y);
     void Rectangle(int l, int t, int r, int b);
-    void Ellipse(int l, int t, int r, int b);
     void SetPixel(int x, int y, COLORREF c);
-    COLORREF GetPixel(int x, int y) const;
 
     // Block copies (SRCCOPY). The source rectangle is in the source's coordinates.
     void BitBlt(int x, int y, int w, int h, const QImage& src, int sx, int sy);
@@ -129,7 +121,6 @@ private:
     COLORREF textColour_ = RGB(0, 0, 0);
     COLORREF bkColour_ = RGB(255, 255, 255);
     int bkMode_ = OPAQUE;
-    POINT current_;
     bool changesMarked_ = false;
     QRegion changed_;
 };

@@ -99,12 +99,6 @@ QImage RenderRegion(const QImage& source, const RECT& region, int dw, int dh) {
 Picture::Picture(const QImage* source, const RECT& region, const RECT& destination, bool keepCache)
     : source_(source), region_(region), dest_(destination), keep_(keepCache) {}
 
-void Picture::setSource(const QImage* source, const RECT& region) {
-    source_ = source;
-    region_ = region;
-    cache_ = QImage();
-}
-
 void Picture::setDestination(const RECT& r) {
     if (r.width() != cacheWidth_ || r.height() != cacheHeight_)
         cache_ = QImage();
@@ -125,10 +119,6 @@ QImage Picture::WorkingCopy() {
     if (!keep_)
         cache_ = QImage();
     return copy;
-}
-
-void Picture::BlitWorkingCopy(DC& dc, const QImage& copy) const {
-    dc.BitBlt(dest_.left, dest_.top, copy.width(), copy.height(), copy, 0, 0);
 }
 
 void Picture::Draw(DC& dc) {

@@ -46,27 +46,22 @@ public:
     Picture() = default;
     Picture(const QImage* source, const RECT& region, const RECT& destination, bool keepCache);
 
-    void setSource(const QImage* source, const RECT& region);
     void setDestination(const RECT& r);
     const RECT& destination() const { return dest_; }
     const RECT& region() const { return region_; }
-    bool keepCache() const { return keep_; }
-    void setKeepCache(bool keep) { keep_ = keep; }
     bool hasCache() const { return !cache_.isNull(); }
 
     // Makes the cache when it is missing.
     void Render();
     const QImage& cache() const { return cache_; }
-    // A copy of the cache to draw over, and its transfer to the destination in one block.
+    // A copy of the cache to draw over before the caller puts it on the screen.
     QImage WorkingCopy();
-    void BlitWorkingCopy(DC& dc, const QImage& copy) const;
     // Copies the cache to the destination (and drops the cache unless it is kept).
     void Draw(DC& dc);
     // Replaces the destination, drops the cache and draws.
     void DrawInto(DC& dc, const RECT& r);
     // Draws at a point with the cached size.
     void DrawAt(DC& dc, int x, int y);
-    void DropCache() { cache_ = QImage(); }
 
 private:
     const QImage* source_ = nullptr;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 class QWidget;
 
@@ -30,22 +29,11 @@ constexpr int GetBValue(COLORREF c) {
     return static_cast<int>((c >> 16) & 0xff);
 }
 
-constexpr LPARAM MAKELPARAM(int lo, int hi) {
-    return static_cast<LPARAM>((static_cast<uint32_t>(lo) & 0xffff) |
-                               ((static_cast<uint32_t>(hi) & 0xffff) << 16));
-}
 constexpr int LOWORD(uintptr_t v) {
     return static_cast<int>(v & 0xffff);
 }
 constexpr int HIWORD(uintptr_t v) {
     return static_cast<int>((v >> 16) & 0xffff);
-}
-// Signed coordinates out of a mouse message's lParam.
-constexpr int GET_X_LPARAM(LPARAM v) {
-    return static_cast<int16_t>(v & 0xffff);
-}
-constexpr int GET_Y_LPARAM(LPARAM v) {
-    return static_cast<int16_t>((v >> 16) & 0xffff);
 }
 
 struct POINT {
@@ -67,46 +55,15 @@ struct RECT {
     friend bool operator==(const RECT&, const RECT&) = default;
 };
 
-// Messages.
+// The messages of the owner protocol (the window's own events are virtual calls of SWindow).
 enum : UINT {
-    WM_NULL = 0x0000,
-    WM_CREATE = 0x0001,
-    WM_DESTROY = 0x0002,
-    WM_MOVE = 0x0003,
-    WM_SIZE = 0x0005,
-    WM_ACTIVATE = 0x0006,
-    WM_SETFOCUS = 0x0007,
-    WM_KILLFOCUS = 0x0008,
-    WM_ENABLE = 0x000A,
-    WM_SETTEXT = 0x000C,
-    WM_GETTEXT = 0x000D,
-    WM_PAINT = 0x000F,
-    WM_CLOSE = 0x0010,
-    WM_QUIT = 0x0012,
-    WM_ERASEBKGND = 0x0014,
-    WM_SHOWWINDOW = 0x0018,
-    WM_CANCELMODE = 0x001F,
-    WM_GETMINMAXINFO = 0x0024,
     WM_DRAWITEM = 0x002B,
     WM_NOTIFY = 0x004E,
-    WM_NCCREATE = 0x0081,
-    WM_NCDESTROY = 0x0082,
-    WM_NCCALCSIZE = 0x0083,
-    WM_KEYDOWN = 0x0100,
-    WM_KEYUP = 0x0101,
-    WM_CHAR = 0x0102,
     WM_COMMAND = 0x0111,
-    WM_TIMER = 0x0113,
-    WM_VSCROLL = 0x0115,
-    WM_MOUSEMOVE = 0x0200,
-    WM_LBUTTONDOWN = 0x0201,
-    WM_LBUTTONUP = 0x0202,
-    WM_LBUTTONDBLCLK = 0x0203,
-    WM_MOUSEWHEEL = 0x020A, // high word of wParam: the signed turn, 120 per notch
     WM_USER = 0x0400,
 };
 
-// Virtual keys of WM_KEYDOWN beside the ASCII ones.
+// Virtual keys of SWindow::OnKeyDown beside the ASCII ones.
 enum : int {
     VK_RETURN = 0x0D,
     VK_ESCAPE = 0x1B,
@@ -123,10 +80,7 @@ enum : int {
 };
 inline constexpr int WHEEL_DELTA = 120;
 
-// Activation states (low word of WM_ACTIVATE's wParam).
-enum : int { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };
-
-// Scroll-bar requests (low word of WM_VSCROLL's wParam).
+// Scroll-bar requests (SWindow::OnVScroll).
 enum : int {
     SB_LINEUP = 0,
     SB_LINEDOWN = 1,
@@ -141,15 +95,12 @@ enum : int {
 
 // Window styles.
 enum : uint32_t {
-    WS_OVERLAPPED = 0x00000000,
     WS_POPUP = 0x80000000,
     WS_CHILD = 0x40000000,
     WS_VISIBLE = 0x10000000,
-    WS_DISABLED = 0x08000000,
     WS_CAPTION = 0x00C00000,
     WS_BORDER = 0x00800000,
     WS_VSCROLL = 0x00200000,
-    WS_TABSTOP = 0x00010000,
 };
 enum : uint32_t { WS_EX_TOPMOST = 0x00000008 };
 
@@ -182,10 +133,6 @@ enum : UINT {
 // Date-and-time picker notifications: the value changed; a key the picker does not use itself
 // (NMDATETIMEKEY), which the parent may take by returning non-zero.
 enum : int { DTN_DATETIMECHANGE = -759, DTN_WMKEYDOWN = -757 };
-// List-view notification: the selected item changed.
-enum : int { LVN_ITEMCHANGED = -101 };
-// The shell's tap-and-hold notification.
-enum : int { NM_TAPHOLD = 1000 };
 
 struct NMHDR {
     HWND hwndFrom = nullptr;
@@ -196,38 +143,6 @@ struct NMHDR {
 struct NMDATETIMEKEY {
     NMHDR hdr;
     char16_t key = 0; // the character typed
-};
-
-using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
-
-// The record a window class is registered from.
-struct WNDCLASS {
-    UINT style = 0;
-    WNDPROC lpfnWndProc = nullptr;
-    int cbClsExtra = 0;
-    int cbWndExtra = 0;
-    HINSTANCE hInstance = nullptr;
-    void* hIcon = nullptr;
-    void* hCursor = nullptr;
-    bool whiteBackground = true; // the stock white brush; false = no background erase
-    std::u16string lpszMenuName;
-    std::u16string lpszClassName;
-};
-
-// The creation block handed to WM_CREATE: its first word is the object being created.
-struct CREATESTRUCT {
-    void* lpCreateParams = nullptr;
-    HINSTANCE hInstance = nullptr;
-    void* hMenu = nullptr;
-    HWND hwndParent = nullptr;
-    int cy = 0;
-    int cx = 0;
-    int y = 0;
-    int x = 0;
-    uint32_t style = 0;
-    std::u16string lpszName;
-    std::u16string lpszClass;
-    uint32_t dwExStyle = 0;
 };
 
 } // namespace hv::tk
