@@ -21,9 +21,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QScreen>
-#include <QTextStream>
 #include <QTimer>
 
 #include <csignal>
@@ -160,16 +158,6 @@ void offerRemindersAfterRestart(MainWindow& w) {
     });
 }
 
-// A line per happening when HORAVEL_SHELL_LOG names a file (for tests and diagnosis).
-void trace(const QString& line) {
-    const QString path = qEnvironmentVariable("HORAVEL_SHELL_LOG");
-    if (path.isEmpty())
-        return;
-    QFile f(path);
-    if (f.open(QIODevice::Append | QIODevice::Text))
-        QTextStream(&f) << QCoreApplication::applicationPid() << ' ' << line << '\n';
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -247,7 +235,7 @@ int main(int argc, char** argv) {
         boxes->setMainWindow(&w);
     if (instance)
         instance->onActivate = [&w] {
-            trace(QStringLiteral("activated"));
+            shell::traceShell(QStringLiteral("activated"));
             w.activate();
         };
     if (!opt.renderDir.isEmpty())
@@ -268,12 +256,12 @@ int main(int argc, char** argv) {
         return 0;
     if (!offscreen && !opt.firstFrame && cmd.kind != CommandLine::Kind::ScreenSaver)
         offerRemindersAfterRestart(w);
-    trace(QStringLiteral("running"));
+    shell::traceShell(QStringLiteral("running"));
     if (w.screenSaverMode())
-        trace(QStringLiteral("screen saver, skin %1").arg(cmd.number));
+        shell::traceShell(QStringLiteral("screen saver, skin %1").arg(cmd.number));
     // A signal that came during the start-up has no event loop to end: none is entered.
     const int rc = tk::endSignalSeen() ? 0 : QApplication::exec();
     w.exitSequence();
-    trace(QStringLiteral("ended"));
+    shell::traceShell(QStringLiteral("ended"));
     return rc;
 }

@@ -1,9 +1,21 @@
 #include "shell/instance.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QLocalSocket>
+#include <QTextStream>
 
 namespace hv::shell {
+
+void traceShell(const QString& line) {
+    const QString path = qEnvironmentVariable("HORAVEL_SHELL_LOG");
+    if (path.isEmpty())
+        return;
+    QFile f(path);
+    if (f.open(QIODevice::Append | QIODevice::Text))
+        QTextStream(&f) << QCoreApplication::applicationPid() << ' ' << line << '\n';
+}
 
 QString instanceName(const std::filesystem::path& root) {
     std::error_code ec;

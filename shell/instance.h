@@ -10,6 +10,10 @@
 
 namespace hv::shell {
 
+// A line per happening of the running program (started, activated, ended, ...) in the file
+// HORAVEL_SHELL_LOG names, after the process id; nothing without it (for tests and diagnosis).
+void traceShell(const QString& line);
+
 // The socket name for a device root.
 QString instanceName(const std::filesystem::path& root);
 

@@ -556,7 +556,7 @@ void MainWindow::tick() {
     std::memcpy(inputs.timers.data(), items::timers().records.data(), inputs.timers.size());
     inputs.home = holder_.cities->homeRecord();
     if (app().settings.stopwatchRunning)
-        inputs.stopwatchSecond = items::Stopwatch().elapsed() / dev::kTicksPerSecond;
+        inputs.stopwatchSecond = items::stopwatch().elapsed() / dev::kTicksPerSecond;
     const bool statusDue = r.secondChanged || !(inputs == statusInputs_);
     statusInputs_ = inputs;
     if (!screenSaverMode_ && !fullScreen_ && statusDue &&

@@ -3,25 +3,16 @@
 // one, its command is carried out within a tenth of a second and the file removed. "tap X Y"
 // presses and lifts the stylus at window coordinates X, Y; "grab PATH" writes what the window
 // shows to PATH as PNG. Both are told in the HORAVEL_SHELL_LOG file like the program's own lines.
+#include "shell/instance.h"
 #include "shell/mainwindow.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTextStream>
 #include <QTimer>
 
 namespace {
-
-void trace(const QString& line) {
-    const QString path = qEnvironmentVariable("HORAVEL_SHELL_LOG");
-    if (path.isEmpty())
-        return;
-    QFile f(path);
-    if (f.open(QIODevice::Append | QIODevice::Text))
-        QTextStream(&f) << QCoreApplication::applicationPid() << ' ' << line << '\n';
-}
 
 hv::shell::MainWindow* mainWindow() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -42,18 +33,19 @@ void tap(QWidget& w, const QPoint& at) {
     QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QApplication::sendEvent(target, &release);
-    trace(QStringLiteral("tap %1 %2").arg(at.x()).arg(at.y()));
+    hv::shell::traceShell(QStringLiteral("tap %1 %2").arg(at.x()).arg(at.y()));
 }
 
 void grab(QWidget& w, const QString& out) {
     const QRect screen = w.screen()->geometry();
-    trace(QStringLiteral("grab of the window at %1, %2, %3 x %4 on a screen of %5 x %6")
-              .arg(w.x())
-              .arg(w.y())
-              .arg(w.width())
-              .arg(w.height())
-              .arg(screen.width())
-              .arg(screen.height()));
+    hv::shell::traceShell(
+        QStringLiteral("grab of the window at %1, %2, %3 x %4 on a screen of %5 x %6")
+            .arg(w.x())
+            .arg(w.y())
+            .arg(w.width())
+            .arg(w.height())
+            .arg(screen.width())
+            .arg(screen.height()));
     const QString part = out + QStringLiteral(".part");
     if (w.grab().save(part, "PNG"))
         QFile::rename(part, out);
