@@ -281,8 +281,18 @@ QImage SWindow::pixels() {
 void SWindow::paintEvent(QPaintEvent* ev) {
     paintPending();
     QPainter p(this);
+    // Only the rectangles asked for are copied: a whole-canvas copy under a clip walks the
+    // whole image (and hands large copies to Qt's worker threads).
+    const qreal dpr = canvas_.devicePixelRatio();
+    const QRect client(0, 0, clientWidth(), height());
+    for (const QRect& asked : ev->region()) {
+        const QRect r = asked & client;
+        if (r.isEmpty())
+            continue;
+        p.drawImage(QRectF(r), canvas_,
+                    QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+    }
     p.setClipRegion(ev->region());
-    p.drawImage(QPoint(0, 0), canvas_);
     if (style_ & WS_BORDER) {
         p.setPen(Qt::black);
         p.setBrush(Qt::NoBrush);
