@@ -20,6 +20,14 @@ void command(QWidget* control, uintptr_t id, int code) {
                 reinterpret_cast<LPARAM>(control));
 }
 
+void notify(QWidget* control, uintptr_t id, int code) {
+    NMHDR hdr;
+    hdr.hwndFrom = control;
+    hdr.idFrom = id;
+    hdr.code = code;
+    SendMessage(control->parentWidget(), WM_NOTIFY, id, reinterpret_cast<LPARAM>(&hdr));
+}
+
 } // namespace controls
 
 void DestroyControl(HWND control) {

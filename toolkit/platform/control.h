@@ -40,6 +40,8 @@ namespace controls {
 void place(QWidget* w, const RECT& r, uintptr_t id);
 // The parent window hears of the control's change (WM_COMMAND with the id and the code).
 void command(QWidget* control, uintptr_t id, int code);
+// The parent window hears of the control's change (WM_NOTIFY with a header of the id and code).
+void notify(QWidget* control, uintptr_t id, int code);
 } // namespace controls
 
 } // namespace hv::tk

@@ -299,11 +299,7 @@ void DateTimePick::spin(int delta) {
 }
 
 void DateTimePick::notifyChange() {
-    NMHDR hdr;
-    hdr.hwndFrom = this;
-    hdr.idFrom = id_;
-    hdr.code = DTN_DATETIMECHANGE;
-    SendMessage(parentWidget(), WM_NOTIFY, id_, reinterpret_cast<LPARAM>(&hdr));
+    controls::notify(this, id_, DTN_DATETIMECHANGE);
     AccessibleValueChanged(this);
 }
 

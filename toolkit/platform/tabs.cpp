@@ -16,13 +16,8 @@ HWND CreateTabControl(HWND parent, uintptr_t id, const RECT& r) {
     t->setExpanding(false);
     t->setDrawBase(true);
     place(t, r, id);
-    QObject::connect(t, &QTabBar::currentChanged, t, [t, id](int) {
-        NMHDR hdr;
-        hdr.hwndFrom = t;
-        hdr.idFrom = id;
-        hdr.code = TCN_SELCHANGE;
-        SendMessage(t->parentWidget(), WM_NOTIFY, id, reinterpret_cast<LPARAM>(&hdr));
-    });
+    QObject::connect(t, &QTabBar::currentChanged, t,
+                     [t, id](int) { controls::notify(t, id, TCN_SELCHANGE); });
     return t;
 }
 

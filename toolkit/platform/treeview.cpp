@@ -18,13 +18,8 @@ HWND CreateTreeView(HWND parent, uintptr_t id, const RECT& r) {
     t->setColumnCount(1);
     t->setIconSize(QSize(34, 34));
     place(t, r, id);
-    QObject::connect(t, &QTreeWidget::currentItemChanged, t, [t, id] {
-        NMHDR hdr;
-        hdr.hwndFrom = t;
-        hdr.idFrom = id;
-        hdr.code = TVN_SELCHANGED;
-        SendMessage(t->parentWidget(), WM_NOTIFY, id, reinterpret_cast<LPARAM>(&hdr));
-    });
+    QObject::connect(t, &QTreeWidget::currentItemChanged, t,
+                     [t, id] { controls::notify(t, id, TVN_SELCHANGED); });
     const auto expanding = [t, id](QTreeWidgetItem* item, int action) {
         NMTREEVIEW nm;
         nm.hdr.hwndFrom = t;
