@@ -578,6 +578,17 @@ class Keyboard(Journey):
         # The second city's continent list beside it, then the first city's list, opened.
         h.keys("Tab", "Tab", "Return")
         h.keys("Home", *["Down"] * tokyo, "Return")
+        # A list left open when the view changes closes with it, not over the next view: the
+        # first city's boxes look as before once the view is shown again.
+        def boxes():
+            raw = subprocess.run(["xwd", "-silent", "-id", str(h.main.wid)], env=DEVICE.env,
+                                 stdout=subprocess.PIPE, check=True).stdout
+            return [xwd_pixel(raw, x, y) for x in (60, 120, 180) for y in range(300, 390, 6)]
+        closed = boxes()
+        h.keys("Return")
+        self.assertNotEqual(boxes(), closed, "the city list did not open")
+        h.keys("ctrl+Next", "ctrl+Prior")
+        self.assertEqual(boxes(), closed, "the open list stayed over the views")
 
         # Alarm 2 at 07:30, then armed, four views back: the page tabs, alarm 1's box, picker
         # and "Settings...", alarm 2's box, then its picker.

@@ -619,6 +619,12 @@ bool SDropCityList::Select(int city, int continent) {
 
 // ---- Containers ------------------------------------------------------------------------------
 
+void DropListContainer::hideEvent(QHideEvent* ev) {
+    if (engine_ && engine_->isOpen())
+        engine_->Dismiss();
+    SWindow::hideEvent(ev);
+}
+
 DropListContainer::~DropListContainer() {
     delete engine_;
     engine_ = nullptr;

@@ -223,6 +223,9 @@ public:
     bool OnKeyDown(int key) override;
     ~DropListContainer() override;
     LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    // A box that leaves the screen (its view switched away, its dialog closed) closes its open
+    // list without a change: the list is a window of its own and would stay over what follows.
+    void hideEvent(QHideEvent* ev) override;
     // A combo box showing its choice, named after its label.
     Accessible accessibility() const override;
     DropListB* engine() const { return engine_; }
