@@ -2,6 +2,7 @@
 
 #include "device/files.h"
 #include "items/alarms.h"
+#include "items/registration.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
 
@@ -275,9 +276,7 @@ bool Timers::start(int i) {
     auto& ev = dev::current().events();
     if (resetEvents_[static_cast<size_t>(i)])
         ev.reset(resetEvents_[static_cast<size_t>(i)]);
-    r.notificationHandle = dev::current().notifications().setTimed(
-        r.notificationHandle, kReminderPath, timerArgument(i), dev::toSystemTime(timerEndLocal(r)),
-        dev::SystemTime{});
+    r.notificationHandle = registerTimer(i, timerEndLocal(r), r.notificationHandle);
     if (r.notificationHandle == 0)
         dev::messageBox(kDebugCaption, kTimerNotRegistered, dev::MbIcon::None);
     saveOne(i);
@@ -288,7 +287,7 @@ void Timers::commonStop(int i) {
     TimerRecord& r = records[static_cast<size_t>(i)];
     if (resetEvents_[static_cast<size_t>(i)])
         dev::current().events().set(resetEvents_[static_cast<size_t>(i)]);
-    dev::current().notifications().clear(r.notificationHandle);
+    clearRegistration(r.notificationHandle);
     r.notificationHandle = 0;
     r.running = 0;
     if (onStopped)
