@@ -203,20 +203,15 @@ bool Alarms::writeHeld(const std::function<void(const AlarmRecord* onFile)>& cha
     // The file is held from its read to its write: a reminder re-registering an alarm meanwhile
     // waits, and its registration is the one read.
     std::array<AlarmRecord, kAlarmCount> image;
-    HoldRules rules;
-    rules.holdAttempts = kBusyAttempts;
-    rules.writeAttempts = kFileAttempts;
-    rules.writePauseMs = kRetryPauseMs;
-    rules.wholeFile = true;
-    rules.tableIsTruth = true;
-    const HeldUpdate done = updateHeld(
-        dataFilePath(kAlarmsFileName), 0, image.data(), kAlarmsFileSize, rules, [&](bool read) {
-            if (read)
-                mergeFromFile(reinterpret_cast<const uint8_t*>(image.data()));
-            change(read ? image.data() : nullptr);
-            image = records;
-            return true;
-        });
+    const HeldUpdate done =
+        updateHeld(dataFilePath(kAlarmsFileName), 0, image.data(), kAlarmsFileSize,
+                   tableHoldRules(), [&](bool read) {
+                       if (read)
+                           mergeFromFile(reinterpret_cast<const uint8_t*>(image.data()));
+                       change(read ? image.data() : nullptr);
+                       image = records;
+                       return true;
+                   });
     if (done == HeldUpdate::Written) {
         markSynced();
         return true;

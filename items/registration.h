@@ -61,6 +61,20 @@ struct HoldRules {
     bool tableIsTruth = false;
 };
 
+// The main program's tables: the whole file, waited for while another process holds it,
+// written with the savers' retries.
+inline HoldRules tableHoldRules() {
+    HoldRules rules;
+    rules.holdAttempts = kBusyAttempts;
+    rules.writeAttempts = kFileAttempts;
+    rules.writePauseMs = kRetryPauseMs;
+    rules.wholeFile = true;
+    rules.tableIsTruth = true;
+    return rules;
+}
+
+// Written; Unchanged when change() said there was nothing to write; NotRead when the file could
+// not be had (nothing was changed); NotWritten when the write failed through every attempt.
 enum class HeldUpdate { Written, Unchanged, NotRead, NotWritten };
 
 // One read-change-write of an item file, held from its read to its write: reads `size` bytes at
