@@ -2,6 +2,7 @@
 
 #include "device/device.h"
 #include "device/files.h"
+#include "items/registration.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
 
@@ -198,24 +199,25 @@ bool Alarms::mergeFromFile(const uint8_t* image) {
     return changed;
 }
 
-bool Alarms::writeHeld(dev::ExclusiveFile& f, const std::u16string& path) {
-    bool ok = false;
-    if (f.isOpen()) {
-        std::vector<uint8_t> onFile(kAlarmsFileSize);
-        if (f.readAt(0, onFile.data(), kAlarmsFileSize) == kAlarmsFileSize)
-            mergeFromFile(onFile.data());
-        ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
-                            [&] { return f.replaceContent(records.data(), kAlarmsFileSize); });
-    } else if (!dev::fileExists(path)) {
-        ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-            return dev::saveWholeFile(path, records.data(), kAlarmsFileSize);
-        });
-    }
-    if (ok)
+bool Alarms::writeHeld(const std::function<void(const AlarmRecord* onFile)>& change) {
+    // The file is held from its read to its write: a reminder re-registering an alarm meanwhile
+    // waits, and its registration is the one read.
+    std::array<AlarmRecord, kAlarmCount> image;
+    const HeldUpdate done =
+        updateHeld(dataFilePath(kAlarmsFileName), 0, image.data(), kAlarmsFileSize,
+                   tableHoldRules(), [&](bool read) {
+                       if (read)
+                           mergeFromFile(reinterpret_cast<const uint8_t*>(image.data()));
+                       change(read ? image.data() : nullptr);
+                       image = records;
+                       return true;
+                   });
+    if (done == HeldUpdate::Written) {
         markSynced();
-    else
-        dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
-    return ok;
+        return true;
+    }
+    dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
+    return false;
 }
 
 bool Alarms::save() {
@@ -223,9 +225,7 @@ bool Alarms::save() {
         dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
         return false;
     }
-    const std::u16string path = dataFilePath(kAlarmsFileName);
-    dev::ExclusiveFile f = holdItemFile(path, false);
-    return writeHeld(f, path);
+    return writeHeld([](const AlarmRecord*) {});
 }
 
 std::optional<dev::SystemTime> Alarms::nextOccurrence(int index) const {
@@ -246,36 +246,24 @@ void Alarms::schedule(int index, const std::optional<dev::SystemTime>& occurrenc
         dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
         return;
     }
-    // The file is held from the read of the handle to the write: a reminder re-registering this
-    // alarm meanwhile waits, and its registration is the one cancelled here.
-    const std::u16string path = dataFilePath(kAlarmsFileName);
-    dev::ExclusiveFile f = holdItemFile(path, false);
-    if (!f.isOpen() && dev::fileExists(path)) {
-        dev::messageBox(kCaption, kCantSaveAlarms, dev::MbIcon::Error);
-        return;
-    }
-    AlarmRecord& r = records[static_cast<size_t>(index)];
-    uint32_t inFile = r.notificationHandle;
-    std::vector<uint8_t> onFile(kAlarmsFileSize);
-    if (f.isOpen() && f.readAt(0, onFile.data(), kAlarmsFileSize) == kAlarmsFileSize) {
-        mergeFromFile(onFile.data());
-        std::memcpy(&inFile, onFile.data() + static_cast<size_t>(index) * sizeof(AlarmRecord),
-                    sizeof inFile);
-    }
-    auto& service = dev::current().notifications();
-    service.clear(inFile);
-    if (r.notificationHandle != inFile)
-        service.clear(r.notificationHandle);
-    r.notificationHandle = 0;
-    if (const auto start = occurrence ? dev::toFileTime(*occurrence) : std::nullopt) {
-        const dev::SystemTime end = dev::toSystemTime(*start + kAlarmWindow);
-        r.alarmTime = *start;
-        r.notificationHandle = service.setTimed(0, kReminderPath, alarmArgument(index),
-                                                dev::toSystemTime(*start), end);
-        if (r.notificationHandle == 0)
-            dev::messageBox(kDebugCaption, kAlarmNotRegistered, dev::MbIcon::None);
-    }
-    writeHeld(f, path);
+    writeHeld([&](const AlarmRecord* onFile) {
+        AlarmRecord& r = records[static_cast<size_t>(index)];
+        // The handle cancelled is the file's: the reminder replaces the registration and writes
+        // the new handle each time the alarm fires. The table's own goes too, should it differ.
+        const uint32_t inFile =
+            onFile ? onFile[index].notificationHandle : uint32_t{r.notificationHandle};
+        clearRegistration(inFile);
+        if (r.notificationHandle != inFile)
+            clearRegistration(r.notificationHandle);
+        r.notificationHandle = 0;
+        if (const auto start = occurrence ? dev::toFileTime(*occurrence) : std::nullopt) {
+            r.alarmTime = *start;
+            r.notificationHandle =
+                registerAlarm(Registrar::MainProgram, alarmArgument(index), *start);
+            if (r.notificationHandle == 0)
+                dev::messageBox(kDebugCaption, kAlarmNotRegistered, dev::MbIcon::None);
+        }
+    });
 }
 
 void Alarms::timeChanged(int index, dev::FileTime picked) {

@@ -6,6 +6,7 @@
 #include "items/records.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -101,8 +102,9 @@ private:
     // true when a record changed.
     bool mergeFromFile(const uint8_t* image);
     void markSynced();
-    // Writes the table into the held file (or a new one); reports a failure.
-    bool writeHeld(dev::ExclusiveFile& f, const std::u16string& path);
+    // Holds the file, takes the reminder's changes from it, lets `change` alter the table (told
+    // the file's records, null when none could be read) and writes the table; reports a failure.
+    bool writeHeld(const std::function<void(const AlarmRecord* onFile)>& change);
     bool loaded_ = true;
     std::array<uint32_t, kAlarmCount> syncedHandle_{};
     std::array<dev::FileTime, kAlarmCount> syncedTime_{};

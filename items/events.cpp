@@ -3,6 +3,7 @@
 #include "device/device.h"
 #include "device/files.h"
 #include "items/alarms.h"
+#include "items/registration.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
 
@@ -211,23 +212,12 @@ bool Events::registerEvent(EventDraft& d) {
     r.eventTime = *eventTime;
     const dev::FileTime now = dev::getLocalTimeAsFileTime();
     if (*eventTime >= dev::kTicksPerSecond && *eventTime - dev::kTicksPerSecond > now) {
-        auto& service = dev::current().notifications();
-        const dev::SystemTime start = dev::toSystemTime(*eventTime);
-        uint32_t h =
-            service.setTimed(r.notificationHandle, kReminderPath, u"e", start, dev::SystemTime{});
-        // The handle of an event whose registration has fired or was cleared is no longer known
-        // to the service: register anew.
-        if (h == 0 && r.notificationHandle != 0)
-            h = service.setTimed(0, kReminderPath, u"e", start, dev::SystemTime{});
-        // The argument names the handle, which is known only once the service has given it.
-        if (h != 0) {
-            service.setTimed(h, kReminderPath, eventArgument(h), start, dev::SystemTime{});
+        if (const uint32_t h = items::registerEvent(r.notificationHandle, *eventTime); h != 0)
             r.notificationHandle = h;
-        }
     } else if (d.index >= 0 && records[static_cast<size_t>(d.index)].eventTime > now) {
         // A pending event moved to a time that has come: its old registration must not ring at
         // the old time.
-        dev::current().notifications().clear(r.notificationHandle);
+        clearRegistration(r.notificationHandle);
     }
     if (d.index < 0) {
         ensureRoomForOneMore();
@@ -247,7 +237,7 @@ bool Events::deleteEvent(size_t index) {
         return false;
     const EventRecord r = records[index];
     if (r.eventTime > dev::getLocalTimeAsFileTime())
-        dev::current().notifications().clear(r.notificationHandle);
+        clearRegistration(r.notificationHandle);
     dev::deleteFile(eventSoundFile(r.eventId));
     if (r.noteNumber != 0)
         dev::deleteFile(noteFile(r.noteNumber));

@@ -7,6 +7,7 @@
 #include "device/text.h"
 #include "items/alarms.h"
 #include "items/events.h"
+#include "items/registration.h"
 #include "items/timers.h"
 #include "settings/settings.h"
 
@@ -59,7 +60,6 @@ namespace {
 
 int clearStrays(const std::u16string& reminderPath, const KeptHandles& kept,
                 const std::vector<dev::TimedRegistration>& all) {
-    auto& service = dev::current().notifications();
     std::string cleared;
     int count = 0;
     const auto strayOf = [&](const std::optional<std::set<uint32_t>>& kind, uint32_t handle) {
@@ -78,7 +78,7 @@ int clearStrays(const std::u16string& reminderPath, const KeptHandles& kept,
             stray = strayOf(kept.events, reg.handle);
         if (!stray)
             continue;
-        service.clear(reg.handle);
+        clearRegistration(reg.handle);
         ++count;
         cleared += (cleared.empty() ? "" : ", ") + dev::toUtf8(arg) + " (handle " +
                    std::to_string(reg.handle) + ")";
@@ -100,7 +100,6 @@ int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandle
 }
 
 int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
-    auto& service = dev::current().notifications();
     const auto all = allRegistrations();
     if (!all) {
         dev::reportFault("the notification service did not give its registrations: the items' "
@@ -134,8 +133,7 @@ int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
         if (!r.running || !missing(r.notificationHandle))
             continue;
         // An end that passed while nothing was registered rings at once, as a late registration.
-        r.notificationHandle = service.setTimed(0, kReminderPath, timerArgument(i),
-                                                dev::toSystemTime(timerEndLocal(r)), {});
+        r.notificationHandle = registerTimer(i, timerEndLocal(r));
         timersChanged = true;
         if (r.notificationHandle != 0)
             ++again;
@@ -147,12 +145,9 @@ int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
     for (EventRecord& r : events.records) {
         if (r.eventTime <= now || !missing(r.notificationHandle))
             continue;
-        const dev::SystemTime start = dev::toSystemTime(r.eventTime);
-        // The argument names the handle, known only once the service has given it.
-        const uint32_t h = service.setTimed(0, kReminderPath, u"e", start, {});
+        const uint32_t h = registerEvent(0, r.eventTime);
         if (h == 0)
             continue;
-        service.setTimed(h, kReminderPath, eventArgument(h), start, {});
         r.notificationHandle = h;
         eventsChanged = true;
         ++again;

@@ -2,6 +2,7 @@
 
 #include "device/files.h"
 #include "items/alarms.h"
+#include "items/registration.h"
 #include "settings/settings.h"
 #include "settings/soundpath.h"
 
@@ -216,24 +217,23 @@ bool Timers::save() {
         dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
         return false;
     }
-    const std::u16string path = dataFilePath(kTimersFileName);
-    dev::ExclusiveFile f = holdItemFile(path, false);
-    bool ok = false;
-    if (f.isOpen()) {
-        const std::vector<uint8_t> onFile = f.readAll();
-        mergeFromFile(onFile.data(), onFile.size());
-        ok = dev::withRetry(kFileAttempts, kRetryPauseMs,
-                            [&] { return f.replaceContent(records.data(), kTimersFileSize); });
-    } else if (!dev::fileExists(path)) {
-        ok = dev::withRetry(kFileAttempts, kRetryPauseMs, [&] {
-            return dev::saveWholeFile(path, records.data(), kTimersFileSize);
+    // Held from the read to the write: a reminder's write-back of an ended run waits, and is
+    // then the one read.
+    std::array<TimerRecord, kTimerCount> image;
+    const HeldUpdate done = updateHeld(
+        dataFilePath(kTimersFileName), 0, image.data(), kTimersFileSize, tableHoldRules(),
+        [&](bool read) {
+            if (read)
+                mergeFromFile(reinterpret_cast<const uint8_t*>(image.data()), kTimersFileSize);
+            image = records;
+            return true;
         });
-    }
-    if (ok)
+    if (done == HeldUpdate::Written) {
         markSynced();
-    else
-        dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
-    return ok;
+        return true;
+    }
+    dev::messageBox(kCaption, kCantSaveTimers, dev::MbIcon::Error);
+    return false;
 }
 
 bool Timers::saveOne(int i) {
@@ -275,9 +275,7 @@ bool Timers::start(int i) {
     auto& ev = dev::current().events();
     if (resetEvents_[static_cast<size_t>(i)])
         ev.reset(resetEvents_[static_cast<size_t>(i)]);
-    r.notificationHandle = dev::current().notifications().setTimed(
-        r.notificationHandle, kReminderPath, timerArgument(i), dev::toSystemTime(timerEndLocal(r)),
-        dev::SystemTime{});
+    r.notificationHandle = registerTimer(i, timerEndLocal(r), r.notificationHandle);
     if (r.notificationHandle == 0)
         dev::messageBox(kDebugCaption, kTimerNotRegistered, dev::MbIcon::None);
     saveOne(i);
@@ -288,7 +286,7 @@ void Timers::commonStop(int i) {
     TimerRecord& r = records[static_cast<size_t>(i)];
     if (resetEvents_[static_cast<size_t>(i)])
         dev::current().events().set(resetEvents_[static_cast<size_t>(i)]);
-    dev::current().notifications().clear(r.notificationHandle);
+    clearRegistration(r.notificationHandle);
     r.notificationHandle = 0;
     r.running = 0;
     if (onStopped)

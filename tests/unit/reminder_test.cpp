@@ -235,10 +235,12 @@ TEST_F(ReminderTest, WeeklyReRegistrationAndOnTimeAlert) {
     EXPECT_EQ(regs[0].application, kReminderPath);
     EXPECT_EQ(regs[0].start, at(2026, 12, 10, 7, 0)); // Thursday, 3 days on
     EXPECT_EQ(regs[0].end, dev::SystemTime{});
-    EXPECT_EQ(rem.firedTime(), ft(2026, 12, 7, 7, 0));
-    EXPECT_EQ(rem.soundPath(), u"\\Windows\\Alarm3.wav");
-    EXPECT_EQ(rem.volumeOwner(), true);
+    EXPECT_NE(rem.html().find(u"<b>Time:</b> 7:00 AM<br>"), std::u16string::npos); // as fired
+    EXPECT_TRUE(fake.eventsImpl.isSetByName(kSoundAllReadySetEvent)); // it owns the volume
     EXPECT_EQ(fake.soundImpl.volume(), 0xFFFFFFFFu);
+    rem.beginAlert();
+    ASSERT_EQ(fake.soundImpl.plays.size(), 1u);
+    EXPECT_EQ(fake.soundImpl.plays[0].path, u"\\Windows\\Alarm3.wav");
     EXPECT_NE(rem.html().find(u"Alarm 7  </b>"), std::u16string::npos);
     EXPECT_NE(rem.html().find(u"Dec 07, 2026"), std::u16string::npos);
     EXPECT_NE(rem.html().find(u"<b>Note:</b> <br>"), std::u16string::npos); // note not shown
@@ -281,7 +283,10 @@ TEST_F(ReminderTest, RepeatsPlayAtTheirSeconds) {
         const dev::FileTime begin = fake.clockImpl.utcNow();
         rem.beginAlert();
         EXPECT_EQ(run(rem, 20, begin), c.plays);
-        EXPECT_TRUE(rem.idle());
+        // Nothing more to come: the idle timer is left to run out.
+        const int resets = fake.shellImpl.idleResets;
+        run(rem, 5, begin);
+        EXPECT_EQ(fake.shellImpl.idleResets, resets);
         rem.dismiss();
     }
 }
@@ -303,7 +308,6 @@ TEST_F(ReminderTest, RepeatingAlarmReAlertsAfterEachCycle) {
     // it over (second 3).
     EXPECT_EQ(plays, (std::vector<int64_t>{0, 1, 2, 63, 64, 65, 126, 127, 128}));
     EXPECT_EQ(bubbles, 3);
-    EXPECT_TRUE(rem.idle());
     // The idle timer was kept from running out while more was to come, and only then.
     EXPECT_GE(fake.shellImpl.idleResets, 128);
     EXPECT_LT(fake.shellImpl.idleResets, 140);
@@ -322,8 +326,6 @@ TEST_F(ReminderTest, SnoozeWakeUpAndSnoozeAgain) {
     run(rem, 10, begin);
     rem.command(kCmdSnooze);
     EXPECT_EQ(removals, 1);
-    EXPECT_TRUE(rem.snoozed());
-    EXPECT_EQ(rem.autoSnoozeLeft(), 0);
     auto snoozes = [&] {
         std::vector<dev::TimedRegistration> out;
         for (const auto& reg : registrations())
@@ -349,12 +351,9 @@ TEST_F(ReminderTest, SnoozeWakeUpAndSnoozeAgain) {
     EXPECT_TRUE(fake.eventsImpl.isSetByName(kSnoozeActiveEvent));
     const int bubblesBefore = bubbles;
     run(rem, 1, begin);
-    EXPECT_FALSE(rem.snoozed());
-    EXPECT_EQ(rem.snoozeHandle(), 0u);
     EXPECT_FALSE(fake.eventsImpl.isSetByName(kSnoozeActiveEvent));
     EXPECT_EQ(bubbles, bubblesBefore + 1);
     EXPECT_EQ(fake.soundImpl.plays.size(), playsBefore + 1);
-    EXPECT_EQ(rem.autoSnoozeLeft(), 10);
     EXPECT_TRUE(snoozes().empty());
 
     run(rem, 7, begin);
@@ -364,6 +363,17 @@ TEST_F(ReminderTest, SnoozeWakeUpAndSnoozeAgain) {
     EXPECT_NE(snoozes()[0].handle, first.handle);
     EXPECT_EQ(dev::toFileTime(snoozes()[0].start),
               dev::toFileTime(pressed).value() + 5 * dev::kTicksPerMinute);
+
+    // The wake-up gives the automatic re-alerts back in full: ten more, a minute apart.
+    {
+        Reminder third;
+        EXPECT_FALSE(third.start(u"sn"));
+    }
+    const int bubblesAtWake = bubbles;
+    run(rem, 1, begin);
+    EXPECT_EQ(bubbles, bubblesAtWake + 1);
+    run(rem, 1200, begin);
+    EXPECT_EQ(bubbles, bubblesAtWake + 1 + 10);
 }
 
 TEST_F(ReminderTest, SecondAlarmAtTheSameMinuteLeavesTheVolumeToTheFirst) {
@@ -378,9 +388,7 @@ TEST_F(ReminderTest, SecondAlarmAtTheSameMinuteLeavesTheVolumeToTheFirst) {
     // the first has not raised.
     fake.soundImpl.setVolume(kUserVolume);
     ASSERT_TRUE(second.start(u"a02"));
-    EXPECT_TRUE(first.volumeOwner());
-    EXPECT_FALSE(second.volumeOwner());
-    EXPECT_EQ(second.savedVolume(), 0u);
+    EXPECT_TRUE(fake.eventsImpl.isSetByName(kSoundAllReadySetEvent));
     second.beginAlert();
     ASSERT_EQ(fake.soundImpl.plays.size(), 1u);
     EXPECT_EQ(fake.soundImpl.plays[0].volume, 0x88888888u); // every play at the alarm volume
@@ -388,7 +396,10 @@ TEST_F(ReminderTest, SecondAlarmAtTheSameMinuteLeavesTheVolumeToTheFirst) {
     first.dismiss();
     EXPECT_EQ(fake.soundImpl.volume(), kUserVolume);
     EXPECT_FALSE(fake.eventsImpl.isSetByName(kSoundAllReadySetEvent));
+    // The second saved no volume, so it gives none back.
+    fake.soundImpl.setVolume(0x12341234u);
     second.dismiss();
+    EXPECT_EQ(fake.soundImpl.volume(), 0x12341234u);
 }
 
 // Monday's registration of a daily 07:00 alarm fires late, on Tuesday at 06:30 (the device was
@@ -435,11 +446,9 @@ TEST_F(ReminderTest, SnoozeCountsRealTimeAcrossTheClocksGoingBack) {
     rem.beginAlert();
     rem.snooze();
     run(rem, 299, begin);
-    EXPECT_TRUE(rem.snoozed());
+    EXPECT_EQ(bubbles, 1);
     run(rem, 1, begin);
-    EXPECT_FALSE(rem.snoozed());
     EXPECT_EQ(bubbles, 2);
-    EXPECT_EQ(rem.snoozeHandle(), 0u);
     for (const auto& reg : registrations())
         EXPECT_NE(reg.arguments, u"sn"); // its registration is cleared
 }
@@ -481,7 +490,7 @@ TEST_F(ReminderTest, UnreadableInputsEndOrDegradeQuietly) {
         Reminder rem;
         ASSERT_TRUE(rem.start(u"a01"));
         EXPECT_EQ(fake.clockImpl.sleeps() - sleeps, 1 + 7); // the start pause, then 7 between 8
-        EXPECT_FALSE(rem.volumeOwner());
+        EXPECT_FALSE(fake.eventsImpl.isSetByName(kSoundAllReadySetEvent));
         EXPECT_EQ(fake.soundImpl.volume(), kUserVolume);
     }
     // No install folder: nothing can be read and the alarm ends without alert.
@@ -512,14 +521,16 @@ TEST_F(ReminderTest, EventIsFoundByItsHandle) {
     ASSERT_TRUE(dev::saveWholeFile(data(items::kEventsFileName), items::serializeEvents(recs, 0)));
     writeSoundPathFile(data(u"es2.dat"), u"\\Windows\\Ding.wav");
     Reminder rem;
+    attach(rem);
     ASSERT_TRUE(rem.start(u"e41"));
     EXPECT_EQ(rem.html(), bubbleHtml(u"Event ", u"3:45 PM", u"Dec 07, 2026", u"Dentist"));
-    EXPECT_EQ(rem.soundPath(), u"\\Windows\\Ding.wav");
-    EXPECT_EQ(rem.pauseSeconds(), 3);
-    EXPECT_EQ(rem.repeatsTotal(), 1);
-    EXPECT_EQ(rem.autoSnoozeTotal(), 0);
-    EXPECT_EQ(rem.autoSnoozeInterval(), 300);
     EXPECT_TRUE(registrations().empty());
+    // Twice, three seconds apart, with the event's sound; no automatic re-alert follows.
+    const dev::FileTime begin = fake.clockImpl.utcNow();
+    rem.beginAlert();
+    EXPECT_EQ(run(rem, 900, begin), (std::vector<int64_t>{0, 3}));
+    EXPECT_EQ(fake.soundImpl.plays[0].path, u"\\Windows\\Ding.wav");
+    EXPECT_EQ(bubbles, 1);
 }
 
 class ReminderTimerTest : public ReminderTest {
