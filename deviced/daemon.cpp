@@ -6,6 +6,7 @@
 #include "device/registry.h"
 #include "device/systime.h"
 #include "device/text.h"
+#include "deviced/log.h"
 #include "deviced/session.h"
 #include "deviced/wake.h"
 
@@ -68,59 +69,11 @@ constexpr dev::FileTime kZoneSlack = 3 * 3600 * dev::kTicksPerSecond;
 // How often a display or session bus without an idle time is asked again.
 constexpr uint64_t kIdleRetryMs = 5000;
 
-dev::FileTime hostUtcNow() {
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    return dev::kUnixEpochFileTime + static_cast<dev::FileTime>(ts.tv_sec) * dev::kTicksPerSecond +
-           static_cast<dev::FileTime>(ts.tv_nsec / 100);
-}
-
-void log(const std::string& text) {
-    std::cerr << "hvdeviced[" << ::getpid() << "]: " << text << std::endl;
-}
-
 std::string readLine(const fs::path& p) {
     std::ifstream in(p);
     std::string s;
     std::getline(in, s);
     return s;
-}
-
-// The child side of every start: default signal handling, nothing blocked, its own session,
-// standard input from /dev/null, the device root and the desktop session as it is now in the
-// environment (the user manager is asked here, in the child, so the daemon never waits on it).
-void prepareChild(const fs::path& root, const SessionEnvironment& lastClient) {
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    ::signal(SIGCHLD, SIG_DFL);
-    ::signal(SIGPIPE, SIG_DFL);
-    ::setsid();
-    const int devnull = ::open("/dev/null", O_RDONLY);
-    if (devnull >= 0 && devnull != 0) {
-        ::dup2(devnull, 0);
-        ::close(devnull);
-    }
-    ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
-    applySession(chooseSession(ownSession(), managerSession(), lastClient));
-}
-
-std::vector<std::string> commandLine(const fs::path& root, const std::u16string& app,
-                                     const std::u16string& args) {
-    std::vector<std::string> argv{dev::hostPath(root, app).string()};
-    if (!args.empty())
-        argv.push_back(dev::toUtf8(args));
-    return argv;
-}
-
-[[noreturn]] void execOrExit(const std::vector<std::string>& argv) {
-    std::vector<char*> a;
-    for (const auto& s : argv)
-        a.push_back(const_cast<char*>(s.c_str()));
-    a.push_back(nullptr);
-    ::execv(a[0], a.data());
-    std::cerr << "hvdeviced: cannot start " << argv[0] << ": " << std::strerror(errno) << std::endl;
-    ::_exit(127);
 }
 
 void addFd(int epfd, int fd, uint32_t events) {
@@ -149,7 +102,8 @@ struct Daemon::Conn {
     bool dead = false;           // dropped; removed once the current event is handled
 };
 
-Daemon::Daemon(fs::path root) : root_(std::move(root)) {}
+Daemon::Daemon(fs::path root)
+    : root_(std::move(root)), clock_(root_), programs_(root_, lastClientSession_) {}
 
 Daemon::~Daemon() {
     idle_.setWaylandWatcher(nullptr);
@@ -203,26 +157,7 @@ int Daemon::start() {
                                     "their items again at their next start");
     }
 
-    // The device clock: kept where every program reads it; a first start takes the host's zone.
-    const fs::path clockFile = sys / "clock.dat";
-    if (auto cf = dev::readClockFile(root_)) {
-        clock_ = *cf;
-    } else if (fs::exists(clockFile, ec)) {
-        // A damaged clock file is kept beside the new one: the device time falls back to the
-        // host's and the zone to the host's zone.
-        const fs::path aside = clockFile.string() + ".damaged-" + std::to_string(::time(nullptr));
-        fs::copy_file(clockFile, aside, fs::copy_options::overwrite_existing, ec);
-        dev::reportFault(root_, "the device clock file was damaged; kept as " + aside.string() +
-                                    "; the device time is the host's again");
-        clock_ = {};
-    }
-    if (!clock_.hasZone) {
-        clock_.hasZone = true;
-        clock_.zone = dev::hostZoneForYear(
-            dev::toSystemTime(hostUtcNow() + static_cast<dev::FileTime>(clock_.offsetTicks)).year);
-        if (!dev::writeClockFile(root_, clock_))
-            log("cannot write the clock file");
-    }
+    clock_.load();
 
     // The socket: private to the user (mode 0600 from the umask at bind time).
     const std::string path = dev::daemonSocketPath(root_).string();
@@ -642,9 +577,9 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
         proto::Writer w;
         w.bytes() = proto::answerHeader(Status::Ok);
         w.u32(static_cast<uint32_t>(::getpid()));
-        w.u64(deviceUtcNow());
-        w.u64(static_cast<uint64_t>(clock_.offsetTicks));
-        w.zone(clock_.zone);
+        w.u64(clock_.utcNow());
+        w.u64(static_cast<uint64_t>(clock_.offsetTicks()));
+        w.zone(clock_.zone());
         w.u32(externalPower_ ? 1 : 0);
         w.u32(userActive_ ? 1 : 0);
         w.u32(static_cast<uint32_t>(powerOverride_));
@@ -659,16 +594,11 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
     }
     case Op::SetLocal: {
         const auto ft = dev::toFileTime(r.start);
-        return ft && setDeviceUtc(dev::localToUtc(clock_.zone, *ft)) ? ok() : failed();
+        return ft && setDeviceUtc(dev::localToUtc(clock_.zone(), *ft)) ? ok() : failed();
     }
     case Op::SetZone: {
-        const dev::ClockFile before = clock_;
-        clock_.hasZone = true;
-        clock_.zone = r.zone;
-        if (!dev::writeClockFile(root_, clock_)) {
-            clock_ = before;
+        if (!clock_.setZone(r.zone))
             return failed();
-        }
         timeChanged();
         return ok();
     }
@@ -829,17 +759,9 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
 
 // ---- Clock ----------------------------------------------------------------------------------
 
-dev::FileTime Daemon::deviceUtcNow() const {
-    return static_cast<dev::FileTime>(static_cast<int64_t>(hostUtcNow()) + clock_.offsetTicks);
-}
-
 bool Daemon::setDeviceUtc(dev::FileTime utc) {
-    const dev::ClockFile before = clock_;
-    clock_.offsetTicks = static_cast<int64_t>(utc) - static_cast<int64_t>(hostUtcNow());
-    if (!dev::writeClockFile(root_, clock_)) {
-        clock_ = before;
+    if (!clock_.setUtc(utc))
         return false;
-    }
     timeChanged();
     return true;
 }
@@ -847,7 +769,7 @@ bool Daemon::setDeviceUtc(dev::FileTime utc) {
 void Daemon::timeChanged() {
     for (const auto& [app, ev] : store_.runAt())
         if (ev == static_cast<uint32_t>(dev::RunEvent::TimeChange))
-            spawn(app, kTimeChangeArgument);
+            programs_.start(app, kTimeChangeArgument);
     wakeSoon();
 }
 
@@ -868,16 +790,17 @@ void Daemon::plan() {
     const FireRound round = fireDue();
     // The next due time, as a host real-time instant; with none due, a far one, so that the
     // timer still reports jumps of the host clock. The earliest start comes from the index.
-    const dev::FileTime nowUtc = deviceUtcNow();
+    const dev::FileTime nowUtc = clock_.utcNow();
     dev::FileTime next = nowUtc + 365 * dev::kTicksPerDay;
     if (const auto earliest = store_.earliestStart())
-        next = std::min(next, *earliest == 0 ? nowUtc : dev::dueUtcOfLocal(clock_.zone, *earliest));
+        next =
+            std::min(next, *earliest == 0 ? nowUtc : dev::dueUtcOfLocal(clock_.zone(), *earliest));
     if (round.more)
         next = nowUtc;
     // A registration that could not be fired is tried again in a second, not in a busy loop.
     if (round.failed)
         next = std::max(next, nowUtc + dev::kTicksPerSecond);
-    const int64_t hostTicks = static_cast<int64_t>(next) - clock_.offsetTicks -
+    const int64_t hostTicks = static_cast<int64_t>(next) - clock_.offsetTicks() -
                               static_cast<int64_t>(dev::kUnixEpochFileTime);
     itimerspec its{};
     const int64_t tps = static_cast<int64_t>(dev::kTicksPerSecond);
@@ -899,14 +822,14 @@ void Daemon::plan() {
 // to the local time now plus the widest step a zone rule makes, each then checked exactly.
 Daemon::FireRound Daemon::fireDue() {
     FireRound round;
-    const dev::FileTime nowUtc = deviceUtcNow();
-    const dev::FileTime localLimit = dev::utcToLocal(clock_.zone, nowUtc) + kZoneSlack;
+    const dev::FileTime nowUtc = clock_.utcNow();
+    const dev::FileTime localLimit = dev::utcToLocal(clock_.zone(), nowUtc) + kZoneSlack;
     const auto candidates = store_.startingBy(localLimit, kFireBatch);
     const uint64_t started = dev::monotonicMs();
     size_t due = 0;
     for (const auto& t : candidates) {
         const auto local = dev::toFileTime(t.start);
-        if (local && dev::dueUtcOfLocal(clock_.zone, *local) > nowUtc)
+        if (local && dev::dueUtcOfLocal(clock_.zone(), *local) > nowUtc)
             return round; // earliest first: the rest are later still
         ++due;
         round.failed = !fire(t) || round.failed;
@@ -929,21 +852,19 @@ Daemon::FireRound Daemon::fireDue() {
 bool Daemon::fire(const StoredTimed& t) {
     // The program was checked when it was registered; a link changed since may lead out of the
     // root, or the program may be gone. It is not started, and the registration is consumed.
-    if (!dev::isProgramInsideRoot(root_, t.application)) {
+    if (!programs_.insideRoot(t.application)) {
         const bool removed = store_.removeTimed(t.handle);
-        dev::reportFault(root_, "registration " + std::to_string(t.handle) + " of " +
-                                    dev::toUtf8(t.application) +
-                                    " not started: the program is missing or leads out of the "
-                                    "device root");
+        programs_.reportNotStarted("registration " + std::to_string(t.handle) + " of " +
+                                   dev::toUtf8(t.application));
         return removed;
     }
-    const auto argv = commandLine(root_, t.application, t.arguments);
+    const auto argv = programs_.commandLine(t.application, t.arguments);
     int pipefd[2];
     if (::pipe2(pipefd, O_CLOEXEC) != 0) {
         log("pipe failed; registration " + std::to_string(t.handle) + " left for later");
         return false;
     }
-    const pid_t pid = ::fork();
+    const pid_t pid = programs_.fork();
     if (pid < 0) {
         ::close(pipefd[0]);
         ::close(pipefd[1]);
@@ -952,7 +873,6 @@ bool Daemon::fire(const StoredTimed& t) {
     }
     if (pid == 0) {
         ::close(pipefd[1]);
-        prepareChild(root_, lastClientSession_);
         char go = 0;
         ssize_t k;
         do {
@@ -977,33 +897,6 @@ bool Daemon::fire(const StoredTimed& t) {
     if (!removed)
         log("cannot remove registration " + std::to_string(t.handle));
     return removed;
-}
-
-void Daemon::spawn(const std::u16string& app, const std::u16string& args) {
-    if (!dev::isProgramInsideRoot(root_, app)) {
-        dev::reportFault(root_, dev::toUtf8(app) +
-                                    " not started: the program is missing or leads out of the "
-                                    "device root");
-        return;
-    }
-    const auto argv = commandLine(root_, app, args);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        prepareChild(root_, lastClientSession_);
-        execOrExit(argv);
-    }
-    if (pid < 0)
-        log("fork failed for " + argv[0]);
-}
-
-int confirmAndStart(const std::string& dbPath, uint32_t handle, int64_t instance,
-                    const std::vector<std::string>& argv) {
-    // Only the firing this daemon committed: a registration still there is fired by the next
-    // daemon, and one a next daemon fired already was started by that one.
-    const auto mine = firedBy(dbPath, handle, instance);
-    if (!mine || !*mine || argv.empty())
-        return 0;
-    execOrExit(argv);
 }
 
 // ---- Events ---------------------------------------------------------------------------------
@@ -1145,7 +1038,7 @@ void Daemon::updatePower() {
 void Daemon::startCradlePrograms() {
     for (const auto& [app, ev] : store_.runAt())
         if (ev == static_cast<uint32_t>(dev::RunEvent::Rs232Detected))
-            spawn(app, kCradleArgument);
+            programs_.start(app, kCradleArgument);
 }
 
 void Daemon::updateActivity() {

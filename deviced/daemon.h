@@ -5,8 +5,9 @@
 #pragma once
 
 #include "device/daemon_protocol.h"
-#include "device/real.h"
+#include "deviced/clock.h"
 #include "deviced/idle.h"
+#include "deviced/programs.h"
 #include "deviced/session.h"
 #include "deviced/store.h"
 #include "deviced/wake.h"
@@ -68,7 +69,6 @@ private:
     std::vector<uint8_t> handle(Conn* c, const dev::proto::Request& r, bool& deferred);
 
     // Clock and zone.
-    dev::FileTime deviceUtcNow() const;
     bool setDeviceUtc(dev::FileTime utc);
     void timeChanged();
 
@@ -81,7 +81,6 @@ private:
     void wakeSoon();
     FireRound fireDue();
     bool fire(const StoredTimed& t);
-    void spawn(const std::u16string& app, const std::u16string& args);
 
     // Events.
     uint32_t openEvent(const std::u16string& name, bool initial, Conn* owner, bool& existed);
@@ -110,7 +109,8 @@ private:
     WakeTimer wake_;
     std::string stateIdleSource_;
     SessionEnvironment lastClientSession_; // of the last client that had a display
-    dev::ClockFile clock_;
+    DeviceClock clock_;
+    Programs programs_;
     int lockFd_ = -1, listenFd_ = -1, epollFd_ = -1, dueTimer_ = -1, waitTimer_ = -1,
         signalFd_ = -1, inotifyFd_ = -1, ueventFd_ = -1, activityTimer_ = -1, syncTimer_ = -1,
         idleFd_ = -1; // the compositor connection of the idle time (see WaylandIdle)
@@ -130,10 +130,5 @@ private:
     bool stop_ = false;
     int status_ = 0;
 };
-
-// The launcher's fallback when the daemon died between committing a firing and confirming it:
-// starts the program only when that daemon instance committed the firing.
-int confirmAndStart(const std::string& dbPath, uint32_t handle, int64_t instance,
-                    const std::vector<std::string>& argv);
 
 } // namespace hv::deviced
