@@ -42,12 +42,6 @@ using proto::Status;
 
 namespace {
 
-constexpr size_t kMaxConnections = 256;
-constexpr size_t kMaxPendingOutput = 4u << 20;
-// A connection is not read while more than this waits to be sent, and read again below the low
-// mark.
-constexpr size_t kOutputHighWater = 256u << 10;
-constexpr size_t kOutputLowWater = 64u << 10;
 // Event handles one connection, and all together, may hold.
 constexpr size_t kMaxHandlesPerConnection = 1024;
 constexpr size_t kMaxHandles = 16384;
@@ -69,54 +63,26 @@ constexpr dev::FileTime kZoneSlack = 3 * 3600 * dev::kTicksPerSecond;
 // How often a display or session bus without an idle time is asked again.
 constexpr uint64_t kIdleRetryMs = 5000;
 
-std::string readLine(const fs::path& p) {
-    std::ifstream in(p);
-    std::string s;
-    std::getline(in, s);
-    return s;
-}
-
-void addFd(int epfd, int fd, uint32_t events) {
-    epoll_event ev{};
-    ev.events = events;
-    ev.data.fd = fd;
-    ::epoll_ctl(epfd, EPOLL_CTL_ADD, fd, &ev);
-}
-
 } // namespace
 
-bool peerAllowed(uid_t peer, uid_t self) {
-    return peer == self;
+Daemon::Lock::~Lock() {
+    if (fd >= 0)
+        ::close(fd);
 }
 
-struct Daemon::Conn {
-    int fd = -1;
-    pid_t pid = 0;
-    proto::FrameSplitter in;
-    std::vector<uint8_t> out;
-    bool waiting = false;        // an event wait is pending; later requests wait their turn
-    bool closing = false;        // close once the output is sent
-    uint32_t interest = EPOLLIN; // what epoll reports for it now
-    bool paused = false;         // not read while its answers pile up or a wait blocks it
-    size_t handles = 0;          // event handles it holds
-    bool dead = false;           // dropped; removed once the current event is handled
-};
-
 Daemon::Daemon(fs::path root)
-    : root_(std::move(root)), clock_(root_), programs_(root_, lastClientSession_) {}
+    : root_(std::move(root)), clock_(root_), programs_(root_, lastClientSession_), server_(loop_),
+      power_(loop_), rootWatch_(loop_) {
+    server_.setHooks({[this](pid_t pid) { clientJoined(pid); },
+                      [this](Connection& c, const Request& r) { return answer(c, r); },
+                      [this](Connection* c) { forget(c); }});
+}
 
 Daemon::~Daemon() {
     idle_.setWaylandWatcher(nullptr);
-    for (auto& [fd, c] : conns_)
-        ::close(fd);
-    for (int fd : {listenFd_, epollFd_, dueTimer_, waitTimer_, signalFd_, inotifyFd_, ueventFd_,
-                   activityTimer_, syncTimer_})
+    for (int fd : {dueTimer_, waitTimer_, signalFd_, activityTimer_, syncTimer_})
         if (fd >= 0)
             ::close(fd);
-    if (listenFd_ >= 0)
-        ::unlink(dev::daemonSocketPath(root_).c_str());
-    if (lockFd_ >= 0)
-        ::close(lockFd_);
 }
 
 int Daemon::start() {
@@ -124,15 +90,15 @@ int Daemon::start() {
     std::error_code ec;
     fs::create_directories(sys, ec);
     ::chmod(sys.c_str(), 0700);
-    lockFd_ = ::open(dev::daemonLockPath(root_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd_ < 0) {
+    lock_.fd = ::open(dev::daemonLockPath(root_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock_.fd < 0) {
         log("cannot open the lock file in " + sys.string());
         return 2;
     }
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(lock_.fd, LOCK_EX | LOCK_NB) != 0)
         return 1;
     const std::string pid = std::to_string(::getpid()) + "\n";
-    if (::ftruncate(lockFd_, 0) != 0 || ::pwrite(lockFd_, pid.data(), pid.size(), 0) < 0)
+    if (::ftruncate(lock_.fd, 0) != 0 || ::pwrite(lock_.fd, pid.data(), pid.size(), 0) < 0)
         log("cannot write the lock file");
 
     dbPath_ = (sys / "deviced.db").string();
@@ -159,26 +125,9 @@ int Daemon::start() {
 
     clock_.load();
 
-    // The socket: private to the user (mode 0600 from the umask at bind time).
-    const std::string path = dev::daemonSocketPath(root_).string();
-    const dev::SocketAddress address(root_);
-    if (!address.valid()) {
-        log("no address for the socket " + path);
+    if (!server_.listen(root_))
         return 2;
-    }
-    ::unlink(path.c_str()); // a leftover of a daemon that died; we hold the lock
-    listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    const mode_t old = ::umask(077);
-    const bool bound =
-        listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address.addr),
-                                 sizeof address.addr) == 0;
-    ::umask(old);
-    if (!bound || ::chmod(path.c_str(), 0600) != 0 || ::listen(listenFd_, 64) != 0) {
-        log("cannot listen on " + path + ": " + std::strerror(errno));
-        return 2;
-    }
 
-    epollFd_ = ::epoll_create1(EPOLL_CLOEXEC);
     wake_ = openWakeTimer();
     dueTimer_ = wake_.fd;
     waitTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
@@ -193,48 +142,41 @@ int Daemon::start() {
     signalFd_ = ::signalfd(-1, &sigs, SFD_NONBLOCK | SFD_CLOEXEC);
     ::signal(SIGPIPE, SIG_IGN);
     ::signal(SIGCHLD, SIG_IGN); // started programs are reaped by the kernel
-    if (epollFd_ < 0 || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || syncTimer_ < 0 ||
+    if (!loop_.valid() || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || syncTimer_ < 0 ||
         signalFd_ < 0) {
         log("cannot set up the event loop");
         return 2;
     }
-    addFd(epollFd_, listenFd_, EPOLLIN);
-    addFd(epollFd_, dueTimer_, EPOLLIN);
-    addFd(epollFd_, waitTimer_, EPOLLIN);
-    addFd(epollFd_, activityTimer_, EPOLLIN);
-    addFd(epollFd_, syncTimer_, EPOLLIN);
-    addFd(epollFd_, signalFd_, EPOLLIN);
-
-    // The root going away (deleted or moved) ends the daemon.
-    inotifyFd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (inotifyFd_ >= 0) {
-        ::inotify_add_watch(inotifyFd_, root_.c_str(), IN_DELETE_SELF | IN_MOVE_SELF);
-        ::inotify_add_watch(inotifyFd_, sys.c_str(), IN_DELETE_SELF | IN_MOVE_SELF | IN_DELETE);
-        // The folder of the daemon's own program: a removed program file (the package was
-        // uninstalled) ends the daemon, so that no reminder fires from deleted programs. An
-        // update replaces the file under the same name and leaves the daemon running.
-        std::error_code ec;
-        program_ = fs::read_symlink("/proc/self/exe", ec);
-        if (!ec && !program_.empty())
-            programWatch_ = ::inotify_add_watch(inotifyFd_, program_.parent_path().c_str(),
-                                                IN_DELETE | IN_MOVED_FROM);
-        addFd(epollFd_, inotifyFd_, EPOLLIN);
-    }
-    // Power-supply changes arrive as kernel uevents; without them the state is read on demand.
-    ueventFd_ =
-        ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
-    if (ueventFd_ >= 0) {
-        sockaddr_nl nl{};
-        nl.nl_family = AF_NETLINK;
-        nl.nl_pid = 0;
-        nl.nl_groups = 1;
-        if (::bind(ueventFd_, reinterpret_cast<sockaddr*>(&nl), sizeof nl) == 0) {
-            addFd(epollFd_, ueventFd_, EPOLLIN);
+    loop_.watch(dueTimer_, EPOLLIN, [this](uint32_t) {
+        uint64_t expirations = 0;
+        const ssize_t k = ::read(dueTimer_, &expirations, sizeof expirations);
+        if (k < 0 && errno == ECANCELED) {
+            log("host clock changed");
+            timeChanged();
         } else {
-            ::close(ueventFd_);
-            ueventFd_ = -1;
+            plan();
         }
-    }
+    });
+    loop_.watch(waitTimer_, EPOLLIN, [this](uint32_t) {
+        drainTimer(waitTimer_);
+        checkWaits();
+    });
+    loop_.watch(activityTimer_, EPOLLIN, [this](uint32_t) {
+        drainTimer(activityTimer_);
+        updateActivity();
+    });
+    loop_.watch(syncTimer_, EPOLLIN, [this](uint32_t) {
+        drainTimer(syncTimer_);
+        syncArmed_ = false;
+        store_.checkpoint();
+    });
+    loop_.watch(signalFd_, EPOLLIN, [this](uint32_t) {
+        signalfd_siginfo si{};
+        [[maybe_unused]] auto k = ::read(signalFd_, &si, sizeof si);
+        stop_ = true;
+    });
+    rootWatch_.open(root_, [this] { stop_ = true; });
+    power_.open([this] { startCradlePrograms(); });
 
     // Handles of this daemon differ from those of one before it, so that a stale handle of a
     // program that outlived a daemon restart names nothing.
@@ -247,15 +189,16 @@ int Daemon::start() {
     bool existed = false;
     openEvent(kActiveEventName, true, nullptr, existed);
     openEvent(kInactiveEventName, false, nullptr, existed);
-    externalPower_ = sensedExternalPower();
     // The compositor connection of the idle time is watched while it is open: its events
     // (the user left, the user came back) are handled as they come.
     idle_.setWaylandWatcher([this](int fd, bool open) {
         if (open)
-            addFd(epollFd_, fd, EPOLLIN);
+            loop_.watch(fd, EPOLLIN, [this](uint32_t) {
+                if (idle_.dispatchWayland())
+                    updateActivity();
+            });
         else
-            ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, nullptr);
-        idleFd_ = open ? fd : -1;
+            loop_.forget(fd);
     });
     useIdleSession();
     updateActivity();
@@ -270,299 +213,63 @@ int Daemon::run() {
     // of every session, not only after a change of supply that a desktop may never see; one
     // that has nothing to do ends by itself.
     startCradlePrograms();
-    std::vector<epoll_event> evs(64);
-    while (!stop_) {
-        const int n = ::epoll_wait(epollFd_, evs.data(), static_cast<int>(evs.size()), -1);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            log(std::string("epoll: ") + std::strerror(errno));
-            return 2;
-        }
-        for (int i = 0; i < n && !stop_; ++i) {
-            const int fd = evs[static_cast<size_t>(i)].data.fd;
-            const uint32_t what = evs[static_cast<size_t>(i)].events;
-            if (fd == listenFd_) {
-                accept();
-            } else if (fd == dueTimer_) {
-                uint64_t expirations = 0;
-                const ssize_t k = ::read(dueTimer_, &expirations, sizeof expirations);
-                if (k < 0 && errno == ECANCELED) {
-                    log("host clock changed");
-                    timeChanged();
-                } else {
-                    plan();
-                }
-            } else if (fd == waitTimer_) {
-                uint64_t expirations = 0;
-                [[maybe_unused]] auto k = ::read(waitTimer_, &expirations, sizeof expirations);
-                checkWaits();
-            } else if (fd == syncTimer_) {
-                uint64_t expirations = 0;
-                [[maybe_unused]] auto k = ::read(syncTimer_, &expirations, sizeof expirations);
-                syncArmed_ = false;
-                store_.checkpoint();
-            } else if (fd == idleFd_ && idleFd_ >= 0) {
-                if (idle_.dispatchWayland())
-                    updateActivity();
-            } else if (fd == activityTimer_) {
-                uint64_t expirations = 0;
-                [[maybe_unused]] auto k = ::read(activityTimer_, &expirations, sizeof expirations);
-                updateActivity();
-            } else if (fd == signalFd_) {
-                signalfd_siginfo si{};
-                [[maybe_unused]] auto k = ::read(signalFd_, &si, sizeof si);
-                stop_ = true;
-            } else if (fd == inotifyFd_) {
-                alignas(inotify_event) char buf[4096];
-                const ssize_t k = ::read(inotifyFd_, buf, sizeof buf);
-                for (ssize_t off = 0; off < k;) {
-                    const auto* e = reinterpret_cast<const inotify_event*>(buf + off);
-                    const bool socketGone =
-                        (e->mask & IN_DELETE) && e->len > 0 &&
-                        std::string(e->name) == dev::daemonSocketPath(root_).filename().string();
-                    const bool programGone = programWatch_ >= 0 && e->wd == programWatch_ &&
-                                             e->len > 0 &&
-                                             std::string(e->name) == program_.filename().string() &&
-                                             !fs::exists(program_);
-                    if (programGone) {
-                        log("program " + program_.string() + " removed; stopping");
-                        stop_ = true;
-                    } else if (e->wd != programWatch_ &&
-                               ((e->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) || socketGone)) {
-                        log("device root removed; stopping");
-                        stop_ = true;
-                    }
-                    off += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-                }
-            } else if (fd == ueventFd_) {
-                char buf[8192];
-                const ssize_t k = ::recv(ueventFd_, buf, sizeof buf, 0);
-                if (k > 0 &&
-                    std::string_view(buf, static_cast<size_t>(k)).find("SUBSYSTEM=power_supply") !=
-                        std::string_view::npos)
-                    updatePower();
-            } else if (auto it = conns_.find(fd); it != conns_.end()) {
-                Conn* c = it->second.get();
-                if (!c->dead && (what & EPOLLOUT)) {
-                    flush(c);
-                    resume(c);
-                }
-                if (!c->dead && (what & EPOLLIN))
-                    readFrom(c);
-                // Both directions closed, or an error: nothing more can be read or answered.
-                if (!c->dead && (what & (EPOLLHUP | EPOLLERR)))
-                    drop(c);
-            }
-            reap();
-        }
-        // Committed changes reach the disk within a second (see Store).
-        if (store_.dirty() && !syncArmed_) {
-            itimerspec its{};
-            its.it_value.tv_sec = 1;
-            syncArmed_ = ::timerfd_settime(syncTimer_, 0, &its, nullptr) == 0;
-            if (!syncArmed_)
-                store_.checkpoint();
-        }
-    }
+    if (!loop_.run(
+            stop_, [this] { server_.reap(); }, [this] { syncSoon(); }))
+        return 2;
     store_.checkpoint();
     return status_;
 }
 
 // ---- Connections ----------------------------------------------------------------------------
 
-void Daemon::accept() {
-    for (;;) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
-            return;
-        ucred cred{};
-        socklen_t len = sizeof cred;
-        const bool known = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0;
-        auto c = std::make_unique<Conn>();
-        c->fd = fd;
-        c->pid = known ? cred.pid : 0;
-        Conn* raw = c.get();
-        conns_[fd] = std::move(c);
-        addFd(epollFd_, fd, EPOLLIN);
-        if (!known || !peerAllowed(cred.uid, ::geteuid())) {
-            reply(raw, proto::answerHeader(Status::Refused));
-            raw->closing = true;
-            flush(raw);
-            continue;
-        }
-        // A client started in the desktop session brings its display along: the programs
-        // started from now on, and the idle time, use it when the user manager names none.
-        if (SessionEnvironment env = processSession(cred.pid);
-            hasDisplay(env) && env != lastClientSession_) {
-            lastClientSession_ = std::move(env);
-            useIdleSession();
-            updateActivity();
-        }
-        if (conns_.size() > kMaxConnections) {
-            reply(raw, proto::answerHeader(Status::LimitReached));
-            raw->closing = true;
-            flush(raw);
-        }
+// A client started in the desktop session brings its display along: the programs started from
+// now on, and the idle time, use it when the user manager names none.
+void Daemon::clientJoined(pid_t pid) {
+    if (SessionEnvironment env = processSession(pid);
+        hasDisplay(env) && env != lastClientSession_) {
+        lastClientSession_ = std::move(env);
+        useIdleSession();
+        updateActivity();
     }
 }
 
-// Frames are taken as they arrive. A connection whose answers pile up (a client that sends
-// and does not read) or that waits for an event is not read until that is over; its requests
-// then wait in the socket, and the sender blocks, instead of growing the daemon.
-void Daemon::readFrom(Conn* c) {
-    uint8_t buf[16384];
-    while (!c->dead && !c->closing) {
-        if (c->waiting || c->out.size() > kOutputHighWater) {
-            c->paused = true;
-            updateInterest(c);
-            return;
-        }
-        const ssize_t k = ::recv(c->fd, buf, sizeof buf, 0);
-        if (k > 0) {
-            c->in.feed(buf, static_cast<size_t>(k));
-            processInput(c);
-            continue;
-        }
-        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-        if (k < 0 && errno == EINTR)
-            continue;
-        drop(c); // end of stream or error: the peer is gone, and its handles with it
-        return;
-    }
-    if (!c->dead && c->paused) {
-        c->paused = false;
-        updateInterest(c);
-    }
+// A connection that is gone: its waits end and its event handles are released.
+void Daemon::forget(Connection* c) {
+    waits_.erase(
+        std::remove_if(waits_.begin(), waits_.end(), [c](const Wait& w) { return w.conn == c; }),
+        waits_.end());
+    std::vector<uint32_t> held;
+    for (const auto& [h, holder] : holders_)
+        if (holder.owner == c)
+            held.push_back(h);
+    for (uint32_t h : held)
+        release(h);
+    checkWaits();
 }
 
-void Daemon::resume(Conn* c) {
-    if (c->dead || !c->paused || c->waiting || c->out.size() > kOutputLowWater)
+// Committed changes reach the disk within a second (see Store).
+void Daemon::syncSoon() {
+    if (!store_.dirty() || syncArmed_)
         return;
-    processInput(c); // frames already split off while it was paused
-    if (!c->dead && !c->waiting && c->out.size() <= kOutputLowWater)
-        readFrom(c);
-}
-
-void Daemon::updateInterest(Conn* c) {
-    if (c->dead)
-        return;
-    const uint32_t want = (c->paused ? 0u : static_cast<uint32_t>(EPOLLIN)) |
-                          (c->out.empty() ? 0u : static_cast<uint32_t>(EPOLLOUT));
-    if (want == c->interest)
-        return;
-    epoll_event ev{};
-    ev.events = want;
-    ev.data.fd = c->fd;
-    ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, c->fd, &ev);
-    c->interest = want;
-}
-
-void Daemon::processInput(Conn* c) {
-    while (!c->waiting && !c->closing && !c->dead && c->out.size() <= kOutputHighWater) {
-        auto body = c->in.next();
-        if (!body) {
-            if (c->in.tooLarge()) {
-                reply(c, proto::answerHeader(Status::TooLarge));
-                c->closing = true;
-                flush(c);
-            }
-            return;
-        }
-        Status st = Status::Ok;
-        const auto req = proto::decodeRequest(body->data(), body->size(), st);
-        if (!req) {
-            reply(c, proto::answerHeader(st));
-            continue;
-        }
-        bool deferred = false;
-        auto answer = handle(c, *req, deferred);
-        if (stop_ && req->op == Op::Shutdown) {
-            reply(c, std::move(answer));
-            return;
-        }
-        if (!deferred)
-            reply(c, std::move(answer));
-    }
-}
-
-void Daemon::reply(Conn* c, std::vector<uint8_t> body) {
-    if (c->dead)
-        return;
-    for (int i = 0; i < 4; ++i)
-        c->out.push_back(static_cast<uint8_t>(body.size() >> (8 * i)));
-    c->out.insert(c->out.end(), body.begin(), body.end());
-    if (c->out.size() > kMaxPendingOutput) {
-        drop(c);
-        return;
-    }
-    flush(c);
-}
-
-void Daemon::flush(Conn* c) {
-    size_t sent = 0;
-    while (!c->dead && sent < c->out.size()) {
-        const ssize_t k = ::send(c->fd, c->out.data() + sent, c->out.size() - sent, MSG_NOSIGNAL);
-        if (k > 0) {
-            sent += static_cast<size_t>(k);
-            continue;
-        }
-        if (k < 0 && errno == EINTR)
-            continue;
-        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-        drop(c);
-        return;
-    }
-    if (c->dead)
-        return;
-    c->out.erase(c->out.begin(), c->out.begin() + static_cast<std::ptrdiff_t>(sent));
-    updateInterest(c);
-    if (c->out.empty() && c->closing)
-        drop(c);
-}
-
-void Daemon::drop(Conn* c) {
-    if (c->dead)
-        return;
-    c->dead = true;
-    dead_.push_back(c->fd);
-}
-
-// Removes dropped connections: their waits end and their event handles are released.
-void Daemon::reap() {
-    bool released = false;
-    while (!dead_.empty()) {
-        const int fd = dead_.back();
-        dead_.pop_back();
-        auto it = conns_.find(fd);
-        if (it == conns_.end())
-            continue;
-        Conn* c = it->second.get();
-        waits_.erase(std::remove_if(waits_.begin(), waits_.end(),
-                                    [c](const Wait& w) { return w.conn == c; }),
-                     waits_.end());
-        std::vector<uint32_t> held;
-        for (const auto& [h, holder] : holders_)
-            if (holder.owner == c)
-                held.push_back(h);
-        for (uint32_t h : held)
-            release(h);
-        ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, nullptr);
-        ::close(fd);
-        conns_.erase(it);
-        checkWaits();
-        released = true;
-    }
-    // What the clients' events took goes back to the system once they are gone.
-    if (released)
-        ::malloc_trim(0);
+    syncArmed_ = armTimerMs(syncTimer_, 1000);
+    if (!syncArmed_)
+        store_.checkpoint();
 }
 
 // ---- Requests -------------------------------------------------------------------------------
 
-std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
+Answer Daemon::answer(Connection& c, const Request& r) {
+    bool deferred = false;
+    Answer a;
+    a.body() = handle(&c, r, deferred);
+    if (deferred)
+        a.defer();
+    if (r.op == Op::Shutdown)
+        a.endInput();
+    return a;
+}
+
+std::vector<uint8_t> Daemon::handle(Connection* c, const Request& r, bool& deferred) {
     const auto ok = [] { return proto::answerHeader(Status::Ok); };
     const auto failed = [] { return proto::answerHeader(Status::Failed); };
     const auto withU32 = [](uint32_t v) {
@@ -580,9 +287,9 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
         w.u64(clock_.utcNow());
         w.u64(static_cast<uint64_t>(clock_.offsetTicks()));
         w.zone(clock_.zone());
-        w.u32(externalPower_ ? 1 : 0);
+        w.u32(power_.external() ? 1 : 0);
         w.u32(userActive_ ? 1 : 0);
-        w.u32(static_cast<uint32_t>(powerOverride_));
+        w.u32(static_cast<uint32_t>(power_.override()));
         w.u32(static_cast<uint32_t>(activityOverride_));
         w.u32(static_cast<uint32_t>(store_.timedCount()));
         w.u32(static_cast<uint32_t>(events_.size()));
@@ -732,7 +439,6 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
         const uint64_t deadline =
             r.value == dev::kInfinite ? kNoDeadline : dev::monotonicMs() + r.value;
         waits_.push_back({c, r.handles, deadline});
-        c->waiting = true;
         deferred = true;
         armWaitTimer();
         return {};
@@ -745,8 +451,7 @@ std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
             activityOverride_ = static_cast<Override>(r.value);
             updateActivity();
         } else {
-            powerOverride_ = static_cast<Override>(r.value);
-            updatePower();
+            power_.setOverride(static_cast<Override>(r.value));
         }
         return ok();
     }
@@ -901,7 +606,8 @@ bool Daemon::fire(const StoredTimed& t) {
 
 // ---- Events ---------------------------------------------------------------------------------
 
-uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Conn* owner, bool& existed) {
+uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Connection* owner,
+                           bool& existed) {
     auto it = events_.find(name);
     existed = it != events_.end();
     if (!existed) {
@@ -925,7 +631,7 @@ uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Conn* owner
     return 0;
 }
 
-const Daemon::Holder* Daemon::holderFor(const Conn* c, uint32_t handle) const {
+const Daemon::Holder* Daemon::holderFor(const Connection* c, uint32_t handle) const {
     auto it = holders_.find(handle);
     return it != holders_.end() && it->second.ownerPid == c->pid ? &it->second : nullptr;
 }
@@ -957,7 +663,7 @@ void Daemon::setEvent(const std::u16string& name, bool state) {
 // Answers every wait that is decided: an event set, a handle gone, or the time-out reached.
 void Daemon::checkWaits() {
     const uint64_t now = dev::monotonicMs();
-    std::vector<std::pair<Conn*, int32_t>> done;
+    std::vector<std::pair<Connection*, int32_t>> done;
     for (auto it = waits_.begin(); it != waits_.end();) {
         if (it->conn->dead) {
             it = waits_.erase(it);
@@ -984,15 +690,8 @@ void Daemon::checkWaits() {
             ++it;
         }
     }
-    for (auto& [conn, result] : done) {
-        conn->waiting = false;
-        proto::Writer w;
-        w.bytes() = proto::answerHeader(Status::Ok);
-        w.u32(static_cast<uint32_t>(result));
-        reply(conn, std::move(w.bytes()));
-        processInput(conn); // requests that queued behind the wait
-        resume(conn);
-    }
+    for (auto& [conn, result] : done)
+        server_.answerDeferred(conn, std::move(Answer().u32(static_cast<uint32_t>(result))));
     armWaitTimer();
 }
 
@@ -1011,29 +710,6 @@ void Daemon::armWaitTimer() {
 }
 
 // ---- Power and activity ---------------------------------------------------------------------
-
-bool Daemon::sensedExternalPower() const {
-    bool battery = false, online = false;
-    std::error_code ec;
-    for (fs::directory_iterator it("/sys/class/power_supply", ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string type = readLine(it->path() / "type");
-        if (type == "Battery")
-            battery = true;
-        else if (readLine(it->path() / "online") == "1")
-            online = true;
-    }
-    return online || !battery; // a desktop without a battery is on external power
-}
-
-void Daemon::updatePower() {
-    const bool now =
-        powerOverride_ == Override::Auto ? sensedExternalPower() : powerOverride_ == Override::On;
-    const bool cameOnline = now && !externalPower_;
-    externalPower_ = now;
-    if (cameOnline)
-        startCradlePrograms();
-}
 
 void Daemon::startCradlePrograms() {
     for (const auto& [app, ev] : store_.runAt())
@@ -1104,7 +780,7 @@ void Daemon::useIdleSession() {
 uint64_t Daemon::idleThresholdMs() const {
     const auto v = dev::regQueryValue(dev::RegHive::LocalMachine,
                                       u"System\\CurrentControlSet\\Control\\Power\\Timeouts",
-                                      externalPower_ ? u"ACUserIdle" : u"BattUserIdle");
+                                      power_.external() ? u"ACUserIdle" : u"BattUserIdle");
     if (!v || v->type != dev::RegType::Dword || v->data.size() != 4)
         return 60000;
     const uint32_t seconds =
