@@ -42,17 +42,6 @@ using proto::Status;
 
 namespace {
 
-// Event handles one connection, and all together, may hold.
-constexpr size_t kMaxHandlesPerConnection = 1024;
-constexpr size_t kMaxHandles = 16384;
-// Bytes the names of all events and handles together may take, with what each entry costs
-// besides its name; long names reach this well before the handle count.
-constexpr size_t kMaxEventBytes = 32u << 20;
-constexpr size_t kEventEntryBytes = 64;
-size_t entryBytes(const std::u16string& name) {
-    return name.size() * sizeof(char16_t) + kEventEntryBytes;
-}
-constexpr uint64_t kNoDeadline = UINT64_MAX;
 // Registrations fired in one round before the loop serves its clients again.
 constexpr size_t kFireBatch = 32;
 constexpr uint64_t kFireRoundMs = 10;
@@ -60,8 +49,6 @@ constexpr uint64_t kFireRoundMs = 10;
 constexpr size_t kListPage = 1024;
 // Wider than any step between local time and UTC that a zone's daylight rule makes.
 constexpr dev::FileTime kZoneSlack = 3 * 3600 * dev::kTicksPerSecond;
-// How often a display or session bus without an idle time is asked again.
-constexpr uint64_t kIdleRetryMs = 5000;
 
 } // namespace
 
@@ -72,15 +59,19 @@ Daemon::Lock::~Lock() {
 
 Daemon::Daemon(fs::path root)
     : root_(std::move(root)), clock_(root_), programs_(root_, lastClientSession_), server_(loop_),
-      power_(loop_), rootWatch_(loop_) {
+      events_(loop_,
+              [this](Connection* c, uint32_t result) {
+                  server_.answerDeferred(c, std::move(Answer().u32(result)));
+              }),
+      power_(loop_), activity_(loop_, root_, power_, events_, lastClientSession_),
+      rootWatch_(loop_) {
     server_.setHooks({[this](pid_t pid) { clientJoined(pid); },
                       [this](Connection& c, const Request& r) { return answer(c, r); },
-                      [this](Connection* c) { forget(c); }});
+                      [this](Connection* c) { events_.forget(c); }});
 }
 
 Daemon::~Daemon() {
-    idle_.setWaylandWatcher(nullptr);
-    for (int fd : {dueTimer_, waitTimer_, signalFd_, activityTimer_, syncTimer_})
+    for (int fd : {dueTimer_, signalFd_, syncTimer_})
         if (fd >= 0)
             ::close(fd);
 }
@@ -130,8 +121,8 @@ int Daemon::start() {
 
     wake_ = openWakeTimer();
     dueTimer_ = wake_.fd;
-    waitTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    activityTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    const bool waits = events_.open();
+    const bool activity = activity_.openTimer();
     syncTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     sigset_t sigs;
     sigemptyset(&sigs);
@@ -142,8 +133,7 @@ int Daemon::start() {
     signalFd_ = ::signalfd(-1, &sigs, SFD_NONBLOCK | SFD_CLOEXEC);
     ::signal(SIGPIPE, SIG_IGN);
     ::signal(SIGCHLD, SIG_IGN); // started programs are reaped by the kernel
-    if (!loop_.valid() || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || syncTimer_ < 0 ||
-        signalFd_ < 0) {
+    if (!loop_.valid() || dueTimer_ < 0 || !waits || !activity || syncTimer_ < 0 || signalFd_ < 0) {
         log("cannot set up the event loop");
         return 2;
     }
@@ -156,14 +146,6 @@ int Daemon::start() {
         } else {
             plan();
         }
-    });
-    loop_.watch(waitTimer_, EPOLLIN, [this](uint32_t) {
-        drainTimer(waitTimer_);
-        checkWaits();
-    });
-    loop_.watch(activityTimer_, EPOLLIN, [this](uint32_t) {
-        drainTimer(activityTimer_);
-        updateActivity();
     });
     loop_.watch(syncTimer_, EPOLLIN, [this](uint32_t) {
         drainTimer(syncTimer_);
@@ -181,28 +163,12 @@ int Daemon::start() {
     // Handles of this daemon differ from those of one before it, so that a stale handle of a
     // program that outlived a daemon restart names nothing.
     std::random_device random;
-    nextEventHandle_ = random() | 1u;
+    events_.startHandlesAt(random() | 1u);
     // This daemon's mark on the firings it commits; records of a day ago are no longer asked for.
     instance_ =
         static_cast<int64_t>((static_cast<uint64_t>(random()) << 31) ^ random()) & INT64_MAX;
     store_.forgetFirings(::time(nullptr) - 86400);
-    bool existed = false;
-    openEvent(kActiveEventName, true, nullptr, existed);
-    openEvent(kInactiveEventName, false, nullptr, existed);
-    // The compositor connection of the idle time is watched while it is open: its events
-    // (the user left, the user came back) are handled as they come.
-    idle_.setWaylandWatcher([this](int fd, bool open) {
-        if (open)
-            loop_.watch(fd, EPOLLIN, [this](uint32_t) {
-                if (idle_.dispatchWayland())
-                    updateActivity();
-            });
-        else
-            loop_.forget(fd);
-    });
-    useIdleSession();
-    updateActivity();
-    writeServiceState();
+    activity_.start(wakeStatus(wake_));
     return 0;
 }
 
@@ -228,23 +194,8 @@ void Daemon::clientJoined(pid_t pid) {
     if (SessionEnvironment env = processSession(pid);
         hasDisplay(env) && env != lastClientSession_) {
         lastClientSession_ = std::move(env);
-        useIdleSession();
-        updateActivity();
+        activity_.sessionChanged();
     }
-}
-
-// A connection that is gone: its waits end and its event handles are released.
-void Daemon::forget(Connection* c) {
-    waits_.erase(
-        std::remove_if(waits_.begin(), waits_.end(), [c](const Wait& w) { return w.conn == c; }),
-        waits_.end());
-    std::vector<uint32_t> held;
-    for (const auto& [h, holder] : holders_)
-        if (holder.owner == c)
-            held.push_back(h);
-    for (uint32_t h : held)
-        release(h);
-    checkWaits();
 }
 
 // Committed changes reach the disk within a second (see Store).
@@ -288,11 +239,11 @@ std::vector<uint8_t> Daemon::handle(Connection* c, const Request& r, bool& defer
         w.u64(static_cast<uint64_t>(clock_.offsetTicks()));
         w.zone(clock_.zone());
         w.u32(power_.external() ? 1 : 0);
-        w.u32(userActive_ ? 1 : 0);
+        w.u32(activity_.active() ? 1 : 0);
         w.u32(static_cast<uint32_t>(power_.override()));
-        w.u32(static_cast<uint32_t>(activityOverride_));
+        w.u32(static_cast<uint32_t>(activity_.override()));
         w.u32(static_cast<uint32_t>(store_.timedCount()));
-        w.u32(static_cast<uint32_t>(events_.size()));
+        w.u32(static_cast<uint32_t>(events_.count()));
         return std::move(w.bytes());
     }
     case Op::SetUtc: {
@@ -389,13 +340,10 @@ std::vector<uint8_t> Daemon::handle(Connection* c, const Request& r, bool& defer
         if (r.text1.empty())
             return failed();
         // What one client, and all together, may hold is bounded; over it the answer says so.
-        if (c->handles >= kMaxHandlesPerConnection)
-            return proto::answerHeader(Status::LimitReached);
-        if (holders_.size() >= kMaxHandles ||
-            eventBytes_ + 2 * entryBytes(r.text1) > kMaxEventBytes)
-            return proto::answerHeader(Status::DaemonFull);
+        if (const Status admitted = events_.admits(*c, r.text1); admitted != Status::Ok)
+            return proto::answerHeader(admitted);
         bool existed = false;
-        const uint32_t h = openEvent(r.text1, r.value != 0, c, existed);
+        const uint32_t h = events_.open(r.text1, r.value != 0, c, existed);
         if (h == 0)
             return failed();
         proto::Writer w;
@@ -406,41 +354,33 @@ std::vector<uint8_t> Daemon::handle(Connection* c, const Request& r, bool& defer
     }
     case Op::EventSet:
     case Op::EventReset: {
-        const Holder* h = holderFor(c, r.handle);
+        const NamedEvents::Holder* h = events_.holderFor(*c, r.handle);
         if (!h)
             return failed();
-        setEvent(h->name, r.op == Op::EventSet);
+        events_.set(h->name, r.op == Op::EventSet);
         return ok();
     }
     case Op::EventIsSet: {
-        const Holder* h = holderFor(c, r.handle);
+        const NamedEvents::Holder* h = events_.holderFor(*c, r.handle);
         if (!h)
             return failed();
-        return withU32(events_[h->name].state ? 1 : 0);
+        return withU32(events_.state(h->name).value_or(false) ? 1 : 0);
     }
     case Op::EventClose: {
-        if (!holderFor(c, r.handle))
+        if (!events_.holderFor(*c, r.handle))
             return failed();
-        release(r.handle);
-        checkWaits();
+        events_.close(r.handle);
         return ok();
     }
     case Op::EventWait: {
         if (r.handles.empty())
             return failed();
         for (uint32_t h : r.handles)
-            if (!holderFor(c, h))
+            if (!events_.holderFor(*c, h))
                 return failed();
-        for (size_t i = 0; i < r.handles.size(); ++i)
-            if (events_[holders_[r.handles[i]].name].state)
-                return withU32(static_cast<uint32_t>(i));
-        if (r.value == 0)
-            return withU32(static_cast<uint32_t>(dev::WaitResult::Timeout));
-        const uint64_t deadline =
-            r.value == dev::kInfinite ? kNoDeadline : dev::monotonicMs() + r.value;
-        waits_.push_back({c, r.handles, deadline});
+        if (const auto now = events_.wait(c, r.handles, r.value))
+            return withU32(*now);
         deferred = true;
-        armWaitTimer();
         return {};
     }
     case Op::SetActivity:
@@ -448,8 +388,7 @@ std::vector<uint8_t> Daemon::handle(Connection* c, const Request& r, bool& defer
         if (r.value > static_cast<uint32_t>(Override::Off))
             return failed();
         if (r.op == Op::SetActivity) {
-            activityOverride_ = static_cast<Override>(r.value);
-            updateActivity();
+            activity_.setOverride(static_cast<Override>(r.value));
         } else {
             power_.setOverride(static_cast<Override>(r.value));
         }
@@ -604,189 +543,12 @@ bool Daemon::fire(const StoredTimed& t) {
     return removed;
 }
 
-// ---- Events ---------------------------------------------------------------------------------
-
-uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Connection* owner,
-                           bool& existed) {
-    auto it = events_.find(name);
-    existed = it != events_.end();
-    if (!existed) {
-        it = events_.emplace(name, Event{initial, 0}).first;
-        eventBytes_ += entryBytes(name);
-    }
-    // Handles are never 0 and not reused while held.
-    for (uint32_t tries = 0; tries < 0xFFFFFFFFu; ++tries) {
-        const uint32_t h = nextEventHandle_++;
-        if (nextEventHandle_ == 0)
-            nextEventHandle_ = 1;
-        if (h != 0 && !holders_.count(h)) {
-            holders_[h] = {name, owner, owner ? owner->pid : ::getpid()};
-            eventBytes_ += entryBytes(name);
-            ++it->second.refs;
-            if (owner)
-                ++owner->handles;
-            return h;
-        }
-    }
-    return 0;
-}
-
-const Daemon::Holder* Daemon::holderFor(const Connection* c, uint32_t handle) const {
-    auto it = holders_.find(handle);
-    return it != holders_.end() && it->second.ownerPid == c->pid ? &it->second : nullptr;
-}
-
-void Daemon::release(uint32_t handle) {
-    auto it = holders_.find(handle);
-    if (it == holders_.end())
-        return;
-    auto ev = events_.find(it->second.name);
-    if (it->second.owner && it->second.owner->handles > 0)
-        --it->second.owner->handles;
-    eventBytes_ -= std::min(eventBytes_, entryBytes(it->second.name));
-    holders_.erase(it);
-    if (ev != events_.end() && --ev->second.refs <= 0) {
-        eventBytes_ -= std::min(eventBytes_, entryBytes(ev->first));
-        events_.erase(ev);
-    }
-}
-
-void Daemon::setEvent(const std::u16string& name, bool state) {
-    auto it = events_.find(name);
-    if (it == events_.end())
-        return;
-    it->second.state = state;
-    if (state)
-        checkWaits();
-}
-
-// Answers every wait that is decided: an event set, a handle gone, or the time-out reached.
-void Daemon::checkWaits() {
-    const uint64_t now = dev::monotonicMs();
-    std::vector<std::pair<Connection*, int32_t>> done;
-    for (auto it = waits_.begin(); it != waits_.end();) {
-        if (it->conn->dead) {
-            it = waits_.erase(it);
-            continue;
-        }
-        int32_t result = 1 << 30;
-        for (size_t i = 0; i < it->handles.size(); ++i) {
-            auto h = holders_.find(it->handles[i]);
-            if (h == holders_.end()) {
-                result = static_cast<int32_t>(dev::WaitResult::Failed);
-                break;
-            }
-            if (events_[h->second.name].state) {
-                result = static_cast<int32_t>(i);
-                break;
-            }
-        }
-        if (result == 1 << 30 && it->deadlineMs != kNoDeadline && now >= it->deadlineMs)
-            result = static_cast<int32_t>(dev::WaitResult::Timeout);
-        if (result != 1 << 30) {
-            done.emplace_back(it->conn, result);
-            it = waits_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    for (auto& [conn, result] : done)
-        server_.answerDeferred(conn, std::move(Answer().u32(static_cast<uint32_t>(result))));
-    armWaitTimer();
-}
-
-void Daemon::armWaitTimer() {
-    uint64_t next = kNoDeadline;
-    for (const Wait& w : waits_)
-        next = std::min(next, w.deadlineMs);
-    itimerspec its{};
-    if (next != kNoDeadline) {
-        const uint64_t now = dev::monotonicMs();
-        const uint64_t in = next > now ? next - now : 1;
-        its.it_value.tv_sec = static_cast<time_t>(in / 1000);
-        its.it_value.tv_nsec = static_cast<long>((in % 1000) * 1000000);
-    }
-    ::timerfd_settime(waitTimer_, 0, &its, nullptr);
-}
-
 // ---- Power and activity ---------------------------------------------------------------------
 
 void Daemon::startCradlePrograms() {
     for (const auto& [app, ev] : store_.runAt())
         if (ev == static_cast<uint32_t>(dev::RunEvent::Rs232Detected))
             programs_.start(app, kCradleArgument);
-}
-
-void Daemon::updateActivity() {
-    ActivityDecision d{activityOverride_ != Override::Off, kNoCheck};
-    if (activityOverride_ == Override::Auto) {
-        // Without an idle time from the desktop the user counts as active; a display or bus
-        // that gives none yet (a desktop still starting) is asked again now and then.
-        if (const auto idle = idle_.idleMs())
-            d = decideActivity(*idle, idleThresholdMs());
-        else if (idle_.configured() && idleThresholdMs() != 0)
-            d.nextCheckMs = kIdleRetryMs;
-    }
-    if (idle_.source() != stateIdleSource_)
-        writeServiceState();
-    itimerspec its{};
-    if (d.nextCheckMs != kNoCheck) {
-        its.it_value.tv_sec = static_cast<time_t>(d.nextCheckMs / 1000);
-        its.it_value.tv_nsec = static_cast<long>((d.nextCheckMs % 1000) * 1000000);
-    }
-    ::timerfd_settime(activityTimer_, 0, &its, nullptr);
-    if (d.active == userActive_ && events_.count(kActiveEventName) &&
-        events_[kActiveEventName].state == userActive_)
-        return;
-    userActive_ = d.active;
-    setEvent(kActiveEventName, userActive_);
-    setEvent(kInactiveEventName, !userActive_);
-}
-
-// How the daemon's services work on this machine, for `horavel-cli device status`: whether its
-// timer wakes the machine from suspend and where the idle time comes from.
-void Daemon::writeServiceState() {
-    stateIdleSource_ = idle_.source();
-    const fs::path file = root_ / ".system" / "deviced.state";
-    const fs::path part = file.string() + ".part";
-    {
-        std::ofstream out(part, std::ios::trunc);
-        out << "wake=" << wakeStatus(wake_) << "\nidle=" << stateIdleSource_ << '\n';
-        if (!out)
-            return;
-    }
-    std::error_code ec;
-    fs::rename(part, file, ec);
-}
-
-// The session whose idle time counts: the last client's with a display, else the daemon's own
-// (the user manager is not asked here: this runs up to once a second).
-void Daemon::useIdleSession() {
-    const SessionEnvironment s = chooseSession(ownSession(), std::nullopt, lastClientSession_);
-    const auto get = [&](const char* name) {
-        const auto it = s.find(name);
-        return it != s.end() ? it->second : std::string();
-    };
-    std::string bus = get("DBUS_SESSION_BUS_ADDRESS");
-    if (bus.empty() && !get("XDG_RUNTIME_DIR").empty())
-        bus = "unix:path=" + get("XDG_RUNTIME_DIR") + "/bus";
-    idle_.setDisplayName(get("DISPLAY"));
-    idle_.setSessionBus(bus);
-    idle_.setWaylandDisplay(get("WAYLAND_DISPLAY"), get("XDG_RUNTIME_DIR"));
-}
-
-// The device's user-idle time-out in seconds, by power source, from the registry (60 s when
-// absent, 0 = never idle).
-uint64_t Daemon::idleThresholdMs() const {
-    const auto v = dev::regQueryValue(dev::RegHive::LocalMachine,
-                                      u"System\\CurrentControlSet\\Control\\Power\\Timeouts",
-                                      power_.external() ? u"ACUserIdle" : u"BattUserIdle");
-    if (!v || v->type != dev::RegType::Dword || v->data.size() != 4)
-        return 60000;
-    const uint32_t seconds =
-        static_cast<uint32_t>(v->data[0]) | static_cast<uint32_t>(v->data[1]) << 8 |
-        static_cast<uint32_t>(v->data[2]) << 16 | static_cast<uint32_t>(v->data[3]) << 24;
-    return static_cast<uint64_t>(seconds) * 1000;
 }
 
 } // namespace hv::deviced

@@ -5,7 +5,9 @@
 #pragma once
 
 #include "device/daemon_protocol.h"
+#include "deviced/activity.h"
 #include "deviced/clock.h"
+#include "deviced/events.h"
 #include "deviced/idle.h"
 #include "deviced/loop.h"
 #include "deviced/power.h"
@@ -23,8 +25,6 @@
 
 namespace hv::deviced {
 
-inline constexpr char16_t kActiveEventName[] = u"PowerManager/UserActivity_Active";
-inline constexpr char16_t kInactiveEventName[] = u"PowerManager/UserActivity_Inactive";
 using dev::kTimeChangeArgument;
 inline constexpr char16_t kCradleArgument[] = u"AppRunAtRs232Detect";
 
@@ -42,23 +42,7 @@ public:
     int run();
 
 private:
-    struct Wait {
-        Connection* conn;
-        std::vector<uint32_t> handles;
-        uint64_t deadlineMs; // monotonic; UINT64_MAX: none
-    };
-    struct Event {
-        bool state = false;
-        int refs = 0;
-    };
-    struct Holder {
-        std::u16string name;
-        Connection* owner; // nullptr: the daemon itself
-        pid_t ownerPid;    // handles are private to the process that opened them
-    };
-
     void clientJoined(pid_t pid);
-    void forget(Connection* c);
     void syncSoon();
     Answer answer(Connection& c, const dev::proto::Request& r);
     std::vector<uint8_t> handle(Connection* c, const dev::proto::Request& r, bool& deferred);
@@ -77,20 +61,7 @@ private:
     FireRound fireDue();
     bool fire(const StoredTimed& t);
 
-    // Events.
-    uint32_t openEvent(const std::u16string& name, bool initial, Connection* owner, bool& existed);
-    void release(uint32_t handle);
-    const Holder* holderFor(const Connection* c, uint32_t handle) const;
-    void setEvent(const std::u16string& name, bool state);
-    void checkWaits();
-    void armWaitTimer();
-
-    // Power and activity.
     void startCradlePrograms();
-    void updateActivity();
-    uint64_t idleThresholdMs() const;
-    void useIdleSession();
-    void writeServiceState();
 
     // Held from the start to the very end: the socket is gone before another daemon may start.
     struct Lock {
@@ -103,25 +74,18 @@ private:
     std::string dbPath_;
     Store store_;
     EventLoop loop_;
-    DesktopIdle idle_;
     WakeTimer wake_;
-    std::string stateIdleSource_;
     SessionEnvironment lastClientSession_; // of the last client that had a display
     DeviceClock clock_;
     Programs programs_;
     Server server_;
+    NamedEvents events_;
     PowerSupply power_;
+    UserActivity activity_;
     RootWatch rootWatch_;
-    int dueTimer_ = -1, waitTimer_ = -1, signalFd_ = -1, activityTimer_ = -1, syncTimer_ = -1;
+    int dueTimer_ = -1, signalFd_ = -1, syncTimer_ = -1;
     bool syncArmed_ = false;
-    std::map<std::u16string, Event> events_;
-    std::map<uint32_t, Holder> holders_;
-    size_t eventBytes_ = 0; // what the names in events_ and holders_ take
-    std::vector<Wait> waits_;
-    uint32_t nextEventHandle_ = 1;
     int64_t instance_ = 0;
-    bool userActive_ = true;
-    dev::proto::Override activityOverride_ = dev::proto::Override::Auto;
     bool stop_ = false;
     int status_ = 0;
 };
