@@ -37,7 +37,6 @@ public:
     void endInput() { endsInput_ = true; }
     bool endsInput() const { return endsInput_; }
     std::vector<uint8_t>& body() { return w_.bytes(); }
-    dev::proto::Writer& writer() { return w_; }
 
 private:
     dev::proto::Writer w_;
