@@ -3,252 +3,161 @@
 #include "device/daemon_client.h"
 #include "device/journal.h"
 #include "device/paths.h"
-#include "device/registry.h"
-#include "device/systime.h"
-#include "device/text.h"
-#include "deviced/session.h"
-#include "deviced/wake.h"
+#include "deviced/log.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <fstream>
-#include <iostream>
-#include <linux/netlink.h>
-#include <malloc.h>
 #include <random>
 #include <sys/epoll.h>
 #include <sys/file.h>
-#include <sys/inotify.h>
 #include <sys/signalfd.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/timerfd.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace hv::deviced {
 
 namespace fs = std::filesystem;
-namespace proto = dev::proto;
-using proto::Op;
-using proto::Override;
-using proto::Request;
-using proto::Status;
 
-namespace {
-
-constexpr size_t kMaxConnections = 256;
-constexpr size_t kMaxPendingOutput = 4u << 20;
-// A connection is not read while more than this waits to be sent, and read again below the low
-// mark.
-constexpr size_t kOutputHighWater = 256u << 10;
-constexpr size_t kOutputLowWater = 64u << 10;
-// Event handles one connection, and all together, may hold.
-constexpr size_t kMaxHandlesPerConnection = 1024;
-constexpr size_t kMaxHandles = 16384;
-// Bytes the names of all events and handles together may take, with what each entry costs
-// besides its name; long names reach this well before the handle count.
-constexpr size_t kMaxEventBytes = 32u << 20;
-constexpr size_t kEventEntryBytes = 64;
-size_t entryBytes(const std::u16string& name) {
-    return name.size() * sizeof(char16_t) + kEventEntryBytes;
-}
-constexpr uint64_t kNoDeadline = UINT64_MAX;
-// Registrations fired in one round before the loop serves its clients again.
-constexpr size_t kFireBatch = 32;
-constexpr uint64_t kFireRoundMs = 10;
-// Registrations a list answer reads from the store at a time.
-constexpr size_t kListPage = 1024;
-// Wider than any step between local time and UTC that a zone's daylight rule makes.
-constexpr dev::FileTime kZoneSlack = 3 * 3600 * dev::kTicksPerSecond;
-// How often a display or session bus without an idle time is asked again.
-constexpr uint64_t kIdleRetryMs = 5000;
-
-dev::FileTime hostUtcNow() {
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    return dev::kUnixEpochFileTime + static_cast<dev::FileTime>(ts.tv_sec) * dev::kTicksPerSecond +
-           static_cast<dev::FileTime>(ts.tv_nsec / 100);
+Daemon::Lock::~Lock() {
+    if (fd >= 0)
+        ::close(fd);
 }
 
-void log(const std::string& text) {
-    std::cerr << "hvdeviced[" << ::getpid() << "]: " << text << std::endl;
+Daemon::Daemon(fs::path root)
+    : root_(std::move(root)), clock_(root_), programs_(root_, lastClientSession_), server_(loop_),
+      events_(loop_,
+              [this](Connection* c, uint32_t result) {
+                  server_.answerDeferred(c, std::move(Answer().u32(result)));
+              }),
+      scheduler_(loop_, store_, clock_, programs_), power_(loop_),
+      activity_(loop_, root_, power_, events_, lastClientSession_), rootWatch_(loop_),
+      services_(services()) {
+    server_.setHooks({[this](pid_t pid) { clientJoined(pid); },
+                      [this](Connection& c, const dev::proto::Request& r) {
+                          return handleRequest(services_, c, r);
+                      },
+                      [this](Connection* c) { events_.forget(c); }});
 }
-
-std::string readLine(const fs::path& p) {
-    std::ifstream in(p);
-    std::string s;
-    std::getline(in, s);
-    return s;
-}
-
-// The child side of every start: default signal handling, nothing blocked, its own session,
-// standard input from /dev/null, the device root and the desktop session as it is now in the
-// environment (the user manager is asked here, in the child, so the daemon never waits on it).
-void prepareChild(const fs::path& root, const SessionEnvironment& lastClient) {
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    ::signal(SIGCHLD, SIG_DFL);
-    ::signal(SIGPIPE, SIG_DFL);
-    ::setsid();
-    const int devnull = ::open("/dev/null", O_RDONLY);
-    if (devnull >= 0 && devnull != 0) {
-        ::dup2(devnull, 0);
-        ::close(devnull);
-    }
-    ::setenv("HORAVEL_DEVICE", root.c_str(), 1);
-    applySession(chooseSession(ownSession(), managerSession(), lastClient));
-}
-
-std::vector<std::string> commandLine(const fs::path& root, const std::u16string& app,
-                                     const std::u16string& args) {
-    std::vector<std::string> argv{dev::hostPath(root, app).string()};
-    if (!args.empty())
-        argv.push_back(dev::toUtf8(args));
-    return argv;
-}
-
-[[noreturn]] void execOrExit(const std::vector<std::string>& argv) {
-    std::vector<char*> a;
-    for (const auto& s : argv)
-        a.push_back(const_cast<char*>(s.c_str()));
-    a.push_back(nullptr);
-    ::execv(a[0], a.data());
-    std::cerr << "hvdeviced: cannot start " << argv[0] << ": " << std::strerror(errno) << std::endl;
-    ::_exit(127);
-}
-
-void addFd(int epfd, int fd, uint32_t events) {
-    epoll_event ev{};
-    ev.events = events;
-    ev.data.fd = fd;
-    ::epoll_ctl(epfd, EPOLL_CTL_ADD, fd, &ev);
-}
-
-} // namespace
-
-bool peerAllowed(uid_t peer, uid_t self) {
-    return peer == self;
-}
-
-struct Daemon::Conn {
-    int fd = -1;
-    pid_t pid = 0;
-    proto::FrameSplitter in;
-    std::vector<uint8_t> out;
-    bool waiting = false;        // an event wait is pending; later requests wait their turn
-    bool closing = false;        // close once the output is sent
-    uint32_t interest = EPOLLIN; // what epoll reports for it now
-    bool paused = false;         // not read while its answers pile up or a wait blocks it
-    size_t handles = 0;          // event handles it holds
-    bool dead = false;           // dropped; removed once the current event is handled
-};
-
-Daemon::Daemon(fs::path root) : root_(std::move(root)) {}
 
 Daemon::~Daemon() {
-    idle_.setWaylandWatcher(nullptr);
-    for (auto& [fd, c] : conns_)
-        ::close(fd);
-    for (int fd : {listenFd_, epollFd_, dueTimer_, waitTimer_, signalFd_, inotifyFd_, ueventFd_,
-                   activityTimer_, syncTimer_})
+    for (int fd : {signalFd_, syncTimer_})
         if (fd >= 0)
             ::close(fd);
-    if (listenFd_ >= 0)
-        ::unlink(dev::daemonSocketPath(root_).c_str());
-    if (lockFd_ >= 0)
-        ::close(lockFd_);
 }
 
 int Daemon::start() {
+    if (const int locked = lockRoot(); locked != 0)
+        return locked;
+    if (!openStore())
+        return 2;
+    clock_.load();
+    if (!server_.listen(root_) || !openLoop())
+        return 2;
+    rootWatch_.open(root_, [this] { stop_ = true; });
+    power_.open([this] { startCradlePrograms(); });
+    markThisInstance();
+    activity_.start(wakeStatus(scheduler_.wakeTimer()));
+    return 0;
+}
+
+int Daemon::run() {
+    // Registrations that fell due while no daemon ran fire now, once.
+    scheduler_.plan();
+    // The programs that watch the external power (the screen-saver launcher) run from the start
+    // of every session, not only after a change of supply that a desktop may never see; one
+    // that has nothing to do ends by itself.
+    startCradlePrograms();
+    // Behind each event the dropped connections go; behind each round the store's changes are
+    // set to reach the disk.
+    const bool served = loop_.run(
+        stop_, [this] { server_.reap(); }, [this] { syncSoon(); });
+    if (!served)
+        return 2;
+    store_.checkpoint();
+    return status_;
+}
+
+// What the requests reach.
+Services Daemon::services() {
+    return {root_,
+            store_,
+            clock_,
+            scheduler_,
+            events_,
+            power_,
+            activity_,
+            [this] { timeChanged(); },
+            [this] { stop_ = true; }};
+}
+
+// ---- Start ----------------------------------------------------------------------------------
+
+// 0: the root is this daemon's; 1: another daemon owns it; 2: no lock file.
+int Daemon::lockRoot() {
     const fs::path sys = root_ / ".system";
     std::error_code ec;
     fs::create_directories(sys, ec);
     ::chmod(sys.c_str(), 0700);
-    lockFd_ = ::open(dev::daemonLockPath(root_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd_ < 0) {
+    lock_.fd = ::open(dev::daemonLockPath(root_).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock_.fd < 0) {
         log("cannot open the lock file in " + sys.string());
         return 2;
     }
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(lock_.fd, LOCK_EX | LOCK_NB) != 0)
         return 1;
     const std::string pid = std::to_string(::getpid()) + "\n";
-    if (::ftruncate(lockFd_, 0) != 0 || ::pwrite(lockFd_, pid.data(), pid.size(), 0) < 0)
+    if (::ftruncate(lock_.fd, 0) != 0 || ::pwrite(lock_.fd, pid.data(), pid.size(), 0) < 0)
         log("cannot write the lock file");
+    return 0;
+}
 
-    dbPath_ = (sys / "deviced.db").string();
-    if (!store_.open(dbPath_) || !store_.intact()) {
-        // A damaged store is kept aside for inspection and what SQLite can still read of it is
-        // carried into a new one, rather than leaving the device without its services. The
-        // programs register their items again at their next start.
-        store_.close();
-        const std::string aside = dbPath_ + ".unreadable-" + std::to_string(::time(nullptr));
-        for (const char* suffix : {"", "-wal", "-shm"})
-            ::rename((dbPath_ + suffix).c_str(), (aside + suffix).c_str());
-        if (!store_.open(dbPath_)) {
-            log("cannot create " + dbPath_);
-            dev::reportFault(root_, "the notification store " + dbPath_ +
-                                        " is damaged and no new one can be made");
-            return 2;
-        }
-        const size_t saved = store_.salvageFrom(aside);
-        dev::reportFault(root_, "the notification store was damaged; kept as " + aside + ", " +
-                                    std::to_string(saved) +
-                                    " registrations recovered from it; the programs register "
-                                    "their items again at their next start");
+bool Daemon::openStore() {
+    dbPath_ = (root_ / ".system" / "deviced.db").string();
+    if (store_.open(dbPath_) && store_.intact())
+        return true;
+    // A damaged store is kept aside for inspection and what SQLite can still read of it is
+    // carried into a new one, rather than leaving the device without its services. The
+    // programs register their items again at their next start.
+    store_.close();
+    const std::string aside = dbPath_ + ".unreadable-" + std::to_string(::time(nullptr));
+    for (const char* suffix : {"", "-wal", "-shm"})
+        ::rename((dbPath_ + suffix).c_str(), (aside + suffix).c_str());
+    if (!store_.open(dbPath_)) {
+        log("cannot create " + dbPath_);
+        dev::reportFault(root_, "the notification store " + dbPath_ +
+                                    " is damaged and no new one can be made");
+        return false;
     }
+    const size_t saved = store_.salvageFrom(aside);
+    dev::reportFault(root_, "the notification store was damaged; kept as " + aside + ", " +
+                                std::to_string(saved) +
+                                " registrations recovered from it; the programs register "
+                                "their items again at their next start");
+    return true;
+}
 
-    // The device clock: kept where every program reads it; a first start takes the host's zone.
-    const fs::path clockFile = sys / "clock.dat";
-    if (auto cf = dev::readClockFile(root_)) {
-        clock_ = *cf;
-    } else if (fs::exists(clockFile, ec)) {
-        // A damaged clock file is kept beside the new one: the device time falls back to the
-        // host's and the zone to the host's zone.
-        const fs::path aside = clockFile.string() + ".damaged-" + std::to_string(::time(nullptr));
-        fs::copy_file(clockFile, aside, fs::copy_options::overwrite_existing, ec);
-        dev::reportFault(root_, "the device clock file was damaged; kept as " + aside.string() +
-                                    "; the device time is the host's again");
-        clock_ = {};
+// The timers and signals of the loop.
+bool Daemon::openLoop() {
+    const bool due = scheduler_.open([this] { timeChanged(); });
+    const bool waits = events_.open();
+    const bool activity = activity_.openTimer();
+    syncTimer_ = monotonicTimer();
+    const bool signals = watchSignals();
+    if (!loop_.valid() || !due || !waits || !activity || syncTimer_ < 0 || !signals) {
+        log("cannot set up the event loop");
+        return false;
     }
-    if (!clock_.hasZone) {
-        clock_.hasZone = true;
-        clock_.zone = dev::hostZoneForYear(
-            dev::toSystemTime(hostUtcNow() + static_cast<dev::FileTime>(clock_.offsetTicks)).year);
-        if (!dev::writeClockFile(root_, clock_))
-            log("cannot write the clock file");
-    }
+    loop_.watch(syncTimer_, EPOLLIN, [this](uint32_t) {
+        drainTimer(syncTimer_);
+        syncArmed_ = false;
+        store_.checkpoint();
+    });
+    return true;
+}
 
-    // The socket: private to the user (mode 0600 from the umask at bind time).
-    const std::string path = dev::daemonSocketPath(root_).string();
-    const dev::SocketAddress address(root_);
-    if (!address.valid()) {
-        log("no address for the socket " + path);
-        return 2;
-    }
-    ::unlink(path.c_str()); // a leftover of a daemon that died; we hold the lock
-    listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    const mode_t old = ::umask(077);
-    const bool bound =
-        listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address.addr),
-                                 sizeof address.addr) == 0;
-    ::umask(old);
-    if (!bound || ::chmod(path.c_str(), 0600) != 0 || ::listen(listenFd_, 64) != 0) {
-        log("cannot listen on " + path + ": " + std::strerror(errno));
-        return 2;
-    }
-
-    epollFd_ = ::epoll_create1(EPOLL_CLOEXEC);
-    wake_ = openWakeTimer();
-    dueTimer_ = wake_.fd;
-    waitTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    activityTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    syncTimer_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+// SIGTERM, SIGINT and SIGHUP end the daemon; started programs are reaped by the kernel.
+bool Daemon::watchSignals() {
     sigset_t sigs;
     sigemptyset(&sigs);
     sigaddset(&sigs, SIGTERM);
@@ -257,967 +166,64 @@ int Daemon::start() {
     ::sigprocmask(SIG_BLOCK, &sigs, nullptr);
     signalFd_ = ::signalfd(-1, &sigs, SFD_NONBLOCK | SFD_CLOEXEC);
     ::signal(SIGPIPE, SIG_IGN);
-    ::signal(SIGCHLD, SIG_IGN); // started programs are reaped by the kernel
-    if (epollFd_ < 0 || dueTimer_ < 0 || waitTimer_ < 0 || activityTimer_ < 0 || syncTimer_ < 0 ||
-        signalFd_ < 0) {
-        log("cannot set up the event loop");
-        return 2;
-    }
-    addFd(epollFd_, listenFd_, EPOLLIN);
-    addFd(epollFd_, dueTimer_, EPOLLIN);
-    addFd(epollFd_, waitTimer_, EPOLLIN);
-    addFd(epollFd_, activityTimer_, EPOLLIN);
-    addFd(epollFd_, syncTimer_, EPOLLIN);
-    addFd(epollFd_, signalFd_, EPOLLIN);
-
-    // The root going away (deleted or moved) ends the daemon.
-    inotifyFd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (inotifyFd_ >= 0) {
-        ::inotify_add_watch(inotifyFd_, root_.c_str(), IN_DELETE_SELF | IN_MOVE_SELF);
-        ::inotify_add_watch(inotifyFd_, sys.c_str(), IN_DELETE_SELF | IN_MOVE_SELF | IN_DELETE);
-        // The folder of the daemon's own program: a removed program file (the package was
-        // uninstalled) ends the daemon, so that no reminder fires from deleted programs. An
-        // update replaces the file under the same name and leaves the daemon running.
-        std::error_code ec;
-        program_ = fs::read_symlink("/proc/self/exe", ec);
-        if (!ec && !program_.empty())
-            programWatch_ = ::inotify_add_watch(inotifyFd_, program_.parent_path().c_str(),
-                                                IN_DELETE | IN_MOVED_FROM);
-        addFd(epollFd_, inotifyFd_, EPOLLIN);
-    }
-    // Power-supply changes arrive as kernel uevents; without them the state is read on demand.
-    ueventFd_ =
-        ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_KOBJECT_UEVENT);
-    if (ueventFd_ >= 0) {
-        sockaddr_nl nl{};
-        nl.nl_family = AF_NETLINK;
-        nl.nl_pid = 0;
-        nl.nl_groups = 1;
-        if (::bind(ueventFd_, reinterpret_cast<sockaddr*>(&nl), sizeof nl) == 0) {
-            addFd(epollFd_, ueventFd_, EPOLLIN);
-        } else {
-            ::close(ueventFd_);
-            ueventFd_ = -1;
-        }
-    }
-
-    // Handles of this daemon differ from those of one before it, so that a stale handle of a
-    // program that outlived a daemon restart names nothing.
-    std::random_device random;
-    nextEventHandle_ = random() | 1u;
-    // This daemon's mark on the firings it commits; records of a day ago are no longer asked for.
-    instance_ =
-        static_cast<int64_t>((static_cast<uint64_t>(random()) << 31) ^ random()) & INT64_MAX;
-    store_.forgetFirings(::time(nullptr) - 86400);
-    bool existed = false;
-    openEvent(kActiveEventName, true, nullptr, existed);
-    openEvent(kInactiveEventName, false, nullptr, existed);
-    externalPower_ = sensedExternalPower();
-    // The compositor connection of the idle time is watched while it is open: its events
-    // (the user left, the user came back) are handled as they come.
-    idle_.setWaylandWatcher([this](int fd, bool open) {
-        if (open)
-            addFd(epollFd_, fd, EPOLLIN);
-        else
-            ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, nullptr);
-        idleFd_ = open ? fd : -1;
-    });
-    useIdleSession();
-    updateActivity();
-    writeServiceState();
-    return 0;
-}
-
-int Daemon::run() {
-    // Registrations that fell due while no daemon ran fire now, once.
-    plan();
-    // The programs that watch the external power (the screen-saver launcher) run from the start
-    // of every session, not only after a change of supply that a desktop may never see; one
-    // that has nothing to do ends by itself.
-    startCradlePrograms();
-    std::vector<epoll_event> evs(64);
-    while (!stop_) {
-        const int n = ::epoll_wait(epollFd_, evs.data(), static_cast<int>(evs.size()), -1);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            log(std::string("epoll: ") + std::strerror(errno));
-            return 2;
-        }
-        for (int i = 0; i < n && !stop_; ++i) {
-            const int fd = evs[static_cast<size_t>(i)].data.fd;
-            const uint32_t what = evs[static_cast<size_t>(i)].events;
-            if (fd == listenFd_) {
-                accept();
-            } else if (fd == dueTimer_) {
-                uint64_t expirations = 0;
-                const ssize_t k = ::read(dueTimer_, &expirations, sizeof expirations);
-                if (k < 0 && errno == ECANCELED) {
-                    log("host clock changed");
-                    timeChanged();
-                } else {
-                    plan();
-                }
-            } else if (fd == waitTimer_) {
-                uint64_t expirations = 0;
-                [[maybe_unused]] auto k = ::read(waitTimer_, &expirations, sizeof expirations);
-                checkWaits();
-            } else if (fd == syncTimer_) {
-                uint64_t expirations = 0;
-                [[maybe_unused]] auto k = ::read(syncTimer_, &expirations, sizeof expirations);
-                syncArmed_ = false;
-                store_.checkpoint();
-            } else if (fd == idleFd_ && idleFd_ >= 0) {
-                if (idle_.dispatchWayland())
-                    updateActivity();
-            } else if (fd == activityTimer_) {
-                uint64_t expirations = 0;
-                [[maybe_unused]] auto k = ::read(activityTimer_, &expirations, sizeof expirations);
-                updateActivity();
-            } else if (fd == signalFd_) {
-                signalfd_siginfo si{};
-                [[maybe_unused]] auto k = ::read(signalFd_, &si, sizeof si);
-                stop_ = true;
-            } else if (fd == inotifyFd_) {
-                alignas(inotify_event) char buf[4096];
-                const ssize_t k = ::read(inotifyFd_, buf, sizeof buf);
-                for (ssize_t off = 0; off < k;) {
-                    const auto* e = reinterpret_cast<const inotify_event*>(buf + off);
-                    const bool socketGone =
-                        (e->mask & IN_DELETE) && e->len > 0 &&
-                        std::string(e->name) == dev::daemonSocketPath(root_).filename().string();
-                    const bool programGone = programWatch_ >= 0 && e->wd == programWatch_ &&
-                                             e->len > 0 &&
-                                             std::string(e->name) == program_.filename().string() &&
-                                             !fs::exists(program_);
-                    if (programGone) {
-                        log("program " + program_.string() + " removed; stopping");
-                        stop_ = true;
-                    } else if (e->wd != programWatch_ &&
-                               ((e->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) || socketGone)) {
-                        log("device root removed; stopping");
-                        stop_ = true;
-                    }
-                    off += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-                }
-            } else if (fd == ueventFd_) {
-                char buf[8192];
-                const ssize_t k = ::recv(ueventFd_, buf, sizeof buf, 0);
-                if (k > 0 &&
-                    std::string_view(buf, static_cast<size_t>(k)).find("SUBSYSTEM=power_supply") !=
-                        std::string_view::npos)
-                    updatePower();
-            } else if (auto it = conns_.find(fd); it != conns_.end()) {
-                Conn* c = it->second.get();
-                if (!c->dead && (what & EPOLLOUT)) {
-                    flush(c);
-                    resume(c);
-                }
-                if (!c->dead && (what & EPOLLIN))
-                    readFrom(c);
-                // Both directions closed, or an error: nothing more can be read or answered.
-                if (!c->dead && (what & (EPOLLHUP | EPOLLERR)))
-                    drop(c);
-            }
-            reap();
-        }
-        // Committed changes reach the disk within a second (see Store).
-        if (store_.dirty() && !syncArmed_) {
-            itimerspec its{};
-            its.it_value.tv_sec = 1;
-            syncArmed_ = ::timerfd_settime(syncTimer_, 0, &its, nullptr) == 0;
-            if (!syncArmed_)
-                store_.checkpoint();
-        }
-    }
-    store_.checkpoint();
-    return status_;
-}
-
-// ---- Connections ----------------------------------------------------------------------------
-
-void Daemon::accept() {
-    for (;;) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
-            return;
-        ucred cred{};
-        socklen_t len = sizeof cred;
-        const bool known = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0;
-        auto c = std::make_unique<Conn>();
-        c->fd = fd;
-        c->pid = known ? cred.pid : 0;
-        Conn* raw = c.get();
-        conns_[fd] = std::move(c);
-        addFd(epollFd_, fd, EPOLLIN);
-        if (!known || !peerAllowed(cred.uid, ::geteuid())) {
-            reply(raw, proto::answerHeader(Status::Refused));
-            raw->closing = true;
-            flush(raw);
-            continue;
-        }
-        // A client started in the desktop session brings its display along: the programs
-        // started from now on, and the idle time, use it when the user manager names none.
-        if (SessionEnvironment env = processSession(cred.pid);
-            hasDisplay(env) && env != lastClientSession_) {
-            lastClientSession_ = std::move(env);
-            useIdleSession();
-            updateActivity();
-        }
-        if (conns_.size() > kMaxConnections) {
-            reply(raw, proto::answerHeader(Status::LimitReached));
-            raw->closing = true;
-            flush(raw);
-        }
-    }
-}
-
-// Frames are taken as they arrive. A connection whose answers pile up (a client that sends
-// and does not read) or that waits for an event is not read until that is over; its requests
-// then wait in the socket, and the sender blocks, instead of growing the daemon.
-void Daemon::readFrom(Conn* c) {
-    uint8_t buf[16384];
-    while (!c->dead && !c->closing) {
-        if (c->waiting || c->out.size() > kOutputHighWater) {
-            c->paused = true;
-            updateInterest(c);
-            return;
-        }
-        const ssize_t k = ::recv(c->fd, buf, sizeof buf, 0);
-        if (k > 0) {
-            c->in.feed(buf, static_cast<size_t>(k));
-            processInput(c);
-            continue;
-        }
-        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-        if (k < 0 && errno == EINTR)
-            continue;
-        drop(c); // end of stream or error: the peer is gone, and its handles with it
-        return;
-    }
-    if (!c->dead && c->paused) {
-        c->paused = false;
-        updateInterest(c);
-    }
-}
-
-void Daemon::resume(Conn* c) {
-    if (c->dead || !c->paused || c->waiting || c->out.size() > kOutputLowWater)
-        return;
-    processInput(c); // frames already split off while it was paused
-    if (!c->dead && !c->waiting && c->out.size() <= kOutputLowWater)
-        readFrom(c);
-}
-
-void Daemon::updateInterest(Conn* c) {
-    if (c->dead)
-        return;
-    const uint32_t want = (c->paused ? 0u : static_cast<uint32_t>(EPOLLIN)) |
-                          (c->out.empty() ? 0u : static_cast<uint32_t>(EPOLLOUT));
-    if (want == c->interest)
-        return;
-    epoll_event ev{};
-    ev.events = want;
-    ev.data.fd = c->fd;
-    ::epoll_ctl(epollFd_, EPOLL_CTL_MOD, c->fd, &ev);
-    c->interest = want;
-}
-
-void Daemon::processInput(Conn* c) {
-    while (!c->waiting && !c->closing && !c->dead && c->out.size() <= kOutputHighWater) {
-        auto body = c->in.next();
-        if (!body) {
-            if (c->in.tooLarge()) {
-                reply(c, proto::answerHeader(Status::TooLarge));
-                c->closing = true;
-                flush(c);
-            }
-            return;
-        }
-        Status st = Status::Ok;
-        const auto req = proto::decodeRequest(body->data(), body->size(), st);
-        if (!req) {
-            reply(c, proto::answerHeader(st));
-            continue;
-        }
-        bool deferred = false;
-        auto answer = handle(c, *req, deferred);
-        if (stop_ && req->op == Op::Shutdown) {
-            reply(c, std::move(answer));
-            return;
-        }
-        if (!deferred)
-            reply(c, std::move(answer));
-    }
-}
-
-void Daemon::reply(Conn* c, std::vector<uint8_t> body) {
-    if (c->dead)
-        return;
-    for (int i = 0; i < 4; ++i)
-        c->out.push_back(static_cast<uint8_t>(body.size() >> (8 * i)));
-    c->out.insert(c->out.end(), body.begin(), body.end());
-    if (c->out.size() > kMaxPendingOutput) {
-        drop(c);
-        return;
-    }
-    flush(c);
-}
-
-void Daemon::flush(Conn* c) {
-    size_t sent = 0;
-    while (!c->dead && sent < c->out.size()) {
-        const ssize_t k = ::send(c->fd, c->out.data() + sent, c->out.size() - sent, MSG_NOSIGNAL);
-        if (k > 0) {
-            sent += static_cast<size_t>(k);
-            continue;
-        }
-        if (k < 0 && errno == EINTR)
-            continue;
-        if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-        drop(c);
-        return;
-    }
-    if (c->dead)
-        return;
-    c->out.erase(c->out.begin(), c->out.begin() + static_cast<std::ptrdiff_t>(sent));
-    updateInterest(c);
-    if (c->out.empty() && c->closing)
-        drop(c);
-}
-
-void Daemon::drop(Conn* c) {
-    if (c->dead)
-        return;
-    c->dead = true;
-    dead_.push_back(c->fd);
-}
-
-// Removes dropped connections: their waits end and their event handles are released.
-void Daemon::reap() {
-    bool released = false;
-    while (!dead_.empty()) {
-        const int fd = dead_.back();
-        dead_.pop_back();
-        auto it = conns_.find(fd);
-        if (it == conns_.end())
-            continue;
-        Conn* c = it->second.get();
-        waits_.erase(std::remove_if(waits_.begin(), waits_.end(),
-                                    [c](const Wait& w) { return w.conn == c; }),
-                     waits_.end());
-        std::vector<uint32_t> held;
-        for (const auto& [h, holder] : holders_)
-            if (holder.owner == c)
-                held.push_back(h);
-        for (uint32_t h : held)
-            release(h);
-        ::epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd, nullptr);
-        ::close(fd);
-        conns_.erase(it);
-        checkWaits();
-        released = true;
-    }
-    // What the clients' events took goes back to the system once they are gone.
-    if (released)
-        ::malloc_trim(0);
-}
-
-// ---- Requests -------------------------------------------------------------------------------
-
-std::vector<uint8_t> Daemon::handle(Conn* c, const Request& r, bool& deferred) {
-    const auto ok = [] { return proto::answerHeader(Status::Ok); };
-    const auto failed = [] { return proto::answerHeader(Status::Failed); };
-    const auto withU32 = [](uint32_t v) {
-        proto::Writer w;
-        w.bytes() = proto::answerHeader(Status::Ok);
-        w.u32(v);
-        return std::move(w.bytes());
-    };
-    switch (r.op) {
-    case Op::Status:
-    case Op::GetClock: {
-        proto::Writer w;
-        w.bytes() = proto::answerHeader(Status::Ok);
-        w.u32(static_cast<uint32_t>(::getpid()));
-        w.u64(deviceUtcNow());
-        w.u64(static_cast<uint64_t>(clock_.offsetTicks));
-        w.zone(clock_.zone);
-        w.u32(externalPower_ ? 1 : 0);
-        w.u32(userActive_ ? 1 : 0);
-        w.u32(static_cast<uint32_t>(powerOverride_));
-        w.u32(static_cast<uint32_t>(activityOverride_));
-        w.u32(static_cast<uint32_t>(store_.timedCount()));
-        w.u32(static_cast<uint32_t>(events_.size()));
-        return std::move(w.bytes());
-    }
-    case Op::SetUtc: {
-        const auto ft = dev::toFileTime(r.start);
-        return ft && setDeviceUtc(*ft) ? ok() : failed();
-    }
-    case Op::SetLocal: {
-        const auto ft = dev::toFileTime(r.start);
-        return ft && setDeviceUtc(dev::localToUtc(clock_.zone, *ft)) ? ok() : failed();
-    }
-    case Op::SetZone: {
-        const dev::ClockFile before = clock_;
-        clock_.hasZone = true;
-        clock_.zone = r.zone;
-        if (!dev::writeClockFile(root_, clock_)) {
-            clock_ = before;
-            return failed();
-        }
-        timeChanged();
-        return ok();
-    }
-    case Op::SetTimed: {
-        // The start must be a real calendar time; the application a program inside the root.
-        if (!dev::toFileTime(r.start) || r.text1.empty() ||
-            !dev::isProgramInsideRoot(root_, r.text1))
-            return failed();
-        uint32_t h = 0;
-        if (r.handle == 0)
-            h = store_.addTimed(r.text1, r.text2, r.start, r.end);
-        else if (store_.updateTimed(r.handle, r.text1, r.text2, r.start, r.end))
-            h = r.handle;
-        if (h == 0)
-            return failed();
-        wakeSoon();
-        return withU32(h);
-    }
-    case Op::Clear: {
-        if (r.handle == 0 || !store_.removeTimed(r.handle))
-            return failed();
-        wakeSoon();
-        return ok();
-    }
-    case Op::List: {
-        // A page of the registrations after the handle in the request (0: from the first), as
-        // many as one frame holds, and whether more follow: the client asks until it has all.
-        const auto page = store_.timedPage(r.handle, kListPage);
-        proto::Writer w;
-        w.bytes() = proto::answerHeader(Status::Ok);
-        std::vector<uint8_t> items;
-        uint32_t count = 0;
-        for (const auto& t : page) {
-            proto::Writer one;
-            one.u32(t.handle);
-            one.text(t.application);
-            one.text(t.arguments);
-            one.time(t.start);
-            one.time(t.end);
-            if (items.size() + one.bytes().size() + 16 > proto::kMaxBody)
-                break;
-            items.insert(items.end(), one.bytes().begin(), one.bytes().end());
-            ++count;
-        }
-        const bool more = count < page.size() || (page.size() == kListPage &&
-                                                  !store_.timedPage(page.back().handle, 1).empty());
-        w.u32(count);
-        w.bytes().insert(w.bytes().end(), items.begin(), items.end());
-        w.u32(more ? 1 : 0);
-        return std::move(w.bytes());
-    }
-    case Op::RunAtEvent: {
-        const auto ev = static_cast<dev::RunEvent>(r.value);
-        if (r.text1.empty() || (ev != dev::RunEvent::None && ev != dev::RunEvent::TimeChange &&
-                                ev != dev::RunEvent::Rs232Detected))
-            return failed();
-        if (ev != dev::RunEvent::None && !dev::isProgramInsideRoot(root_, r.text1))
-            return failed();
-        return store_.setRunAt(r.text1, r.value) ? ok() : failed();
-    }
-    case Op::ListRunAtEvent: {
-        proto::Writer w;
-        w.bytes() = proto::answerHeader(Status::Ok);
-        const auto all = store_.runAt();
-        std::vector<uint8_t> items;
-        uint32_t count = 0;
-        for (const auto& [app, ev] : all) {
-            proto::Writer one;
-            one.text(app);
-            one.u32(ev);
-            if (items.size() + one.bytes().size() + 16 > proto::kMaxBody)
-                break;
-            items.insert(items.end(), one.bytes().begin(), one.bytes().end());
-            ++count;
-        }
-        w.u32(count);
-        w.bytes().insert(w.bytes().end(), items.begin(), items.end());
-        return std::move(w.bytes());
-    }
-    case Op::EventCreate: {
-        if (r.text1.empty())
-            return failed();
-        // What one client, and all together, may hold is bounded; over it the answer says so.
-        if (c->handles >= kMaxHandlesPerConnection)
-            return proto::answerHeader(Status::LimitReached);
-        if (holders_.size() >= kMaxHandles ||
-            eventBytes_ + 2 * entryBytes(r.text1) > kMaxEventBytes)
-            return proto::answerHeader(Status::DaemonFull);
-        bool existed = false;
-        const uint32_t h = openEvent(r.text1, r.value != 0, c, existed);
-        if (h == 0)
-            return failed();
-        proto::Writer w;
-        w.bytes() = proto::answerHeader(Status::Ok);
-        w.u32(h);
-        w.u32(existed ? 1 : 0);
-        return std::move(w.bytes());
-    }
-    case Op::EventSet:
-    case Op::EventReset: {
-        const Holder* h = holderFor(c, r.handle);
-        if (!h)
-            return failed();
-        setEvent(h->name, r.op == Op::EventSet);
-        return ok();
-    }
-    case Op::EventIsSet: {
-        const Holder* h = holderFor(c, r.handle);
-        if (!h)
-            return failed();
-        return withU32(events_[h->name].state ? 1 : 0);
-    }
-    case Op::EventClose: {
-        if (!holderFor(c, r.handle))
-            return failed();
-        release(r.handle);
-        checkWaits();
-        return ok();
-    }
-    case Op::EventWait: {
-        if (r.handles.empty())
-            return failed();
-        for (uint32_t h : r.handles)
-            if (!holderFor(c, h))
-                return failed();
-        for (size_t i = 0; i < r.handles.size(); ++i)
-            if (events_[holders_[r.handles[i]].name].state)
-                return withU32(static_cast<uint32_t>(i));
-        if (r.value == 0)
-            return withU32(static_cast<uint32_t>(dev::WaitResult::Timeout));
-        const uint64_t deadline =
-            r.value == dev::kInfinite ? kNoDeadline : dev::monotonicMs() + r.value;
-        waits_.push_back({c, r.handles, deadline});
-        c->waiting = true;
-        deferred = true;
-        armWaitTimer();
-        return {};
-    }
-    case Op::SetActivity:
-    case Op::SetPower: {
-        if (r.value > static_cast<uint32_t>(Override::Off))
-            return failed();
-        if (r.op == Op::SetActivity) {
-            activityOverride_ = static_cast<Override>(r.value);
-            updateActivity();
-        } else {
-            powerOverride_ = static_cast<Override>(r.value);
-            updatePower();
-        }
-        return ok();
-    }
-    case Op::Shutdown:
-        stop_ = true;
-        return ok();
-    }
-    return proto::answerHeader(Status::BadRequest);
-}
-
-// ---- Clock ----------------------------------------------------------------------------------
-
-dev::FileTime Daemon::deviceUtcNow() const {
-    return static_cast<dev::FileTime>(static_cast<int64_t>(hostUtcNow()) + clock_.offsetTicks);
-}
-
-bool Daemon::setDeviceUtc(dev::FileTime utc) {
-    const dev::ClockFile before = clock_;
-    clock_.offsetTicks = static_cast<int64_t>(utc) - static_cast<int64_t>(hostUtcNow());
-    if (!dev::writeClockFile(root_, clock_)) {
-        clock_ = before;
+    ::signal(SIGCHLD, SIG_IGN);
+    if (signalFd_ < 0)
         return false;
-    }
-    timeChanged();
+    loop_.watch(signalFd_, EPOLLIN, [this](uint32_t) {
+        signalfd_siginfo si{};
+        [[maybe_unused]] auto k = ::read(signalFd_, &si, sizeof si);
+        stop_ = true;
+    });
     return true;
 }
 
+// Handles of this daemon differ from those of one before it, so that a stale handle of a
+// program that outlived a daemon restart names nothing; and this daemon's mark on the firings
+// it commits. Records of firings a day old are no longer asked for.
+void Daemon::markThisInstance() {
+    std::random_device random;
+    events_.startHandlesAt(random() | 1u);
+    const auto instance =
+        static_cast<int64_t>((static_cast<uint64_t>(random()) << 31) ^ random()) & INT64_MAX;
+    scheduler_.identify(dbPath_, instance);
+    store_.forgetFirings(::time(nullptr) - 86400);
+}
+
+// ---- Reactions ------------------------------------------------------------------------------
+
+// A client started in the desktop session brings its display along: the programs started from
+// now on, and the idle time, use it when the user manager names none.
+void Daemon::clientJoined(pid_t pid) {
+    if (SessionEnvironment env = processSession(pid);
+        hasDisplay(env) && env != lastClientSession_) {
+        lastClientSession_ = std::move(env);
+        activity_.sessionChanged();
+    }
+}
+
 void Daemon::timeChanged() {
-    for (const auto& [app, ev] : store_.runAt())
-        if (ev == static_cast<uint32_t>(dev::RunEvent::TimeChange))
-            spawn(app, kTimeChangeArgument);
-    wakeSoon();
+    startPrograms(dev::RunEvent::TimeChange, kTimeChangeArgument);
+    scheduler_.wakeSoon();
 }
 
-// ---- Timed registrations --------------------------------------------------------------------
-
-// The due timer goes off at once: the answer to the request that changed the registrations or
-// the clock goes out first, and the firing follows in the loop.
-void Daemon::wakeSoon() {
-    itimerspec its{};
-    its.it_value.tv_nsec = 1;
-    if (::timerfd_settime(dueTimer_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &its, nullptr) !=
-        0)
-        plan();
-}
-
-void Daemon::plan() {
-    // A burst is fired in batches; between them the loop answers the clients that wait.
-    const FireRound round = fireDue();
-    // The next due time, as a host real-time instant; with none due, a far one, so that the
-    // timer still reports jumps of the host clock. The earliest start comes from the index.
-    const dev::FileTime nowUtc = deviceUtcNow();
-    dev::FileTime next = nowUtc + 365 * dev::kTicksPerDay;
-    if (const auto earliest = store_.earliestStart())
-        next = std::min(next, *earliest == 0 ? nowUtc : dev::dueUtcOfLocal(clock_.zone, *earliest));
-    if (round.more)
-        next = nowUtc;
-    // A registration that could not be fired is tried again in a second, not in a busy loop.
-    if (round.failed)
-        next = std::max(next, nowUtc + dev::kTicksPerSecond);
-    const int64_t hostTicks = static_cast<int64_t>(next) - clock_.offsetTicks -
-                              static_cast<int64_t>(dev::kUnixEpochFileTime);
-    itimerspec its{};
-    const int64_t tps = static_cast<int64_t>(dev::kTicksPerSecond);
-    int64_t sec = hostTicks / tps, rest = hostTicks % tps;
-    if (rest < 0) {
-        rest += tps;
-        --sec;
-    }
-    its.it_value.tv_sec = std::max<int64_t>(sec, 0);
-    its.it_value.tv_nsec = static_cast<long>(rest * 100);
-    if (its.it_value.tv_sec == 0 && its.it_value.tv_nsec == 0)
-        its.it_value.tv_nsec = 1;
-    if (::timerfd_settime(dueTimer_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &its, nullptr) !=
-        0)
-        log(std::string("cannot arm the timer: ") + std::strerror(errno));
-}
-
-// Fires the due registrations, at most one batch. The candidates come from the index: starts up
-// to the local time now plus the widest step a zone rule makes, each then checked exactly.
-Daemon::FireRound Daemon::fireDue() {
-    FireRound round;
-    const dev::FileTime nowUtc = deviceUtcNow();
-    const dev::FileTime localLimit = dev::utcToLocal(clock_.zone, nowUtc) + kZoneSlack;
-    const auto candidates = store_.startingBy(localLimit, kFireBatch);
-    const uint64_t started = dev::monotonicMs();
-    size_t due = 0;
-    for (const auto& t : candidates) {
-        const auto local = dev::toFileTime(t.start);
-        if (local && dev::dueUtcOfLocal(clock_.zone, *local) > nowUtc)
-            return round; // earliest first: the rest are later still
-        ++due;
-        round.failed = !fire(t) || round.failed;
-        // A round is short, so that a client waits for at most one round.
-        if (dev::monotonicMs() - started >= kFireRoundMs) {
-            round.more = true;
-            return round;
-        }
-    }
-    // A full batch of due ones may have more behind it.
-    round.more = due == kFireBatch;
-    return round;
-}
-
-// Each registration starts its program exactly once. The child waits on a pipe while the
-// daemon removes the registration and, in the same commit, records that this daemon instance
-// fired it; a byte then lets it start the program. If the daemon dies first, the pipe ends
-// without that byte and the child asks the store itself: this instance's record means committed
-// (start); otherwise the next daemon fires it, or has fired it already (do nothing).
-bool Daemon::fire(const StoredTimed& t) {
-    // The program was checked when it was registered; a link changed since may lead out of the
-    // root, or the program may be gone. It is not started, and the registration is consumed.
-    if (!dev::isProgramInsideRoot(root_, t.application)) {
-        const bool removed = store_.removeTimed(t.handle);
-        dev::reportFault(root_, "registration " + std::to_string(t.handle) + " of " +
-                                    dev::toUtf8(t.application) +
-                                    " not started: the program is missing or leads out of the "
-                                    "device root");
-        return removed;
-    }
-    const auto argv = commandLine(root_, t.application, t.arguments);
-    int pipefd[2];
-    if (::pipe2(pipefd, O_CLOEXEC) != 0) {
-        log("pipe failed; registration " + std::to_string(t.handle) + " left for later");
-        return false;
-    }
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(pipefd[0]);
-        ::close(pipefd[1]);
-        log("fork failed; registration " + std::to_string(t.handle) + " left for later");
-        return false;
-    }
-    if (pid == 0) {
-        ::close(pipefd[1]);
-        prepareChild(root_, lastClientSession_);
-        char go = 0;
-        ssize_t k;
-        do {
-            k = ::read(pipefd[0], &go, 1);
-        } while (k < 0 && errno == EINTR);
-        if (k == 1 && go == 'g')
-            execOrExit(argv);
-        if (k == 1)
-            ::_exit(0); // the daemon could not commit: the registration stays
-        // A fresh program image asks the store (no database state crosses the fork).
-        std::vector<std::string> confirm{
-            "/proc/self/exe",         "--confirm-start",         dbPath_,
-            std::to_string(t.handle), std::to_string(instance_), "--"};
-        confirm.insert(confirm.end(), argv.begin(), argv.end());
-        execOrExit(confirm);
-    }
-    ::close(pipefd[0]);
-    const bool removed = store_.takeForFiring(t.handle, instance_, ::time(nullptr));
-    const char answer = removed ? 'g' : 'n';
-    [[maybe_unused]] auto k = ::write(pipefd[1], &answer, 1);
-    ::close(pipefd[1]);
-    if (!removed)
-        log("cannot remove registration " + std::to_string(t.handle));
-    return removed;
-}
-
-void Daemon::spawn(const std::u16string& app, const std::u16string& args) {
-    if (!dev::isProgramInsideRoot(root_, app)) {
-        dev::reportFault(root_, dev::toUtf8(app) +
-                                    " not started: the program is missing or leads out of the "
-                                    "device root");
-        return;
-    }
-    const auto argv = commandLine(root_, app, args);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        prepareChild(root_, lastClientSession_);
-        execOrExit(argv);
-    }
-    if (pid < 0)
-        log("fork failed for " + argv[0]);
-}
-
-int confirmAndStart(const std::string& dbPath, uint32_t handle, int64_t instance,
-                    const std::vector<std::string>& argv) {
-    // Only the firing this daemon committed: a registration still there is fired by the next
-    // daemon, and one a next daemon fired already was started by that one.
-    const auto mine = firedBy(dbPath, handle, instance);
-    if (!mine || !*mine || argv.empty())
-        return 0;
-    execOrExit(argv);
-}
-
-// ---- Events ---------------------------------------------------------------------------------
-
-uint32_t Daemon::openEvent(const std::u16string& name, bool initial, Conn* owner, bool& existed) {
-    auto it = events_.find(name);
-    existed = it != events_.end();
-    if (!existed) {
-        it = events_.emplace(name, Event{initial, 0}).first;
-        eventBytes_ += entryBytes(name);
-    }
-    // Handles are never 0 and not reused while held.
-    for (uint32_t tries = 0; tries < 0xFFFFFFFFu; ++tries) {
-        const uint32_t h = nextEventHandle_++;
-        if (nextEventHandle_ == 0)
-            nextEventHandle_ = 1;
-        if (h != 0 && !holders_.count(h)) {
-            holders_[h] = {name, owner, owner ? owner->pid : ::getpid()};
-            eventBytes_ += entryBytes(name);
-            ++it->second.refs;
-            if (owner)
-                ++owner->handles;
-            return h;
-        }
-    }
-    return 0;
-}
-
-const Daemon::Holder* Daemon::holderFor(const Conn* c, uint32_t handle) const {
-    auto it = holders_.find(handle);
-    return it != holders_.end() && it->second.ownerPid == c->pid ? &it->second : nullptr;
-}
-
-void Daemon::release(uint32_t handle) {
-    auto it = holders_.find(handle);
-    if (it == holders_.end())
-        return;
-    auto ev = events_.find(it->second.name);
-    if (it->second.owner && it->second.owner->handles > 0)
-        --it->second.owner->handles;
-    eventBytes_ -= std::min(eventBytes_, entryBytes(it->second.name));
-    holders_.erase(it);
-    if (ev != events_.end() && --ev->second.refs <= 0) {
-        eventBytes_ -= std::min(eventBytes_, entryBytes(ev->first));
-        events_.erase(ev);
-    }
-}
-
-void Daemon::setEvent(const std::u16string& name, bool state) {
-    auto it = events_.find(name);
-    if (it == events_.end())
-        return;
-    it->second.state = state;
-    if (state)
-        checkWaits();
-}
-
-// Answers every wait that is decided: an event set, a handle gone, or the time-out reached.
-void Daemon::checkWaits() {
-    const uint64_t now = dev::monotonicMs();
-    std::vector<std::pair<Conn*, int32_t>> done;
-    for (auto it = waits_.begin(); it != waits_.end();) {
-        if (it->conn->dead) {
-            it = waits_.erase(it);
-            continue;
-        }
-        int32_t result = 1 << 30;
-        for (size_t i = 0; i < it->handles.size(); ++i) {
-            auto h = holders_.find(it->handles[i]);
-            if (h == holders_.end()) {
-                result = static_cast<int32_t>(dev::WaitResult::Failed);
-                break;
-            }
-            if (events_[h->second.name].state) {
-                result = static_cast<int32_t>(i);
-                break;
-            }
-        }
-        if (result == 1 << 30 && it->deadlineMs != kNoDeadline && now >= it->deadlineMs)
-            result = static_cast<int32_t>(dev::WaitResult::Timeout);
-        if (result != 1 << 30) {
-            done.emplace_back(it->conn, result);
-            it = waits_.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    for (auto& [conn, result] : done) {
-        conn->waiting = false;
-        proto::Writer w;
-        w.bytes() = proto::answerHeader(Status::Ok);
-        w.u32(static_cast<uint32_t>(result));
-        reply(conn, std::move(w.bytes()));
-        processInput(conn); // requests that queued behind the wait
-        resume(conn);
-    }
-    armWaitTimer();
-}
-
-void Daemon::armWaitTimer() {
-    uint64_t next = kNoDeadline;
-    for (const Wait& w : waits_)
-        next = std::min(next, w.deadlineMs);
-    itimerspec its{};
-    if (next != kNoDeadline) {
-        const uint64_t now = dev::monotonicMs();
-        const uint64_t in = next > now ? next - now : 1;
-        its.it_value.tv_sec = static_cast<time_t>(in / 1000);
-        its.it_value.tv_nsec = static_cast<long>((in % 1000) * 1000000);
-    }
-    ::timerfd_settime(waitTimer_, 0, &its, nullptr);
-}
-
-// ---- Power and activity ---------------------------------------------------------------------
-
-bool Daemon::sensedExternalPower() const {
-    bool battery = false, online = false;
-    std::error_code ec;
-    for (fs::directory_iterator it("/sys/class/power_supply", ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string type = readLine(it->path() / "type");
-        if (type == "Battery")
-            battery = true;
-        else if (readLine(it->path() / "online") == "1")
-            online = true;
-    }
-    return online || !battery; // a desktop without a battery is on external power
-}
-
-void Daemon::updatePower() {
-    const bool now =
-        powerOverride_ == Override::Auto ? sensedExternalPower() : powerOverride_ == Override::On;
-    const bool cameOnline = now && !externalPower_;
-    externalPower_ = now;
-    if (cameOnline)
-        startCradlePrograms();
-}
-
+// The programs that watch the external power, told that it came.
 void Daemon::startCradlePrograms() {
+    startPrograms(dev::RunEvent::Rs232Detected, kCradleArgument);
+}
+
+void Daemon::startPrograms(dev::RunEvent event, const char16_t* argument) {
     for (const auto& [app, ev] : store_.runAt())
-        if (ev == static_cast<uint32_t>(dev::RunEvent::Rs232Detected))
-            spawn(app, kCradleArgument);
+        if (ev == static_cast<uint32_t>(event))
+            programs_.start(app, argument);
 }
 
-void Daemon::updateActivity() {
-    ActivityDecision d{activityOverride_ != Override::Off, kNoCheck};
-    if (activityOverride_ == Override::Auto) {
-        // Without an idle time from the desktop the user counts as active; a display or bus
-        // that gives none yet (a desktop still starting) is asked again now and then.
-        if (const auto idle = idle_.idleMs())
-            d = decideActivity(*idle, idleThresholdMs());
-        else if (idle_.configured() && idleThresholdMs() != 0)
-            d.nextCheckMs = kIdleRetryMs;
-    }
-    if (idle_.source() != stateIdleSource_)
-        writeServiceState();
-    itimerspec its{};
-    if (d.nextCheckMs != kNoCheck) {
-        its.it_value.tv_sec = static_cast<time_t>(d.nextCheckMs / 1000);
-        its.it_value.tv_nsec = static_cast<long>((d.nextCheckMs % 1000) * 1000000);
-    }
-    ::timerfd_settime(activityTimer_, 0, &its, nullptr);
-    if (d.active == userActive_ && events_.count(kActiveEventName) &&
-        events_[kActiveEventName].state == userActive_)
+// Committed changes reach the disk within a second (see Store).
+void Daemon::syncSoon() {
+    if (!store_.dirty() || syncArmed_)
         return;
-    userActive_ = d.active;
-    setEvent(kActiveEventName, userActive_);
-    setEvent(kInactiveEventName, !userActive_);
-}
-
-// How the daemon's services work on this machine, for `horavel-cli device status`: whether its
-// timer wakes the machine from suspend and where the idle time comes from.
-void Daemon::writeServiceState() {
-    stateIdleSource_ = idle_.source();
-    const fs::path file = root_ / ".system" / "deviced.state";
-    const fs::path part = file.string() + ".part";
-    {
-        std::ofstream out(part, std::ios::trunc);
-        out << "wake=" << wakeStatus(wake_) << "\nidle=" << stateIdleSource_ << '\n';
-        if (!out)
-            return;
-    }
-    std::error_code ec;
-    fs::rename(part, file, ec);
-}
-
-// The session whose idle time counts: the last client's with a display, else the daemon's own
-// (the user manager is not asked here: this runs up to once a second).
-void Daemon::useIdleSession() {
-    const SessionEnvironment s = chooseSession(ownSession(), std::nullopt, lastClientSession_);
-    const auto get = [&](const char* name) {
-        const auto it = s.find(name);
-        return it != s.end() ? it->second : std::string();
-    };
-    std::string bus = get("DBUS_SESSION_BUS_ADDRESS");
-    if (bus.empty() && !get("XDG_RUNTIME_DIR").empty())
-        bus = "unix:path=" + get("XDG_RUNTIME_DIR") + "/bus";
-    idle_.setDisplayName(get("DISPLAY"));
-    idle_.setSessionBus(bus);
-    idle_.setWaylandDisplay(get("WAYLAND_DISPLAY"), get("XDG_RUNTIME_DIR"));
-}
-
-// The device's user-idle time-out in seconds, by power source, from the registry (60 s when
-// absent, 0 = never idle).
-uint64_t Daemon::idleThresholdMs() const {
-    const auto v = dev::regQueryValue(dev::RegHive::LocalMachine,
-                                      u"System\\CurrentControlSet\\Control\\Power\\Timeouts",
-                                      externalPower_ ? u"ACUserIdle" : u"BattUserIdle");
-    if (!v || v->type != dev::RegType::Dword || v->data.size() != 4)
-        return 60000;
-    const uint32_t seconds =
-        static_cast<uint32_t>(v->data[0]) | static_cast<uint32_t>(v->data[1]) << 8 |
-        static_cast<uint32_t>(v->data[2]) << 16 | static_cast<uint32_t>(v->data[3]) << 24;
-    return static_cast<uint64_t>(seconds) * 1000;
+    syncArmed_ = armTimerMs(syncTimer_, 1000);
+    if (!syncArmed_)
+        store_.checkpoint();
 }
 
 } // namespace hv::deviced
