@@ -81,7 +81,8 @@ endfunction()
 function(hv_publish_headers)
   hv_headers_targets_below(${CMAKE_SOURCE_DIR} all)
   # The folder of each target, and the folders that hold libraries.
-  set(kinds STATIC_LIBRARY SHARED_LIBRARY MODULE_LIBRARY OBJECT_LIBRARY INTERFACE_LIBRARY EXECUTABLE)
+  set(kinds STATIC_LIBRARY SHARED_LIBRARY MODULE_LIBRARY OBJECT_LIBRARY INTERFACE_LIBRARY
+            EXECUTABLE)
   set(library_folders)
   foreach(t IN LISTS all)
     get_target_property(type ${t} TYPE)
