@@ -5,6 +5,8 @@
 #include "device/text.h"
 #include "screensaver/exceptions.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -21,6 +23,11 @@ dev::Shell& shell() {
 }
 uint64_t ticks() {
     return dev::current().clock().tickCount();
+}
+// The device clock's milliseconds from `since` to now; none when the clock was set back.
+uint64_t deviceMsSince(dev::FileTime since) {
+    const dev::FileTime now = dev::current().clock().utcNow();
+    return now > since ? (now - since) / dev::kTicksPerMillisecond : 0;
 }
 } // namespace
 
@@ -211,14 +218,19 @@ EndReason Launcher::run(int maxWakes) {
             }
             step_ = Step::Counting;
         }
-        // Counting wait: inactive, 10 s slices.
+        // Counting wait: inactive, 10 s slices. A slice that times out counts its 10 s, or the
+        // time the device clock went on meanwhile when that is more (the device time was set
+        // forward): the idle time follows the device clock, never less than the waits.
+        const dev::FileTime sliceStart = dev::current().clock().utcNow();
         const int32_t r = events().wait({active_, settingsChange_}, kIdleWaitMs);
         if (r == static_cast<int32_t>(dev::WaitResult::Failed)) {
             end(EndReason::WaitFailed);
             return endReason_;
         }
         if (r == static_cast<int32_t>(dev::WaitResult::Timeout)) {
-            idleMs_ += kIdleWaitMs;
+            const uint64_t idle =
+                idleMs_ + std::max<uint64_t>(kIdleWaitMs, deviceMsSince(sliceStart));
+            idleMs_ = static_cast<uint32_t>(std::min<uint64_t>(idle, UINT32_MAX));
             if (idleMs_ >= timeoutMs_ && shell().onExternalPower() && !exceptionRunning()) {
                 startMainProgram();
                 idleMs_ = 0;

@@ -1,7 +1,9 @@
 // The screen-saver launcher HVTimer: a program without a window that watches the user-activity
 // events while the device is on external power and, after the configured time of inactivity,
 // starts the main program in screen-saver mode ("s" and the skin number). The whole loop runs on
-// the device layer, so tests drive it with the fake device's clock and scripted events.
+// the device layer, so tests drive it with the fake device's clock and scripted events; the idle
+// time follows the device clock, so a test on the real device sets the device time forward
+// instead of waiting out the time-out.
 #pragma once
 
 #include "device/device.h"

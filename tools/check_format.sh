@@ -10,11 +10,18 @@ if [ -d .git ] && command -v git >/dev/null 2>&1; then
 else
     files=$(find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
 fi
-bad=""
-for f in $files; do
-    "$format" --dry-run --Werror "$f" >/dev/null 2>&1 || bad="$bad $f"
-done
-if [ -n "$bad" ]; then
-    echo "not in the tree's clang-format style:$bad" >&2
+# One clang-format run for many files (xargs batches them): it names each file that differs in
+# its "code should be clang-formatted" diagnostics.
+status=0
+out=$(printf '%s\n' $files | xargs "$format" --dry-run --Werror 2>&1) || status=$?
+if [ "$status" -ne 0 ]; then
+    bad=$(printf '%s\n' "$out" |
+          sed -n 's/^\(.*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' | sort -u)
+    if [ -z "$bad" ]; then
+        printf '%s\n' "$out" >&2
+        echo "$format failed" >&2
+    else
+        echo "not in the tree's clang-format style:" $bad >&2
+    fi
     exit 1
 fi

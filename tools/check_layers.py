@@ -4,7 +4,11 @@
 Folders are layers. A file may include files of its own folder and of folders on a lower layer;
 a `ui` folder (the views and dialogs of one subsystem) never includes another one. Tools, tests
 and benchmarks stand outside the house and may include anything. Exits 1 with one line per
-offending include."""
+offending include.
+
+The build refuses most such includes too (tools/headers.cmake: a target sees only its own
+folder's headers and those of the libraries it links); this table still says which links are
+right, and catches the include a wrong link would let through."""
 import os
 import re
 import sys

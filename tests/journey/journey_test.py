@@ -39,11 +39,13 @@ def wait_for(what, seconds=10.0, step=0.05):
 
 
 class Screen:
-    """One Xvfb for the whole run, on the first free display of 21..29."""
+    """One Xvfb for the whole run, on the first free display of 21..29, or of the numbers in
+    HV_X_DISPLAYS (e.g. "247 248") where runs side by side keep to displays of their own."""
 
     def __init__(self):
         self.proc = None
-        for n in range(21, 30):
+        numbers = [int(n) for n in os.environ.get("HV_X_DISPLAYS", "").split()] or range(21, 30)
+        for n in numbers:
             if os.path.exists("/tmp/.X%d-lock" % n):
                 continue
             proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1024x768x24",
@@ -59,7 +61,7 @@ class Screen:
                 return
             proc.kill()
             proc.wait()
-        raise RuntimeError("no free X display among :21..:29")
+        raise RuntimeError("no free X display among %s" % " ".join(":%d" % n for n in numbers))
 
     @staticmethod
     def lock_pid(lock):

@@ -6,11 +6,13 @@
 // and centred; a second start only brings it to the front; the first tap ends it; the settings
 // file is left as it was.
 //
-// The shortest time-out is a minute and the launcher counts in ten-second steps, so this test
-// takes about a minute and a half.
+// The shortest time-out is a minute. The launcher's idle time follows the device clock, so the test
+// sets the device time forward instead of waiting the minute out; the launcher still counts in
+// ten-second steps, so the test takes some twenty seconds.
 #include "device/files.h"
 #include "device/real.h"
 #include "device/registry.h"
+#include "launcher/launcher.h"
 #include "screensaver/exceptions.h"
 #include "settings/settings.h"
 #include "tests/support/real_daemon.h"
@@ -174,10 +176,23 @@ TEST_F(ScreenSaverEndToEnd, LauncherStartsTheAnaDigiSkinWhichTheFirstTapEnds) {
     inactive();
     launcher_ = spawn({HV_TIMER_PATH});
 
-    // A minute of inactivity and more: the exception keeps the screen saver away (it runs in the
+    // The launcher sets its running event just before its first wait; a moment later it counts
+    // its first ten-second slice.
+    dev::NamedEvents& events = dev::current().events();
+    const dev::EventHandle running = events.create(launcher::kEventRunning, false, nullptr);
+    ASSERT_NE(running, 0u);
+    ASSERT_TRUE(waitUntil([&] { return events.isSet(running); }, 30));
+    events.close(running);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+
+    // A minute of inactivity and more on the device clock (the device time set forward during
+    // the slice): at the slice's end the exception keeps the screen saver away (it runs in the
     // background, never in front).
+    dev::Clock& clock = dev::current().clock();
+    ASSERT_TRUE(dev::current().timeSetting().setSystemTime(
+        dev::toSystemTime(clock.utcNow() + 75 * dev::kTicksPerSecond)));
     const auto start = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(75)) {
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(12)) {
         ASSERT_TRUE(runningCopies(horavel()).empty()) << "started despite the exception";
         int status = 0;
         ASSERT_FALSE(exited(launcher_, status)) << "the launcher ended";

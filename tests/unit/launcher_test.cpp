@@ -111,6 +111,28 @@ TEST_F(Launch, ActivityRestartsTheCount) {
     EXPECT_EQ(starts(), 1u);
 }
 
+// The idle time follows the device clock: a device time set forward during a counting slice counts
+// whole, one set back still counts the slice's ten seconds.
+TEST_F(Launch, IdleTimeFollowsTheDeviceClockForwardButNeverBack) {
+    setUserActive(false);
+    Launcher l;
+    ASSERT_TRUE(l.start());
+    int waits = 0;
+    fake.eventsImpl.onWait = [&](const std::vector<dev::EventHandle>&, uint32_t) {
+        const dev::FileTime now = fake.clockImpl.utcNow();
+        if (++waits == 1)
+            fake.clockImpl.setUtc(now - 3600 * dev::kTicksPerSecond);
+        else if (waits == 2)
+            fake.clockImpl.setUtc(now + 280 * dev::kTicksPerSecond);
+    };
+    l.run(1);
+    EXPECT_EQ(l.idleMs(), 10000u);
+    EXPECT_EQ(starts(), 0u);
+    l.run(1); // 10 s + 280 s + 10 s of the time-out of 300 s
+    EXPECT_EQ(starts(), 1u);
+    EXPECT_EQ(fake.clockImpl.tickCount(), 20000u);
+}
+
 TEST_F(Launch, ExceptionNamesAreCaseSensitive) {
     writeExceptions({u"wmplayer.exe", u"games.exe"});
     fake.shellImpl.processes.push_back(u"games.exe");
