@@ -20,7 +20,8 @@ constexpr int64_t floorDiv(int64_t a, int64_t b) {
 }
 } // namespace civil_detail
 
-// The day of a date. A day past the month's end or 0 counts on from the 1st (0 is the day before).
+// The day number of a date. A day past the month's end, or 0, counts on from the 1st (0 is the
+// day before it).
 constexpr int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
     using namespace std::chrono;
     int64_t cycles = 0;
@@ -71,7 +72,7 @@ constexpr unsigned weekdayFromDays(int64_t z) {
 
 // The day a yearly daylight-saving rule names in a month: year/month/weekday[week] for week
 // 1..4, and year/month/weekday[last] for any other week (the records' 5 means "last").
-// weekday 0 = Sunday, taken modulo 7.
+// weekday 0 = Sunday, taken modulo 7; the year within std::chrono's +-32767.
 constexpr int64_t ruleDay(int64_t y, unsigned m, unsigned weekday, unsigned week) {
     using namespace std::chrono;
     const year_month ym{year{static_cast<int>(y)}, month{m}};
