@@ -59,35 +59,38 @@ struct ApsisTerm {
 
 #include "astro/moon_terms.inc"
 
+// The Julian day number of 1582-10-15, the first day of the Gregorian calendar.
+constexpr double kGregorianReform = 2299161;
+
 } // namespace
 
 double JulianDayOf(int year, int month, int day, int hour, int minute, int second) {
     const double f = (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
-    if (month < 3) {
-        year -= 1;
-        month += 12;
-    }
-    const double a = std::floor(year / 100.0);
-    const double b = 2 - a + std::floor(a / 4);
-    return std::floor(365.25 * (year + 4716)) + std::floor(30.6001 * (month + 1)) + day + f + b -
-           1524.5;
+    return dev::julianDayOfDays(
+               dev::daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day))) +
+           f;
 }
 
 CalendarMinute DateOfJulianDay(double jd) {
-    double z = std::floor(jd + 0.5);
+    const double z = std::floor(jd + 0.5);
     const double f = jd + 0.5 - z;
-    if (z >= 2299161) {
-        const double alpha = std::floor((z - 1867216.25) / 36524.25);
-        z = z + 1 + alpha - std::floor(alpha / 4);
-    }
-    const double b = z + 1524;
-    const double c = std::floor((b - 122.1) / 365.25);
-    const double d = std::floor(365.25 * c);
-    const double e = std::floor((b - d) / 30.6001);
     CalendarMinute r;
-    r.day = static_cast<int>(b - d - std::floor(30.6001 * e));
-    r.month = static_cast<int>(e < 14 ? e - 1 : e - 13);
-    r.year = static_cast<int>(r.month > 2 ? c - 4716 : c - 4715);
+    if (z >= kGregorianReform) {
+        const dev::CivilDate c =
+            dev::civilFromDays(dev::daysOfJulianDayNumber(static_cast<int64_t>(z)));
+        r.year = static_cast<int>(c.year);
+        r.month = static_cast<int>(c.month);
+        r.day = static_cast<int>(c.day);
+    } else {
+        // The Julian calendar (Meeus).
+        const double b = z + 1524;
+        const double c = std::floor((b - 122.1) / 365.25);
+        const double d = std::floor(365.25 * c);
+        const double e = std::floor((b - d) / 30.6001);
+        r.day = static_cast<int>(b - d - std::floor(30.6001 * e));
+        r.month = static_cast<int>(e < 14 ? e - 1 : e - 13);
+        r.year = static_cast<int>(r.month > 2 ? c - 4716 : c - 4715);
+    }
     // Whole minutes of the day's fraction; the tiny allowance keeps an instant that is a whole
     // minute from reading as the minute before after the rounding of the sums above.
     int minutes = static_cast<int>(std::floor(f * 1440 + 1e-6));

@@ -46,6 +46,20 @@ SunPlace SunAt(double t, double tt) {
     return {ra, dec};
 }
 
+// Days from J2000.0 (JD 2451545.0) to 0h of a date: of the civil calendar from 1583 on, of the
+// Julian calendar before.
+double DaysFromJ2000(int year, int month, int day) {
+    constexpr double kJ2000 = 2451545.0;
+    if (year >= 1583)
+        return dev::julianDayOfDays(dev::daysFromCivil(year, static_cast<unsigned>(month),
+                                                       static_cast<unsigned>(day))) -
+               kJ2000;
+    // The Julian day number of the date (its noon); 0h is half a day earlier.
+    const long long j =
+        -((7LL * ((month + 9) / 12 + year)) / 4) + (275 * month) / 9 + day + 367LL * year + 1721027;
+    return static_cast<double>(j - 2451545) - 0.5;
+}
+
 } // namespace
 
 double SunZenithForType(int type) {
@@ -70,26 +84,8 @@ double SignedDegrees(int degrees, int minutes, bool positive) {
 
 SunTimes SunRiseSet(double latitude, double longitude, double zoneHours, double zenith, int year,
                     int month, int day) {
-    // 1. Julian day of the date at 0h; the Gregorian correction from 1583 on.
-    const int g = year < 1583 ? 0 : 1;
-    const double d1 = Int(day);
-    double f = day - d1 - 0.5;
-    long long j = -((7LL * ((month + 9) / 12 + year)) / 4);
-    if (g == 1) {
-        const int s = month < 9 ? -1 : 1;
-        const int a = std::abs(month - 9);
-        double j3 = Int(year + s * Int(a / 7.0));
-        j3 = -std::floor((Int(j3 / 100) + 1) * 3 / 4);
-        j += static_cast<long long>(j3);
-    }
-    j += (275 * month) / 9 + static_cast<long long>(d1) + 367LL * year + 2 * g + 1721027;
-    if (f < 0) {
-        f += 1;
-        j -= 1;
-    }
-
-    // 2. Days from J2000.0 and the local sidereal time at local midnight.
-    const double t = static_cast<double>(j - 2451545) + f;
+    // 1.-2. Days from J2000.0 to the date's 0h and the local sidereal time at local midnight.
+    const double t = DaysFromJ2000(year, month, day);
     const double t0 = t / 36525;
     const double tt = t0 + 1;
     const double z0 = -zoneHours / 24;

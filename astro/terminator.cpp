@@ -10,7 +10,9 @@ namespace {
 constexpr float kTwoPiF = 6.2831853f;
 constexpr float kPiF = 3.14159265f;
 constexpr float kTanObliquity = 0.43377513f; // tan 23.45 degrees
-constexpr int kDaysBeforeMonth[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+// The declination below has a year of 365 days: the day of the year is counted in a common year,
+// leap years included.
+constexpr int64_t kCommonYear = 2001;
 
 } // namespace
 
@@ -19,7 +21,9 @@ Terminator TerminatorAt(const dev::SystemTime& utc, int w, int h) {
     if (w < 1 || h < 1)
         return r;
     const int month = utc.month >= 1 && utc.month <= 12 ? utc.month : 1;
-    const int n = kDaysBeforeMonth[month - 1] + utc.day;
+    const int n =
+        static_cast<int>(dev::daysFromCivil(kCommonYear, static_cast<unsigned>(month), utc.day) -
+                         dev::daysFromCivil(kCommonYear, 1, 0));
     float s = static_cast<float>(n - 80) * kTwoPiF / 365.0f;
     if (s == 0.0f)
         s = 0.001f; // on 21 March the Sun is over the equator: keep the cotangent finite

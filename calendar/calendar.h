@@ -9,10 +9,13 @@
 namespace hv {
 
 using dev::SystemTime;
+struct SettingsRecord;
 
-// 0 = Monday ... 6 = Sunday; Gregorian (a form of Zeller's congruence).
+// Counts of the device's civil calendar (device/civil.h), the Gregorian one.
+// 0 = Monday ... 6 = Sunday.
 int DayOfWeek(uint16_t year, uint8_t month, uint8_t day);
-// 28..31; February by the Gregorian rule (1900 and 2100 have 28 days, 2000 has 29).
+// 28..31; February by the Gregorian rule (1900 and 2100 have 28 days, 2000 has 29). 31 for a
+// month outside 1..12.
 int DaysInMonth(uint8_t month, uint16_t year);
 // 1 for January 1st.
 uint16_t DayOfYear(uint8_t day, uint8_t month, uint16_t year);
@@ -24,10 +27,17 @@ int32_t DaysBetween(uint8_t d1, uint8_t m1, uint16_t y1, uint8_t d2, uint8_t m2,
 int32_t JulianDay(const SystemTime& t);
 int IsoWeekOfJulianDay(int32_t j);
 
+// Civil: weeks start on Monday and week 1 holds January 1st (1..54). ISO 8601: weeks start on
+// Monday and week 1 holds the year's first Thursday (1..53).
 enum class WeekScheme : uint8_t { Civil = 0, Iso8601 = 1 };
 int WeekNumber(const SystemTime& t, WeekScheme scheme);
-// Under the settings' weekNumbering.
+// The scheme the settings' weekNumbering names: 1 is ISO 8601, anything else civil.
+WeekScheme WeekSchemeOf(const SettingsRecord& settings);
+// The week number every view shows: under the given settings' weekNumbering, or the program's.
+int WeekNumber(const SystemTime& t, const SettingsRecord& settings);
 int WeekNumber(const SystemTime& t);
+// The week number as decimal text ("23").
+std::u16string WeekNumberText(const SystemTime& t, const SettingsRecord& settings);
 
 // The short month-and-day text ("6/12", "06.12.", "Thu, 6/12") under the locale cache's
 // localeLongDateOrder and the device locale's date separator.

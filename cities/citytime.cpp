@@ -11,10 +11,6 @@ namespace {
 constexpr int64_t kMinute = static_cast<int64_t>(dev::kTicksPerMinute);
 constexpr int64_t kHour = static_cast<int64_t>(dev::kTicksPerHour);
 
-int64_t floorDiv(int64_t a, int64_t b) {
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
-
 // Adds signed ticks to a file time, staying inside the representable range.
 dev::FileTime addTicks(dev::FileTime t, int64_t ticks) {
     if (ticks < 0 && static_cast<uint64_t>(-ticks) > t)
@@ -37,8 +33,8 @@ std::optional<dev::FileTime> shifted(dev::FileTime t, int64_t ticks) {
     return static_cast<dev::FileTime>(r);
 }
 
-dev::FileTime midnightOf(int64_t year, unsigned month, unsigned day) {
-    const int64_t days = dev::daysFromCivil(year, month, 1) + static_cast<int64_t>(day) - 1;
+// 00:00 of a day number of the civil calendar.
+dev::FileTime midnightOf(int64_t days) {
     return dev::kUnixEpochFileTime +
            static_cast<uint64_t>(days * static_cast<int64_t>(dev::kTicksPerDay));
 }
@@ -54,14 +50,8 @@ dev::SystemTime ruleOf(uint8_t code, uint8_t month) {
 } // namespace
 
 int CityWeekday(int year, int month, int day) {
-    int64_t y = year, m = month;
-    if (m < 3) {
-        m += 12;
-        y -= 1;
-    }
-    const int64_t w = floorDiv(26 * (m + 1), 10) + floorDiv(125 * y, 100) + floorDiv(y, 400) -
-                      floorDiv(y, 100) + day - 1;
-    return static_cast<int>(((w % 7) + 7) % 7);
+    return static_cast<int>(
+        dev::weekdayFromDays(dev::daysFromCivil(year, static_cast<unsigned>(month), 1) + day - 1));
 }
 
 int CityDaysInMonth(int year, int month) {
@@ -75,22 +65,14 @@ std::optional<dev::FileTime> TransitionDate(int year, const dev::SystemTime& rul
         if (rule.year < 1601 || rule.day < 1 ||
             rule.day > dev::gregorianDaysInMonth(rule.year, rule.month))
             return std::nullopt;
-        return midnightOf(rule.year, rule.month, rule.day) + rule.hour * dev::kTicksPerHour +
-               rule.minute * dev::kTicksPerMinute;
+        return midnightOf(dev::daysFromCivil(rule.year, rule.month, rule.day)) +
+               rule.hour * dev::kTicksPerHour + rule.minute * dev::kTicksPerMinute;
     }
     if (year < 1601 || year > 30000)
         return std::nullopt;
-    const int m = rule.month;
-    const int t = rule.dayOfWeek % 7; // a damaged record may hold any nibble
-    int day;
-    if (rule.day >= 5 || rule.day == 0) {
-        const int last = CityDaysInMonth(year, m);
-        const int w = CityWeekday(year, m, last);
-        day = last - w + t - (t > w ? 7 : 0);
-    } else {
-        day = 1 + (((t - CityWeekday(year, m, 1)) % 7) + 7) % 7 + 7 * (rule.day - 1);
-    }
-    return midnightOf(year, static_cast<unsigned>(m), static_cast<unsigned>(day));
+    // Weeks 1..4 name that weekday of the month; 5 and above, and 0, name the last one. A damaged
+    // record may hold any weekday nibble.
+    return midnightOf(dev::ruleDay(year, rule.month, rule.dayOfWeek % 7, rule.day));
 }
 
 dev::TimeZoneInformation CityZone(const CityRecord& city) {

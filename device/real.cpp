@@ -504,10 +504,8 @@ std::string hostZoneNameFromSystem() {
 
 TimeZoneInformation hostZoneForYear(int year) {
     TimeZoneInformation tz{};
-    tm start{};
-    start.tm_year = year - 1900;
-    start.tm_mday = 1;
-    const time_t jan1 = timegm(&start);
+    constexpr int64_t kDay = 86400;
+    const time_t jan1 = static_cast<time_t>(daysFromCivil(year, 1, 1) * kDay);
     // The offset changes of the year, from the host's zone data.
     struct Change {
         time_t at;
@@ -526,17 +524,18 @@ TimeZoneInformation hostZoneForYear(int year) {
         for (const Change& c : changes) {
             const bool toDaylight = c.after > c.before;
             // The rule's hour is the local time before the change.
-            const time_t localBefore = c.at + c.before * 60;
-            tm lt{};
-            gmtime_r(&localBefore, &lt);
+            const int64_t localBefore = static_cast<int64_t>(c.at) + c.before * 60;
+            const int64_t day = localBefore / kDay - (localBefore % kDay < 0);
+            const int64_t second = localBefore - day * kDay;
+            const CivilDate date = civilFromDays(day);
             SystemTime r{};
-            r.month = static_cast<uint16_t>(lt.tm_mon + 1);
-            r.dayOfWeek = static_cast<uint16_t>(lt.tm_wday);
+            r.month = static_cast<uint16_t>(date.month);
+            r.dayOfWeek = static_cast<uint16_t>(weekdayFromDays(day));
+            // The week of the month: 1..4, or 5 for the last seven days.
             const unsigned dim = gregorianDaysInMonth(year, r.month);
-            r.day = static_cast<uint16_t>(
-                lt.tm_mday + 7 > static_cast<int>(dim) ? 5 : (lt.tm_mday - 1) / 7 + 1);
-            r.hour = static_cast<uint16_t>(lt.tm_hour);
-            r.minute = static_cast<uint16_t>(lt.tm_min);
+            r.day = static_cast<uint16_t>(date.day + 7 > dim ? 5 : (date.day - 1) / 7 + 1);
+            r.hour = static_cast<uint16_t>(second / 3600);
+            r.minute = static_cast<uint16_t>(second % 3600 / 60);
             (toDaylight ? tz.DaylightDate : tz.StandardDate) = r;
         }
     }

@@ -85,13 +85,8 @@ SystemTime toSystemTime(FileTime ft) {
 }
 
 unsigned nthWeekdayOfMonth(int year, unsigned month, unsigned weekday, unsigned week) {
-    const int64_t first = daysFromCivil(year, month, 1);
-    const unsigned firstDow = weekdayFromDays(first);
-    unsigned day = 1 + (weekday + 7 - firstDow) % 7 + 7 * ((week < 1 ? 1 : week) - 1);
-    const unsigned dim = gregorianDaysInMonth(year, month);
-    while (day > dim)
-        day -= 7;
-    return day;
+    const int64_t day = ruleDay(year, month, weekday, week < 1 ? 1 : week);
+    return static_cast<unsigned>(day - daysFromCivil(year, month, 1) + 1);
 }
 
 bool zoneHasDaylight(const TimeZoneInformation& tz) {

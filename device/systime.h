@@ -2,6 +2,8 @@
 // programs use. Field layouts are those of the handheld so that stored records keep their bytes.
 #pragma once
 
+#include "device/civil.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -49,47 +51,6 @@ struct TimeZoneInformation {
 };
 static_assert(sizeof(TimeZoneInformation) == 172);
 
-// Proleptic Gregorian day number with 1970-01-01 = 0 (Hinnant's days_from_civil).
-constexpr int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-struct CivilDate {
-    int64_t year;
-    unsigned month;
-    unsigned day;
-};
-
-constexpr CivilDate civilFromDays(int64_t z) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t y = static_cast<int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    return {y + (m <= 2), m, d};
-}
-
-constexpr bool isGregorianLeap(int64_t y) {
-    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-constexpr unsigned gregorianDaysInMonth(int64_t y, unsigned m) {
-    constexpr unsigned kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && isGregorianLeap(y) ? 29 : kDays[(m - 1) % 12];
-}
-// 0 = Sunday, for a day number of daysFromCivil.
-constexpr unsigned weekdayFromDays(int64_t z) {
-    return static_cast<unsigned>(z >= -4 ? (z + 4) % 7 : (z + 5) % 7 + 6);
-}
-
 // SystemTimeToFileTime: false for a record outside the calendar (month 0, 31 April, hour 24 ...)
 // or before 1601. dayOfWeek is not checked, as on the handheld.
 bool systemTimeToFileTime(const SystemTime& st, FileTime& out);
@@ -98,7 +59,8 @@ std::optional<FileTime> toFileTime(const SystemTime& st);
 bool fileTimeToSystemTime(FileTime ft, SystemTime& out);
 SystemTime toSystemTime(FileTime ft);
 
-// Day (1..31) of the given week (1..5, 5 = last) and weekday (0 = Sunday) in a month.
+// Day (1..31) of the given week (1..5, 5 = last; 0 is taken as 1) and weekday (0 = Sunday) in a
+// month.
 unsigned nthWeekdayOfMonth(int year, unsigned month, unsigned weekday, unsigned week);
 
 bool zoneHasDaylight(const TimeZoneInformation& tz);

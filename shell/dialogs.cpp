@@ -116,7 +116,8 @@ private:
             t.year = static_cast<uint16_t>(d.year());
             t.month = static_cast<uint16_t>(d.month());
             t.day = static_cast<uint16_t>(d.day());
-            t.dayOfWeek = static_cast<uint16_t>(d.dayOfWeek() % 7);
+            t.dayOfWeek = static_cast<uint16_t>(
+                dev::weekdayFromDays(dev::daysFromCivil(t.year, t.month, t.day)));
         }
         if (timeChanged_) {
             const QTime tm = time_->time();

@@ -3,12 +3,10 @@
 #include "calendar/calendar.h"
 #include "device/device.h"
 #include "device/format.h"
-#include "device/text.h"
 #include "toolkit/window/strings.h"
 #include "views/viewstrings.h"
 
 #include <algorithm>
-#include <string>
 
 namespace hv::views {
 
@@ -28,10 +26,7 @@ AnalogClockView::AnalogClockView(view::ViewContext& ctx, int number)
 }
 
 std::u16string AnalogClockView::weekText(const dev::SystemTime& t) const {
-    const WeekScheme scheme =
-        ctx_.settings.weekNumbering == 1 ? WeekScheme::Iso8601 : WeekScheme::Civil;
-    return LoadStringResource(kStrWeek) + u" " +
-           dev::fromUtf8(std::to_string(WeekNumber(t, scheme)));
+    return LoadStringResource(kStrWeek) + u" " + WeekNumberText(t, ctx_.settings);
 }
 
 std::u16string AnalogClockView::TimeText(const dev::SystemTime& t) {

@@ -114,10 +114,7 @@ std::u16string DigitalClockView::DayNameText(const dev::SystemTime& t) {
 }
 
 std::u16string DigitalClockView::weekText(const dev::SystemTime& t) const {
-    const WeekScheme scheme =
-        ctx_.settings.weekNumbering == 1 ? WeekScheme::Iso8601 : WeekScheme::Civil;
-    return LoadStringResource(kStrWeek) + u" " +
-           dev::fromUtf8(std::to_string(WeekNumber(t, scheme)));
+    return LoadStringResource(kStrWeek) + u" " + WeekNumberText(t, ctx_.settings);
 }
 
 std::u16string DigitalClockView::hoursMinutesText(const dev::SystemTime& t) const {

@@ -3,12 +3,10 @@
 #include "calendar/calendar.h"
 #include "device/device.h"
 #include "device/format.h"
-#include "device/text.h"
 #include "toolkit/window/strings.h"
 #include "views/viewstrings.h"
 
 #include <algorithm>
-#include <string>
 
 namespace hv::views {
 
@@ -57,9 +55,7 @@ std::u16string GeneralView::DateLineText(const dev::SystemTime& t) {
 }
 
 std::u16string GeneralView::weekNumberText(const dev::SystemTime& t) const {
-    const WeekScheme scheme =
-        ctx_.settings.weekNumbering == 1 ? WeekScheme::Iso8601 : WeekScheme::Civil;
-    return dev::fromUtf8(std::to_string(WeekNumber(t, scheme)));
+    return WeekNumberText(t, ctx_.settings);
 }
 
 void GeneralView::drawDividers(DC& dc) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 
 using namespace hv::astro;
@@ -30,6 +31,20 @@ TEST(AstroMoon, JulianDayAndItsInverse) {
     for (int m = 0; m < 1440; m += 7)
         ASSERT_EQ(DateOfJulianDay(JulianDayOf(2024, 2, 29, m / 60, m % 60)),
                   (CalendarMinute{2024, 2, 29, m / 60, m % 60}));
+    // Every day from the reform to 2400 against std::chrono's calendar: JD = days since
+    // 1970-01-01 + 2440587.5, and back.
+    namespace chr = std::chrono;
+    for (chr::sys_days d{chr::year{1582} / 10 / 15}; d < chr::sys_days{chr::year{2400} / 1 / 1};
+         d += chr::days{1}) {
+        const chr::year_month_day c{d};
+        const int y = int(c.year()), m = int(unsigned(c.month())), day = int(unsigned(c.day()));
+        const int minute = static_cast<int>(d.time_since_epoch().count() % 1440 + 1440) % 1440;
+        ASSERT_EQ(JulianDayOf(y, m, day),
+                  static_cast<double>(d.time_since_epoch().count()) + 2440587.5);
+        ASSERT_EQ(DateOfJulianDay(JulianDayOf(y, m, day, minute / 60, minute % 60)),
+                  (CalendarMinute{y, m, day, minute / 60, minute % 60}))
+            << y << '-' << m << '-' << day;
+    }
 }
 
 TEST(AstroMoon, QuarterPhasesOf2006January) {

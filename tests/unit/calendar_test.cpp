@@ -3,10 +3,14 @@
 #include "device/systime.h"
 #include "settings/settings.h"
 
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <gtest/gtest.h>
 
 using namespace hv;
 using hv::dev::SystemTime;
+namespace chr = std::chrono;
 
 namespace {
 SystemTime date(int y, int m, int d) {
@@ -26,12 +30,31 @@ int iso(int y, int m, int d) {
     return WeekNumber(date(y, m, d), WeekScheme::Iso8601);
 }
 
-// ISO week computed independently: the week of the Thursday of the date's week.
-int referenceIsoWeek(int64_t days) {
-    const unsigned mondayFirst = (dev::weekdayFromDays(days) + 6) % 7;
-    const int64_t thursday = days - mondayFirst + 3;
-    const auto c = dev::civilFromDays(thursday);
-    return static_cast<int>((thursday - dev::daysFromCivil(c.year, 1, 1)) / 7 + 1);
+// The sweeps below walk std::chrono's calendar, a reference independent of the code under test.
+chr::sys_days on(int y, unsigned m, unsigned d) {
+    return chr::sys_days{chr::year{y} / chr::month{m} / chr::day{d}};
+}
+struct Ymd {
+    int y;
+    unsigned m, d;
+};
+Ymd parts(chr::sys_days day) {
+    const chr::year_month_day ymd{day};
+    return {static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
+            static_cast<unsigned>(ymd.day())};
+}
+int64_t count(chr::days n) {
+    return static_cast<int64_t>(n.count());
+}
+
+// The ISO 8601 week as the C library counts it (strftime's %V).
+int referenceIsoWeek(chr::sys_days day) {
+    const time_t t = static_cast<time_t>(day.time_since_epoch().count()) * 86400;
+    tm fields{};
+    gmtime_r(&t, &fields);
+    char text[8] = {};
+    strftime(text, sizeof text, "%V", &fields);
+    return std::atoi(text);
 }
 } // namespace
 
@@ -52,12 +75,11 @@ TEST(WeekNumbers, YearBoundariesInBothSchemes) {
 }
 
 TEST(WeekNumbers, IsoMatchesThursdayRuleForFourCenturies) {
-    for (int64_t z = dev::daysFromCivil(1901, 1, 1); z < dev::daysFromCivil(2301, 1, 1); ++z) {
-        const auto c = dev::civilFromDays(z);
-        const auto t =
-            date(static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day));
-        ASSERT_EQ(IsoWeekOfJulianDay(JulianDay(t)), referenceIsoWeek(z))
-            << c.year << '-' << c.month << '-' << c.day;
+    for (chr::sys_days day = on(1901, 1, 1); day < on(2301, 1, 1); day += chr::days{1}) {
+        const Ymd c = parts(day);
+        const auto t = date(c.y, static_cast<int>(c.m), static_cast<int>(c.d));
+        ASSERT_EQ(IsoWeekOfJulianDay(JulianDay(t)), referenceIsoWeek(day))
+            << c.y << '-' << c.m << '-' << c.d;
     }
 }
 
@@ -71,15 +93,14 @@ TEST(WeekNumbers, FollowTheSettingsScheme) {
 }
 
 TEST(CalendarArithmetic, GregorianWeekdayAndJulianDayOverFourCenturies) {
-    for (int64_t z = dev::daysFromCivil(1800, 3, 1); z < dev::daysFromCivil(2400, 3, 1); ++z) {
-        const auto c = dev::civilFromDays(z);
-        const int expected = static_cast<int>((dev::weekdayFromDays(z) + 6) % 7);
-        ASSERT_EQ(DayOfWeek(static_cast<uint16_t>(c.year), static_cast<uint8_t>(c.month),
-                            static_cast<uint8_t>(c.day)),
+    for (chr::sys_days day = on(1800, 3, 1); day < on(2400, 3, 1); day += chr::days{1}) {
+        const Ymd c = parts(day);
+        const int expected = static_cast<int>(chr::weekday{day}.iso_encoding()) - 1;
+        ASSERT_EQ(DayOfWeek(static_cast<uint16_t>(c.y), static_cast<uint8_t>(c.m),
+                            static_cast<uint8_t>(c.d)),
                   expected);
-        ASSERT_EQ(JulianDay(date(static_cast<int>(c.year), static_cast<int>(c.month),
-                                 static_cast<int>(c.day))),
-                  z + 2440588);
+        ASSERT_EQ(JulianDay(date(c.y, static_cast<int>(c.m), static_cast<int>(c.d))),
+                  count(day.time_since_epoch()) + 2440588);
     }
     EXPECT_EQ(DayOfWeek(2024, 1, 1), 0);
     EXPECT_EQ(DayOfWeek(2023, 1, 1), 6);
@@ -100,18 +121,18 @@ TEST(CalendarArithmetic, GregorianLeapYearsInEveryCount) {
     EXPECT_EQ(DayOfWeek(2100, 2, 28), 6);
     // Every day of four centuries that start with a year that is not a leap year: the counts agree
     // with the day numbers, and the civil week moves on each Monday after 1 January.
-    for (int64_t z = dev::daysFromCivil(1700, 1, 1); z < dev::daysFromCivil(2101, 1, 1); ++z) {
-        const auto c = dev::civilFromDays(z);
-        const auto y = static_cast<uint16_t>(c.year);
-        const auto m = static_cast<uint8_t>(c.month), d = static_cast<uint8_t>(c.day);
-        const int64_t jan1 = dev::daysFromCivil(c.year, 1, 1);
-        ASSERT_EQ(DayOfYear(d, m, y), z - jan1 + 1);
-        ASSERT_EQ(DaysBetween(1, 1, 1700, d, m, y), z - dev::daysFromCivil(1700, 1, 1));
-        const int64_t jan1Monday = (dev::weekdayFromDays(jan1) + 6) % 7;
-        ASSERT_EQ(
-            civil(static_cast<int>(c.year), static_cast<int>(c.month), static_cast<int>(c.day)),
-            (jan1Monday + z - jan1) / 7 + 1)
-            << c.year << '-' << c.month << '-' << c.day;
+    for (chr::sys_days day = on(1700, 1, 1); day < on(2101, 1, 1); day += chr::days{1}) {
+        const Ymd c = parts(day);
+        const auto y = static_cast<uint16_t>(c.y);
+        const auto m = static_cast<uint8_t>(c.m), d = static_cast<uint8_t>(c.d);
+        const chr::sys_days jan1 = on(c.y, 1, 1);
+        ASSERT_EQ(DayOfYear(d, m, y), count(day - jan1) + 1);
+        ASSERT_EQ(DaysToYearEnd(d, m, y), count(on(c.y, 12, 31) - day) + 1);
+        ASSERT_EQ(DaysBetween(1, 1, 1700, d, m, y), count(day - on(1700, 1, 1)));
+        const int64_t jan1Monday = chr::weekday{jan1}.iso_encoding() - 1;
+        ASSERT_EQ(civil(c.y, static_cast<int>(c.m), static_cast<int>(c.d)),
+                  (jan1Monday + count(day - jan1)) / 7 + 1)
+            << c.y << '-' << c.m << '-' << c.d;
     }
 }
 
@@ -139,14 +160,12 @@ TEST(CalendarArithmetic, DaysBetweenAcrossYearsAndSwapped) {
     const int pairs[][6] = {
         {3, 7, 1950, 28, 2, 2044}, {31, 1, 2099, 1, 2, 1901}, {29, 2, 2024, 28, 2, 2025}};
     for (const auto& p : pairs) {
-        const auto a =
-            dev::daysFromCivil(p[2], static_cast<unsigned>(p[1]), static_cast<unsigned>(p[0]));
-        const auto b =
-            dev::daysFromCivil(p[5], static_cast<unsigned>(p[4]), static_cast<unsigned>(p[3]));
+        const auto a = on(p[2], static_cast<unsigned>(p[1]), static_cast<unsigned>(p[0]));
+        const auto b = on(p[5], static_cast<unsigned>(p[4]), static_cast<unsigned>(p[3]));
         const int32_t n = DaysBetween(static_cast<uint8_t>(p[0]), static_cast<uint8_t>(p[1]),
                                       static_cast<uint16_t>(p[2]), static_cast<uint8_t>(p[3]),
                                       static_cast<uint8_t>(p[4]), static_cast<uint16_t>(p[5]));
-        EXPECT_EQ(n, b - a);
+        EXPECT_EQ(n, count(b - a));
         EXPECT_EQ(DaysBetween(static_cast<uint8_t>(p[3]), static_cast<uint8_t>(p[4]),
                               static_cast<uint16_t>(p[5]), static_cast<uint8_t>(p[0]),
                               static_cast<uint8_t>(p[1]), static_cast<uint16_t>(p[2])),

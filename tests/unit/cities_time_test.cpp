@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
 
 using namespace hv;
@@ -37,9 +38,12 @@ TEST(CityTime, WeekdaysDaysInMonthAndTransitionDates) {
     EXPECT_EQ(CityWeekday(2006, 2, 28), 2);
     EXPECT_EQ(CityWeekday(2026, 12, 7), 1);
     EXPECT_EQ(CityWeekday(2006, 3, 0), 2); // the day before 1 March 2006 is 28 February
-    for (int64_t d = dev::daysFromCivil(1999, 1, 1); d < dev::daysFromCivil(2031, 1, 1); d += 13) {
-        const auto c = dev::civilFromDays(d);
-        ASSERT_EQ(CityWeekday(int(c.year), int(c.month), int(c.day)), int(dev::weekdayFromDays(d)));
+    namespace chr = std::chrono;
+    for (chr::sys_days d{chr::year{1999} / 1 / 1}; d < chr::sys_days{chr::year{2031} / 1 / 1};
+         d += chr::days{13}) {
+        const chr::year_month_day c{d};
+        ASSERT_EQ(CityWeekday(int(c.year()), int(unsigned(c.month())), int(unsigned(c.day()))),
+                  int(chr::weekday{d}.c_encoding()));
     }
     EXPECT_EQ(CityDaysInMonth(2006, 2), 28);
     EXPECT_EQ(CityDaysInMonth(2008, 2), 29);

@@ -5,6 +5,7 @@
 #include "tests/support/settime.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -19,20 +20,25 @@ FileTime ft(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
 }
 } // namespace
 
+// Against std::chrono's calendar, a reference independent of the device's conversions.
 TEST(FileTimes, RoundTripEveryDayOfFourCenturies) {
+    namespace chr = std::chrono;
+    const chr::sys_days first{chr::year{1601} / 1 / 1}, end{chr::year{2401} / 1 / 1};
     SystemTime st{};
-    for (int64_t z = daysFromCivil(1601, 1, 1); z < daysFromCivil(2401, 1, 1); ++z) {
-        const auto c = civilFromDays(z);
-        const SystemTime in = at(static_cast<int>(c.year), static_cast<int>(c.month),
-                                 static_cast<int>(c.day), 23, 59, 58);
+    for (chr::sys_days day = first; day < end; day += chr::days{1}) {
+        const chr::year_month_day c{day};
+        const SystemTime in = at(static_cast<int>(c.year()), static_cast<int>(unsigned(c.month())),
+                                 static_cast<int>(unsigned(c.day())), 23, 59, 58);
         FileTime f;
         ASSERT_TRUE(systemTimeToFileTime(in, f));
+        ASSERT_EQ(f, static_cast<FileTime>((day - first).count()) * kTicksPerDay +
+                         23 * kTicksPerHour + 59 * kTicksPerMinute + 58 * kTicksPerSecond);
         ASSERT_TRUE(fileTimeToSystemTime(f, st));
         ASSERT_EQ(st.year, in.year);
         ASSERT_EQ(st.month, in.month);
         ASSERT_EQ(st.day, in.day);
         ASSERT_EQ(st.second, 58);
-        ASSERT_EQ(st.dayOfWeek, weekdayFromDays(z));
+        ASSERT_EQ(st.dayOfWeek, chr::weekday{day}.c_encoding());
     }
 }
 
