@@ -252,17 +252,15 @@ void Alarms::schedule(int index, const std::optional<dev::SystemTime>& occurrenc
         // the new handle each time the alarm fires. The table's own goes too, should it differ.
         const uint32_t inFile =
             onFile ? onFile[index].notificationHandle : uint32_t{r.notificationHandle};
-        clearRegistration(inFile);
         if (r.notificationHandle != inFile)
             clearRegistration(r.notificationHandle);
-        r.notificationHandle = 0;
-        if (const auto start = occurrence ? dev::toFileTime(*occurrence) : std::nullopt) {
+        const auto start = occurrence ? dev::toFileTime(*occurrence) : std::nullopt;
+        if (start)
             r.alarmTime = *start;
-            r.notificationHandle =
-                registerAlarm(Registrar::MainProgram, alarmArgument(index), *start);
-            if (r.notificationHandle == 0)
-                dev::messageBox(kDebugCaption, kAlarmNotRegistered, dev::MbIcon::None);
-        }
+        r.notificationHandle =
+            replaceAlarmRegistration(Registrar::MainProgram, inFile, alarmArgument(index), start);
+        if (start && r.notificationHandle == 0)
+            dev::messageBox(kDebugCaption, kAlarmNotRegistered, dev::MbIcon::None);
     });
 }
 

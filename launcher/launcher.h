@@ -19,7 +19,7 @@ inline constexpr char16_t kEventInactive[] = u"PowerManager/UserActivity_Inactiv
 inline constexpr char16_t kEventActive[] = u"PowerManager/UserActivity_Active";
 inline constexpr char16_t kEventRunning[] = u"HVTimer_AllReady_Running";
 inline constexpr char16_t kEventSettingsChange[] = u"HVTimer_Settings_Change";
-inline constexpr char16_t kMainProgramName[] = u"Horavel.exe";
+using hv::kMainProgramName;
 
 inline constexpr uint32_t kActiveWaitMs = 200;
 inline constexpr uint32_t kIdleWaitMs = 10000;

@@ -7,6 +7,7 @@
 
 #include "device/device.h"
 #include "items/registration.h"
+#include "settings/settings.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,7 +22,7 @@ inline constexpr char16_t kSnoozeActiveEvent[] = u"HVMEvent_Snooze_Active";
 inline constexpr char16_t kSoundAllReadySetEvent[] = u"HVMEvent_SoundAllReadySet";
 inline constexpr char16_t kTitle[] = u"Horavel Reminder";
 inline constexpr char16_t kNoSound[] = u"\\Windows\\None";
-inline constexpr char16_t kMainProgramName[] = u"Horavel.exe";
+using hv::kMainProgramName;
 inline constexpr char16_t kVolumeKey[] = u"ControlPanel\\Volume";
 inline constexpr char16_t kVolumeValue[] = u"Key";
 

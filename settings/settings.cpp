@@ -107,7 +107,7 @@ bool checkInstallFolderValue() {
     std::u16string folder;
     const std::string problem = inspectInstallFolderValue(folder);
     // An intact value of another installation that still holds the program is left alone.
-    if (problem.empty() && (folder == own || dev::fileExists(folder + u"Horavel.exe")))
+    if (problem.empty() && (folder == own || dev::fileExists(folder + kMainProgramName)))
         return true;
     if (problem != "missing")
         dev::reportFault("the install-folder registry value was " +

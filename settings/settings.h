@@ -98,6 +98,9 @@ int programFolder(char16_t* buf, int capacity);
 // Program folder + "data\" + name.
 std::u16string dataFilePath(std::u16string_view name);
 
+// The main program's file name in the program folder.
+inline constexpr char16_t kMainProgramName[] = u"Horavel.exe";
+
 inline constexpr char16_t kInstallKey[] = u"SOFTWARE\\Brinwick\\Horavel\\InstallPas";
 inline constexpr char16_t kInstallValue[] = u"Pass";
 inline constexpr size_t kInstallValueSize = 520;
