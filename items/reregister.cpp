@@ -21,6 +21,9 @@ namespace {
 
 // The whole list, or nothing when the service could not give all of it: a repair must not take a
 // failed list (a daemon that just died) for an empty one.
+// Asks of the service's list before the repair gives up.
+constexpr int kListAttempts = 3;
+
 std::optional<std::vector<dev::TimedRegistration>> allRegistrations() {
     auto& service = dev::current().notifications();
     if (auto* daemon = dynamic_cast<dev::DaemonNotifications*>(&service))
@@ -100,7 +103,13 @@ int clearStrayRegistrations(const std::u16string& reminderPath, const KeptHandle
 }
 
 int registerMissingItems(Alarms& alarms, Timers& timers, Events& events) {
-    const auto all = allRegistrations();
+    // A service that is just starting (the daemon started again after it ended) is asked again
+    // before the repair gives up: without the list, an armed alarm stays without registration.
+    std::optional<std::vector<dev::TimedRegistration>> all;
+    dev::withRetry(kListAttempts, kRetryPauseMs, [&] {
+        all = allRegistrations();
+        return all.has_value();
+    });
     if (!all) {
         dev::reportFault("the notification service did not give its registrations: the items' "
                          "registrations were not checked");
